@@ -1,0 +1,82 @@
+#include "platform/DispatchQueue.h"
+
+#include <algorithm>
+
+namespace busdesk {
+
+DispatchQueue::DispatchQueue(std::string name, unsigned threads) : name_(std::move(name)) {
+    threads = std::max(1u, threads);
+    for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { worker(); });
+}
+
+DispatchQueue::~DispatchQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    cv_.notify_all();
+    for (auto& t : threads_) t.join();
+}
+
+DispatchQueue& DispatchQueue::processing() {
+    // Leaked on purpose: worker threads may still hold jobs at process exit.
+    static DispatchQueue* q = new DispatchQueue("com.corvane.networking.http-request.processing",
+                                                std::clamp(std::thread::hardware_concurrency(), 2u, 4u));
+    return *q;
+}
+
+void DispatchQueue::async(Job job) {
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    cv_.notify_one();
+}
+
+void DispatchQueue::worker() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            cv_.wait(lock, [&] { return stop_ || !jobs_.empty(); });
+            if (jobs_.empty()) return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        job();
+    }
+}
+
+void DispatchGroup::enter() {
+    std::lock_guard lock(mutex_);
+    ++count_;
+}
+
+void DispatchGroup::leave() {
+    std::vector<Job> ready;
+    {
+        std::lock_guard lock(mutex_);
+        if (count_ > 0) --count_;
+        if (count_ == 0) ready.swap(waiters_);
+    }
+    cv_.notify_all();
+    for (auto& j : ready) dispatchMain(std::move(j));
+}
+
+void DispatchGroup::notify(Job job) {
+    {
+        std::lock_guard lock(mutex_);
+        if (count_ > 0) {
+            waiters_.push_back(std::move(job));
+            return;
+        }
+    }
+    dispatchMain(std::move(job));
+}
+
+bool DispatchGroup::wait(std::chrono::milliseconds bound) {
+    std::unique_lock lock(mutex_);
+    return cv_.wait_for(lock, bound, [&] { return count_ == 0; });
+}
+
+}  // namespace busdesk

@@ -1,0 +1,251 @@
+#include "platform/RunLoop.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace busdesk {
+
+RunLoop::RunLoop() : clock_(std::make_shared<SteadyClock>()) {}
+RunLoop::~RunLoop() = default;
+
+RunLoop& RunLoop::main() {
+    static RunLoop* loop = new RunLoop();  // never destroyed: jobs may be posted during exit
+    return *loop;
+}
+
+void RunLoop::wake() {
+    cv_.notify_all();
+    std::function<void()> w;
+    {
+        std::lock_guard lock(mutex_);
+        w = wakeup_;
+    }
+    if (w) w();
+}
+
+void RunLoop::post(Job job) {
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    wake();
+}
+
+RunLoop::TimerId RunLoop::postDelayed(Duration delay, Job job) { return addTimer(delay, false, std::move(job)); }
+
+RunLoop::TimerId RunLoop::addTimer(Duration interval, bool repeats, Job job) {
+    TimerId id;
+    {
+        std::lock_guard lock(mutex_);
+        id = nextId_++;
+        if (interval < Duration::zero()) interval = Duration::zero();
+        timers_[id] = Timer{clock_->now() + interval, interval, repeats, std::move(job)};
+    }
+    wake();
+    return id;
+}
+
+void RunLoop::cancelTimer(TimerId id) {
+    std::lock_guard lock(mutex_);
+    timers_.erase(id);
+}
+
+void RunLoop::setClock(std::shared_ptr<Clock> clock) {
+    std::lock_guard lock(mutex_);
+    // Keep pending timers at the same distance from "now" on the new clock.
+    auto oldNow = clock_->now();
+    auto newNow = clock->now();
+    for (auto& [id, t] : timers_) t.due = newNow + (t.due - oldNow);
+    clock_ = std::move(clock);
+}
+
+std::shared_ptr<Clock> RunLoop::clock() const {
+    std::lock_guard lock(mutex_);
+    return clock_;
+}
+
+std::shared_ptr<ManualClock> RunLoop::useManualClock() {
+    if (auto m = std::dynamic_pointer_cast<ManualClock>(clock())) return m;
+    auto m = std::make_shared<ManualClock>();
+    setClock(m);
+    return m;
+}
+
+bool RunLoop::fireOneDueTimer() {
+    Job job;
+    {
+        std::lock_guard lock(mutex_);
+        auto now = clock_->now();
+        auto best = timers_.end();
+        for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+            // Earliest due first; equal due times fire in creation order (map is id-ordered).
+            if (it->second.due <= now && (best == timers_.end() || it->second.due < best->second.due)) best = it;
+        }
+        if (best == timers_.end()) return false;
+        if (best->second.repeats) {
+            job = best->second.job;
+            auto step = best->second.interval > Duration::zero() ? best->second.interval : Duration(1);
+            best->second.due += step;
+        } else {
+            job = std::move(best->second.job);
+            timers_.erase(best);
+        }
+    }
+    job();
+    return true;
+}
+
+std::size_t RunLoop::runPending() {
+    if (!ownerSet_) adoptCurrentThread();
+    std::size_t ran = 0;
+    std::deque<Job> batch;
+    {
+        std::lock_guard lock(mutex_);
+        batch.swap(jobs_);
+    }
+    for (auto& j : batch) {
+        j();
+        ++ran;
+    }
+    // Timers due now; each fired timer may post more work, which the next call handles.
+    std::size_t guard = 0;
+    while (guard++ < 10000 && fireOneDueTimer()) ++ran;
+    return ran;
+}
+
+void RunLoop::advance(Duration by) {
+    auto manual = std::dynamic_pointer_cast<ManualClock>(clock());
+    if (!manual) {
+        runPending();
+        return;
+    }
+    auto target = manual->now() + by;
+    for (;;) {
+        while (runPending() > 0) {
+        }
+        auto next = nextTimerDue();
+        if (!next || *next > target) break;
+        if (*next > manual->now()) manual->set(*next);
+    }
+    manual->set(target);
+    while (runPending() > 0) {
+    }
+}
+
+bool RunLoop::runUntil(const std::function<bool()>& done, std::chrono::milliseconds realBound) {
+    auto deadline = std::chrono::steady_clock::now() + realBound;
+    for (;;) {
+        runPending();
+        if (done()) return true;
+        std::unique_lock lock(mutex_);
+        if (!jobs_.empty()) continue;
+        auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return done();
+        auto wait = deadline - now;
+        if (!clock_->isManual() && !timers_.empty()) {
+            auto cnow = clock_->now();
+            Clock::TimePoint earliest = timers_.begin()->second.due;
+            for (auto& [id, t] : timers_) earliest = std::min(earliest, t.due);
+            auto untilTimer = earliest - cnow;
+            if (untilTimer < wait) wait = std::max<Clock::Duration>(untilTimer, Clock::Duration::zero());
+        }
+        cv_.wait_for(lock, wait, [&] { return !jobs_.empty(); });
+    }
+}
+
+bool RunLoop::runUntilIdle(std::chrono::milliseconds realBound) {
+    auto deadline = std::chrono::steady_clock::now() + realBound;
+    for (;;) {
+        runPending();
+        bool busy;
+        {
+            std::lock_guard lock(mutex_);
+            busy = !jobs_.empty() || work_ > 0;
+        }
+        if (!busy) {
+            auto next = nextTimerDue();
+            if (!next || *next > clock()->now()) return true;
+            continue;
+        }
+        auto remaining = deadline - std::chrono::steady_clock::now();
+        if (remaining <= std::chrono::steady_clock::duration::zero()) return false;
+        std::unique_lock lock(mutex_);
+        cv_.wait_for(lock, std::min<std::chrono::steady_clock::duration>(remaining, std::chrono::milliseconds(50)),
+                     [&] { return !jobs_.empty() || work_ == 0; });
+    }
+}
+
+void RunLoop::run() {
+    adoptCurrentThread();
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = false;
+    }
+    for (;;) {
+        runPending();
+        std::unique_lock lock(mutex_);
+        if (quit_) return;
+        if (!jobs_.empty()) continue;
+        auto wait = std::chrono::milliseconds(100);
+        if (!timers_.empty() && !clock_->isManual()) {
+            Clock::TimePoint earliest = timers_.begin()->second.due;
+            for (auto& [id, t] : timers_) earliest = std::min(earliest, t.due);
+            auto d = std::chrono::duration_cast<std::chrono::milliseconds>(earliest - clock_->now());
+            wait = std::clamp(d, std::chrono::milliseconds(0), wait);
+        }
+        cv_.wait_for(lock, wait, [&] { return !jobs_.empty() || quit_; });
+    }
+}
+
+void RunLoop::quit() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    cv_.notify_all();
+}
+
+void RunLoop::beginWork() {
+    std::lock_guard lock(mutex_);
+    ++work_;
+}
+
+void RunLoop::endWork() {
+    {
+        std::lock_guard lock(mutex_);
+        --work_;
+    }
+    cv_.notify_all();
+}
+
+int RunLoop::workCount() const {
+    std::lock_guard lock(mutex_);
+    return work_;
+}
+
+std::size_t RunLoop::queuedJobs() const {
+    std::lock_guard lock(mutex_);
+    return jobs_.size();
+}
+
+std::optional<Clock::TimePoint> RunLoop::nextTimerDue() const {
+    std::lock_guard lock(mutex_);
+    if (timers_.empty()) return std::nullopt;
+    Clock::TimePoint earliest = timers_.begin()->second.due;
+    for (auto& [id, t] : timers_) earliest = std::min(earliest, t.due);
+    return earliest;
+}
+
+bool RunLoop::isOwnerThread() const { return ownerSet_ && owner_ == std::this_thread::get_id(); }
+
+void RunLoop::adoptCurrentThread() {
+    owner_ = std::this_thread::get_id();
+    ownerSet_ = true;
+}
+
+void RunLoop::setWakeupHandler(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    wakeup_ = std::move(handler);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,89 @@
+#include "platform/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/DispatchQueue.h"
+
+using namespace busdesk;
+using namespace std::chrono_literals;
+
+TEST(RunLoop, VirtualTimeFiresTimersInOrderWithoutSleeping) {
+    RunLoop loop;
+    loop.adoptCurrentThread();
+    loop.useManualClock();
+    std::vector<int> fired;
+    loop.postDelayed(3s, [&] { fired.push_back(3); });
+    loop.postDelayed(1s, [&] { fired.push_back(1); });
+    loop.postDelayed(2s, [&] {
+        fired.push_back(2);
+        loop.postDelayed(500ms, [&] { fired.push_back(25); });
+    });
+    loop.advance(1999ms);
+    EXPECT_EQ(fired, (std::vector<int>{1}));
+    loop.advance(1ms);
+    EXPECT_EQ(fired, (std::vector<int>{1, 2}));
+    loop.advance(1s);
+    EXPECT_EQ(fired, (std::vector<int>{1, 2, 25, 3}));
+}
+
+TEST(RunLoop, RepeatingTimerAndCancel) {
+    RunLoop loop;
+    loop.adoptCurrentThread();
+    loop.useManualClock();
+    int ticks = 0;
+    auto id = loop.addTimer(1s, true, [&] { ++ticks; });
+    loop.advance(3500ms);
+    EXPECT_EQ(ticks, 3);
+    loop.cancelTimer(id);
+    loop.advance(5s);
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(RunLoop, JobsFromOtherThreadsRunOnTheOwnerInOrder) {
+    RunLoop loop;
+    loop.adoptCurrentThread();
+    std::vector<int> seen;
+    std::atomic<bool> wrongThread{false};
+    auto owner = std::this_thread::get_id();
+    std::thread t([&] {
+        for (int i = 0; i < 100; ++i)
+            loop.post([&, i] {
+                if (std::this_thread::get_id() != owner) wrongThread = true;
+                seen.push_back(i);
+            });
+    });
+    t.join();
+    EXPECT_TRUE(loop.runUntil([&] { return seen.size() == 100; }, 2000ms));
+    EXPECT_FALSE(wrongThread);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(seen[i], i);
+}
+
+TEST(RunLoop, RunUntilIsBounded) {
+    RunLoop loop;
+    loop.adoptCurrentThread();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(loop.runUntil([] { return false; }, 50ms));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+TEST(DispatchQueue, ProcessingQueueHandsResultsToMain) {
+    std::atomic<int> done{0};
+    int onMain = 0;
+    DispatchGroup group;
+    for (int i = 0; i < 20; ++i) {
+        group.enter();
+        DispatchQueue::processing().async([&] {
+            ++done;
+            dispatchMain([&] { ++onMain; });
+            group.leave();
+        });
+    }
+    bool notified = false;
+    group.notify([&] { notified = true; });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return onMain == 20 && notified; }, 5000ms));
+    EXPECT_EQ(done, 20);
+}
