@@ -1,0 +1,115 @@
+#include "platform/Charset.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/ustring.h>
+
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace busdesk {
+namespace {
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// Opens a converter whose callbacks stop at the first bad sequence in both directions. ICU's
+// default is to substitute silently, which would turn damaged bytes into plausible text.
+Converter openStrict(std::string_view ianaName) {
+    // An empty name makes ICU open the process default converter, which is not what a caller
+    // naming a charset means.
+    if (ianaName.empty() || ianaName.size() > 64) return nullptr;
+    std::string name(ianaName);
+    if (name.find('\0') != std::string::npos) return nullptr;
+    UErrorCode status = U_ZERO_ERROR;
+    Converter conv(ucnv_open(name.c_str(), &status));
+    if (U_FAILURE(status) || !conv) return nullptr;
+    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    if (U_FAILURE(status)) return nullptr;
+    return conv;
+}
+
+constexpr std::size_t kMaxInput = static_cast<std::size_t>(std::numeric_limits<int32_t>::max() / 4);
+
+std::optional<std::string> utf16ToUTF8(const UChar* data, int32_t length) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strToUTF8(nullptr, 0, &needed, data, length, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
+    std::string out(static_cast<std::size_t>(needed), '\0');
+    status = U_ZERO_ERROR;
+    // Unpaired surrogates cannot come out of a strict converter, but u_strToUTF8 would reject
+    // them anyway.
+    u_strToUTF8(out.data(), needed, nullptr, data, length, &status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return out;
+}
+
+std::optional<std::u16string> utf8ToUTF16(std::string_view utf8) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strFromUTF8(nullptr, 0, &needed, utf8.data(), static_cast<int32_t>(utf8.size()), &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
+    std::u16string out(static_cast<std::size_t>(needed), u'\0');
+    status = U_ZERO_ERROR;
+    u_strFromUTF8(out.data(), needed, nullptr, utf8.data(), static_cast<int32_t>(utf8.size()), &status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return out;
+}
+
+}  // namespace
+
+namespace Charset {
+
+std::optional<std::string> decodeToUTF8(std::string_view bytes, std::string_view ianaName) {
+    Converter conv = openStrict(ianaName);
+    if (!conv || bytes.size() > kMaxInput) return std::nullopt;
+    if (bytes.empty()) return std::string();
+    // Two UTF-16 units per byte covers every charset (a 4-byte GB18030 sequence gives at most a
+    // surrogate pair; a single byte gives at most one unit, or two for rare mappings).
+    std::vector<UChar> units(bytes.size() * 2 + 2);
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = ucnv_toUChars(conv.get(), units.data(), static_cast<int32_t>(units.size()), bytes.data(),
+                                   static_cast<int32_t>(bytes.size()), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        units.resize(static_cast<std::size_t>(length) + 1);
+        status = U_ZERO_ERROR;
+        ucnv_resetToUnicode(conv.get());
+        length = ucnv_toUChars(conv.get(), units.data(), static_cast<int32_t>(units.size()), bytes.data(),
+                               static_cast<int32_t>(bytes.size()), &status);
+    }
+    // A truncated multi-byte sequence at the end comes back as U_TRUNCATED_CHAR_FOUND: a failure
+    // like any other, not a shorter text.
+    if (U_FAILURE(status)) return std::nullopt;
+    return utf16ToUTF8(units.data(), length);
+}
+
+std::optional<std::string> encodeFromUTF8(std::string_view utf8, std::string_view ianaName) {
+    Converter conv = openStrict(ianaName);
+    if (!conv || utf8.size() > kMaxInput) return std::nullopt;
+    auto units = utf8ToUTF16(utf8);
+    if (!units) return std::nullopt;
+    if (units->empty()) return std::string();
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t needed =
+        ucnv_fromUChars(conv.get(), nullptr, 0, units->data(), static_cast<int32_t>(units->size()), &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
+    std::string out(static_cast<std::size_t>(needed), '\0');
+    status = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(conv.get());
+    ucnv_fromUChars(conv.get(), out.data(), needed, units->data(), static_cast<int32_t>(units->size()),
+                    &status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return out;
+}
+
+bool isKnown(std::string_view ianaName) {
+    return openStrict(ianaName) != nullptr;
+}
+
+}  // namespace Charset
+}  // namespace busdesk

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace busdesk {
+
+// Text encodings by IANA charset name (UTF-8, GBK, GB18030, ISO-8859-1, ...), over ICU. Names are
+// matched case-insensitively through ICU's alias table. Conversion is strict: a byte sequence that
+// does not decode (or a character the target cannot hold) gives nothing rather than U+FFFD or '?',
+// so a caller can tell damaged text from text.
+namespace Charset {
+std::optional<std::string> decodeToUTF8(std::string_view bytes, std::string_view ianaName);
+std::optional<std::string> encodeFromUTF8(std::string_view utf8, std::string_view ianaName);
+bool isKnown(std::string_view ianaName);
+}  // namespace Charset
+
+}  // namespace busdesk

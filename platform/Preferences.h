@@ -1,0 +1,51 @@
+#pragma once
+
+#include <boost/json/object.hpp>
+#include <boost/json/value.hpp>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace busdesk {
+
+// The per-user settings store: text keys to JSON values, kept in one JSON object file
+// (settings.json in Paths::configDir()). Every setObject and every removeObject rewrites the file
+// atomically before returning -- temporary file in the same folder, fsync, rename over the old
+// file, fsync of the folder -- so a crash at any moment leaves either the old or the new content.
+// Removal is written as surely as a write: logout removes the remembered password, and a crash
+// right after must not bring it back.
+//
+// A file that cannot be read or parsed is moved aside to settings.json.corrupt (one log line)
+// and the store starts empty; it is never silently overwritten. All operations are thread-safe.
+class Preferences {
+  public:
+    explicit Preferences(std::string filePath);
+    Preferences(const Preferences&) = delete;
+    Preferences& operator=(const Preferences&) = delete;
+
+    // The store over settings.json in the current Paths::configDir(). When the profile folder
+    // changes (tests, --profile) the next call opens the store of the new folder; references to
+    // earlier stores stay valid.
+    static Preferences& standard();
+
+    // Both return whether the new content reached the disk; the value is kept in memory either way.
+    bool setObject(const std::string& key, boost::json::value value);
+    bool removeObject(const std::string& key);
+    std::optional<boost::json::value> objectForKey(const std::string& key) const;
+
+    boost::json::object snapshot() const;
+    const std::string& filePath() const { return path_; }
+
+  private:
+    void load();
+    bool persistLocked();
+
+    std::string path_;
+    mutable std::mutex mutex_;
+    boost::json::object values_;
+    // False when a damaged file could not be moved aside: then nothing is written over it.
+    bool writable_ = true;
+};
+
+}  // namespace busdesk
