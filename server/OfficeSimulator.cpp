@@ -1,0 +1,412 @@
+#include "server/OfficeSimulator.h"
+
+#include <httplib.h>
+#include <unicode/ucnv.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "server/DemoData.h"
+#include "server/DemoPictures.h"
+#include "server/OfficeDatabase.h"
+
+namespace busdesk::sim {
+namespace json = boost::json;
+namespace fs = std::filesystem;
+
+struct OfficeSimulator::Answer {
+    int status = 200;
+    std::string body;
+    std::string contentType = "application/json; charset=utf-8";
+};
+
+namespace {
+
+std::string param(const httplib::Request& req, const char* key) {
+    return req.has_param(key) ? req.get_param_value(key) : std::string();
+}
+
+std::string nowText() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char b[32];
+    std::strftime(b, sizeof b, "%Y-%m-%d %H:%M:%S", &tm);
+    return b;
+}
+
+std::optional<std::string> encodeAs(const std::string& utf8, const std::string& charset) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::string out(utf8.size() * 4 + 16, '\0');
+    int32_t n = ucnv_convert(charset.c_str(), "UTF-8", out.data(), static_cast<int32_t>(out.size()),
+                             utf8.data(), static_cast<int32_t>(utf8.size()), &status);
+    if (U_FAILURE(status)) return std::nullopt;
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+// File names of uploaded parts become part of a path: keep them plain.
+std::string safeName(const std::string& name) {
+    std::string out;
+    for (char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '.') out += c;
+    if (out.empty() || out[0] == '.') out = "photo" + out;
+    return out.substr(0, 64);
+}
+
+bool isLoopback(const std::string& addr) {
+    return addr == "127.0.0.1" || addr == "::1" || addr.rfind("127.", 0) == 0 || addr == "::ffff:127.0.0.1";
+}
+
+}  // namespace
+
+OfficeSimulator::OfficeSimulator(SimOptions options) : options_(std::move(options)) {}
+
+OfficeSimulator::~OfficeSimulator() {
+    stop();
+}
+
+std::string OfficeSimulator::baseURL() const {
+    return "http://" + options_.host + ":" + std::to_string(port_) + "/";
+}
+
+bool OfficeSimulator::start() {
+    if (server_) return true;
+    if (options_.dataDir.empty()) {
+        std::string tmpl = (fs::temp_directory_path() / "busdesk-sim-XXXXXX").string();
+        if (!mkdtemp(tmpl.data())) {
+            error_ = "cannot create a data folder";
+            return false;
+        }
+        options_.dataDir = tmpl;
+    }
+    std::error_code ec;
+    fs::create_directories(options_.dataDir, ec);
+    db_ = std::make_unique<OfficeDatabase>(options_.dbPath, options_.seed);
+    if (!db_->ok()) {
+        error_ = "database: " + db_->lastError();
+        db_.reset();
+        return false;
+    }
+    demo_ = std::make_unique<DemoData>(*db_, options_.seed);
+    server_ = std::make_unique<httplib::Server>();
+    int threads = std::max(2, options_.threads);
+    server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    server_->set_tcp_nodelay(true);
+    server_->set_keep_alive_max_count(1000);
+    install();
+    stopping_ = false;
+    port_ = options_.port == 0 ? server_->bind_to_any_port(options_.host)
+                               : (server_->bind_to_port(options_.host, options_.port) ? options_.port : -1);
+    if (port_ <= 0) {
+        error_ = "cannot listen on " + options_.host + ":" + std::to_string(options_.port);
+        server_.reset();
+        return false;
+    }
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    for (int i = 0; i < 2000 && !server_->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+void OfficeSimulator::stop() {
+    if (!server_) return;
+    stopping_ = true;
+    server_->stop();
+    if (thread_.joinable()) thread_.join();
+    server_.reset();
+}
+
+bool OfficeSimulator::waitOrStop(int milliseconds) const {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < until) {
+        if (stopping_) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return !stopping_;
+}
+
+std::string OfficeSimulator::hostOf(const httplib::Request& req) const {
+    auto host = req.get_header_value("Host");
+    return host.empty() ? options_.host + ":" + std::to_string(port_) : host;
+}
+
+void OfficeSimulator::install() {
+    auto& s = *server_;
+    s.Get(R"(/OfficeServiceQ/(.*))",
+          [this](const httplib::Request& q, httplib::Response& r) { handleOffice(q, r); });
+    s.Post(R"(/OfficeServiceQ/(.*))",
+           [this](const httplib::Request& q, httplib::Response& r) { handleOffice(q, r); });
+
+    s.Get(R"(/static/([A-Za-z0-9]+\.png))", [](const httplib::Request& q, httplib::Response& r) {
+        auto png = demoPicturePNG(q.matches[1]);
+        if (png.empty()) {
+            r.status = 404;
+            return;
+        }
+        r.set_content(png, "image/png");
+    });
+    s.Get(R"(/uploads/([A-Za-z0-9.]+))", [this](const httplib::Request& q, httplib::Response& r) {
+        std::ifstream in(fs::path(options_.dataDir) / std::string(q.matches[1]), std::ios::binary);
+        if (!in) {
+            r.status = 404;
+            return;
+        }
+        std::stringstream ss;
+        ss << in.rdbuf();
+        r.set_content(ss.str(), "image/jpeg");
+    });
+    s.Get("/LXVoffice/index.html", [](const httplib::Request&, httplib::Response& r) {
+        r.set_content(
+            "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>企业文化</title></head><body>"
+            "<h2>安全 · 准点 · 文明 · 温馨</h2><p><img src=\"/static/culture.png\"/></p>"
+            "<p>我们以“让市民出行更便捷”为使命，坚持安全第一、服务至上，打造城市公交服务品牌。</p>"
+            "<ul><li>企业精神：团结、奉献、务实、创新</li><li>服务理念：乘客至上，真诚服务</li></ul></body></"
+            "html>",
+            "text/html; charset=utf-8");
+    });
+
+    auto admin = [this](const httplib::Request& q, httplib::Response& r, bool clear) {
+        if (!isLoopback(q.remote_addr)) {
+            r.status = 403;
+            return;
+        }
+        if (clear) {
+            faults_.clear();
+        } else if (q.method == "POST") {
+            std::error_code ec;
+            auto v = json::parse(q.body, ec);
+            std::string why;
+            if (ec || !faults_.apply(v, &why)) {
+                r.status = 400;
+                r.set_content(ec ? "invalid JSON" : why, "text/plain; charset=utf-8");
+                return;
+            }
+        }
+        r.set_content(json::serialize(faults_.toJSON()), "application/json; charset=utf-8");
+    };
+    s.Post("/__sim/faults", [admin](const httplib::Request& q, httplib::Response& r) { admin(q, r, false); });
+    s.Get("/__sim/faults", [admin](const httplib::Request& q, httplib::Response& r) { admin(q, r, false); });
+    s.Delete("/__sim/faults",
+             [admin](const httplib::Request& q, httplib::Response& r) { admin(q, r, true); });
+}
+
+void OfficeSimulator::handleOffice(const httplib::Request& req, httplib::Response& res) {
+    ++requests_;
+    std::string rest = req.matches[1];
+    std::string method;
+    // Every method ends in "/", except the logo; the upload carries the record identifier after it.
+    if (rest.rfind("UploadPictureFromID/", 0) == 0 && req.method == "POST") {
+        method = "UploadPictureFromID";
+    } else if (rest == "Query_CompanyLogo") {
+        method = rest;
+    } else if (!rest.empty() && rest.back() == '/' && rest.find('/') == rest.size() - 1 &&
+               rest != "Query_CompanyLogo/") {
+        method = rest.substr(0, rest.size() - 1);
+    } else {
+        res.status = 404;
+        res.set_content("unknown method", "text/plain; charset=utf-8");
+        return;
+    }
+    if (req.method == "POST" && method != "UploadPictureFromID") {
+        res.status = 405;
+        return;
+    }
+    Answer a = answer(method, req);
+    deliver(method, std::move(a), res);
+}
+
+OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const httplib::Request& req) {
+    Answer a;
+    auto p = [&](const char* k) { return param(req, k); };
+    auto jsonAnswer = [&](const json::value& v) {
+        a.body = json::serialize(v);
+        return a;
+    };
+    auto text = [&](const std::string& t) {
+        a.body = t;
+        return a;
+    };
+    bool all = p("all") == "1";
+
+    if (method == "User_Login") {
+        auto e = db_->employee(p("CardID"));
+        // Only the staff card number signs in; an identifier typed as card number is refused too.
+        if (!e || e->cardID != p("CardID") || e->password != p("Password")) {
+            json::object o;
+            o["IsSuccess"] = 0;
+            o["FailReason"] = "用户名或密码错误";
+            return jsonAnswer(o);
+        }
+        json::object o = e->profile;
+        o["IsSuccess"] = "1";
+        o["FailReason"] = "";
+        return jsonAnswer(o);
+    }
+    if (method == "User_ChangePassword") {
+        json::object o;
+        auto e = db_->employee(p("CardID"));
+        if (!req.has_param("CardID") || !req.has_param("OldPassword") || p("NewPassword").empty()) {
+            o["IsSuccess"] = false;
+            o["FailReason"] = "参数不完整";
+        } else if (!e || e->cardID != p("CardID")) {
+            o["IsSuccess"] = false;
+            o["FailReason"] = "用户不存在";
+        } else if (e->password != p("OldPassword")) {
+            o["IsSuccess"] = false;
+            o["FailReason"] = "原密码错误";
+        } else {
+            o["IsSuccess"] = db_->setPassword(e->cardID, p("NewPassword"));
+            o["FailReason"] = "";
+        }
+        return jsonAnswer(o);
+    }
+    if (method == "Query_ByNewInfoPartNP" || method == "Query_ByRegulationsInfoPartNP") {
+        int page = std::atoi(p("Index").c_str());
+        return jsonAnswer(db_->bulletins(method == "Query_ByNewInfoPartNP" ? 2 : 3, page));
+    }
+    if (method == "Query_CompanyLogo") return text("\"http://" + hostOf(req) + "/static/companylogo.png\"");
+    if (method == "Query_DisplanInfo") return jsonAnswer(demo_->plan(p("EmpID"), p("RunDate")));
+    if (method == "Query_NosendDisplanInfo") return jsonAnswer(demo_->nosendPlan(p("EmpID"), p("RunDate")));
+    if (method == "Query_Arrange") return jsonAnswer(demo_->arrange(p("EmpID"), p("RunDate")));
+    if (method == "Query_FinishDisplan") return jsonAnswer(demo_->finishedTrips(p("EmpID"), p("RunDate")));
+    if (method == "Query_AlertSUM")
+        return jsonAnswer(demo_->alertSummary(p("Buselfid"), p("StartTime"), p("EndTime")));
+    if (method == "Query_AlertDetail")
+        return jsonAnswer(demo_->alertDetail(p("Buselfid"), p("Alerttype"), p("StartTime")));
+    if (method == "Query_TembusdefassInfo")
+        return jsonAnswer(demo_->maintenance(p("Buselfid"), p("StartTime"), p("EndTime")));
+    if (method == "Query_WorkorderInfo")
+        return jsonAnswer(demo_->workorders(p("Buselfid"), p("StartTime"), p("EndTime")));
+    if (method == "Query_FdisempdutyInfo")
+        return jsonAnswer(demo_->attendance(p("EmpID"), p("StartTime"), p("EndTime")));
+    if (method == "Query_StockbillSUM") return jsonAnswer(demo_->stockSummary(p("Buselfid"), p("StartTime")));
+    if (method == "Query_StockbillInfo") return jsonAnswer(demo_->stockDetail(p("Buselfid"), p("StartTime")));
+    if (method == "Query_DssfuelcostSUM")
+        return jsonAnswer(demo_->fuelSummary(p("Buselfid"), p("StartTime")));
+    if (method == "Query_DssfuelcostInfo")
+        return jsonAnswer(demo_->fuelDetail(p("Buselfid"), p("StartTime")));
+    if (method == "Query_DssticketreceiptInfoOneday")
+        return jsonAnswer(demo_->revenueOneDay(p("EmpID"), all, p("StartTime")));
+    if (method == "Query_DssticketreceiptSUM")
+        return jsonAnswer(demo_->revenueSummary(p("EmpID"), all, p("StartTime")));
+    if (method == "Query_DssticketreceiptInfo")
+        return jsonAnswer(demo_->revenueDetail(p("EmpID"), p("StartTime")));
+    if (method == "Query_BusdaymileInfoOnedayByDriver")
+        return jsonAnswer(demo_->mileOneDay(p("EmpID"), all, p("StartTime")));
+    if (method == "Query_BusdaymileSUMByDriver")
+        return jsonAnswer(demo_->mileSummary(p("EmpID"), all, p("StartTime")));
+    if (method == "Query_BusdaymileInfoByDriver")
+        return jsonAnswer(demo_->mileDetail(p("EmpID"), p("StartTime")));
+    if (method == "Query_Salary") return jsonAnswer(demo_->salary(p("EmpID"), p("Month")));
+    if (method == "Query_RechargeInfo")
+        return jsonAnswer(demo_->mealCard(0, p("EmpID"), p("starttime"), p("endtime")));
+    if (method == "Query_ConsumeInfo")
+        return jsonAnswer(demo_->mealCard(1, p("EmpID"), p("starttime"), p("endtime")));
+    if (method == "Query_MealsubsidsInfo")
+        return jsonAnswer(demo_->mealCard(2, p("EmpID"), p("starttime"), p("endtime")));
+    if (method == "Query_RidingRecode") return jsonAnswer(demo_->riding(p("EmpID")));
+    if (method == "FeedBackInfoNP") {
+        auto e = db_->employee(p("Empid"));
+        if (!e || p("Content").empty()) return text("\"0\"");
+        auto id = db_->addSuggestion(std::string(e->profile.at("EmpID").as_string()), p("Content"),
+                                     req.has_param("ParentID") ? p("ParentID") : "0", p("pType"), nowText());
+        return text("\"" + std::to_string(id) + "\"");
+    }
+    if (method == "UploadPictureFromID") {
+        std::string rest = req.matches[1];
+        long long id = std::atoll(rest.substr(std::string("UploadPictureFromID/").size()).c_str());
+        if (id <= 0 || !db_->suggestionExists(id) || req.files.empty()) return text("0");
+        int n = 0;
+        for (auto& [field, file] : req.files) {
+            std::string name = std::to_string(id) + "x" + std::to_string(n++) + safeName(field);
+            std::ofstream out(fs::path(options_.dataDir) / name, std::ios::binary);
+            out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
+            if (!out) return text("0");
+            db_->addSuggestionImage(id, "/uploads/" + name);
+        }
+        return text("1");
+    }
+    if (method == "Query_FeedBackInfoNP") {
+        json::array out;
+        auto e = db_->employee(p("EmpID"));
+        if (e) {
+            for (auto& s : db_->suggestions(std::string(e->profile.at("EmpID").as_string()))) {
+                json::object o;
+                o["AnsContent"] = s.ansContent;
+                o["AnsTime"] = s.ansTime;
+                o["Empid"] = s.empid;
+                o["ID"] = s.id;
+                json::array images;
+                for (auto& im : s.images) images.push_back(json::value("http://" + hostOf(req) + im));
+                o["Imagenames"] = std::move(images);
+                o["ParentID"] = s.parentID;
+                o["QueTime"] = s.queTime;
+                o["Content"] = s.content;
+                o["Type"] = s.type;
+                out.push_back(std::move(o));
+            }
+        }
+        return jsonAnswer(out);
+    }
+    a.status = 404;
+    a.body = "unknown method";
+    a.contentType = "text/plain; charset=utf-8";
+    return a;
+}
+
+void OfficeSimulator::deliver(const std::string& method, Answer a, httplib::Response& res) {
+    auto fault = faults_.lookup(method);
+    if (fault) {
+        if (fault->latencyMs && !waitOrStop(*fault->latencyMs)) {
+            res.status = 503;
+            return;
+        }
+        using B = Fault::Body;
+        switch (fault->body) {
+            case B::Normal:
+                break;
+            case B::Malformed:
+                a.body = "{\"List\": [{\"ID\": \"1\", ";
+                break;
+            case B::Empty:
+                a.body.clear();
+                break;
+            case B::SingleSpace:
+                a.body = " ";
+                break;
+            case B::WrongKind:
+                a.body = !a.body.empty() && a.body[0] == '[' ? "{}" : "[]";
+                break;
+            case B::NoAnswer:
+                // Hold the connection until the client gives up or the server stops.
+                waitOrStop(120000);
+                res.status = 503;
+                return;
+            case B::CloseMidBody: {
+                auto body = std::make_shared<std::string>(a.body.empty() ? std::string(64, ' ') : a.body);
+                res.status = a.status;
+                res.set_content_provider(body->size() + 1024, a.contentType,
+                                         [body](size_t offset, size_t, httplib::DataSink& sink) {
+                                             if (offset == 0) sink.write(body->data(), body->size() / 2);
+                                             return false;  // drops the connection short of Content-Length
+                                         });
+                return;
+            }
+        }
+        if (fault->charset) {
+            if (auto enc = encodeAs(a.body, *fault->charset)) a.body = *enc;
+            a.contentType = "application/json; charset=" + *fault->charset;
+        }
+        if (fault->contentType) a.contentType = *fault->contentType;
+        if (fault->status) a.status = *fault->status;
+    }
+    res.status = a.status;
+    res.set_content(a.body, a.contentType);
+}
+
+}  // namespace busdesk::sim

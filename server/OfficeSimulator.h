@@ -1,0 +1,71 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "server/FaultSet.h"
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace busdesk::sim {
+
+class OfficeDatabase;
+class DemoData;
+
+struct SimOptions {
+    std::string host = "127.0.0.1";
+    int port = 0;  // 0: an ephemeral port
+    std::string dbPath = ":memory:";
+    std::string dataDir;  // uploaded photos; empty: a fresh temporary folder
+    unsigned seed = 1;
+    int threads = 16;
+};
+
+// The substitute office server: every office-service method at its address, answers drawn from a
+// seeded SQLite database, and switchable faults. Runs its own listening thread; safe to start and
+// stop from a test.
+class OfficeSimulator {
+  public:
+    explicit OfficeSimulator(SimOptions options = {});
+    ~OfficeSimulator();
+    OfficeSimulator(const OfficeSimulator&) = delete;
+    OfficeSimulator& operator=(const OfficeSimulator&) = delete;
+
+    bool start();
+    void stop();
+    int port() const { return port_; }
+    std::string baseURL() const;  // "http://host:port/"
+    const std::string& dataDir() const { return options_.dataDir; }
+    const std::string& lastError() const { return error_; }
+    FaultSet& faults() { return faults_; }
+    long requestCount() const { return requests_.load(); }
+
+  private:
+    struct Answer;
+    void install();
+    void handleOffice(const httplib::Request& req, httplib::Response& res);
+    Answer answer(const std::string& method, const httplib::Request& req);
+    void deliver(const std::string& method, Answer a, httplib::Response& res);
+    bool waitOrStop(int milliseconds) const;
+    std::string hostOf(const httplib::Request& req) const;
+
+    SimOptions options_;
+    std::unique_ptr<OfficeDatabase> db_;
+    std::unique_ptr<DemoData> demo_;
+    std::unique_ptr<httplib::Server> server_;
+    std::thread thread_;
+    FaultSet faults_;
+    int port_ = 0;
+    std::string error_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<long> requests_{0};
+};
+
+}  // namespace busdesk::sim

@@ -1,0 +1,361 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <boost/json.hpp>
+#include <filesystem>
+#include <thread>
+
+#include "server/OfficeSimulator.h"
+
+using namespace busdesk::sim;
+namespace json = boost::json;
+
+namespace {
+
+class SimTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(sim.start()) << sim.lastError(); }
+    httplib::Client client() {
+        httplib::Client c("127.0.0.1", sim.port());
+        c.set_read_timeout(5, 0);
+        return c;
+    }
+    json::value get(const std::string& path, int* status = nullptr, std::string* type = nullptr) {
+        auto c = client();
+        auto r = c.Get(("/OfficeServiceQ/" + path).c_str());
+        if (!r) return nullptr;
+        if (status) *status = r->status;
+        if (type) *type = r->get_header_value("Content-Type");
+        std::error_code ec;
+        auto v = json::parse(r->body, ec);
+        return ec ? json::value(r->body) : v;
+    }
+    static void expectKeys(const json::value& row, std::initializer_list<const char*> keys) {
+        ASSERT_TRUE(row.is_object()) << json::serialize(row);
+        for (auto* k : keys)
+            EXPECT_TRUE(row.as_object().contains(k)) << "missing " << k << " in " << json::serialize(row);
+    }
+    OfficeSimulator sim;
+};
+
+const std::string kDay = "2026-12-07";
+
+std::string pct(const std::string& s) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        out += '%';
+        out += hex[c >> 4];
+        out += hex[c & 15];
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(SimTest, LoginAcceptsDemoAccountsAndRefusesWrongPasswords) {
+    auto ok = get("User_Login/?CardID=10086&Password=123456");
+    expectKeys(ok, {"EmpID", "EmpRole", "EmpRoleName", "FailReason", "IDcard", "IsSuccess", "Name", "OrgID",
+                    "OrgName", "OrgType", "address", "birthday", "graduate", "oneCardID", "politic",
+                    "serviceAge", "sex", "startTime", "telephone"});
+    EXPECT_EQ(ok.at("IsSuccess"), "1");
+    std::string idcard(ok.at("IDcard").as_string());
+    EXPECT_EQ(idcard.size(), 18u);
+    EXPECT_EQ(idcard.substr(12), "123456");
+
+    auto other = get("User_Login/?CardID=10010&Password=654321");
+    EXPECT_EQ(other.at("IsSuccess"), "1");
+    EXPECT_NE(std::string(other.at("IDcard").as_string()).substr(12), "654321");
+
+    auto refused = get("User_Login/?CardID=10086&Password=654321");
+    EXPECT_EQ(refused.at("IsSuccess"), 0);
+    EXPECT_FALSE(refused.at("FailReason").as_string().empty());
+    EXPECT_EQ(get("User_Login/?CardID=E10086&Password=123456").at("IsSuccess"), 0);
+    EXPECT_EQ(get("User_Login/").at("IsSuccess"), 0);
+}
+
+TEST_F(SimTest, PasswordChangeIsStoredAndWrongOldPasswordRefused) {
+    auto wrong = get("User_ChangePassword/?CardID=10010&OldPassword=nope&NewPassword=abc");
+    EXPECT_EQ(wrong.at("IsSuccess"), false);
+    EXPECT_FALSE(wrong.at("FailReason").as_string().empty());
+    EXPECT_EQ(get("User_ChangePassword/?CardID=10010&OldPassword=654321&NewPassword=abc").at("IsSuccess"),
+              true);
+    EXPECT_EQ(get("User_Login/?CardID=10010&Password=abc").at("IsSuccess"), "1");
+    EXPECT_EQ(get("User_Login/?CardID=10010&Password=654321").at("IsSuccess"), 0);
+    EXPECT_EQ(get("User_ChangePassword/?OldPassword=abc&NewPassword=x").at("IsSuccess"), false);
+}
+
+TEST_F(SimTest, BulletinsPageByTenWithTheirOwnPublisherSpelling) {
+    int total = 0;
+    for (int page = 1; page <= 4; ++page) {
+        auto a = get("Query_ByNewInfoPartNP/?EmpID=E10086&Index=" + std::to_string(page));
+        ASSERT_TRUE(a.is_array());
+        EXPECT_LE(a.as_array().size(), 10u);
+        for (auto& row : a.as_array()) {
+            expectKeys(row, {"ID", "Title", "RealeaseDate", "ContentHtml", "Publishby"});
+            EXPECT_FALSE(row.as_object().contains("PublishBy"));
+        }
+        total += static_cast<int>(a.as_array().size());
+    }
+    EXPECT_GE(total, 23);
+    auto regs = get("Query_ByRegulationsInfoPartNP/?EmpID=E10086&Index=1");
+    ASSERT_EQ(regs.as_array().size(), 10u);
+    expectKeys(regs.as_array()[0], {"PublishBy"});
+    EXPECT_EQ(get("Query_ByRegulationsInfoPartNP/?EmpID=E10086&Index=2").as_array().size(), 2u);
+    EXPECT_TRUE(get("Query_ByNewInfoPartNP/?EmpID=E10086&Index=abc").as_array().empty());
+}
+
+TEST_F(SimTest, LogoIsAQuotedAddressOfAServedPictureWithoutStrippedCharacters) {
+    auto v = get("Query_CompanyLogo");
+    ASSERT_TRUE(v.is_string());  // a JSON string: the quotes are on the wire
+    std::string url(v.as_string());
+    EXPECT_EQ(url.find_first_of("-_ "), std::string::npos) << url;
+    auto c = client();
+    auto path = url.substr(url.find("/static/"));
+    auto r = c.Get(path.c_str());
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+    EXPECT_EQ(r->body.substr(1, 3), "PNG");
+    int status = 0;
+    get("Query_CompanyLogo/", &status);
+    EXPECT_EQ(status, 404);
+    auto culture = c.Get("/LXVoffice/index.html");
+    ASSERT_TRUE(culture);
+    EXPECT_NE(culture->body.find("<img"), std::string::npos);
+}
+
+TEST_F(SimTest, EveryOperationsQueryAnswersItsShape) {
+    std::string b = "Buselfid=&StartTime=" + kDay + "&EndTime=" + kDay;
+    auto plan = get("Query_DisplanInfo/?EmpID=E10086&RunDate=" + kDay);
+    expectKeys(plan, {"DisplanDetailList", "MileFinishSum", "MilePlanSum", "NonSeqMileFinishSum",
+                      "SeqFinishSum", "SeqPlanSum"});
+    ASSERT_FALSE(plan.at("DisplanDetailList").as_array().empty());
+    expectKeys(plan.at("DisplanDetailList").as_array()[0],
+               {"ArriveTime", "Busname", "DisplanID", "EndStaion", "ISSent", "IsFinised", "LeaveTime", "Mile",
+                "Recstate", "RouteName", "SeqNum", "ShiftNum", "StartStation"});
+    EXPECT_EQ(plan, get("Query_DisplanInfo/?EmpID=E10086&RunDate=" + kDay));  // deterministic
+    auto nosend = get("Query_NosendDisplanInfo/?EmpID=E10086&RunDate=2026-12-08");
+    ASSERT_FALSE(nosend.at("List").as_array().empty());
+    expectKeys(nosend.at("List").as_array()[0], {"Busname", "LeaveTime", "LeaveStation", "ArriveStation"});
+    auto arrange = get("Query_Arrange/?EmpID=E10086&RunDate=2026-12-08");
+    ASSERT_FALSE(arrange.as_array().empty());
+    expectKeys(arrange.as_array()[0], {"Busname", "Empid", "Empname", "Firstleavetime", "OnWorktime",
+                                       "OffWorktime", "Shiftnum", "Routename", "SeqSum"});
+    auto finish = get("Query_FinishDisplan/?EmpID=E10086&RunDate=" + kDay);
+    expectKeys(finish, {"FinishDisplanList", "MileSum", "SeqSum"});
+    expectKeys(finish.at("FinishDisplanList").as_array()[0],
+               {"RouteName", "LeaveTime", "ArriveTime", "ShiftNum", "Busname", "Mile", "SeqNum",
+                "StartStation", "EndStaion", "Rectype"});
+    auto alerts = get("Query_AlertSUM/?EmpID=E10086&" + b);
+    ASSERT_FALSE(alerts.as_array().empty());
+    auto& first = alerts.as_array()[0].as_object();
+    expectKeys(first, {"AlertType", "Busname", "Num", "Rundate"});
+    auto detail =
+        get("Query_AlertDetail/?EmpID=E10086&Buselfid=" + std::string(first.at("Busname").as_string()) +
+            "&Alerttype=" + pct(std::string(first.at("AlertType").as_string())) + "&StartTime=" + kDay +
+            "&EndTime=" + kDay);
+    ASSERT_FALSE(detail.as_array().empty());
+    expectKeys(detail.as_array()[0], {"AlertValue", "StandValue", "AlertTime", "Memo"});
+    auto month = "Buselfid=&StartTime=2026-11-01&EndTime=2026-11-30";
+    auto maint = get(std::string("Query_TembusdefassInfo/?EmpID=E10086&") + month);
+    ASSERT_FALSE(maint.as_array().empty());
+    expectKeys(maint.as_array()[0], {"Busname", "DefLevel", "Defplandate", "DefCompany", "DefMiles",
+                                     "DefplanMiles", "DefPreMiles", "recordStatus", "RouteID"});
+    auto wo = get(std::string("Query_WorkorderInfo/?EmpID=E10086&") + month);
+    ASSERT_FALSE(wo.as_array().empty());
+    expectKeys(wo.as_array()[0], {"Status", "Createtype", "Orgname", "Reportdate", "Comeindate", "Finishdate",
+                                  "Factcost", "Checkview", "Notes", "level", "caretype", "mendtype"});
+    auto duty = get("Query_FdisempdutyInfo/?EmpID=E10086&StartTime=2026-12-01&EndTime=" + kDay);
+    ASSERT_FALSE(duty.as_array().empty());
+    expectKeys(duty.as_array()[0], {"Empname", "Execdate", "PlanOnworktime", "PlanOffworktime",
+                                    "RealOnworktime", "RealOffworktime"});
+    auto stock = get("Query_StockbillInfo/?EmpID=E10086&Buselfid=&StartTime=2026-11&EndTime=2026-11");
+    ASSERT_FALSE(stock.as_array().empty());
+    expectKeys(stock.as_array()[0], {"Orderno", "Billdate", "Totalsum", "Count", "Price", "Materialname",
+                                     "Warehousename", "Suppliername", "Jobtype", "Empname"});
+    expectKeys(
+        get("Query_StockbillSUM/?EmpID=E10086&Buselfid=&StartTime=2026-11&EndTime=2026-11").as_array()[0],
+        {"Busname", "Totalsum"});
+    expectKeys(get("Query_DssfuelcostSUM/?EmpID=E10086&Buselfid=12001&StartTime=" + kDay + "&EndTime=" + kDay)
+                   .as_array()[0],
+               {"Busname", "Runningdate", "Fuelname", "Fuelnum"});
+    expectKeys(
+        get("Query_DssfuelcostInfo/?EmpID=E10086&Buselfid=12001&StartTime=" + kDay + "&EndTime=" + kDay)
+            .as_array()[0],
+        {"Runningdate", "Fuelnum", "Routename", "Fuelname"});
+}
+
+TEST_F(SimTest, RevenueAndMileageCarryTheDriverKeysTheClientReads) {
+    auto oneDay = get("Query_DssticketreceiptInfoOneday/?EmpID=10086&all=0&StartTime=" + kDay).as_array();
+    ASSERT_EQ(oneDay.size(), 1u);
+    expectKeys(oneDay[0], {"driverID", "Busname", "Rundate", "GeneralIncome", "GeneralTicketNum", "IClIncome",
+                           "ICTicketNum", "attendant", "FreeICTicketNum", "routeid"});
+    EXPECT_GT(get("Query_DssticketreceiptInfoOneday/?EmpID=10086&all=1&StartTime=" + kDay).as_array().size(),
+              1u);
+    auto sum = get("Query_DssticketreceiptSUM/?EmpID=E10086&all=1&StartTime=2026-11").as_array();
+    ASSERT_GT(sum.size(), 1u);
+    expectKeys(sum[0], {"DriverID", "Drivername", "OperateDate", "IcTotalIncome", "TotalIncome"});
+    EXPECT_FALSE(sum[0].as_object().contains("driverID"));
+    std::string driver(sum[0].at("DriverID").as_string());
+    expectKeys(get("Query_DssticketreceiptInfo/?EmpID=" + driver + "&StartTime=2026-11").as_array()[0],
+               {"Income", "Memos", "ICorCash", "routeID"});
+    auto mileSum = get("Query_BusdaymileSUMByDriver/?EmpID=E10086&all=1&StartTime=2026-11").as_array();
+    expectKeys(mileSum[0], {"drivername", "Milenum", "driverID"});
+    auto mileDet =
+        get("Query_BusdaymileInfoByDriver/?EmpID=" + std::string(mileSum[0].at("driverID").as_string()) +
+            "&StartTime=2026-11")
+            .as_array();
+    EXPECT_EQ(mileDet.size(), 30u);
+    expectKeys(mileDet[0], {"drivername", "Rundate", "routeid", "Milenum", "unRunMilenum", "driverID"});
+    expectKeys(get("Query_BusdaymileInfoOnedayByDriver/?EmpID=E10086&all=0&StartTime=" + kDay).as_array()[0],
+               {"Milenum"});
+}
+
+TEST_F(SimTest, PersonnelQueries) {
+    auto salary = get("Query_Salary/?EmpID=E10086&Month=202611").as_array();
+    bool net = false;
+    for (auto& item : salary) {
+        expectKeys(item, {"ItemName", "ItemNum"});
+        net = net || item.at("ItemName") == "实发金额";
+    }
+    EXPECT_TRUE(net);
+    EXPECT_TRUE(get("Query_Salary/?EmpID=E10086&Month=201801").as_array().empty());
+    EXPECT_TRUE(get("Query_Salary/?EmpID=E10086&Month=2026-11").as_array().empty());
+    for (auto* m : {"Query_RechargeInfo", "Query_ConsumeInfo", "Query_MealsubsidsInfo"}) {
+        auto rows = get(std::string(m) + "/?EmpID=E10086&starttime=2026-10-01&endtime=2026-11-30").as_array();
+        ASSERT_FALSE(rows.empty()) << m;
+        expectKeys(rows[0], {"ActTime", "CanteenName", "Loadtime", "Money", "RemainMoney"});
+    }
+    auto rides = get("Query_RidingRecode/?EmpID=880010086").as_array();
+    ASSERT_FALSE(rides.empty());
+    expectKeys(rides[0], {"ActTime", "Routename", "RemainMoney"});
+    EXPECT_TRUE(get("Query_RidingRecode/?EmpID=E10086").as_array().empty());
+}
+
+TEST_F(SimTest, FeedbackRoundTripStoresTwoPhotos) {
+    auto id =
+        get("FeedBackInfoNP/"
+            "?Empid=E10010&Content=%E5%90%8E%E9%97%A8%E5%BC%82%E5%93%8D&ParentID=0&pType=%E5%92%A8%E8%AF%A2");
+    ASSERT_TRUE(id.is_string());
+    std::string sid(id.as_string());
+    ASSERT_NE(sid, "0");
+    auto c = client();
+    for (auto* name : {"A1.jpg", "A2.jpg"}) {
+        httplib::MultipartFormDataItems items = {
+            {name, std::string("\xFF\xD8 jpeg bytes of ") + name, "pic", "application/octet-stream"}};
+        auto r = c.Post(("/OfficeServiceQ/UploadPictureFromID/" + sid).c_str(), items);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->body, "1");
+    }
+    auto bad = c.Post("/OfficeServiceQ/UploadPictureFromID/999999",
+                      httplib::MultipartFormDataItems{{"x.jpg", "x", "pic", "application/octet-stream"}});
+    EXPECT_EQ(bad->body, "0");
+    auto list = get("Query_FeedBackInfoNP/?EmpID=E10010").as_array();
+    ASSERT_EQ(list.size(), 1u);
+    expectKeys(list[0], {"AnsContent", "AnsTime", "Empid", "ID", "Imagenames", "ParentID", "QueTime",
+                         "Content", "Type"});
+    EXPECT_EQ(list[0].at("Type"), "咨询");
+    auto& images = list[0].at("Imagenames").as_array();
+    ASSERT_EQ(images.size(), 2u);
+    std::string url(images[1].as_string());
+    auto photo = c.Get(url.substr(url.find("/uploads/")).c_str());
+    ASSERT_TRUE(photo);
+    EXPECT_EQ(photo->body, "\xFF\xD8 jpeg bytes of A2.jpg");
+}
+
+TEST_F(SimTest, FaultSwitchesAreVisibleOnTheWire) {
+    auto c = client();
+    auto setFault = [&](const std::string& spec) {
+        auto r = c.Post("/__sim/faults", spec, "application/json");
+        ASSERT_TRUE(r);
+        ASSERT_EQ(r->status, 200) << r->body;
+    };
+    std::string path = "/OfficeServiceQ/Query_Arrange/?EmpID=E10086&RunDate=" + kDay;
+    setFault(R"({"method":"Query_Arrange","status":500})");
+    EXPECT_EQ(c.Get(path.c_str())->status, 500);
+    setFault(R"({"method":"Query_Arrange","contentType":"text/plain"})");
+    EXPECT_EQ(c.Get(path.c_str())->get_header_value("Content-Type"), "text/plain");
+    setFault(R"({"method":"Query_Arrange","body":"space"})");
+    EXPECT_EQ(c.Get(path.c_str())->body, " ");
+    setFault(R"({"method":"Query_Arrange","body":"empty"})");
+    EXPECT_EQ(c.Get(path.c_str())->body, "");
+    setFault(R"({"method":"Query_Arrange","body":"wrongKind"})");
+    EXPECT_EQ(c.Get(path.c_str())->body, "{}");
+    setFault(R"({"method":"Query_Arrange","body":"malformed"})");
+    std::error_code ec;
+    auto ignored = json::parse(c.Get(path.c_str())->body, ec);
+    EXPECT_TRUE(ec);
+    setFault(R"({"method":"Query_Arrange","charset":"GBK"})");
+    auto gbk = c.Get(path.c_str());
+    EXPECT_EQ(gbk->get_header_value("Content-Type"), "application/json; charset=GBK");
+    EXPECT_NE(gbk->body.find("\xD5\xC5"), std::string::npos);  // 张 in GBK
+    setFault(R"({"method":"Query_Arrange","body":"closeMidBody"})");
+    EXPECT_FALSE(c.Get(path.c_str()));
+    setFault(R"({"method":"*","body":"noAnswer"})");
+    httplib::Client impatient("127.0.0.1", sim.port());
+    impatient.set_read_timeout(0, 200000);
+    EXPECT_FALSE(impatient.Get("/OfficeServiceQ/Query_Salary/?EmpID=E10086&Month=202611"));
+    auto del = c.Delete("/__sim/faults");
+    ASSERT_TRUE(del);
+    EXPECT_EQ(c.Get(path.c_str())->status, 200);
+    EXPECT_EQ(c.Post("/__sim/faults", "{\"body\":\"sideways\"}", "application/json")->status, 400);
+    Fault slow;
+    slow.latencyMs = 30;
+    sim.faults().set("Query_Salary", slow);
+    EXPECT_EQ(c.Get("/OfficeServiceQ/Query_Salary/?EmpID=E10086&Month=202611")->status, 200);
+}
+
+TEST_F(SimTest, UnknownPathsAndBadParametersNeverHang) {
+    int status = 0;
+    get("Query_Nothing/", &status);
+    EXPECT_EQ(status, 404);
+    get("Query_Arrange", &status);
+    EXPECT_EQ(status, 404);
+    EXPECT_TRUE(get("Query_Arrange/?EmpID=nobody&RunDate=2026-12-07").as_array().empty());
+    EXPECT_TRUE(get("Query_Arrange/?EmpID=E10086&RunDate=2026-02-30").as_array().empty());
+    EXPECT_TRUE(get("Query_FdisempdutyInfo/?EmpID=E10086&StartTime=x&EndTime=y").as_array().empty());
+    EXPECT_TRUE(get("Query_DisplanInfo/").at("DisplanDetailList").as_array().empty());
+}
+
+TEST_F(SimTest, TwoHundredConcurrentRequestsAllAnswered) {
+    std::atomic<int> ok{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 20; ++t)
+        threads.emplace_back([&] {
+            httplib::Client c("127.0.0.1", sim.port());
+            c.set_read_timeout(10, 0);
+            for (int i = 0; i < 10; ++i) {
+                auto r = c.Get("/OfficeServiceQ/Query_ByNewInfoPartNP/?EmpID=E10086&Index=1");
+                if (r && r->status == 200) ++ok;
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(ok, 200);
+}
+
+TEST(OfficeDatabaseFile, SeedsOnceAndKeepsChangesAcrossRestarts) {
+    auto dir = std::filesystem::temp_directory_path() / ("busdesk-simdb-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    SimOptions o;
+    o.dbPath = (dir / "office.db").string();
+    o.dataDir = (dir / "data").string();
+    {
+        OfficeSimulator s(o);
+        ASSERT_TRUE(s.start());
+        httplib::Client c("127.0.0.1", s.port());
+        ASSERT_EQ(
+            c.Get("/OfficeServiceQ/User_ChangePassword/?CardID=10086&OldPassword=123456&NewPassword=999")
+                ->status,
+            200);
+    }
+    OfficeSimulator s(o);
+    ASSERT_TRUE(s.start());
+    httplib::Client c("127.0.0.1", s.port());
+    auto r = c.Get("/OfficeServiceQ/User_Login/?CardID=10086&Password=999");
+    EXPECT_NE(r->body.find("\"IsSuccess\":\"1\""), std::string::npos);
+    auto page = json::parse(c.Get("/OfficeServiceQ/Query_ByNewInfoPartNP/?EmpID=E10086&Index=3")->body);
+    EXPECT_EQ(page.as_array().size(), 5u);  // 25 announcements, seeded once
+    s.stop();
+    std::filesystem::remove_all(dir);
+}
