@@ -1,0 +1,48 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/Image.h"
+#include "platform/views/Control.h"
+
+namespace busdesk {
+
+// A push button with a title, an image name and a background image per state. A state
+// without a value of its own falls back to Normal.
+class Button : public Control {
+  public:
+    Button() = default;
+    explicit Button(Rect frame, std::string title = {});
+
+    void setTitle(std::string title, ControlState state = ControlState::Normal);
+    std::string titleForState(ControlState state) const;
+    // The title shown now (for the current state).
+    std::string currentTitle() const { return titleForState(state()); }
+    void setTitleColor(Color c, ControlState state = ControlState::Normal);
+    std::optional<Color> titleColorForState(ControlState state) const;
+    double fontSize() const { return fontSize_; }
+    void setFontSize(double s);
+
+    // Named picture from the application's resources ("menu", "back", "home"...).
+    void setImageName(std::string name, ControlState state = ControlState::Normal);
+    std::string imageNameForState(ControlState state) const;
+    void setBackgroundImage(std::shared_ptr<const Image> image, ControlState state = ControlState::Normal);
+    std::shared_ptr<const Image> backgroundImageForState(ControlState state) const;
+    void setBackgroundImageName(std::string name, ControlState state = ControlState::Normal);
+    std::string backgroundImageNameForState(ControlState state) const;
+
+    bool dump(DumpWriter& out) const override;
+    std::vector<std::string> selectableTexts() const override;
+
+  private:
+    std::map<ControlState, std::string> titles_;
+    std::map<ControlState, Color> titleColors_;
+    std::map<ControlState, std::string> imageNames_;
+    std::map<ControlState, std::shared_ptr<const Image>> backgroundImages_;
+    std::map<ControlState, std::string> backgroundImageNames_;
+    double fontSize_ = 17;
+};
+
+}  // namespace busdesk

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/views/View.h"
+
+namespace busdesk {
+
+enum class TextAlignment { Left, Center, Right };
+
+class Label : public View {
+  public:
+    Label() = default;
+    explicit Label(Rect frame, std::string text = {});
+
+    const std::string& text() const { return text_; }
+    void setText(std::string text);
+    double fontSize() const { return fontSize_; }
+    void setFontSize(double size);
+    // Family name only a presenter interprets ("HelveticaNeue"); empty is the system font.
+    const std::string& fontName() const { return fontName_; }
+    void setFontName(std::string name);
+    bool boldFont() const { return bold_; }
+    void setBoldFont(bool bold);
+    Color textColor() const { return textColor_; }
+    void setTextColor(Color c);
+    TextAlignment textAlignment() const { return alignment_; }
+    void setTextAlignment(TextAlignment a);
+    // 0 = as many as needed.
+    int numberOfLines() const { return lines_; }
+    void setNumberOfLines(int n);
+    bool adjustsFontSizeToFitWidth() const { return adjustsFont_; }
+    void setAdjustsFontSizeToFitWidth(bool a);
+
+    // Size of the text with this label's font within `constraint`.
+    Size sizeThatFits(Size constraint) const;
+
+    bool dump(DumpWriter& out) const override;
+    std::vector<std::string> selectableTexts() const override;
+
+  private:
+    std::string text_;
+    double fontSize_ = 17;
+    std::string fontName_;
+    bool bold_ = false;
+    Color textColor_ = Color::black();
+    TextAlignment alignment_ = TextAlignment::Left;
+    int lines_ = 1;
+    bool adjustsFont_ = false;
+};
+
+}  // namespace busdesk

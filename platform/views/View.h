@@ -1,0 +1,156 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/views/Animation.h"
+#include "platform/views/Geometry.h"
+#include "platform/views/ViewObserver.h"
+
+namespace busdesk {
+
+class Window;
+class ViewController;
+class DumpWriter;
+
+// The retained, observable view tree. Views are always owned through std::shared_ptr (create
+// them with std::make_shared); a parent owns its children, a child knows its parent only by a
+// plain pointer that the parent clears when it lets go.
+//
+// Entry points named user...() act as a finger would: they fire actions and delegate calls.
+// Plain setters never do.
+class View : public std::enable_shared_from_this<View> {
+  public:
+    using Action = std::function<void(View& sender)>;
+
+    View();
+    explicit View(Rect frame);
+    virtual ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    // ---- geometry (frame in the parent's coordinates; bounds origin is the scroll offset)
+    Rect frame() const { return frame_; }
+    virtual void setFrame(Rect frame);
+    virtual Rect bounds() const;
+    Point center() const { return {frame_.midX(), frame_.midY()}; }
+    void setCenter(Point c);
+    // Frame converted into window coordinates (scroll offsets of ancestors applied).
+    Rect frameInWindow() const;
+
+    // ---- tree
+    const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
+    View* superview() const { return superview_; }
+    void addSubview(std::shared_ptr<View> child);
+    void insertSubview(std::shared_ptr<View> child, std::size_t index);
+    void removeFromSuperview();
+    void bringSubviewToFront(View& child);
+    void removeAllSubviews();
+    bool isDescendantOf(const View& ancestor) const;
+    // Depth-first search of this view and its descendants.
+    View* viewWithTag(int tag);
+    View* viewWithIdentifier(const std::string& identifier);
+    // The window this view is in, if any.
+    Window* window() const;
+
+    // ---- properties
+    bool hidden() const { return hidden_; }
+    void setHidden(bool hidden);
+    double alpha() const { return alpha_; }
+    void setAlpha(double alpha);
+    // Sets the model alpha at once and records a fade for the presenter.
+    void animateAlpha(double to, Clock::Duration duration);
+    const AnimatedValue& alphaAnimation() const { return alphaAnimation_; }
+    // What is on screen now (the fade's current value); equals alpha() when nothing is fading.
+    double presentationAlpha() const;
+
+    std::optional<Color> backgroundColor() const { return backgroundColor_; }
+    void setBackgroundColor(std::optional<Color> c);
+    double cornerRadius() const { return cornerRadius_; }
+    void setCornerRadius(double r);
+    bool clipsToBounds() const { return clipsToBounds_; }
+    void setClipsToBounds(bool c);
+
+    // Names the view for scripts and tests ("#username"); screens use the documented names.
+    const std::string& identifier() const { return identifier_; }
+    void setIdentifier(std::string id);
+    const std::string& accessibilityLabel() const { return accessibilityLabel_; }
+    void setAccessibilityLabel(std::string text);
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+    bool userInteractionEnabled() const { return userInteractionEnabled_; }
+    void setUserInteractionEnabled(bool e);
+    // A view that takes every touch meant for what lies under it in its parent (overlays, sheets).
+    bool blocksTouchesBelow() const { return blocksTouchesBelow_; }
+    void setBlocksTouchesBelow(bool b);
+
+    // Visible in a window: attached, and neither it nor an ancestor is hidden or transparent.
+    bool isVisible() const;
+    // Visible, interaction enabled along the chain, and not under a touch-blocking view.
+    bool isReachable() const;
+
+    // The controller whose root view this is (set by ViewController).
+    ViewController* owningViewController() const { return owningController_; }
+
+    // ---- user input
+    // A tap anywhere on the view. Default: runs tap handlers (a tap gesture); subclasses act
+    // (button press, row selection...). Returns false when nothing reacted.
+    virtual bool userTap();
+    void addTapHandler(Action handler);
+    bool hasTapHandlers() const { return !tapHandlers_.empty(); }
+    // Resigns the first responder if it is this view or inside it.
+    void endEditing();
+
+    // ---- change tracking for presenters
+    bool needsDisplay() const { return needsDisplay_; }
+    void setNeedsDisplay() { notifyChanged(ViewChange::Appearance); }
+    void clearNeedsDisplay() { needsDisplay_ = false; }
+    std::uint64_t revision() const { return revision_; }
+
+    // ---- text form for the headless dump. Return false to keep children out of the dump.
+    virtual bool dump(DumpWriter& out) const;
+    // Texts a script can select this view by (label text, button title, row text...).
+    virtual std::vector<std::string> selectableTexts() const;
+
+    // Called after setFrame; containers lay out their children here.
+    virtual void layoutSubviews() {}
+
+  protected:
+    void notifyChanged(ViewChange what);
+    virtual void didMoveToWindow() {}
+
+  private:
+    friend class ViewController;
+    void propagateWindowChange();
+
+    Rect frame_{};
+    View* superview_ = nullptr;
+    std::vector<std::shared_ptr<View>> subviews_;
+    bool hidden_ = false;
+    double alpha_ = 1;
+    AnimatedValue alphaAnimation_ = AnimatedValue::fixed(1);
+    std::optional<Color> backgroundColor_;
+    double cornerRadius_ = 0;
+    bool clipsToBounds_ = false;
+    std::string identifier_;
+    std::string accessibilityLabel_;
+    int tag_ = 0;
+    bool userInteractionEnabled_ = true;
+    bool blocksTouchesBelow_ = false;
+    ViewController* owningController_ = nullptr;
+    std::vector<Action> tapHandlers_;
+    bool needsDisplay_ = true;
+    std::uint64_t revision_ = 0;
+};
+
+// Deterministic text metric used wherever a size must be measured without fonts: every character
+// of the ASCII range is 0.55 em wide, every other code point (CJK, full-width punctuation) 1 em,
+// lines are 1.2 em high; text wraps at character boundaries.
+Size measureText(const std::string& utf8, double fontSize, Size constraint);
+double textWidth(const std::string& utf8, double fontSize);
+
+}  // namespace busdesk

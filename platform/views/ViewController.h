@@ -1,0 +1,147 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/views/NavigationItem.h"
+#include "platform/views/View.h"
+
+namespace busdesk {
+
+class NavigationController;
+class Window;
+
+// A screen. Owned through std::shared_ptr; its view is created on first use of view()
+// (loadView, then viewDidLoad). Appearance calls come in the order
+// viewWillAppear → viewDidAppear → viewWillDisappear → viewDidDisappear, never twice in a row.
+//
+// Transitions (push, pop, present, dismiss) change the model at once and then tell the
+// lifecycle; `animated` is handed on and recorded for the presenter, which may animate what has
+// already happened.
+class ViewController : public std::enable_shared_from_this<ViewController> {
+  public:
+    ViewController();
+    virtual ~ViewController();
+    ViewController(const ViewController&) = delete;
+    ViewController& operator=(const ViewController&) = delete;
+
+    // ---- view
+    std::shared_ptr<View> view();
+    bool isViewLoaded() const { return view_ != nullptr; }
+    void setView(std::shared_ptr<View> v);
+
+    // ---- lifecycle hooks (override; the base versions do nothing)
+    virtual void loadView();
+    virtual void viewDidLoad() {}
+    virtual void viewWillAppear(bool animated) { (void)animated; }
+    virtual void viewDidAppear(bool animated) { (void)animated; }
+    virtual void viewWillDisappear(bool animated) { (void)animated; }
+    virtual void viewDidDisappear(bool animated) { (void)animated; }
+    // Lays out the view when its frame changes (default: nothing).
+    virtual void viewDidLayoutSubviews() {}
+
+    bool isAppeared() const { return appearState_ == Appear::Did; }
+
+    // ---- title bar
+    const std::string& title() const { return title_; }
+    void setTitle(std::string t);
+    NavigationItem& navigationItem() { return navigationItem_; }
+    virtual bool prefersStatusBarHidden() const { return false; }
+
+    // ---- containment
+    std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
+    const std::vector<std::shared_ptr<ViewController>>& childViewControllers() const { return children_; }
+    void addChildViewController(std::shared_ptr<ViewController> child);
+    void removeFromParentViewController();
+    // The nearest navigation controller up the parent chain (itself excluded), or null.
+    std::shared_ptr<NavigationController> navigationController() const;
+    // The first ancestor (or this) that is a T; how a screen finds its side menu.
+    template <class T>
+    std::shared_ptr<T> ancestorOfType() const;
+
+    // ---- modal presentation
+    // Covers the whole window with `vc` (its view goes above every screen, below the overlay
+    // layer). One presentation per controller: presenting over a controller that already
+    // presents something presents over the topmost one instead.
+    void presentViewController(std::shared_ptr<ViewController> vc, bool animated,
+                               std::function<void()> completion = {});
+    // Called on the presented controller or on its presenter: dismisses what is presented over it.
+    void dismissViewController(bool animated, std::function<void()> completion = {});
+    std::shared_ptr<ViewController> presentedViewController() const { return presented_; }
+    std::shared_ptr<ViewController> presentingViewController() const { return presenting_.lock(); }
+    bool lastTransitionAnimated() const { return lastAnimated_; }
+
+    // ---- the back and home buttons of the pushed-screen title bar
+    // Default: pop one screen / pop to the root screen of the stack, animated.
+    virtual void goBack();
+    virtual void goIndex();
+
+    // ---- weak callbacks: `action(&MyScreen::loginAction)` does nothing once the screen is gone
+    template <class T>
+    View::Action action(void (T::*method)());
+    template <class T>
+    View::Action action(void (T::*method)(View&));
+    template <class T>
+    std::shared_ptr<T> self() {
+        return std::static_pointer_cast<T>(shared_from_this());
+    }
+
+    // ---- used by containers and the window to drive appearance
+    // Children that appear together with this controller (containers override).
+    virtual std::vector<std::shared_ptr<ViewController>> visibleChildViewControllers() const { return {}; }
+    void beginAppearanceTransition(bool appearing, bool animated);
+    void endAppearanceTransition();
+    // The window this controller's view is in.
+    Window* window() const;
+
+  protected:
+    // For containers: called when the view is created and when it is resized.
+    void attachChildView(ViewController& child, View& container, Rect frame);
+
+  private:
+    enum class Appear { None, Will, Did, WillDis, DidDis };
+    friend class Window;
+    friend class NavigationController;
+
+    std::shared_ptr<View> view_;
+    std::string title_;
+    NavigationItem navigationItem_;
+    std::weak_ptr<ViewController> parent_;
+    std::vector<std::shared_ptr<ViewController>> children_;
+    std::shared_ptr<ViewController> presented_;
+    std::weak_ptr<ViewController> presenting_;
+    Appear appearState_ = Appear::None;
+    bool pendingAppearing_ = false;
+    bool pendingAnimated_ = false;
+    bool lastAnimated_ = false;
+};
+
+template <class T>
+std::shared_ptr<T> ViewController::ancestorOfType() const {
+    auto current = std::const_pointer_cast<ViewController>(shared_from_this());
+    while (current) {
+        if (auto hit = std::dynamic_pointer_cast<T>(current)) return hit;
+        current = current->parentViewController();
+    }
+    return nullptr;
+}
+
+template <class T>
+View::Action ViewController::action(void (T::*method)()) {
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    return [weak, method](View&) {
+        if (auto strong = weak.lock()) (static_cast<T*>(strong.get())->*method)();
+    };
+}
+
+template <class T>
+View::Action ViewController::action(void (T::*method)(View&)) {
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    return [weak, method](View& sender) {
+        if (auto strong = weak.lock()) (static_cast<T*>(strong.get())->*method)(sender);
+    };
+}
+
+}  // namespace busdesk

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/views/View.h"
+
+namespace busdesk {
+
+class ViewController;
+
+// The screen. Children, bottom to top: the root controller's view, the views of presented
+// controllers (in presentation order), then the overlay layer (alerts, sheets, toasts).
+class Window : public View {
+  public:
+    static constexpr Rect kDefaultFrame{0, 0, 390, 844};
+
+    explicit Window(Rect frame = kDefaultFrame);
+    ~Window() override;
+
+    // The window that took keyboard focus last (makeKeyAndVisible); null when none.
+    static std::shared_ptr<Window> keyWindow();
+    void makeKeyAndVisible();
+    bool isKeyWindow() const;
+
+    // Replaces the root screen (the old one disappears, the new one appears). Presented screens
+    // of the old root are dismissed with it.
+    void setRootViewController(std::shared_ptr<ViewController> vc);
+    std::shared_ptr<ViewController> rootViewController() const { return root_; }
+    // The screen on top: the last presented controller, or the root.
+    std::shared_ptr<ViewController> topViewController() const;
+
+    // Always the topmost child; toasts, alerts and sheets live here.
+    View& overlayLayer() { return *overlay_; }
+    std::shared_ptr<View> overlayLayerPtr() const { return overlay_; }
+
+    // Keyboard focus.
+    View* firstResponder() const { return firstResponder_.lock().get(); }
+    void setFirstResponder(View* v);
+
+    // Messages shown as toasts since the last takeToasts(), for the dump.
+    void recordToast(std::string text);
+    std::vector<std::string> takeToasts();
+    const std::vector<std::string>& pendingToasts() const { return toasts_; }
+
+    void setFrame(Rect frame) override;
+    void layoutSubviews() override;
+
+  private:
+    friend class ViewController;
+    void insertScreenView(std::shared_ptr<View> v);
+
+    std::shared_ptr<ViewController> root_;
+    std::shared_ptr<View> overlay_;
+    std::weak_ptr<View> firstResponder_;
+    std::vector<std::string> toasts_;
+};
+
+}  // namespace busdesk
