@@ -1,0 +1,76 @@
+#include "net/HTTPRequestOperation.h"
+
+#include "platform/RunLoop.h"
+
+namespace busdesk {
+
+HTTPRequestOperation::HTTPRequestOperation(URLRequest request)
+    : URLConnectionOperation(std::move(request)), responseSerializer_(HTTPResponseSerializer::serializer()) {}
+
+std::shared_ptr<HTTPResponseSerializer> HTTPRequestOperation::responseSerializer() const {
+    std::lock_guard lock(lock_);
+    return responseSerializer_;
+}
+
+void HTTPRequestOperation::setResponseSerializer(std::shared_ptr<HTTPResponseSerializer> serializer) {
+    std::lock_guard lock(lock_);
+    responseSerializer_ = serializer ? std::move(serializer) : HTTPResponseSerializer::serializer();
+}
+
+const ResponseObject& HTTPRequestOperation::responseObject() const {
+    std::lock_guard lock(lock_);
+    if (!responseObjectComputed_ && isFinished() && !transportError()) {
+        responseObjectComputed_ = true;
+        std::optional<Error> error;
+        responseObject_ = responseSerializer_->responseObjectForResponse(response(), responseData(), error);
+        responseSerializationError_ = std::move(error);
+    }
+    return responseObject_;
+}
+
+std::optional<Error> HTTPRequestOperation::responseSerializationError() const {
+    std::lock_guard lock(lock_);
+    return responseSerializationError_;
+}
+
+std::optional<Error> HTTPRequestOperation::error() const {
+    std::lock_guard lock(lock_);
+    if (responseSerializationError_) return responseSerializationError_;
+    return transportError();
+}
+
+void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failure failure) {
+    std::weak_ptr<URLConnectionOperation> weak = weak_from_this();
+    setCompletionJob([this, weak, success = std::move(success), failure = std::move(failure)] {
+        // The finishing operation holds itself alive while this job runs.
+        auto keep = weak.lock();
+        auto self = std::static_pointer_cast<HTTPRequestOperation>(keep);
+        auto group = completionGroup;
+        if (group) group->enter();
+        auto finishDelivery = [group] {
+            if (group) group->leave();
+            RunLoop::main().endWork();
+        };
+        if (auto error = transportError()) {
+            deliver([self, failure, error = *error, finishDelivery] {
+                if (failure) failure(self, error);
+                finishDelivery();
+            });
+            return;
+        }
+        const ResponseObject& object = responseObject();
+        if (auto error = this->error()) {
+            deliver([self, failure, error = *error, finishDelivery] {
+                if (failure) failure(self, error);
+                finishDelivery();
+            });
+        } else {
+            deliver([self, success, &object, finishDelivery] {
+                if (success) success(self, object);
+                finishDelivery();
+            });
+        }
+    });
+}
+
+}  // namespace busdesk

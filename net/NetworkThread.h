@@ -1,0 +1,63 @@
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+typedef void CURL;
+typedef void CURLM;
+typedef void CURLSH;
+
+namespace busdesk {
+
+// A transfer driven by the network thread; every call happens on that thread.
+class NetworkTransfer {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+    virtual ~NetworkTransfer() = default;
+    // libcurl reported the end of the transfer (the handle is already out of the multi handle).
+    virtual void transferDidComplete(int curlCode) = 0;
+    // Time-outs and throttling; may remove the transfer.
+    virtual void poll(TimePoint now) = 0;
+    virtual std::optional<TimePoint> nextDeadline() const = 0;
+};
+
+// The one thread that carries every connection of the process: it owns the libcurl multi handle
+// (and with it the connection cache, so connections to a host are reused), runs posted jobs and
+// sleeps in curl_multi_poll until a socket, a timer or curl_multi_wakeup needs it.
+class NetworkThread {
+public:
+    static NetworkThread& shared();
+    ~NetworkThread();
+
+    void post(std::function<void()> job);
+    bool isCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
+
+    // Network thread only.
+    void addTransfer(CURL* easy, std::shared_ptr<NetworkTransfer> transfer);
+    void removeTransfer(CURL* easy);
+    CURLSH* share() const { return share_; }
+    std::size_t activeTransfers() const { return transfers_.size(); }
+
+    // How many network threads this process started (tests check it stays one).
+    static int threadsStarted();
+
+private:
+    NetworkThread();
+    void run();
+
+    std::mutex mutex_;
+    std::deque<std::function<void()>> jobs_;
+    bool stop_ = false;
+    CURLM* multi_ = nullptr;
+    CURLSH* share_ = nullptr;
+    std::map<CURL*, std::shared_ptr<NetworkTransfer>> transfers_;
+    std::thread thread_;
+};
+
+}  // namespace busdesk

@@ -1,0 +1,240 @@
+#include "net/URLRequest.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "net/URLError.h"
+
+namespace busdesk {
+
+namespace {
+char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+std::string trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return std::string(s.substr(b, e - b));
+}
+}  // namespace
+
+Error makeURLError(long code, const std::string& description, const std::string& failingURL) {
+    Error e(kURLErrorDomain, code, description);
+    if (!failingURL.empty()) {
+        e.userInfo[kErrorFailingURLKey] = failingURL;
+        e.userInfo["NSErrorFailingURLStringKey"] = failingURL;
+    }
+    return e;
+}
+
+bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return lower(x) < lower(y); });
+}
+
+std::optional<std::string> URLRequest::valueForHTTPHeaderField(std::string_view field) const {
+    auto it = allHTTPHeaderFields.find(field);
+    if (it == allHTTPHeaderFields.end()) return std::nullopt;
+    return it->second;
+}
+
+void URLRequest::setValue(const std::optional<std::string>& value, const std::string& field) {
+    if (!value) {
+        allHTTPHeaderFields.erase(field);
+        return;
+    }
+    auto it = allHTTPHeaderFields.find(field);
+    if (it == allHTTPHeaderFields.end()) {
+        allHTTPHeaderFields.emplace(field, *value);
+    } else {
+        it->second = *value;
+    }
+}
+
+std::string HTTPURLResponse::MIMEType() const {
+    auto it = allHeaderFields.find(std::string_view("Content-Type"));
+    if (it == allHeaderFields.end()) return "application/octet-stream";
+    std::string_view v = it->second;
+    std::string type = trim(v.substr(0, v.find(';')));
+    std::transform(type.begin(), type.end(), type.begin(), lower);
+    return type.empty() ? "application/octet-stream" : type;
+}
+
+std::optional<std::string> HTTPURLResponse::textEncodingName() const {
+    auto it = allHeaderFields.find(std::string_view("Content-Type"));
+    if (it == allHeaderFields.end()) return std::nullopt;
+    std::string_view v = it->second;
+    size_t pos = v.find(';');
+    while (pos != std::string_view::npos) {
+        std::string_view rest = v.substr(pos + 1);
+        size_t next = rest.find(';');
+        std::string param = trim(rest.substr(0, next));
+        size_t eq = param.find('=');
+        if (eq != std::string::npos) {
+            std::string key = trim(std::string_view(param).substr(0, eq));
+            std::transform(key.begin(), key.end(), key.begin(), lower);
+            if (key == "charset") {
+                std::string value = trim(std::string_view(param).substr(eq + 1));
+                if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+                    value = value.substr(1, value.size() - 2);
+                }
+                if (value.empty()) return std::nullopt;
+                return value;
+            }
+        }
+        pos = next == std::string_view::npos ? next : pos + 1 + next;
+    }
+    return std::nullopt;
+}
+
+std::string HTTPURLResponse::localizedStringForStatusCode(long statusCode) {
+    switch (statusCode) {
+        case 100: return "continue";
+        case 101: return "switching protocols";
+        case 200: return "no error";
+        case 201: return "created";
+        case 202: return "accepted";
+        case 203: return "non-authoritative information";
+        case 204: return "no content";
+        case 205: return "reset content";
+        case 206: return "partial content";
+        case 300: return "multiple choices";
+        case 301: return "moved permanently";
+        case 302: return "found";
+        case 303: return "see other";
+        case 304: return "not modified";
+        case 305: return "needs proxy";
+        case 307: return "temporarily redirected";
+        case 308: return "permanently redirected";
+        case 400: return "bad request";
+        case 401: return "unauthorized";
+        case 402: return "payment required";
+        case 403: return "forbidden";
+        case 404: return "not found";
+        case 405: return "method not allowed";
+        case 406: return "unacceptable";
+        case 407: return "proxy authentication required";
+        case 408: return "request timed out";
+        case 409: return "conflict";
+        case 410: return "no longer exists";
+        case 411: return "length required";
+        case 412: return "precondition failed";
+        case 413: return "request too large";
+        case 414: return "requested URL too long";
+        case 415: return "unsupported media type";
+        case 416: return "requested range not satisfiable";
+        case 417: return "expectation failed";
+        case 429: return "too many requests";
+        case 500: return "internal server error";
+        case 501: return "unimplemented";
+        case 502: return "bad gateway";
+        case 503: return "service unavailable";
+        case 504: return "gateway timed out";
+        case 505: return "unsupported version";
+        default: break;
+    }
+    if (statusCode >= 100 && statusCode < 200) return "informational";
+    if (statusCode >= 200 && statusCode < 300) return "success";
+    if (statusCode >= 300 && statusCode < 400) return "redirected";
+    if (statusCode >= 400 && statusCode < 500) return "client error";
+    if (statusCode >= 500 && statusCode < 600) return "server error";
+    return "server error";
+}
+
+namespace url {
+
+namespace {
+bool isAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHex(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+bool isURLChar(char c) {
+    if (isAlpha(c) || isDigit(c)) return true;
+    switch (c) {
+        case '-': case '.': case '_': case '~':
+        case ':': case '/': case '?': case '#': case '[': case ']': case '@':
+        case '!': case '$': case '&': case '\'': case '(': case ')': case '*': case '+': case ',':
+        case ';': case '=':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool charactersValid(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '%') {
+            if (i + 2 >= text.size() || !isHex(text[i + 1]) || !isHex(text[i + 2])) return false;
+            i += 2;
+            continue;
+        }
+        if (!isURLChar(c)) return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool isValidAbsolute(std::string_view text) {
+    if (text.empty() || !isAlpha(text[0])) return false;
+    size_t i = 1;
+    while (i < text.size() && (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' ||
+                               text[i] == '.')) {
+        ++i;
+    }
+    if (i >= text.size() || text[i] != ':') return false;
+    if (text.substr(i + 1, 2) != "//") return false;
+    std::string_view rest = text.substr(i + 3);
+    std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
+    size_t at = authority.rfind('@');
+    std::string_view hostPort = at == std::string_view::npos ? authority : authority.substr(at + 1);
+    std::string_view host = hostPort;
+    if (!host.empty() && host[0] == '[') {
+        size_t close = host.find(']');
+        if (close == std::string_view::npos || close == 1) return false;
+        std::string_view port = host.substr(close + 1);
+        if (!port.empty() && port[0] != ':') return false;
+    } else {
+        host = hostPort.substr(0, hostPort.find(':'));
+        std::string_view port = hostPort.substr(host.size());
+        if (!port.empty()) {
+            for (char c : port.substr(1)) {
+                if (!isDigit(c)) return false;
+            }
+        }
+    }
+    if (host.empty()) return false;
+    return charactersValid(text);
+}
+
+bool hasQuery(std::string_view text) {
+    size_t q = text.find('?');
+    if (q == std::string_view::npos) return false;
+    size_t hash = text.find('#');
+    return hash == std::string_view::npos || q < hash;
+}
+
+std::optional<std::string> resolve(std::string_view relative, std::string_view base) {
+    if (isValidAbsolute(relative)) return std::string(relative);
+    if (!isValidAbsolute(base)) return std::nullopt;
+    CURLU* h = curl_url();
+    if (!h) return std::nullopt;
+    std::optional<std::string> result;
+    std::string baseText(base), relText(relative);
+    if (curl_url_set(h, CURLUPART_URL, baseText.c_str(), 0) == CURLUE_OK &&
+        curl_url_set(h, CURLUPART_URL, relText.c_str(), 0) == CURLUE_OK) {
+        char* out = nullptr;
+        if (curl_url_get(h, CURLUPART_URL, &out, 0) == CURLUE_OK && out) {
+            result = std::string(out);
+            curl_free(out);
+        }
+    }
+    curl_url_cleanup(h);
+    if (result && !isValidAbsolute(*result)) return std::nullopt;
+    return result;
+}
+
+}  // namespace url
+
+}  // namespace busdesk
