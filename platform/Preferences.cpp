@@ -1,5 +1,6 @@
 #include "platform/Preferences.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,6 +59,23 @@ ReadResult readFile(const std::string& path, std::string& out) {
     return ReadResult::Ok;
 }
 
+// A crash between creating the temporary file and renaming it leaves "settings.json.XXXXXX"
+// behind; the next start removes such leftovers so they do not pile up.
+void removeStaleTemporaries(const std::string& path) {
+    const std::string dir = parentOf(path);
+    const auto slash = path.find_last_of('/');
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    while (const dirent* entry = ::readdir(d)) {
+        std::string_view name(entry->d_name);
+        // Exactly six characters after the dot: mkostemp's suffix ("settings.json.corrupt" has seven).
+        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        ::unlinkat(::dirfd(d), entry->d_name, 0);
+    }
+    ::closedir(d);
+}
+
 }  // namespace
 
 Preferences::Preferences(std::string filePath) : path_(std::move(filePath)) {
@@ -80,6 +98,7 @@ Preferences& Preferences::standard() {
 }
 
 void Preferences::load() {
+    removeStaleTemporaries(path_);
     std::string text;
     ReadResult r = readFile(path_, text);
     if (r == ReadResult::Missing) return;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <boost/json/parse.hpp>
 #include <cstdlib>
 #include <filesystem>
@@ -156,5 +157,90 @@ TEST(Paths, XdgVariablesAndHomeFallback) {
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     } else {
         ::unsetenv("XDG_CONFIG_HOME");
+    }
+}
+
+namespace {
+
+// The child's whole life: rewrite one record again and again, acknowledging each completed
+// write with one byte on the pipe. The record carries its own check (payload derived from n),
+// so a torn or mixed file cannot pass for a good one.
+[[noreturn]] void writeForever(const std::string& file, int ackFd) {
+    Preferences p(file);
+    for (int n = 0; n < 100000; ++n) {
+        boost::json::object record;
+        record["n"] = n;
+        record["payload"] =
+            std::string(64 * 1024 + static_cast<std::size_t>(n % 97), static_cast<char>('a' + n % 26));
+        p.setObject("record", std::move(record));
+        char ack = 1;
+        if (::write(ackFd, &ack, 1) != 1) ::_exit(2);
+    }
+    ::_exit(0);
+}
+
+bool recordIsWhole(const boost::json::value& v, std::int64_t& n) {
+    if (!v.is_object() || !v.as_object().contains("n") || !v.as_object().contains("payload")) return false;
+    n = v.at("n").as_int64();
+    const auto& payload = v.at("payload").as_string();
+    if (payload.size() != 64 * 1024 + static_cast<std::size_t>(n % 97)) return false;
+    return std::all_of(payload.begin(), payload.end(), [&](char c) { return c == 'a' + n % 26; });
+}
+
+}  // namespace
+
+TEST_F(PreferencesTest, KilledWriterLeavesOldOrNewContentNeverABrokenFile) {
+    {
+        Preferences before(file_);
+        before.setObject("record",
+                         boost::json::object{{"n", -1}, {"payload", std::string(64 * 1024 + 96, 'y')}});
+    }
+    for (int killAfter : {1, 3, 8, 20}) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(fds[0]);
+            writeForever(file_, fds[1]);
+        }
+        ::close(fds[1]);
+        // Wait (blocking read, no sleeping) for the child to have finished some writes, then kill
+        // it wherever it is -- most likely inside the next write.
+        int acks = 0;
+        char buffer[256];
+        while (acks < killAfter) {
+            ssize_t got = ::read(fds[0], buffer, 1);
+            ASSERT_EQ(got, 1);
+            ++acks;
+        }
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) acks += static_cast<int>(got);
+        ::close(fds[0]);
+
+        // The file on disk is whole and is either the last acknowledged write or the one after.
+        boost::system::error_code ec;
+        auto onDisk = boost::json::parse(readDisk(), ec);
+        ASSERT_FALSE(ec) << "after " << acks << " writes";
+        std::int64_t n = -2;
+        ASSERT_TRUE(recordIsWhole(onDisk.at("record"), n));
+        EXPECT_TRUE(n == acks - 1 || n == acks) << "n=" << n << " acks=" << acks;
+
+        // A restart reads it back and clears the orphaned temporary the kill may have left.
+        Preferences after(file_);
+        auto record = after.objectForKey("record");
+        ASSERT_TRUE(record);
+        std::int64_t again = -2;
+        EXPECT_TRUE(recordIsWhole(*record, again));
+        EXPECT_EQ(again, n);
+        int entries = 0;
+        for (const auto& e : fs::directory_iterator(dir_)) {
+            ++entries;
+            EXPECT_EQ(e.path().filename(), "settings.json");
+        }
+        EXPECT_EQ(entries, 1);
     }
 }
