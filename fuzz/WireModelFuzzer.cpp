@@ -11,11 +11,12 @@ namespace {
 
 using namespace busdesk;
 
-using AllModels = std::tuple<ArrangeInfo, ArrangeInfoList, DisplanDetailInfo, DisplanDetailInfoArray, DssticketcostSum,
-                             DssticketcostSumList, EmployeMonthSalary, FinishDisplanInfo, FinishDisplanInfoArray,
-                             LoginResult, MileDriverInfo, MileDriverList, NormalInfo, NormalList, NosendDisplanInfo,
-                             NosendDisplanList, ResultInfo, RidingRecordInfo, RidingRecordList, SalaryItem,
-                             SubsidyRecharge, SubsidyRechargeList, SuggestInfo, SuggestList>;
+using AllModels =
+    std::tuple<ArrangeInfo, ArrangeInfoList, DisplanDetailInfo, DisplanDetailInfoArray, DssticketcostSum,
+               DssticketcostSumList, EmployeMonthSalary, FinishDisplanInfo, FinishDisplanInfoArray,
+               LoginResult, MileDriverInfo, MileDriverList, NormalInfo, NormalList, NosendDisplanInfo,
+               NosendDisplanList, ResultInfo, RidingRecordInfo, RidingRecordList, SalaryItem, SubsidyRecharge,
+               SubsidyRechargeList, SuggestInfo, SuggestList>;
 
 template <class T>
 void exercise(std::string_view text, unsigned mode) {

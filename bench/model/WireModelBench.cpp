@@ -1,6 +1,8 @@
 // Mapping an answer of 10 000 NormalInfo rows (about 4 MB): our full mapping against Boost.JSON's
 // parse alone, against the same fields mapped by hand over nlohmann::json, against simdjson's DOM
 // parse, and the on-demand list's count and first reads. Medians of repeated runs.
+#include <simdjson.h>
+
 #include <algorithm>
 #include <boost/json/monotonic_resource.hpp>
 #include <boost/json/parse.hpp>
@@ -11,7 +13,6 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <simdjson.h>
 #include <string>
 #include <vector>
 
@@ -72,10 +73,10 @@ std::string makeAnswer(size_t rows) {
 struct HandRow {
     std::optional<std::string> ID, Title, ContentAbstract, PublishBy, RealeaseDate, RealeaseDateTime, Busname,
         AlertType, Rundate, AlertValue, StandValue, AlertTime, Memo, DefLevel, DefCompany, Empname, Execdate,
-        PlanOnworktime, RealOnworktime, Materialname, Fuelname, Routename, ContentHtml, Publishby, Defplandate,
-        recordStatus, RouteID, Status, Createtype, Orgname, Reportdate, Comeindate, Finishdate, Factcost, Checkview,
-        Notes, level, caretype, mendtype, PlanOffworktime, RealOffworktime, Orderno, Billdate, Warehousename,
-        Suppliername, Jobtype, Runningdate;
+        PlanOnworktime, RealOnworktime, Materialname, Fuelname, Routename, ContentHtml, Publishby,
+        Defplandate, recordStatus, RouteID, Status, Createtype, Orgname, Reportdate, Comeindate, Finishdate,
+        Factcost, Checkview, Notes, level, caretype, mendtype, PlanOffworktime, RealOffworktime, Orderno,
+        Billdate, Warehousename, Suppliername, Jobtype, Runningdate;
     int Num = 0;
     double DefMiles = 0, DefplanMiles = 0, DefPreMiles = 0, Totalsum = 0, Count = 0, Price = 0, Fuelnum = 0;
 };
@@ -83,16 +84,21 @@ struct HandRow {
 void text(const nlohmann::json& row, const char* key, std::optional<std::string>& out) {
     auto it = row.find(key);
     if (it == row.end() || it->is_null()) return;
-    if (it->is_string()) out = it->get<std::string>();
-    else if (it->is_number_integer()) out = std::to_string(it->get<long long>());
-    else if (it->is_number()) out = std::to_string(it->get<double>());
+    if (it->is_string())
+        out = it->get<std::string>();
+    else if (it->is_number_integer())
+        out = std::to_string(it->get<long long>());
+    else if (it->is_number())
+        out = std::to_string(it->get<double>());
 }
 template <class N>
 void number(const nlohmann::json& row, const char* key, N& out) {
     auto it = row.find(key);
     if (it == row.end() || it->is_null()) return;
-    if (it->is_number()) out = it->get<N>();
-    else if (it->is_string()) out = static_cast<N>(std::strtod(it->get_ref<const std::string&>().c_str(), nullptr));
+    if (it->is_number())
+        out = it->get<N>();
+    else if (it->is_string())
+        out = static_cast<N>(std::strtod(it->get_ref<const std::string&>().c_str(), nullptr));
 }
 
 std::vector<HandRow> mapByHand(const std::string& text_) {
@@ -102,13 +108,53 @@ std::vector<HandRow> mapByHand(const std::string& text_) {
     for (const auto& r : doc) {
         HandRow h;
 #define T(k) text(r, #k, h.k)
-        T(ID); T(Title); T(ContentAbstract); T(PublishBy); T(RealeaseDate); T(RealeaseDateTime); T(Busname);
-        T(AlertType); T(Rundate); T(AlertValue); T(StandValue); T(AlertTime); T(Memo); T(DefLevel); T(DefCompany);
-        T(Empname); T(Execdate); T(PlanOnworktime); T(RealOnworktime); T(Materialname); T(Fuelname); T(Routename);
-        T(ContentHtml); T(Publishby); T(Defplandate); T(recordStatus); T(RouteID); T(Status); T(Createtype);
-        T(Orgname); T(Reportdate); T(Comeindate); T(Finishdate); T(Factcost); T(Checkview); T(Notes); T(level);
-        T(caretype); T(mendtype); T(PlanOffworktime); T(RealOffworktime); T(Orderno); T(Billdate);
-        T(Warehousename); T(Suppliername); T(Jobtype); T(Runningdate);
+        T(ID);
+        T(Title);
+        T(ContentAbstract);
+        T(PublishBy);
+        T(RealeaseDate);
+        T(RealeaseDateTime);
+        T(Busname);
+        T(AlertType);
+        T(Rundate);
+        T(AlertValue);
+        T(StandValue);
+        T(AlertTime);
+        T(Memo);
+        T(DefLevel);
+        T(DefCompany);
+        T(Empname);
+        T(Execdate);
+        T(PlanOnworktime);
+        T(RealOnworktime);
+        T(Materialname);
+        T(Fuelname);
+        T(Routename);
+        T(ContentHtml);
+        T(Publishby);
+        T(Defplandate);
+        T(recordStatus);
+        T(RouteID);
+        T(Status);
+        T(Createtype);
+        T(Orgname);
+        T(Reportdate);
+        T(Comeindate);
+        T(Finishdate);
+        T(Factcost);
+        T(Checkview);
+        T(Notes);
+        T(level);
+        T(caretype);
+        T(mendtype);
+        T(PlanOffworktime);
+        T(RealOffworktime);
+        T(Orderno);
+        T(Billdate);
+        T(Warehousename);
+        T(Suppliername);
+        T(Jobtype);
+        T(Runningdate);
 #undef T
         number(r, "Num", h.Num);
         number(r, "DefMiles", h.DefMiles);
