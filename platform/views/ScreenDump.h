@@ -16,8 +16,8 @@ class DumpWriter {
     void line(std::string text);
     void indented(std::string text);
     const std::vector<std::string>& lines() const { return lines_; }
-    // "#id " when the view has an identifier, else "".
-    static std::string idPart(const View& v);
+    // "kind #id", or just "kind" for a view without identifier.
+    static std::string head(const std::string& kind, const View& v);
     // Quotes a text for the dump: inside "…", with \" \\ and \n escaped.
     static std::string quote(const std::string& text);
 

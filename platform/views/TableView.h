@@ -128,6 +128,7 @@ class TableView : public ScrollView {
 
   protected:
     void contentOffsetChanged() override;
+    void didMoveToWindow() override;
 
   private:
     struct Section {

@@ -48,6 +48,7 @@ class TableViewCell : public View {
     std::vector<std::string> rowTexts() const;
 
     void setFrame(Rect frame) override;
+    void layoutSubviews() override;
     bool userTap() override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;

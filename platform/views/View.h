@@ -119,8 +119,10 @@ class View : public std::enable_shared_from_this<View> {
     // Called after setFrame; containers lay out their children here.
     virtual void layoutSubviews() {}
 
-  protected:
+    // Marks the view changed and tells the observers; for subclasses and containers.
     void notifyChanged(ViewChange what);
+
+  protected:
     virtual void didMoveToWindow() {}
 
   private:

@@ -51,7 +51,7 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
     virtual bool prefersStatusBarHidden() const { return false; }
 
     // ---- containment
-    std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
+    std::shared_ptr<ViewController> parentViewController() const;
     const std::vector<std::shared_ptr<ViewController>>& childViewControllers() const { return children_; }
     void addChildViewController(std::shared_ptr<ViewController> child);
     void removeFromParentViewController();
@@ -108,12 +108,11 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
     std::shared_ptr<View> view_;
     std::string title_;
     NavigationItem navigationItem_;
-    std::weak_ptr<ViewController> parent_;
+    ViewController* parent_ = nullptr;  // the parent owns us, and clears this when it lets go
     std::vector<std::shared_ptr<ViewController>> children_;
     std::shared_ptr<ViewController> presented_;
     std::weak_ptr<ViewController> presenting_;
     Appear appearState_ = Appear::None;
-    bool pendingAppearing_ = false;
     bool pendingAnimated_ = false;
     bool lastAnimated_ = false;
 };

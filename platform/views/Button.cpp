@@ -1,0 +1,92 @@
+#include "platform/views/Button.h"
+
+#include "platform/views/ScreenDump.h"
+
+namespace busdesk {
+
+namespace {
+template <class Map>
+auto lookup(const Map& m, ControlState s) -> const typename Map::mapped_type* {
+    if (auto it = m.find(s); it != m.end()) return &it->second;
+    if (auto it = m.find(ControlState::Normal); it != m.end()) return &it->second;
+    return nullptr;
+}
+}  // namespace
+
+Button::Button(Rect frame, std::string title) : Control(frame) {
+    if (!title.empty()) titles_[ControlState::Normal] = std::move(title);
+}
+
+void Button::setTitle(std::string title, ControlState state) {
+    titles_[state] = std::move(title);
+    notifyChanged(ViewChange::Text);
+}
+
+std::string Button::titleForState(ControlState state) const {
+    auto* t = lookup(titles_, state);
+    return t ? *t : std::string();
+}
+
+void Button::setTitleColor(Color c, ControlState state) {
+    titleColors_[state] = c;
+    notifyChanged(ViewChange::Text);
+}
+
+std::optional<Color> Button::titleColorForState(ControlState state) const {
+    auto* c = lookup(titleColors_, state);
+    return c ? std::optional<Color>(*c) : std::nullopt;
+}
+
+void Button::setFontSize(double s) {
+    fontSize_ = s;
+    notifyChanged(ViewChange::Text);
+}
+
+void Button::setImageName(std::string name, ControlState state) {
+    imageNames_[state] = std::move(name);
+    notifyChanged(ViewChange::Image);
+}
+
+std::string Button::imageNameForState(ControlState state) const {
+    auto* n = lookup(imageNames_, state);
+    return n ? *n : std::string();
+}
+
+void Button::setBackgroundImage(std::shared_ptr<const Image> image, ControlState state) {
+    backgroundImages_[state] = std::move(image);
+    notifyChanged(ViewChange::Image);
+}
+
+std::shared_ptr<const Image> Button::backgroundImageForState(ControlState state) const {
+    auto* i = lookup(backgroundImages_, state);
+    return i ? *i : nullptr;
+}
+
+void Button::setBackgroundImageName(std::string name, ControlState state) {
+    backgroundImageNames_[state] = std::move(name);
+    notifyChanged(ViewChange::Image);
+}
+
+std::string Button::backgroundImageNameForState(ControlState state) const {
+    auto* n = lookup(backgroundImageNames_, state);
+    return n ? *n : std::string();
+}
+
+bool Button::dump(DumpWriter& out) const {
+    std::string title = currentTitle();
+    if (title.empty() && identifier().empty()) return true;
+    std::string line = DumpWriter::head("button", *this);
+    if (!title.empty()) line += ": " + DumpWriter::quote(title);
+    if (!enabled()) line += " (disabled)";
+    if (selected()) line += " (selected)";
+    out.line(line);
+    return true;
+}
+
+std::vector<std::string> Button::selectableTexts() const {
+    auto t = currentTitle();
+    if (t.empty()) return View::selectableTexts();
+    return {t};
+}
+
+}  // namespace busdesk

@@ -1,0 +1,53 @@
+#include "platform/views/DatePicker.h"
+
+#include "platform/DateFormat.h"
+#include "platform/views/ScreenDump.h"
+
+namespace busdesk {
+
+DatePicker::DatePicker(Rect frame, DatePickerMode mode) : View(frame), mode_(mode), date_(Date::now()) {}
+
+void DatePicker::setMode(DatePickerMode m) {
+    mode_ = m;
+    notifyChanged(ViewChange::Content);
+}
+
+Date DatePicker::clamp(Date d) const {
+    if (min_ && d < *min_) d = *min_;
+    if (max_ && d > *max_) d = *max_;
+    return d;
+}
+
+void DatePicker::setDate(Date d, bool animated) {
+    (void)animated;
+    d = clamp(d);
+    if (d == date_) return;
+    date_ = d;
+    notifyChanged(ViewChange::State);
+}
+
+void DatePicker::setMinimumDate(std::optional<Date> d) {
+    min_ = d;
+    setDate(date_);
+}
+
+void DatePicker::setMaximumDate(std::optional<Date> d) {
+    max_ = d;
+    setDate(date_);
+}
+
+void DatePicker::userSetDate(Date d) {
+    auto keep = weak_from_this().lock();
+    setDate(d);
+    if (onChange_) onChange_(*this);
+}
+
+bool DatePicker::dump(DumpWriter& out) const {
+    const char* pattern = mode_ == DatePickerMode::Date   ? "yyyy-MM-dd"
+                          : mode_ == DatePickerMode::Time ? "HH:mm"
+                                                          : "yyyy-MM-dd HH:mm";
+    out.line(DumpWriter::head("datepicker", *this) + ": " + formatDate(date_, pattern));
+    return false;
+}
+
+}  // namespace busdesk

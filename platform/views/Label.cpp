@@ -1,0 +1,74 @@
+#include "platform/views/Label.h"
+
+#include "platform/views/ScreenDump.h"
+
+namespace busdesk {
+
+Label::Label(Rect frame, std::string text) : View(frame), text_(std::move(text)) {}
+
+void Label::setText(std::string text) {
+    if (text == text_) return;
+    text_ = std::move(text);
+    notifyChanged(ViewChange::Text);
+}
+
+void Label::setFontSize(double size) {
+    if (size == fontSize_) return;
+    fontSize_ = size;
+    notifyChanged(ViewChange::Text);
+}
+
+void Label::setFontName(std::string name) {
+    fontName_ = std::move(name);
+    notifyChanged(ViewChange::Text);
+}
+
+void Label::setBoldFont(bool bold) {
+    if (bold == bold_) return;
+    bold_ = bold;
+    notifyChanged(ViewChange::Text);
+}
+
+void Label::setTextColor(Color c) {
+    if (c == textColor_) return;
+    textColor_ = c;
+    notifyChanged(ViewChange::Text);
+}
+
+void Label::setTextAlignment(TextAlignment a) {
+    if (a == alignment_) return;
+    alignment_ = a;
+    notifyChanged(ViewChange::Text);
+}
+
+void Label::setNumberOfLines(int n) {
+    if (n == lines_) return;
+    lines_ = n;
+    notifyChanged(ViewChange::Text);
+}
+
+void Label::setAdjustsFontSizeToFitWidth(bool a) {
+    if (a == adjustsFont_) return;
+    adjustsFont_ = a;
+    notifyChanged(ViewChange::Text);
+}
+
+Size Label::sizeThatFits(Size constraint) const {
+    if (lines_ == 1) constraint.width = 0;
+    Size s = measureText(text_, fontSize_, constraint);
+    if (lines_ > 0) s.height = std::min(s.height, lines_ * 1.2 * fontSize_);
+    return s;
+}
+
+bool Label::dump(DumpWriter& out) const {
+    if (text_.empty() && identifier().empty()) return true;
+    out.line(DumpWriter::head("label", *this) + ": " + DumpWriter::quote(text_));
+    return true;
+}
+
+std::vector<std::string> Label::selectableTexts() const {
+    if (text_.empty()) return View::selectableTexts();
+    return {text_};
+}
+
+}  // namespace busdesk

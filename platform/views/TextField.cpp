@@ -1,0 +1,194 @@
+#include "platform/views/TextField.h"
+
+#include "platform/views/ScreenDump.h"
+#include "platform/views/Window.h"
+
+namespace busdesk {
+
+namespace {
+std::size_t codePoints(const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::string bullets(const std::string& s) {
+    std::string out;
+    for (std::size_t i = codePoints(s); i > 0; --i) out += "\u2022";
+    return out;
+}
+
+bool takeFocus(View& v) {
+    Window* w = v.window();
+    if (!w) return false;
+    w->setFirstResponder(&v);
+    return true;
+}
+
+bool isFocused(const View& v) {
+    Window* w = v.window();
+    return w && w->firstResponder() == &v;
+}
+
+void dropFocus(View& v) {
+    if (Window* w = v.window(); w && w->firstResponder() == &v) w->setFirstResponder(nullptr);
+}
+}  // namespace
+
+TextField::TextField(Rect frame) : Control(frame) {}
+
+void TextField::setText(std::string text) {
+    if (text == text_) return;
+    text_ = std::move(text);
+    notifyChanged(ViewChange::Text);
+}
+
+void TextField::setPlaceholder(std::string p) {
+    placeholder_ = std::move(p);
+    notifyChanged(ViewChange::Text);
+}
+
+void TextField::setSecureTextEntry(bool s) {
+    if (s == secure_) return;
+    secure_ = s;
+    notifyChanged(ViewChange::Text);
+}
+
+void TextField::setFontSize(double s) {
+    fontSize_ = s;
+    notifyChanged(ViewChange::Text);
+}
+
+void TextField::setTextAlignment(TextAlignment a) {
+    alignment_ = a;
+    notifyChanged(ViewChange::Text);
+}
+
+bool TextField::becomeFirstResponder() {
+    if (isFirstResponder()) return true;
+    if (!takeFocus(*this)) return false;
+    if (auto d = delegate()) d->textFieldDidBeginEditing(*this);
+    return true;
+}
+
+bool TextField::resignFirstResponder() {
+    if (!isFirstResponder()) return true;
+    dropFocus(*this);
+    if (auto d = delegate()) d->textFieldDidEndEditing(*this);
+    return true;
+}
+
+bool TextField::isFirstResponder() const {
+    return isFocused(*this);
+}
+
+bool TextField::userTap() {
+    if (!enabled()) return false;
+    auto keep = weak_from_this().lock();
+    if (auto d = delegate(); d && !d->textFieldShouldBeginEditing(*this)) return true;
+    becomeFirstResponder();
+    View::userTap();
+    return true;
+}
+
+bool TextField::userType(const std::string& text) {
+    if (!enabled()) return false;
+    auto keep = weak_from_this().lock();
+    if (!isFirstResponder()) {
+        if (auto d = delegate(); d && !d->textFieldShouldBeginEditing(*this)) return false;
+        becomeFirstResponder();  // without a window the text is still taken
+    }
+    setText(text);
+    if (auto d = delegate()) d->textFieldDidChange(*this);
+    // A field's actions are its "editing changed" targets.
+    sendActions();
+    return true;
+}
+
+void TextField::userPressReturn() {
+    auto keep = weak_from_this().lock();
+    if (auto d = delegate())
+        d->textFieldShouldReturn(*this);
+    else
+        resignFirstResponder();
+}
+
+bool TextField::dump(DumpWriter& out) const {
+    std::string line =
+        DumpWriter::head("field", *this) + ": " + DumpWriter::quote(secure_ ? bullets(text_) : text_);
+    if (text_.empty() && !placeholder_.empty()) line += " placeholder " + DumpWriter::quote(placeholder_);
+    if (!enabled()) line += " (disabled)";
+    if (isFirstResponder()) line += " (focused)";
+    out.line(line);
+    return false;
+}
+
+std::vector<std::string> TextField::selectableTexts() const {
+    std::vector<std::string> t;
+    if (!text_.empty() && !secure_) t.push_back(text_);
+    if (!placeholder_.empty()) t.push_back(placeholder_);
+    return t;
+}
+
+TextView::TextView(Rect frame) : View(frame) {}
+
+void TextView::setText(std::string text) {
+    if (text == text_) return;
+    text_ = std::move(text);
+    notifyChanged(ViewChange::Text);
+}
+
+void TextView::setFontSize(double s) {
+    fontSize_ = s;
+    notifyChanged(ViewChange::Text);
+}
+
+bool TextView::becomeFirstResponder() {
+    return isFirstResponder() || takeFocus(*this);
+}
+
+bool TextView::resignFirstResponder() {
+    if (!isFirstResponder()) return true;
+    dropFocus(*this);
+    if (auto d = delegate_.lock()) d->textViewDidEndEditing(*this);
+    return true;
+}
+
+bool TextView::isFirstResponder() const {
+    return isFocused(*this);
+}
+
+bool TextView::userTap() {
+    if (!editable_) return View::userTap();
+    if (auto d = delegate_.lock(); d && !d->textViewShouldBeginEditing(*this)) return true;
+    becomeFirstResponder();
+    View::userTap();
+    return true;
+}
+
+bool TextView::userType(const std::string& text) {
+    if (!editable_) return false;
+    auto keep = weak_from_this().lock();
+    if (!isFirstResponder()) {
+        if (auto d = delegate_.lock(); d && !d->textViewShouldBeginEditing(*this)) return false;
+        becomeFirstResponder();
+    }
+    setText(text);
+    if (auto d = delegate_.lock()) d->textViewDidChange(*this);
+    return true;
+}
+
+bool TextView::dump(DumpWriter& out) const {
+    std::string line = DumpWriter::head("textview", *this) + ": " + DumpWriter::quote(text_);
+    if (isFirstResponder()) line += " (focused)";
+    out.line(line);
+    return true;  // a placeholder label inside is shown too
+}
+
+std::vector<std::string> TextView::selectableTexts() const {
+    if (text_.empty()) return View::selectableTexts();
+    return {text_};
+}
+
+}  // namespace busdesk

@@ -1,0 +1,338 @@
+#include "platform/views/View.h"
+
+#include <algorithm>
+
+#include "platform/views/ScreenDump.h"
+#include "platform/views/ViewController.h"
+#include "platform/views/Window.h"
+
+namespace busdesk {
+
+namespace {
+std::vector<ViewObserver*>& observers() {
+    static std::vector<ViewObserver*> list;
+    return list;
+}
+
+// Observers may remove themselves while being told; iterate over a copy.
+template <class F>
+void tellObservers(F&& f) {
+    if (observers().empty()) return;
+    auto copy = observers();
+    for (auto* o : copy)
+        if (std::find(observers().begin(), observers().end(), o) != observers().end()) f(*o);
+}
+
+bool subtreeBlocks(const View& v) {
+    if (v.hidden() || v.alpha() <= 0) return false;
+    if (v.blocksTouchesBelow()) return true;
+    for (auto& c : v.subviews())
+        if (subtreeBlocks(*c)) return true;
+    return false;
+}
+}  // namespace
+
+void addViewObserver(ViewObserver* observer) {
+    if (observer && std::find(observers().begin(), observers().end(), observer) == observers().end())
+        observers().push_back(observer);
+}
+
+void removeViewObserver(ViewObserver* observer) {
+    std::erase(observers(), observer);
+}
+
+View::View() = default;
+View::View(Rect frame) : frame_(frame) {}
+
+View::~View() {
+    for (auto& c : subviews_) c->superview_ = nullptr;
+    tellObservers([&](ViewObserver& o) { o.viewDestroyed(*this); });
+}
+
+void View::setFrame(Rect frame) {
+    if (frame == frame_) return;
+    frame_ = frame;
+    notifyChanged(ViewChange::Frame);
+    layoutSubviews();
+    if (owningController_) owningController_->viewDidLayoutSubviews();
+}
+
+Rect View::bounds() const {
+    return {0, 0, frame_.width, frame_.height};
+}
+
+void View::setCenter(Point c) {
+    setFrame({c.x - frame_.width / 2, c.y - frame_.height / 2, frame_.width, frame_.height});
+}
+
+Rect View::frameInWindow() const {
+    Rect r = frame_;
+    for (const View* p = superview_; p; p = p->superview_) {
+        Rect b = p->bounds();
+        r.x += p->frame_.x - b.x;
+        r.y += p->frame_.y - b.y;
+    }
+    return r;
+}
+
+void View::addSubview(std::shared_ptr<View> child) {
+    insertSubview(std::move(child), subviews_.size());
+}
+
+void View::insertSubview(std::shared_ptr<View> child, std::size_t index) {
+    if (!child || child.get() == this || isDescendantOf(*child)) return;
+    Window* oldWindow = child->window();
+    if (child->superview_) child->removeFromSuperview();
+    index = std::min(index, subviews_.size());
+    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), child);
+    child->superview_ = this;
+    tellObservers([&](ViewObserver& o) { o.viewAdded(*this, *child, index); });
+    if (child->window() != oldWindow) child->propagateWindowChange();
+}
+
+void View::removeFromSuperview() {
+    View* parent = superview_;
+    if (!parent) return;
+    auto it = std::find_if(parent->subviews_.begin(), parent->subviews_.end(),
+                           [&](auto& c) { return c.get() == this; });
+    if (it == parent->subviews_.end()) return;
+    auto keep = *it;  // stay alive until the observers have heard of it
+    Window* oldWindow = window();
+    if (oldWindow && oldWindow->firstResponder() && oldWindow->firstResponder()->isDescendantOf(*this))
+        oldWindow->setFirstResponder(nullptr);
+    parent->subviews_.erase(it);
+    superview_ = nullptr;
+    tellObservers([&](ViewObserver& o) { o.viewRemoved(*parent, *this); });
+    if (oldWindow) propagateWindowChange();
+}
+
+void View::bringSubviewToFront(View& child) {
+    auto it = std::find_if(subviews_.begin(), subviews_.end(), [&](auto& c) { return c.get() == &child; });
+    if (it == subviews_.end() || it + 1 == subviews_.end()) return;
+    auto keep = *it;
+    subviews_.erase(it);
+    keep->superview_ = nullptr;
+    tellObservers([&](ViewObserver& o) { o.viewRemoved(*this, *keep); });
+    subviews_.push_back(keep);
+    keep->superview_ = this;
+    tellObservers([&](ViewObserver& o) { o.viewAdded(*this, *keep, subviews_.size() - 1); });
+}
+
+void View::removeAllSubviews() {
+    while (!subviews_.empty()) subviews_.back()->removeFromSuperview();
+}
+
+bool View::isDescendantOf(const View& ancestor) const {
+    for (const View* v = this; v; v = v->superview_)
+        if (v == &ancestor) return true;
+    return false;
+}
+
+View* View::viewWithTag(int tag) {
+    if (tag_ == tag) return this;
+    for (auto& c : subviews_)
+        if (auto* hit = c->viewWithTag(tag)) return hit;
+    return nullptr;
+}
+
+View* View::viewWithIdentifier(const std::string& identifier) {
+    if (identifier_ == identifier) return this;
+    for (auto& c : subviews_)
+        if (auto* hit = c->viewWithIdentifier(identifier)) return hit;
+    return nullptr;
+}
+
+Window* View::window() const {
+    const View* v = this;
+    while (v->superview_) v = v->superview_;
+    return dynamic_cast<Window*>(const_cast<View*>(v));
+}
+
+void View::setHidden(bool hidden) {
+    if (hidden == hidden_) return;
+    hidden_ = hidden;
+    if (hidden) endEditing();
+    notifyChanged(ViewChange::Hidden);
+}
+
+void View::setAlpha(double alpha) {
+    alpha = std::clamp(alpha, 0.0, 1.0);
+    alphaAnimation_ = AnimatedValue::fixed(alpha);
+    if (alpha == alpha_) return;
+    alpha_ = alpha;
+    notifyChanged(ViewChange::Alpha);
+}
+
+void View::animateAlpha(double to, Clock::Duration duration) {
+    to = std::clamp(to, 0.0, 1.0);
+    alphaAnimation_ = AnimatedValue::begin(presentationAlpha(), to, duration);
+    alpha_ = to;
+    notifyChanged(ViewChange::Alpha);
+}
+
+double View::presentationAlpha() const {
+    return alphaAnimation_.current();
+}
+
+void View::setBackgroundColor(std::optional<Color> c) {
+    if (c == backgroundColor_) return;
+    backgroundColor_ = c;
+    notifyChanged(ViewChange::Appearance);
+}
+
+void View::setCornerRadius(double r) {
+    if (r == cornerRadius_) return;
+    cornerRadius_ = r;
+    notifyChanged(ViewChange::Appearance);
+}
+
+void View::setClipsToBounds(bool c) {
+    if (c == clipsToBounds_) return;
+    clipsToBounds_ = c;
+    notifyChanged(ViewChange::Appearance);
+}
+
+void View::setIdentifier(std::string id) {
+    identifier_ = std::move(id);
+}
+
+void View::setAccessibilityLabel(std::string text) {
+    accessibilityLabel_ = std::move(text);
+    notifyChanged(ViewChange::Text);
+}
+
+void View::setUserInteractionEnabled(bool e) {
+    if (e == userInteractionEnabled_) return;
+    userInteractionEnabled_ = e;
+    notifyChanged(ViewChange::Interaction);
+}
+
+void View::setBlocksTouchesBelow(bool b) {
+    if (b == blocksTouchesBelow_) return;
+    blocksTouchesBelow_ = b;
+    notifyChanged(ViewChange::Interaction);
+}
+
+bool View::isVisible() const {
+    const View* v = this;
+    for (; v; v = v->superview_) {
+        if (v->hidden_ || v->alpha_ <= 0) return false;
+        if (!v->superview_) break;
+    }
+    return dynamic_cast<const Window*>(v) != nullptr;
+}
+
+bool View::isReachable() const {
+    if (!isVisible()) return false;
+    for (const View* v = this; v->superview_; v = v->superview_) {
+        if (!v->userInteractionEnabled_) return false;
+        const View* p = v->superview_;
+        auto it =
+            std::find_if(p->subviews_.begin(), p->subviews_.end(), [&](auto& c) { return c.get() == v; });
+        for (++it; it != p->subviews_.end(); ++it)
+            if (subtreeBlocks(**it)) return false;
+    }
+    return true;
+}
+
+bool View::userTap() {
+    if (tapHandlers_.empty()) return false;
+    auto keep = weak_from_this().lock();
+    auto handlers = tapHandlers_;
+    for (auto& h : handlers) h(*this);
+    return true;
+}
+
+void View::addTapHandler(Action handler) {
+    if (handler) tapHandlers_.push_back(std::move(handler));
+}
+
+void View::endEditing() {
+    Window* w = window();
+    if (!w) return;
+    if (View* fr = w->firstResponder(); fr && fr->isDescendantOf(*this)) w->setFirstResponder(nullptr);
+}
+
+bool View::dump(DumpWriter& out) const {
+    (void)out;
+    return true;
+}
+
+std::vector<std::string> View::selectableTexts() const {
+    if (accessibilityLabel_.empty()) return {};
+    return {accessibilityLabel_};
+}
+
+void View::notifyChanged(ViewChange what) {
+    needsDisplay_ = true;
+    ++revision_;
+    tellObservers([&](ViewObserver& o) { o.viewChanged(*this, what); });
+}
+
+void View::propagateWindowChange() {
+    didMoveToWindow();
+    auto children = subviews_;
+    for (auto& c : children) c->propagateWindowChange();
+}
+
+namespace {
+// Decodes one UTF-8 code point starting at i (advancing i); malformed bytes count as one char.
+char32_t nextCodePoint(const std::string& s, std::size_t& i) {
+    auto b = static_cast<unsigned char>(s[i]);
+    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 1;
+    if (i + static_cast<std::size_t>(len) > s.size()) len = 1;
+    char32_t cp = len == 1 ? b : (b & (0x7F >> len));
+    for (int k = 1; k < len; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
+    i += static_cast<std::size_t>(len);
+    return cp;
+}
+double charWidth(char32_t cp, double fontSize) {
+    return (cp < 0x80 ? 0.55 : 1.0) * fontSize;
+}
+}  // namespace
+
+double textWidth(const std::string& utf8, double fontSize) {
+    double w = 0, best = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = nextCodePoint(utf8, i);
+        if (cp == '\n') {
+            best = std::max(best, w);
+            w = 0;
+            continue;
+        }
+        w += charWidth(cp, fontSize);
+    }
+    return std::max(best, w);
+}
+
+Size measureText(const std::string& utf8, double fontSize, Size constraint) {
+    const double lineHeight = 1.2 * fontSize;
+    double width = 0, lineWidth = 0;
+    int lines = utf8.empty() ? 0 : 1;
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = nextCodePoint(utf8, i);
+        if (cp == '\n') {
+            width = std::max(width, lineWidth);
+            lineWidth = 0;
+            ++lines;
+            continue;
+        }
+        double cw = charWidth(cp, fontSize);
+        if (constraint.width > 0 && lineWidth > 0 && lineWidth + cw > constraint.width) {
+            width = std::max(width, lineWidth);
+            lineWidth = 0;
+            ++lines;
+        }
+        lineWidth += cw;
+    }
+    width = std::max(width, lineWidth);
+    if (constraint.width > 0) width = std::min(width, constraint.width);
+    double height = lines * lineHeight;
+    if (constraint.height > 0 && height > constraint.height)
+        height = std::max(1, static_cast<int>(constraint.height / lineHeight)) * lineHeight;
+    if (constraint.height > 0) height = std::min(height, constraint.height);
+    return {width, height};
+}
+
+}  // namespace busdesk

@@ -1,0 +1,206 @@
+#include "platform/views/ViewController.h"
+
+#include <algorithm>
+
+#include "platform/views/NavigationController.h"
+#include "platform/views/Window.h"
+
+namespace busdesk {
+
+namespace {
+Rect screenBounds() {
+    if (auto w = Window::keyWindow()) return w->bounds();
+    return {0, 0, Window::kDefaultFrame.width, Window::kDefaultFrame.height};
+}
+
+// The controller whose view sits directly in the window for `vc`: its outermost parent.
+std::shared_ptr<ViewController> hostOf(std::shared_ptr<ViewController> vc) {
+    while (vc) {
+        auto p = vc->parentViewController();
+        if (!p) break;
+        vc = p;
+    }
+    return vc;
+}
+}  // namespace
+
+ViewController::ViewController() {
+    navigationItem_.setChangeHandler([this] {
+        if (auto nav = std::dynamic_pointer_cast<NavigationController>(parentViewController()))
+            nav->refreshNavigationBar();
+    });
+}
+
+ViewController::~ViewController() {
+    for (auto& c : children_) c->parent_ = nullptr;
+    if (view_ && view_->owningController_ == this) view_->owningController_ = nullptr;
+}
+
+std::shared_ptr<View> ViewController::view() {
+    if (!view_) {
+        loadView();
+        if (!view_) view_ = std::make_shared<View>(screenBounds());
+        view_->owningController_ = this;
+        viewDidLoad();
+    }
+    return view_;
+}
+
+void ViewController::setView(std::shared_ptr<View> v) {
+    if (view_ && view_->owningController_ == this) view_->owningController_ = nullptr;
+    view_ = std::move(v);
+    if (view_) view_->owningController_ = this;
+}
+
+void ViewController::loadView() {
+    auto v = std::make_shared<View>(screenBounds());
+    v->setBackgroundColor(Color::whiteColor());
+    setView(v);
+}
+
+void ViewController::setTitle(std::string t) {
+    title_ = std::move(t);
+    if (auto nav = std::dynamic_pointer_cast<NavigationController>(parentViewController()))
+        nav->refreshNavigationBar();
+}
+
+std::shared_ptr<ViewController> ViewController::parentViewController() const {
+    return parent_ ? parent_->weak_from_this().lock() : nullptr;
+}
+
+void ViewController::addChildViewController(std::shared_ptr<ViewController> child) {
+    if (!child || child.get() == this) return;
+    if (child->parent_ == this) return;
+    child->removeFromParentViewController();
+    children_.push_back(child);
+    child->parent_ = this;
+}
+
+void ViewController::removeFromParentViewController() {
+    if (!parent_) return;
+    auto* p = parent_;
+    parent_ = nullptr;
+    auto keep = weak_from_this().lock();
+    std::erase_if(p->children_, [&](auto& c) { return c.get() == this; });
+}
+
+std::shared_ptr<NavigationController> ViewController::navigationController() const {
+    for (auto p = parentViewController(); p; p = p->parentViewController())
+        if (auto nav = std::dynamic_pointer_cast<NavigationController>(p)) return nav;
+    return nullptr;
+}
+
+Window* ViewController::window() const {
+    return view_ ? view_->window() : nullptr;
+}
+
+void ViewController::beginAppearanceTransition(bool appearing, bool animated) {
+    auto keep = weak_from_this().lock();
+    if (appearing) {
+        if (appearState_ == Appear::Will || appearState_ == Appear::Did) return;
+        appearState_ = Appear::Will;
+        pendingAnimated_ = animated;
+        viewWillAppear(animated);
+    } else {
+        if (appearState_ != Appear::Will && appearState_ != Appear::Did) return;
+        appearState_ = Appear::WillDis;
+        pendingAnimated_ = animated;
+        viewWillDisappear(animated);
+    }
+    for (auto& c : visibleChildViewControllers()) c->beginAppearanceTransition(appearing, animated);
+}
+
+void ViewController::endAppearanceTransition() {
+    auto keep = weak_from_this().lock();
+    if (appearState_ == Appear::Will) {
+        appearState_ = Appear::Did;
+        viewDidAppear(pendingAnimated_);
+    } else if (appearState_ == Appear::WillDis) {
+        appearState_ = Appear::DidDis;
+        viewDidDisappear(pendingAnimated_);
+    } else {
+        return;
+    }
+    for (auto& c : visibleChildViewControllers()) c->endAppearanceTransition();
+}
+
+void ViewController::attachChildView(ViewController& child, View& container, Rect frame) {
+    auto v = child.view();
+    v->setFrame(frame);
+    if (v->superview() != &container) container.addSubview(v);
+}
+
+void ViewController::presentViewController(std::shared_ptr<ViewController> vc, bool animated,
+                                           std::function<void()> completion) {
+    if (!vc || vc.get() == this || vc->presenting_.lock()) {
+        if (completion) completion();
+        return;
+    }
+    // Presentations stack: always over the topmost screen, hosted by the outermost controller.
+    auto host = hostOf(shared_from_this());
+    while (host->presented_) host = host->presented_;
+    Window* w = host->window();
+    if (!w) {
+        if (auto key = Window::keyWindow()) w = key.get();
+    }
+    host->presented_ = vc;
+    vc->presenting_ = host;
+    vc->lastAnimated_ = animated;
+    auto v = vc->view();
+    if (w) {
+        v->setFrame(w->bounds());
+        bool hostShown = host->isViewLoaded() && host->view_->window() == w;
+        if (hostShown) host->beginAppearanceTransition(false, animated);
+        vc->beginAppearanceTransition(true, animated);
+        if (hostShown) host->view_->removeFromSuperview();
+        w->insertScreenView(v);
+        if (hostShown) host->endAppearanceTransition();
+        vc->endAppearanceTransition();
+    }
+    if (completion) completion();
+}
+
+void ViewController::dismissViewController(bool animated, std::function<void()> completion) {
+    auto keep = shared_from_this();
+    if (!presented_) {
+        if (auto p = presenting_.lock()) return p->dismissViewController(animated, std::move(completion));
+        if (auto parent = parentViewController())
+            return parent->dismissViewController(animated, std::move(completion));
+        if (completion) completion();
+        return;
+    }
+    // Everything above this controller goes; only the topmost one is on screen.
+    std::vector<std::shared_ptr<ViewController>> chain;
+    for (auto p = presented_; p; p = p->presented_) chain.push_back(p);
+    auto top = chain.back();
+    Window* w = top->window();
+    top->lastAnimated_ = animated;
+    if (w) {
+        top->beginAppearanceTransition(false, animated);
+        beginAppearanceTransition(true, animated);
+        top->view_->removeFromSuperview();
+        auto v = view();
+        v->setFrame(w->bounds());
+        w->insertScreenView(v);
+    }
+    for (auto& p : chain) {
+        p->presenting_.reset();
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->presented_.reset();
+    presented_.reset();
+    if (w) {
+        top->endAppearanceTransition();
+        endAppearanceTransition();
+    }
+    if (completion) completion();
+}
+
+void ViewController::goBack() {
+    if (auto nav = navigationController()) nav->popViewController(true);
+}
+
+void ViewController::goIndex() {
+    if (auto nav = navigationController()) nav->popToRootViewController(true);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,105 @@
+#include "platform/views/Window.h"
+
+#include "platform/views/ViewController.h"
+
+namespace busdesk {
+
+namespace {
+std::weak_ptr<Window>& keySlot() {
+    static std::weak_ptr<Window> key;
+    return key;
+}
+}  // namespace
+
+Window::Window(Rect frame) : View(frame) {
+    overlay_ = std::make_shared<View>(Rect{0, 0, frame.width, frame.height});
+    overlay_->setIdentifier("overlayLayer");
+    addSubview(overlay_);
+}
+
+Window::~Window() = default;
+
+std::shared_ptr<Window> Window::keyWindow() {
+    return keySlot().lock();
+}
+
+void Window::makeKeyAndVisible() {
+    auto self = std::static_pointer_cast<Window>(shared_from_this());
+    keySlot() = self;
+    setHidden(false);
+}
+
+bool Window::isKeyWindow() const {
+    return keySlot().lock().get() == this;
+}
+
+void Window::setRootViewController(std::shared_ptr<ViewController> vc) {
+    if (vc == root_) return;
+    auto oldRoot = root_;
+    auto oldTop = topViewController();
+    if (oldTop) oldTop->beginAppearanceTransition(false, false);
+    root_ = vc;
+    if (vc) {
+        auto v = vc->view();
+        v->setFrame(bounds());
+        vc->beginAppearanceTransition(true, false);
+    }
+    if (oldTop && oldTop->isViewLoaded()) oldTop->view()->removeFromSuperview();
+    if (oldRoot) {
+        // The old root's presentations leave with it.
+        std::vector<std::shared_ptr<ViewController>> chain;
+        for (auto p = oldRoot->presented_; p; p = p->presented_) chain.push_back(p);
+        for (auto& p : chain) p->presenting_.reset();
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->presented_.reset();
+        oldRoot->presented_.reset();
+    }
+    if (vc) insertScreenView(vc->view());
+    if (oldTop) oldTop->endAppearanceTransition();
+    if (vc) vc->endAppearanceTransition();
+}
+
+std::shared_ptr<ViewController> Window::topViewController() const {
+    auto top = root_;
+    while (top && top->presentedViewController()) top = top->presentedViewController();
+    return top;
+}
+
+void Window::setFirstResponder(View* v) {
+    auto old = firstResponder_.lock();
+    if (old.get() == v) return;
+    firstResponder_ = v ? v->weak_from_this() : std::weak_ptr<View>();
+    if (old) old->notifyChanged(ViewChange::State);
+    if (v) v->notifyChanged(ViewChange::State);
+}
+
+void Window::recordToast(std::string text) {
+    toasts_.push_back(std::move(text));
+}
+
+std::vector<std::string> Window::takeToasts() {
+    auto out = std::move(toasts_);
+    toasts_.clear();
+    return out;
+}
+
+void Window::setFrame(Rect frame) {
+    View::setFrame(frame);
+    layoutSubviews();
+}
+
+void Window::layoutSubviews() {
+    Rect b = bounds();
+    for (auto& c : subviews())
+        if (c != overlay_) c->setFrame(b);
+    overlay_->setFrame(b);
+}
+
+void Window::insertScreenView(std::shared_ptr<View> v) {
+    std::size_t index = subviews().size();
+    for (std::size_t i = 0; i < subviews().size(); ++i)
+        if (subviews()[i] == overlay_) index = i;
+    insertSubview(std::move(v), index);
+    bringSubviewToFront(*overlay_);
+}
+
+}  // namespace busdesk
