@@ -1,0 +1,173 @@
+#include "ui/CalendarView.h"
+
+#include <cstdio>
+
+#include "platform/views/Label.h"
+#include "platform/views/ScreenDump.h"
+
+namespace busdesk {
+
+CalendarView::CalendarView(Rect frame) : View(frame), month_(LocalDate::of(Date::now()).firstOfMonth()) {
+    rebuild();
+    View::setFrame({frame.x, frame.y, frame.width, targetHeight()});
+}
+
+void CalendarView::setDelegate(std::weak_ptr<CalendarViewDelegate> d) {
+    delegate_ = std::move(d);
+    if (auto del = delegate_.lock())
+        del->calendarViewSwitchedToMonth(*this, month_.month, targetHeight(), false);
+}
+
+int CalendarView::numberOfWeeks() const {
+    int lead = weekdayOf(month_.year, month_.month, 1);
+    int cells = lead + daysInMonth(month_.year, month_.month);
+    return (cells + 6) / 7;
+}
+
+void CalendarView::showMonth(LocalDate m, bool animated) {
+    m = m.firstOfMonth();
+    if (m == month_) return;
+    month_ = m;
+    marks_.clear();  // marks belong to the month they were made for
+    rebuild();
+    View::setFrame({frame().x, frame().y, frame().width, targetHeight()});
+    notifyChanged(ViewChange::Content);
+    auto keep = weak_from_this().lock();
+    if (auto d = delegate_.lock())
+        d->calendarViewSwitchedToMonth(*this, month_.month, targetHeight(), animated);
+}
+
+void CalendarView::showNextMonth() {
+    showMonth(month_.addingMonths(1), true);
+}
+
+void CalendarView::showPreviousMonth() {
+    showMonth(month_.addingMonths(-1), true);
+}
+
+void CalendarView::selectDate(Date date) {
+    LocalDate day = LocalDate::of(date);
+    showMonth(day.firstOfMonth(), true);
+    selected_ = day.toDate();
+    rebuild();
+    notifyChanged(ViewChange::State);
+}
+
+void CalendarView::reset() {
+    selected_.reset();
+    marks_.clear();
+    LocalDate today = LocalDate::of(Date::now()).firstOfMonth();
+    if (today == month_) {
+        rebuild();
+        notifyChanged(ViewChange::Content);
+    } else {
+        showMonth(today, false);
+    }
+}
+
+void CalendarView::markDates(const std::vector<MarkItem>& items) {
+    markDates(items, {});
+}
+
+void CalendarView::markDates(const std::vector<MarkItem>& items, const std::vector<Color>& colors) {
+    marks_.clear();
+    Color standard = *Color::fromHex(kMarkColor);
+    int days = daysInMonth(month_.year, month_.month);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        int day = 0;
+        if (auto* n = std::get_if<int>(&items[i])) {
+            day = *n;
+        } else {
+            LocalDate d = LocalDate::of(std::get<Date>(items[i]));
+            if (d.year != month_.year || d.month != month_.month) continue;
+            day = d.day;
+        }
+        if (day < 1 || day > days) continue;
+        marks_[day] = i < colors.size() ? colors[i] : standard;
+    }
+    rebuild();
+    notifyChanged(ViewChange::Content);
+}
+
+bool CalendarView::userSelectDay(int day) {
+    if (day < 1 || day > daysInMonth(month_.year, month_.month)) return false;
+    auto keep = weak_from_this().lock();
+    selected_ = LocalDate{month_.year, month_.month, day}.toDate();
+    rebuild();
+    notifyChanged(ViewChange::State);
+    if (auto d = delegate_.lock()) d->calendarViewDateSelected(*this, *selected_);
+    return true;
+}
+
+void CalendarView::rebuild() {
+    removeAllSubviews();
+    double w = frame().width > 0 ? frame().width : 320;
+    double cell = w / 7;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d年%d月", month_.year, month_.month);
+    auto title = std::make_shared<Label>(Rect{0, 0, w, 36}, buf);
+    title->setTextAlignment(TextAlignment::Center);
+    title->setIdentifier("calendarTitle");
+    addSubview(title);
+    // Actions find the calendar through the button's parent: rebuild() also runs in the constructor,
+    // where no weak reference to the calendar exists yet.
+    auto calendarOf = [](View& sender) { return dynamic_cast<CalendarView*>(sender.superview()); };
+    auto prev = std::make_shared<Button>(Rect{0, 0, 44, 36}, "<");
+    prev->setIdentifier("showPreviousMonth");
+    prev->addAction([calendarOf](View& sender) {
+        if (auto* s = calendarOf(sender)) s->showPreviousMonth();
+    });
+    addSubview(prev);
+    auto next = std::make_shared<Button>(Rect{w - 44, 0, 44, 36}, ">");
+    next->setIdentifier("showNextMonth");
+    next->addAction([calendarOf](View& sender) {
+        if (auto* s = calendarOf(sender)) s->showNextMonth();
+    });
+    addSubview(next);
+    std::optional<LocalDate> sel;
+    if (selected_) sel = LocalDate::of(*selected_);
+    int lead = weekdayOf(month_.year, month_.month, 1);
+    for (int day = 1; day <= daysInMonth(month_.year, month_.month); ++day) {
+        int index = lead + day - 1;
+        auto b = std::make_shared<Button>(
+            Rect{cell * (index % 7), kHeaderHeight + kRowHeight * (index / 7), cell, kRowHeight},
+            std::to_string(day));
+        b->setIdentifier("day");
+        b->setTag(day);
+        b->setSelected(sel && sel->year == month_.year && sel->month == month_.month && sel->day == day);
+        b->addAction([calendarOf, day](View& sender) {
+            if (auto* s = calendarOf(sender)) s->userSelectDay(day);
+        });
+        addSubview(b);
+        if (auto it = marks_.find(day); it != marks_.end()) {
+            auto dot = std::make_shared<View>(Rect{cell / 2 - 2, kRowHeight - 8, 4, 4});
+            dot->setBackgroundColor(it->second);
+            dot->setCornerRadius(2);
+            dot->setUserInteractionEnabled(false);
+            b->addSubview(dot);
+        }
+    }
+}
+
+bool CalendarView::dump(DumpWriter& out) const {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d-%02d", month_.year, month_.month);
+    std::string line = DumpWriter::head("calendar", *this) + ": " + buf;
+    if (selected_) {
+        LocalDate s = LocalDate::of(*selected_);
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", s.year, s.month, s.day);
+        line += std::string(" selected ") + buf;
+    }
+    if (!marks_.empty()) {
+        line += " marks";
+        bool first = true;
+        for (auto& [day, c] : marks_) {
+            line += (first ? " " : ",") + std::to_string(day);
+            first = false;
+        }
+    }
+    out.line(line);
+    return false;
+}
+
+}  // namespace busdesk

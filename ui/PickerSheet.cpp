@@ -1,0 +1,144 @@
+#include "ui/PickerSheet.h"
+
+#include <algorithm>
+
+#include "platform/views/ScreenDump.h"
+#include "platform/views/Window.h"
+
+namespace busdesk {
+
+namespace {
+std::vector<std::shared_ptr<PickerSheet>>& registry() {
+    static std::vector<std::shared_ptr<PickerSheet>> list;
+    return list;
+}
+constexpr double kToolbarHeight = 44;
+constexpr double kPickerHeight = 216;
+}  // namespace
+
+PickerSheet::PickerSheet(std::string title, std::weak_ptr<View> origin)
+    : title_(std::move(title)), origin_(std::move(origin)) {
+    setBlocksTouchesBelow(true);
+    setBackgroundColor(Color::white(0, 0.3));
+}
+
+PickerSheet::~PickerSheet() = default;
+
+void PickerSheet::addCustomButtonWithTitle(std::optional<std::string> title, std::any value) {
+    if (!value.has_value()) value = 0.0;
+    customButtons_.push_back({title.value_or(std::string()), std::move(value)});
+    if (shown_) build();
+}
+
+void PickerSheet::setHideCancel(bool hide) {
+    hideCancel_ = hide;
+    if (shown_) build();
+}
+
+void PickerSheet::build() {
+    removeAllSubviews();
+    Rect b = bounds();
+    double top = b.height - kToolbarHeight - kPickerHeight;
+    auto toolbar = std::make_shared<View>(Rect{0, top, b.width, kToolbarHeight});
+    toolbar->setBackgroundColor(Color::white(0.95));
+    addSubview(toolbar);
+    std::weak_ptr<View> weak = weak_from_this();
+    auto self = [weak] { return std::static_pointer_cast<PickerSheet>(weak.lock()); };
+    double x = 8;
+    if (!hideCancel_) {
+        auto cancel = std::make_shared<Button>(Rect{x, 0, 60, kToolbarHeight}, "取消");
+        cancel->setIdentifier("pickerCancel");
+        cancel->addAction([self](View&) {
+            if (auto s = self()) s->userPressCancel();
+        });
+        toolbar->addSubview(cancel);
+        x += 64;
+    }
+    for (std::size_t i = 0; i < customButtons_.size(); ++i) {
+        auto button = std::make_shared<Button>(Rect{x, 0, 60, kToolbarHeight}, customButtons_[i].title);
+        button->setIdentifier("pickerCustom");
+        button->setTag(static_cast<int>(i));
+        button->addAction([self, i](View&) {
+            if (auto s = self()) s->userPressCustomButton(i);
+        });
+        toolbar->addSubview(button);
+        x += 64;
+    }
+    auto titleLabel =
+        std::make_shared<Label>(Rect{x, 0, std::max(0.0, b.width - x - 72), kToolbarHeight}, title_);
+    titleLabel->setTextAlignment(TextAlignment::Center);
+    toolbar->addSubview(titleLabel);
+    auto done = std::make_shared<Button>(Rect{b.width - 68, 0, 60, kToolbarHeight}, "完成");
+    done->setIdentifier("pickerDone");
+    done->addAction([self](View&) {
+        if (auto s = self()) s->userPressDone();
+    });
+    toolbar->addSubview(done);
+    if (auto picker = pickerView()) {
+        picker->setFrame({0, top + kToolbarHeight, b.width, kPickerHeight});
+        addSubview(picker);
+    }
+}
+
+void PickerSheet::showActionSheetPicker() {
+    if (shown_ || finished_) return;
+    auto self = std::static_pointer_cast<PickerSheet>(shared_from_this());
+    shown_ = true;
+    registry().push_back(self);
+    auto origin = origin_.lock();
+    Window* w = origin ? origin->window() : nullptr;
+    auto key = Window::keyWindow();
+    if (!w) w = key.get();
+    setFrame(w ? w->bounds() : Window::kDefaultFrame);
+    build();
+    if (w) {
+        // Any open keyboard goes away under the sheet.
+        w->setFirstResponder(nullptr);
+        w->overlayLayer().addSubview(self);
+    }
+    rise_ = AnimatedValue::begin(0, 1, seconds(0.25));
+    notifyChanged(ViewChange::Animation);
+}
+
+void PickerSheet::close() {
+    if (!shown_) return;
+    auto self = std::static_pointer_cast<PickerSheet>(shared_from_this());
+    shown_ = false;
+    finished_ = true;
+    std::erase(registry(), self);
+    removeFromSuperview();
+}
+
+void PickerSheet::userPressDone() {
+    if (!shown_) return;
+    auto self = std::static_pointer_cast<PickerSheet>(shared_from_this());
+    close();
+    notifyDone();
+}
+
+void PickerSheet::userPressCancel() {
+    if (!shown_ || hideCancel_) return;
+    auto self = std::static_pointer_cast<PickerSheet>(shared_from_this());
+    close();
+    notifyCancel();
+}
+
+void PickerSheet::userPressCustomButton(std::size_t index) {
+    if (!shown_ || index >= customButtons_.size()) return;
+    customButtonPressed(customButtons_[index]);
+}
+
+std::vector<std::shared_ptr<PickerSheet>> PickerSheet::visibleSheets() {
+    return registry();
+}
+
+bool PickerSheet::dump(DumpWriter& out) const {
+    std::string line = "picker: " + DumpWriter::quote(title_) + " " + describeValue();
+    if (!hideCancel_) line += " [取消]";
+    for (auto& b : customButtons_) line += " [" + b.title + "]";
+    line += " [完成]";
+    out.line(line);
+    return false;
+}
+
+}  // namespace busdesk

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <list>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Image.h"
+#include "platform/views/Button.h"
+#include "platform/views/ImageView.h"
+
+namespace busdesk {
+
+// Images by address, through a memory cache, a disk cache and a pluggable fetch. The fetch is
+// installed by the app (it goes through the HTTP client); without one, nothing is downloaded and
+// placeholders stay. Everything runs on the main thread; the fetch must call back there.
+class RemoteImageLoader {
+  public:
+    using Fetch =
+        std::function<void(const std::string& url, std::function<void(std::optional<std::string> bytes)>)>;
+    using Done = std::function<void(std::shared_ptr<const Image>)>;
+
+    static RemoteImageLoader& shared();
+
+    void setFetch(Fetch f) { fetch_ = std::move(f); }
+    // Default: Paths::cacheDir() + "/images"; empty text turns the disk cache off.
+    void setCacheDirectory(std::optional<std::string> dir) { cacheDir_ = std::move(dir); }
+    std::string cacheDirectory() const;
+    void setMemoryLimit(std::size_t bytes) { memoryLimit_ = bytes; }
+
+    // Calls `done` once: at once from memory, else from disk, else after the fetch; null when the
+    // image could not be had. Requests for the same address share one fetch.
+    void loadImage(const std::string& url, Done done);
+    std::shared_ptr<const Image> cachedImage(const std::string& url);
+    void clearMemoryCache();
+    // The file the address is cached in.
+    std::string diskPathFor(const std::string& url) const;
+    std::size_t fetchesStarted() const { return fetches_; }
+
+  private:
+    void remember(const std::string& url, std::shared_ptr<const Image> image);
+    Fetch fetch_;
+    std::optional<std::string> cacheDir_;
+    std::size_t memoryLimit_ = 32u << 20;
+    std::size_t memoryUsed_ = 0;
+    std::list<std::pair<std::string, std::shared_ptr<const Image>>> lru_;
+    std::map<std::string, decltype(lru_)::iterator> index_;
+    std::map<std::string, std::vector<Done>> waiting_;
+    std::size_t fetches_ = 0;
+};
+
+// The placeholder shows at once; the loaded image replaces it only if the view still asks for the
+// same address (a reused row may have moved on), and only if it could be loaded.
+void setImageWithURL(ImageView& view, const std::string& url);
+void setImageWithURL(ImageView& view, const std::string& url, const std::string& placeholderImageName);
+void setImageWithURL(ImageView& view, const std::string& url, std::shared_ptr<const Image> placeholder);
+void setBackgroundImageWithURL(Button& button, const std::string& url, ControlState state,
+                               const std::string& placeholderImageName);
+
+}  // namespace busdesk
