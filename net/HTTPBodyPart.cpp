@@ -36,8 +36,9 @@ void HTTPBodyPart::setBodyStream(std::shared_ptr<InputStream> stream) {
 }
 
 std::string HTTPBodyPart::openingText() const {
-    return encoded(hasInitialBoundary ? "--" + boundary + kCRLF : std::string(kCRLF) + "--" + boundary + kCRLF,
-                   stringEncoding);
+    return encoded(
+        hasInitialBoundary ? "--" + boundary + kCRLF : std::string(kCRLF) + "--" + boundary + kCRLF,
+        stringEncoding);
 }
 
 std::string HTTPBodyPart::headerText() const {
@@ -56,7 +57,9 @@ std::uint64_t HTTPBodyPart::contentLength() const {
     return openingText().size() + headerText().size() + bodyContentLength + closingText().size();
 }
 
-bool HTTPBodyPart::hasBytesAvailable() const { return !finished_ && !error_; }
+bool HTTPBodyPart::hasBytesAvailable() const {
+    return !finished_ && !error_;
+}
 
 void HTTPBodyPart::reset() {
     if (inputStream_) inputStream_->close();
@@ -122,11 +125,13 @@ long HTTPBodyPart::read(std::uint8_t* buffer, std::size_t maxLength) {
     }
     std::size_t total = 0;
     if (phase_ == EncapsulationBoundaryPhase) total += readText(phaseText_, buffer, maxLength);
-    if (phase_ == HeaderPhase && total < maxLength) total += readText(phaseText_, buffer + total, maxLength - total);
+    if (phase_ == HeaderPhase && total < maxLength)
+        total += readText(phaseText_, buffer + total, maxLength - total);
     if (phase_ == BodyPhase && total < maxLength) {
         if (inputStream_->streamStatus() == StreamStatus::Error) {
             error_ = inputStream_->streamError();
-            if (!error_) error_ = Error(kURLErrorDomain, URLErrorCode::RequestBodyStreamExhausted, "stream error");
+            if (!error_)
+                error_ = Error(kURLErrorDomain, URLErrorCode::RequestBodyStreamExhausted, "stream error");
             return -1;
         }
         std::uint64_t remaining = bodyContentLength - bodyRead_;
@@ -134,7 +139,8 @@ long HTTPBodyPart::read(std::uint8_t* buffer, std::size_t maxLength) {
         long n = want > 0 ? inputStream_->read(buffer + total, want) : 0;
         if (n < 0) {
             error_ = inputStream_->streamError();
-            if (!error_) error_ = Error(kURLErrorDomain, URLErrorCode::RequestBodyStreamExhausted, "stream error");
+            if (!error_)
+                error_ = Error(kURLErrorDomain, URLErrorCode::RequestBodyStreamExhausted, "stream error");
             return -1;
         }
         total += static_cast<std::size_t>(n);
@@ -151,7 +157,8 @@ long HTTPBodyPart::read(std::uint8_t* buffer, std::size_t maxLength) {
             return -1;
         }
     }
-    if (phase_ == FinalBoundaryPhase && total < maxLength) total += readText(phaseText_, buffer + total, maxLength - total);
+    if (phase_ == FinalBoundaryPhase && total < maxLength)
+        total += readText(phaseText_, buffer + total, maxLength - total);
     return static_cast<long>(total);
 }
 

@@ -14,7 +14,7 @@ namespace busdesk {
 // part) the closing boundary. Each phase remembers how much of its text went out, so the bytes
 // are the same whatever buffer sizes the reader uses.
 class HTTPBodyPart {
-public:
+  public:
     enum Phase { EncapsulationBoundaryPhase = 1, HeaderPhase = 2, BodyPhase = 3, FinalBoundaryPhase = 4 };
 
     std::string stringEncoding = "UTF-8";
@@ -38,7 +38,7 @@ public:
     void reset();
     Phase phase() const { return phase_; }
 
-private:
+  private:
     std::string openingText() const;
     std::string headerText() const;
     std::string closingText() const;

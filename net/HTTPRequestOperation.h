@@ -9,12 +9,13 @@
 
 namespace busdesk {
 
-inline constexpr const char* kHTTPRequestProcessingQueueName = "com.corvane.networking.http-request.processing";
+inline constexpr const char* kHTTPRequestProcessingQueueName =
+    "com.corvane.networking.http-request.processing";
 
 // An operation whose body is validated and decoded by a response serializer, on the processing
 // queue, after it finished.
 class HTTPRequestOperation : public URLConnectionOperation {
-public:
+  public:
     using Success = std::function<void(const std::shared_ptr<HTTPRequestOperation>&, const ResponseObject&)>;
     using Failure = std::function<void(const std::shared_ptr<HTTPRequestOperation>&, const Error&)>;
 
@@ -35,7 +36,7 @@ public:
     // Exactly one of the two runs, on the completion queue (the main queue when unset).
     void setCompletionBlockWithSuccess(Success success, Failure failure);
 
-private:
+  private:
     std::shared_ptr<HTTPResponseSerializer> responseSerializer_;
     mutable bool responseObjectComputed_ = false;
     mutable ResponseObject responseObject_;

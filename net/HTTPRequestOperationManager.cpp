@@ -7,7 +7,8 @@
 namespace busdesk {
 
 HTTPRequestOperationManager::HTTPRequestOperationManager(std::optional<std::string> baseURL)
-    : requestSerializer_(HTTPRequestSerializer::serializer()), responseSerializer_(JSONResponseSerializer::serializer()) {
+    : requestSerializer_(HTTPRequestSerializer::serializer()),
+      responseSerializer_(JSONResponseSerializer::serializer()) {
     if (baseURL) {
         // A base whose path does not end in "/" would lose its last segment when resolving.
         std::string& base = *baseURL;
@@ -22,7 +23,8 @@ std::shared_ptr<HTTPRequestOperationManager> HTTPRequestOperationManager::manage
     return std::make_shared<HTTPRequestOperationManager>();
 }
 
-std::shared_ptr<HTTPRequestOperationManager> HTTPRequestOperationManager::managerWithBaseURL(std::string baseURL) {
+std::shared_ptr<HTTPRequestOperationManager> HTTPRequestOperationManager::managerWithBaseURL(
+    std::string baseURL) {
     return std::make_shared<HTTPRequestOperationManager>(std::move(baseURL));
 }
 
@@ -47,7 +49,8 @@ std::string HTTPRequestOperationManager::maskedURLForLog(const std::string& url)
         std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
         size_t eq = pair.find('=');
         std::string field = pair.substr(0, eq);
-        if (eq != std::string::npos && (field == "Password" || field == "OldPassword" || field == "NewPassword")) {
+        if (eq != std::string::npos &&
+            (field == "Password" || field == "OldPassword" || field == "NewPassword")) {
             pair = field + "=***";
         }
         if (!first) out += '&';
@@ -82,9 +85,8 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::failBuilding(
     return nullptr;
 }
 
-std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::HTTPRequestOperationWithRequest(URLRequest request,
-                                                                                                   Success success,
-                                                                                                   Failure failure) {
+std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::HTTPRequestOperationWithRequest(
+    URLRequest request, Success success, Failure failure) {
     auto operation = HTTPRequestOperation::create(std::move(request));
     operation->setResponseSerializer(responseSerializer_);
     operation->shouldUseCredentialStorage = shouldUseCredentialStorage;
@@ -97,8 +99,8 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::HTTPRequestOp
 }
 
 std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::issue(
-    const std::string& method, const std::string& URLString, const std::optional<boost::json::value>& parameters,
-    Success success, Failure failure) {
+    const std::string& method, const std::string& URLString,
+    const std::optional<boost::json::value>& parameters, Success success, Failure failure) {
     Error error;
     auto absolute = resolvedURL(URLString);
     std::optional<URLRequest> request;
@@ -109,7 +111,8 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::issue(
     }
     Log::line("last url == " + maskedURLForLog(request ? request->URL : URLString));
     if (!request) return failBuilding(error, failure);
-    auto operation = HTTPRequestOperationWithRequest(std::move(*request), std::move(success), std::move(failure));
+    auto operation =
+        HTTPRequestOperationWithRequest(std::move(*request), std::move(success), std::move(failure));
     operationQueue_.addOperation(operation);
     return operation;
 }
@@ -124,7 +127,10 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::HEAD(
     const std::string& URLString, const std::optional<boost::json::value>& parameters, HeadSuccess success,
     Failure failure) {
     Success wrapped;
-    if (success) wrapped = [success](const std::shared_ptr<HTTPRequestOperation>& op, const ResponseObject&) { success(op); };
+    if (success)
+        wrapped = [success](const std::shared_ptr<HTTPRequestOperation>& op, const ResponseObject&) {
+            success(op);
+        };
     return issue("HEAD", URLString, parameters, std::move(wrapped), std::move(failure));
 }
 
@@ -147,13 +153,14 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::POST(
     auto absolute = resolvedURL(URLString);
     std::optional<URLRequest> request;
     if (absolute) {
-        request = requestSerializer_->multipartFormRequestWithMethod("POST", *absolute, parameters, constructingBody,
-                                                                     &error);
+        request = requestSerializer_->multipartFormRequestWithMethod("POST", *absolute, parameters,
+                                                                     constructingBody, &error);
     } else {
         error = makeURLError(URLErrorCode::BadURL, "bad URL", URLString);
     }
     if (!request) return failBuilding(error, failure);
-    auto operation = HTTPRequestOperationWithRequest(std::move(*request), std::move(success), std::move(failure));
+    auto operation =
+        HTTPRequestOperationWithRequest(std::move(*request), std::move(success), std::move(failure));
     operationQueue_.addOperation(operation);
     return operation;
 }

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <boost/json/value.hpp>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-
-#include <boost/json/value.hpp>
 
 #include "net/HTTPRequestOperation.h"
 #include "net/HTTPRequestSerializer.h"
@@ -19,7 +18,7 @@ namespace busdesk {
 // What a service call uses to issue one request: builds it, runs it and calls back exactly once
 // on the main thread.
 class HTTPRequestOperationManager : public std::enable_shared_from_this<HTTPRequestOperationManager> {
-public:
+  public:
     using Success = std::function<void(const std::shared_ptr<HTTPRequestOperation>&, const ResponseObject&)>;
     using HeadSuccess = std::function<void(const std::shared_ptr<HTTPRequestOperation>&)>;
     // The operation is null when the request could not be built.
@@ -47,37 +46,38 @@ public:
                                                                           Failure failure);
 
     std::shared_ptr<HTTPRequestOperation> GET(const std::string& URLString,
-                                              const std::optional<boost::json::value>& parameters, Success success,
-                                              Failure failure);
+                                              const std::optional<boost::json::value>& parameters,
+                                              Success success, Failure failure);
     std::shared_ptr<HTTPRequestOperation> HEAD(const std::string& URLString,
                                                const std::optional<boost::json::value>& parameters,
                                                HeadSuccess success, Failure failure);
     std::shared_ptr<HTTPRequestOperation> HEAD(const std::string& URLString,
-                                               const std::optional<boost::json::value>& parameters, Success success,
-                                               Failure failure);
-    std::shared_ptr<HTTPRequestOperation> POST(const std::string& URLString,
-                                               const std::optional<boost::json::value>& parameters, Success success,
-                                               Failure failure);
+                                               const std::optional<boost::json::value>& parameters,
+                                               Success success, Failure failure);
     std::shared_ptr<HTTPRequestOperation> POST(const std::string& URLString,
                                                const std::optional<boost::json::value>& parameters,
-                                               ConstructingBody constructingBody, Success success, Failure failure);
+                                               Success success, Failure failure);
+    std::shared_ptr<HTTPRequestOperation> POST(const std::string& URLString,
+                                               const std::optional<boost::json::value>& parameters,
+                                               ConstructingBody constructingBody, Success success,
+                                               Failure failure);
     std::shared_ptr<HTTPRequestOperation> PUT(const std::string& URLString,
-                                              const std::optional<boost::json::value>& parameters, Success success,
-                                              Failure failure);
+                                              const std::optional<boost::json::value>& parameters,
+                                              Success success, Failure failure);
     std::shared_ptr<HTTPRequestOperation> PATCH(const std::string& URLString,
-                                                const std::optional<boost::json::value>& parameters, Success success,
-                                                Failure failure);
+                                                const std::optional<boost::json::value>& parameters,
+                                                Success success, Failure failure);
     std::shared_ptr<HTTPRequestOperation> DELETE(const std::string& URLString,
-                                                 const std::optional<boost::json::value>& parameters, Success success,
-                                                 Failure failure);
+                                                 const std::optional<boost::json::value>& parameters,
+                                                 Success success, Failure failure);
 
     // "last url == ..." with the values of Password, OldPassword and NewPassword replaced by ***.
     static std::string maskedURLForLog(const std::string& url);
 
-private:
+  private:
     std::shared_ptr<HTTPRequestOperation> issue(const std::string& method, const std::string& URLString,
-                                                const std::optional<boost::json::value>& parameters, Success success,
-                                                Failure failure);
+                                                const std::optional<boost::json::value>& parameters,
+                                                Success success, Failure failure);
     std::optional<std::string> resolvedURL(const std::string& URLString) const;
     std::shared_ptr<HTTPRequestOperation> failBuilding(const Error& error, const Failure& failure);
 

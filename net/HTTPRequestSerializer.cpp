@@ -25,7 +25,8 @@ std::string base64Encode(std::string_view bytes) {
     out.reserve((bytes.size() + 2) / 3 * 4);
     size_t i = 0;
     for (; i + 2 < bytes.size(); i += 3) {
-        unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) | (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+        unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                     (static_cast<unsigned char>(bytes[i + 1]) << 8) |
                      static_cast<unsigned char>(bytes[i + 2]);
         out += table[(v >> 18) & 63];
         out += table[(v >> 12) & 63];
@@ -76,7 +77,8 @@ std::vector<std::string> HTTPRequestSerializer::preferredLanguagesFromEnvironmen
         size_t start = 0;
         while (start <= list.size()) {
             size_t colon = list.find(':', start);
-            candidates.push_back(list.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+            candidates.push_back(
+                list.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
             if (colon == std::string::npos) break;
             start = colon + 1;
         }
@@ -173,7 +175,9 @@ void HTTPRequestSerializer::setAuthorizationHeaderFieldWithToken(const std::stri
     setValue("Token token=\"" + token + "\"", "Authorization");
 }
 
-void HTTPRequestSerializer::clearAuthorizationHeader() { headers_.erase("Authorization"); }
+void HTTPRequestSerializer::clearAuthorizationHeader() {
+    headers_.erase("Authorization");
+}
 
 void HTTPRequestSerializer::setQueryStringSerializationWithStyle(int style) {
     style_ = style;
@@ -205,10 +209,9 @@ void HTTPRequestSerializer::setTimeoutInterval(double seconds) {
     changed_.insert("timeoutInterval");
 }
 
-std::optional<URLRequest> HTTPRequestSerializer::requestWithMethod(const std::string& method,
-                                                                   const std::string& URLString,
-                                                                   const std::optional<json::value>& parameters,
-                                                                   Error* error) const {
+std::optional<URLRequest> HTTPRequestSerializer::requestWithMethod(
+    const std::string& method, const std::string& URLString, const std::optional<json::value>& parameters,
+    Error* error) const {
     if (!url::isValidAbsolute(URLString)) {
         if (error) *error = makeURLError(URLErrorCode::BadURL, "bad URL", URLString);
         return std::nullopt;

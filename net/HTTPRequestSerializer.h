@@ -1,13 +1,12 @@
 #pragma once
 
+#include <boost/json/value.hpp>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <boost/json/value.hpp>
 
 #include "net/URLRequest.h"
 #include "platform/Error.h"
@@ -21,7 +20,7 @@ enum class HTTPRequestQueryStringSerializationStyle { Default = 0 };
 // Turns a method, an absolute URL string and optional parameters into a request carrying the
 // default headers. Configure it before the first request; afterwards it is only read.
 class HTTPRequestSerializer {
-public:
+  public:
     using QueryStringSerialization = std::function<std::string(
         const URLRequest& request, const boost::json::value& parameters, std::optional<Error>& error)>;
 
@@ -68,18 +67,20 @@ public:
         const URLRequest& request, const std::optional<boost::json::value>& parameters,
         Error* error = nullptr) const;
     std::optional<URLRequest> multipartFormRequestWithMethod(
-        const std::string& method, const std::string& URLString, const std::optional<boost::json::value>& parameters,
+        const std::string& method, const std::string& URLString,
+        const std::optional<boost::json::value>& parameters,
         const std::function<void(StreamingMultipartFormData&)>& block, Error* error = nullptr) const;
 
     // The device's preferred languages, most preferred first (from LANGUAGE, LC_ALL,
     // LC_MESSAGES, LANG on this platform), as language tags such as "zh-Hans" or "en".
     static std::vector<std::string> preferredLanguages();
     static std::vector<std::string> preferredLanguagesFromEnvironment(const char* language, const char* lcAll,
-                                                                      const char* lcMessages, const char* lang);
+                                                                      const char* lcMessages,
+                                                                      const char* lang);
     static std::string acceptLanguageHeaderValue(const std::vector<std::string>& languages);
     static std::optional<std::string> defaultUserAgent();
 
-private:
+  private:
     HTTPHeaders headers_;
     int style_ = 0;
     QueryStringSerialization custom_;

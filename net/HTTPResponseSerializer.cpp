@@ -13,8 +13,8 @@ std::shared_ptr<HTTPResponseSerializer> HTTPResponseSerializer::serializer() {
 }
 
 namespace {
-Error validationError(long code, std::string description, const std::shared_ptr<const HTTPURLResponse>& response,
-                      const std::string& data) {
+Error validationError(long code, std::string description,
+                      const std::shared_ptr<const HTTPURLResponse>& response, const std::string& data) {
     Error e(kURLResponseSerializationErrorDomain, code, std::move(description));
     e.userInfo[kErrorFailingURLKey] = response->URL;
     e.userInfo[kNetworkingOperationFailingURLResponseErrorKey] = response;
@@ -37,11 +37,11 @@ bool HTTPResponseSerializer::validateResponse(const std::shared_ptr<const HTTPUR
         valid = false;
     }
     if (!acceptableStatusCodes.count(response->statusCode) && !response->URL.empty()) {
-        Error status = validationError(URLErrorCode::BadServerResponse,
-                                       "Request failed: " +
-                                           HTTPURLResponse::localizedStringForStatusCode(response->statusCode) + " (" +
-                                           std::to_string(response->statusCode) + ")",
-                                       response, data);
+        Error status = validationError(
+            URLErrorCode::BadServerResponse,
+            "Request failed: " + HTTPURLResponse::localizedStringForStatusCode(response->statusCode) + " (" +
+                std::to_string(response->statusCode) + ")",
+            response, data);
         if (validation) status.underlying = std::make_shared<const Error>(std::move(*validation));
         validation = std::move(status);
         valid = false;
@@ -50,9 +50,9 @@ bool HTTPResponseSerializer::validateResponse(const std::shared_ptr<const HTTPUR
     return valid;
 }
 
-ResponseObject HTTPResponseSerializer::responseObjectForResponse(const std::shared_ptr<const HTTPURLResponse>& response,
-                                                                 const std::string& data,
-                                                                 std::optional<Error>& error) const {
+ResponseObject HTTPResponseSerializer::responseObjectForResponse(
+    const std::shared_ptr<const HTTPURLResponse>& response, const std::string& data,
+    std::optional<Error>& error) const {
     validateResponse(response, data, error);
     ResponseObject object;
     object.data = data;

@@ -11,7 +11,8 @@
 
 namespace busdesk {
 
-inline constexpr const char* kURLResponseSerializationErrorDomain = "com.corvane.error.serialization.response";
+inline constexpr const char* kURLResponseSerializationErrorDomain =
+    "com.corvane.error.serialization.response";
 inline constexpr const char* kNetworkingOperationFailingURLResponseErrorKey =
     "com.corvane.serialization.response.error.response";
 inline constexpr const char* kNetworkingOperationFailingURLResponseDataErrorKey =
@@ -20,7 +21,7 @@ inline constexpr const char* kNetworkingOperationFailingURLResponseDataErrorKey 
 // Validates status and content type and hands the body bytes back unchanged. Called on the
 // processing queue; configure it before the first request.
 class HTTPResponseSerializer {
-public:
+  public:
     HTTPResponseSerializer();
     virtual ~HTTPResponseSerializer() = default;
     static std::shared_ptr<HTTPResponseSerializer> serializer();
@@ -31,10 +32,11 @@ public:
     std::optional<std::set<std::string>> acceptableContentTypes;
 
     // False when invalid; `error` is set except for a bad content type with an empty body.
-    virtual bool validateResponse(const std::shared_ptr<const HTTPURLResponse>& response, const std::string& data,
-                                  std::optional<Error>& error) const;
+    virtual bool validateResponse(const std::shared_ptr<const HTTPURLResponse>& response,
+                                  const std::string& data, std::optional<Error>& error) const;
     virtual ResponseObject responseObjectForResponse(const std::shared_ptr<const HTTPURLResponse>& response,
-                                                     const std::string& data, std::optional<Error>& error) const;
+                                                     const std::string& data,
+                                                     std::optional<Error>& error) const;
 };
 
 }  // namespace busdesk

@@ -17,7 +17,9 @@ void DataInputStream::open() {
     status_ = StreamStatus::Open;
 }
 
-void DataInputStream::close() { status_ = StreamStatus::Closed; }
+void DataInputStream::close() {
+    status_ = StreamStatus::Closed;
+}
 
 long DataInputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
     if (status_ != StreamStatus::Open && status_ != StreamStatus::Reading) {

@@ -16,7 +16,7 @@ enum class StreamStatus { NotOpen, Opening, Open, Reading, AtEnd, Closed, Error 
 // A pull stream of bytes. read() returns the count delivered, 0 at the end and -1 on failure
 // (with streamError() set). Streams are read from one thread at a time.
 class InputStream {
-public:
+  public:
     virtual ~InputStream() = default;
     virtual void open() = 0;
     virtual void close() = 0;
@@ -25,7 +25,7 @@ public:
     StreamStatus streamStatus() const { return status_; }
     const std::optional<Error>& streamError() const { return error_; }
 
-protected:
+  protected:
     void fail(Error error) {
         error_ = std::move(error);
         status_ = StreamStatus::Error;
@@ -36,20 +36,20 @@ protected:
 
 // Reads bytes owned elsewhere (the owner keeps them alive) or bytes it owns.
 class DataInputStream : public InputStream {
-public:
+  public:
     explicit DataInputStream(std::shared_ptr<const std::string> data) : data_(std::move(data)) {}
     void open() override;
     void close() override;
     long read(std::uint8_t* buffer, std::size_t maxLength) override;
     bool hasBytesAvailable() const override;
 
-private:
+  private:
     std::shared_ptr<const std::string> data_;
     std::size_t offset_ = 0;
 };
 
 class FileInputStream : public InputStream {
-public:
+  public:
     explicit FileInputStream(std::string path) : path_(std::move(path)) {}
     ~FileInputStream() override;
     void open() override;
@@ -57,7 +57,7 @@ public:
     long read(std::uint8_t* buffer, std::size_t maxLength) override;
     bool hasBytesAvailable() const override;
 
-private:
+  private:
     std::string path_;
     std::FILE* file_ = nullptr;
 };

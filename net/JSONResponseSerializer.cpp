@@ -10,7 +10,8 @@ namespace busdesk {
 namespace json = boost::json;
 
 JSONResponseSerializer::JSONResponseSerializer() {
-    acceptableContentTypes = std::set<std::string>{"application/json", "text/json", "text/javascript", "text/html"};
+    acceptableContentTypes =
+        std::set<std::string>{"application/json", "text/json", "text/javascript", "text/html"};
 }
 
 std::shared_ptr<JSONResponseSerializer> JSONResponseSerializer::serializer() {
@@ -44,14 +45,14 @@ Error parseError(const std::string& debug) {
 
 }  // namespace
 
-ResponseObject JSONResponseSerializer::responseObjectForResponse(const std::shared_ptr<const HTTPURLResponse>& response,
-                                                                 const std::string& data,
-                                                                 std::optional<Error>& error) const {
+ResponseObject JSONResponseSerializer::responseObjectForResponse(
+    const std::shared_ptr<const HTTPURLResponse>& response, const std::string& data,
+    std::optional<Error>& error) const {
     ResponseObject object;
     std::optional<Error> validation;
     if (!validateResponse(response, data, validation)) {
-        if (validation &&
-            validation->hasInChain(kURLResponseSerializationErrorDomain, URLErrorCode::CannotDecodeContentData)) {
+        if (validation && validation->hasInChain(kURLResponseSerializationErrorDomain,
+                                                 URLErrorCode::CannotDecodeContentData)) {
             error = std::move(validation);
             return object;
         }
@@ -72,9 +73,11 @@ ResponseObject JSONResponseSerializer::responseObjectForResponse(const std::shar
             json::value parsed = json::parse(body, ec);
             if (ec) {
                 serialization = parseError(ec.message());
-            } else if (!(readingOptions & JSONReadingAllowFragments) && !parsed.is_array() && !parsed.is_object()) {
-                serialization = parseError("JSON text did not start with array or object and option to allow "
-                                           "fragments not set.");
+            } else if (!(readingOptions & JSONReadingAllowFragments) && !parsed.is_array() &&
+                       !parsed.is_object()) {
+                serialization = parseError(
+                    "JSON text did not start with array or object and option to allow "
+                    "fragments not set.");
             } else {
                 if (removesKeysWithNullValues) removeNulls(parsed);
                 object.json = std::move(parsed);

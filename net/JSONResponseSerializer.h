@@ -17,7 +17,7 @@ inline constexpr long kPropertyListReadCorruptError = 3840;
 // Decodes the body with the response's charset, then parses JSON. An empty or single-space
 // body yields no object and no error.
 class JSONResponseSerializer : public HTTPResponseSerializer {
-public:
+  public:
     JSONResponseSerializer();
     static std::shared_ptr<JSONResponseSerializer> serializer();
 
@@ -25,7 +25,8 @@ public:
     bool removesKeysWithNullValues = false;
 
     ResponseObject responseObjectForResponse(const std::shared_ptr<const HTTPURLResponse>& response,
-                                             const std::string& data, std::optional<Error>& error) const override;
+                                             const std::string& data,
+                                             std::optional<Error>& error) const override;
 };
 
 }  // namespace busdesk

@@ -77,7 +77,8 @@ long MultipartBodyStream::read(std::uint8_t* buffer, std::size_t maxLength) {
 }
 
 bool MultipartBodyStream::hasBytesAvailable() const {
-    return status_ == StreamStatus::Open && (nextPart_ < parts_.size() || (current_ && current_->hasBytesAvailable()));
+    return status_ == StreamStatus::Open &&
+           (nextPart_ < parts_.size() || (current_ && current_->hasBytesAvailable()));
 }
 
 }  // namespace busdesk

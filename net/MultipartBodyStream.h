@@ -15,10 +15,11 @@ namespace busdesk {
 // Produces a multipart body on demand from its parts while the transport sends it. Reading
 // never involves another thread: the reader (the network thread) drives every phase itself.
 class MultipartBodyStream : public InputStream {
-public:
+  public:
     using SteadyTime = std::chrono::steady_clock::time_point;
 
-    explicit MultipartBodyStream(std::string stringEncoding = "UTF-8") : stringEncoding(std::move(stringEncoding)) {}
+    explicit MultipartBodyStream(std::string stringEncoding = "UTF-8")
+        : stringEncoding(std::move(stringEncoding)) {}
 
     std::string stringEncoding;
     // At most this many bytes per read; after every part read the stream rests `delay` seconds
@@ -40,7 +41,7 @@ public:
     // While throttled: the moment the next read may happen.
     std::optional<SteadyTime> readableAt() const { return readableAt_; }
 
-private:
+  private:
     std::vector<std::shared_ptr<HTTPBodyPart>> parts_;
     std::size_t nextPart_ = 0;
     HTTPBodyPart* current_ = nullptr;

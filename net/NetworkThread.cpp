@@ -19,7 +19,9 @@ std::atomic<int> gThreadsStarted{0};
 constexpr long kMaxHostConnections = 6;
 }  // namespace
 
-int NetworkThread::threadsStarted() { return gThreadsStarted.load(); }
+int NetworkThread::threadsStarted() {
+    return gThreadsStarted.load();
+}
 
 NetworkThread& NetworkThread::shared() {
     // The main loop and the processing queue are touched first so that they are destroyed after
@@ -122,9 +124,10 @@ void NetworkThread::run() {
         curl_multi_timeout(multi_, &curlTimeout);
         long wait = curlTimeout < 0 ? 1000 : std::min(curlTimeout, 1000L);
         if (deadline) {
-            auto untilDeadline =
-                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now())
-                    .count() + 1;
+            auto untilDeadline = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     *deadline - std::chrono::steady_clock::now())
+                                     .count() +
+                                 1;
             wait = std::max(0L, std::min(wait, static_cast<long>(untilDeadline)));
         }
         {

@@ -17,7 +17,7 @@ namespace busdesk {
 
 // A transfer driven by the network thread; every call happens on that thread.
 class NetworkTransfer {
-public:
+  public:
     using TimePoint = std::chrono::steady_clock::time_point;
     virtual ~NetworkTransfer() = default;
     // libcurl reported the end of the transfer (the handle is already out of the multi handle).
@@ -31,7 +31,7 @@ public:
 // (and with it the connection cache, so connections to a host are reused), runs posted jobs and
 // sleeps in curl_multi_poll until a socket, a timer or curl_multi_wakeup needs it.
 class NetworkThread {
-public:
+  public:
     static NetworkThread& shared();
     ~NetworkThread();
 
@@ -47,7 +47,7 @@ public:
     // How many network threads this process started (tests check it stays one).
     static int threadsStarted();
 
-private:
+  private:
     NetworkThread();
     void run();
 

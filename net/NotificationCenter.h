@@ -17,7 +17,7 @@ struct Notification {
 // Observers by name; post() calls them synchronously on the posting thread (the network layer
 // posts on the main thread).
 class NotificationCenter {
-public:
+  public:
     using Observer = std::function<void(const Notification&)>;
     using Token = std::uint64_t;
 
@@ -26,7 +26,7 @@ public:
     void removeObserver(Token token);
     void post(const std::string& name, std::any object);
 
-private:
+  private:
     std::mutex mutex_;
     std::map<Token, std::pair<std::string, Observer>> observers_;
     Token next_ = 1;

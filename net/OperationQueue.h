@@ -12,13 +12,13 @@ class URLConnectionOperation;
 // keep them alive: a running operation is held by its transfer, so a manager may go away before
 // its operation has called back.
 class OperationQueue {
-public:
+  public:
     void addOperation(const std::shared_ptr<URLConnectionOperation>& operation);
     std::vector<std::shared_ptr<URLConnectionOperation>> operations() const;
     std::size_t operationCount() const { return operations().size(); }
     void cancelAllOperations();
 
-private:
+  private:
     mutable std::mutex mutex_;
     mutable std::vector<std::weak_ptr<URLConnectionOperation>> operations_;
 };

@@ -1,10 +1,9 @@
 #include "net/QueryStringPair.h"
 
 #include <algorithm>
+#include <boost/json.hpp>
 #include <charconv>
 #include <cstdio>
-
-#include <boost/json.hpp>
 
 #include "platform/Charset.h"
 
@@ -64,21 +63,28 @@ bool utf16Less(std::string_view a, std::string_view b) {
 
 std::string descriptionOfJSONValue(const json::value& value) {
     switch (value.kind()) {
-        case json::kind::string: return std::string(value.get_string());
-        case json::kind::int64: return std::to_string(value.get_int64());
-        case json::kind::uint64: return std::to_string(value.get_uint64());
+        case json::kind::string:
+            return std::string(value.get_string());
+        case json::kind::int64:
+            return std::to_string(value.get_int64());
+        case json::kind::uint64:
+            return std::to_string(value.get_uint64());
         case json::kind::double_: {
             char buf[64];
             auto r = std::to_chars(buf, buf + sizeof buf, value.get_double());
             return std::string(buf, r.ptr);
         }
-        case json::kind::bool_: return value.get_bool() ? "1" : "0";
-        case json::kind::null: return "";
-        default: return json::serialize(value);
+        case json::kind::bool_:
+            return value.get_bool() ? "1" : "0";
+        case json::kind::null:
+            return "";
+        default:
+            return json::serialize(value);
     }
 }
 
-std::optional<std::string> percentEscapedString(std::string_view text, std::string_view encoding, bool isField) {
+std::optional<std::string> percentEscapedString(std::string_view text, std::string_view encoding,
+                                                bool isField) {
     auto bytes = encodeText(text, encoding);
     if (!bytes) return std::nullopt;
     static const char* hex = "0123456789ABCDEF";
@@ -98,7 +104,8 @@ std::optional<std::string> percentEscapedString(std::string_view text, std::stri
     return out;
 }
 
-std::optional<std::string> QueryStringPair::URLEncodedStringValueWithEncoding(std::string_view encoding) const {
+std::optional<std::string> QueryStringPair::URLEncodedStringValueWithEncoding(
+    std::string_view encoding) const {
     auto field = percentEscapedString(field_, encoding, true);
     if (!field) return std::nullopt;
     if (value_.is_null()) return field;

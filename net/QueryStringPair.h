@@ -1,17 +1,16 @@
 #pragma once
 
+#include <boost/json/value.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <boost/json/value.hpp>
-
 namespace busdesk {
 
 // One field of an encoded parameter dictionary. A null value encodes as the bare field.
 class QueryStringPair {
-public:
+  public:
     QueryStringPair(std::string field, boost::json::value value)
         : field_(std::move(field)), value_(std::move(value)) {}
     static QueryStringPair initWithField(std::string field, boost::json::value value) {
@@ -24,7 +23,7 @@ public:
     // nullopt when the text cannot be represented in `encoding`.
     std::optional<std::string> URLEncodedStringValueWithEncoding(std::string_view encoding) const;
 
-private:
+  private:
     std::string field_;
     boost::json::value value_;
 };
@@ -39,7 +38,8 @@ std::optional<std::string> QueryStringFromParametersWithEncoding(const boost::js
 // The textual description of a scalar JSON value (numbers in decimal, booleans as 1 / 0).
 std::string descriptionOfJSONValue(const boost::json::value& value);
 // Percent-escapes `text` in `encoding`, keeping letters, digits and "-_.~" (and "[]" for fields).
-std::optional<std::string> percentEscapedString(std::string_view text, std::string_view encoding, bool isField);
+std::optional<std::string> percentEscapedString(std::string_view text, std::string_view encoding,
+                                                bool isField);
 // UTF-16 code-unit order on UTF-8 text, the order the platform's string compare uses.
 bool utf16Less(std::string_view a, std::string_view b);
 bool isUTF8EncodingName(std::string_view encoding);

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <boost/json/value.hpp>
 #include <optional>
 #include <string>
-
-#include <boost/json/value.hpp>
 
 namespace busdesk {
 

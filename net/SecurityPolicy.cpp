@@ -9,7 +9,9 @@
 
 namespace busdesk {
 
-std::shared_ptr<SecurityPolicy> SecurityPolicy::defaultPolicy() { return std::make_shared<SecurityPolicy>(); }
+std::shared_ptr<SecurityPolicy> SecurityPolicy::defaultPolicy() {
+    return std::make_shared<SecurityPolicy>();
+}
 
 std::shared_ptr<SecurityPolicy> SecurityPolicy::policyWithPinningMode(SSLPinning mode) {
     auto policy = std::make_shared<SecurityPolicy>();

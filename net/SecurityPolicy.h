@@ -13,7 +13,7 @@ enum class SSLPinning { None = 0, PublicKey = 1, Certificate = 2 };
 // the pinned certificates) or of the certificate itself (the pinned certificates become the only
 // trust anchors).
 class SecurityPolicy {
-public:
+  public:
     static std::shared_ptr<SecurityPolicy> defaultPolicy();
     static std::shared_ptr<SecurityPolicy> policyWithPinningMode(SSLPinning mode);
 

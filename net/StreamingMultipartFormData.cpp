@@ -30,12 +30,15 @@ StreamingMultipartFormData::StreamingMultipartFormData(URLRequest request, std::
 
 namespace {
 std::string mimeTypeForPath(const std::string& path) {
-    std::string ext = path.substr(path.find_last_of('.') == std::string::npos ? path.size() : path.find_last_of('.') + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string ext =
+        path.substr(path.find_last_of('.') == std::string::npos ? path.size() : path.find_last_of('.') + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     static const std::map<std::string, std::string> types = {
-        {"jpg", "image/jpeg"}, {"jpeg", "image/jpeg"}, {"png", "image/png"}, {"gif", "image/gif"},
-        {"txt", "text/plain"}, {"html", "text/html"}, {"json", "application/json"}, {"pdf", "application/pdf"},
-        {"xml", "application/xml"}, {"zip", "application/zip"}};
+        {"jpg", "image/jpeg"},        {"jpeg", "image/jpeg"},     {"png", "image/png"},
+        {"gif", "image/gif"},         {"txt", "text/plain"},      {"html", "text/html"},
+        {"json", "application/json"}, {"pdf", "application/pdf"}, {"xml", "application/xml"},
+        {"zip", "application/zip"}};
     auto it = types.find(ext);
     return it == types.end() ? "application/octet-stream" : it->second;
 }
@@ -49,13 +52,14 @@ std::map<std::string, std::string> fileHeaders(const std::string& name, const st
 
 bool StreamingMultipartFormData::appendPartWithFileURL(const std::string& path, const std::string& name,
                                                        Error* error) {
-    std::string fileName = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    std::string fileName =
+        path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
     return appendPartWithFileURL(path, name, fileName, mimeTypeForPath(path), error);
 }
 
 bool StreamingMultipartFormData::appendPartWithFileURL(const std::string& path, const std::string& name,
-                                                       const std::string& fileName, const std::string& mimeType,
-                                                       Error* error) {
+                                                       const std::string& fileName,
+                                                       const std::string& mimeType, Error* error) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         if (error) {
@@ -75,8 +79,9 @@ bool StreamingMultipartFormData::appendPartWithFileURL(const std::string& path, 
 }
 
 void StreamingMultipartFormData::appendPartWithInputStream(std::shared_ptr<InputStream> inputStream,
-                                                           const std::string& name, const std::string& fileName,
-                                                           std::int64_t length, const std::string& mimeType) {
+                                                           const std::string& name,
+                                                           const std::string& fileName, std::int64_t length,
+                                                           const std::string& mimeType) {
     auto part = std::make_shared<HTTPBodyPart>();
     part->stringEncoding = stringEncoding_;
     part->headers = fileHeaders(name, fileName, mimeType);
@@ -86,8 +91,8 @@ void StreamingMultipartFormData::appendPartWithInputStream(std::shared_ptr<Input
     bodyStream_->appendHTTPBodyPart(std::move(part));
 }
 
-void StreamingMultipartFormData::appendPartWithFileData(std::string data, std::string name, std::string fileName,
-                                                        std::string mimeType) {
+void StreamingMultipartFormData::appendPartWithFileData(std::string data, std::string name,
+                                                        std::string fileName, std::string mimeType) {
     appendPartWithFileData(std::make_shared<const std::string>(std::move(data)), name, fileName, mimeType);
 }
 
@@ -130,7 +135,8 @@ URLRequest StreamingMultipartFormData::requestByFinalizingMultipartFormData() {
     request_.HTTPBodyStream = bodyStream_;
     request_.setValue("multipart/form-data; boundary=" + boundary_, "Content-Type");
     char length[32];
-    std::snprintf(length, sizeof length, "%llu", static_cast<unsigned long long>(bodyStream_->contentLength()));
+    std::snprintf(length, sizeof length, "%llu",
+                  static_cast<unsigned long long>(bodyStream_->contentLength()));
     request_.setValue(std::string(length), "Content-Length");
     return request_;
 }

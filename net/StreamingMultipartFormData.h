@@ -15,7 +15,7 @@ namespace busdesk {
 // What a multipart body block appends its parts to. Content is referenced, never copied into
 // one body buffer.
 class StreamingMultipartFormData {
-public:
+  public:
     StreamingMultipartFormData(URLRequest request, std::string stringEncoding);
 
     const URLRequest& request() const { return request_; }
@@ -28,13 +28,16 @@ public:
     bool appendPartWithFileURL(const std::string& path, const std::string& name, const std::string& fileName,
                                const std::string& mimeType, Error* error = nullptr);
     void appendPartWithInputStream(std::shared_ptr<InputStream> inputStream, const std::string& name,
-                                   const std::string& fileName, std::int64_t length, const std::string& mimeType);
-    void appendPartWithFileData(std::string data, std::string name, std::string fileName, std::string mimeType);
+                                   const std::string& fileName, std::int64_t length,
+                                   const std::string& mimeType);
+    void appendPartWithFileData(std::string data, std::string name, std::string fileName,
+                                std::string mimeType);
     void appendPartWithFileData(std::shared_ptr<const std::string> data, const std::string& name,
                                 const std::string& fileName, const std::string& mimeType);
     void appendPartWithFormData(std::string data, const std::string& name);
     void appendPartWithHeaders(std::map<std::string, std::string> headers, std::string body);
-    void appendPartWithHeaders(std::map<std::string, std::string> headers, std::shared_ptr<const std::string> body);
+    void appendPartWithHeaders(std::map<std::string, std::string> headers,
+                               std::shared_ptr<const std::string> body);
     void throttleBandwidthWithPacketSize(std::int64_t numberOfBytes, double delay);
 
     // The request with the body stream, Content-Type and Content-Length; unchanged when no part
@@ -43,7 +46,7 @@ public:
 
     static std::string createMultipartFormBoundary();
 
-private:
+  private:
     URLRequest request_;
     std::string stringEncoding_;
     std::string boundary_;

@@ -34,7 +34,8 @@ bool isValidUTF8(std::string_view s) {
             if ((d & 0xC0) != 0x80) return false;
             cp = (cp << 6) | (d & 0x3F);
         }
-        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
             return false;
         }
         i += len;

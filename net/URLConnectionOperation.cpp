@@ -17,10 +17,14 @@ namespace {
 
 const char* stateKey(OperationState state) {
     switch (state) {
-        case OperationState::Paused: return "isPaused";
-        case OperationState::Ready: return "isReady";
-        case OperationState::Executing: return "isExecuting";
-        case OperationState::Finished: return "isFinished";
+        case OperationState::Paused:
+            return "isPaused";
+        case OperationState::Ready:
+            return "isReady";
+        case OperationState::Executing:
+            return "isExecuting";
+        case OperationState::Finished:
+            return "isFinished";
     }
     return "state";
 }
@@ -111,7 +115,7 @@ Error errorForCurlCode(CURLcode code, const std::string& url, const char* detail
 // One libcurl easy transfer for an operation. Lives on the network thread; keeps its operation
 // alive until the transfer has ended.
 class Connection : public NetworkTransfer, public std::enable_shared_from_this<Connection> {
-public:
+  public:
     Connection(std::shared_ptr<URLConnectionOperation> op) : op_(std::move(op)) {}
     ~Connection() override {
         if (easy_) curl_easy_cleanup(easy_);
@@ -121,19 +125,18 @@ public:
 
     bool begin();
     std::optional<Error> startError() const { return abortError_; }
-    void cancel() {
-        NetworkThread::shared().removeTransfer(easy_);
-    }
+    void cancel() { NetworkThread::shared().removeTransfer(easy_); }
     void transferDidComplete(int curlCode) override;
     void poll(TimePoint now) override;
     std::optional<TimePoint> nextDeadline() const override;
 
-private:
+  private:
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static size_t onWrite(char* data, size_t size, size_t count, void* self);
     static size_t onRead(char* buffer, size_t size, size_t count, void* self);
     static int onSeek(void* self, curl_off_t offset, int origin);
-    static int onProgress(void* self, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal, curl_off_t ulNow);
+    static int onProgress(void* self, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal,
+                          curl_off_t ulNow);
     void ensureResponse();
     void fail(Error error);
 
@@ -230,12 +233,15 @@ bool Connection::begin() {
         std::string line = value.empty() ? name + ";" : name + ": " + value;
         headers_ = curl_slist_append(headers_, line.c_str());
     }
-    if (!request.valueForHTTPHeaderField("Content-Type")) headers_ = curl_slist_append(headers_, "Content-Type:");
+    if (!request.valueForHTTPHeaderField("Content-Type"))
+        headers_ = curl_slist_append(headers_, "Content-Type:");
     headers_ = curl_slist_append(headers_, "Expect:");
     curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
 
-    double seconds = request.timeoutInterval > 0 ? request.timeoutInterval : URLRequest::kDefaultTimeoutInterval;
-    timeout_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+    double seconds =
+        request.timeoutInterval > 0 ? request.timeoutInterval : URLRequest::kDefaultTimeoutInterval;
+    timeout_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(seconds));
     lastActivity_ = std::chrono::steady_clock::now();
     NetworkThread::shared().addTransfer(easy_, shared_from_this());
     return true;
@@ -335,9 +341,11 @@ int Connection::onSeek(void* userData, curl_off_t offset, int origin) {
     return CURL_SEEKFUNC_OK;
 }
 
-int Connection::onProgress(void* userData, curl_off_t, curl_off_t dlNow, curl_off_t ulTotal, curl_off_t ulNow) {
+int Connection::onProgress(void* userData, curl_off_t, curl_off_t dlNow, curl_off_t ulTotal,
+                           curl_off_t ulNow) {
     auto* self = static_cast<Connection*>(userData);
-    if (dlNow != self->lastDown_ || ulNow != self->lastUp_) self->lastActivity_ = std::chrono::steady_clock::now();
+    if (dlNow != self->lastDown_ || ulNow != self->lastUp_)
+        self->lastActivity_ = std::chrono::steady_clock::now();
     if (ulNow != self->lastUp_) {
         if (auto progress = self->op_->uploadProgress()) {
             std::uint64_t bytes = static_cast<std::uint64_t>(ulNow - self->lastUp_);
@@ -541,7 +549,8 @@ void URLConnectionOperation::operationDidStart() {
         return;
     }
     auto self = shared_from_this();
-    dispatchMain([self] { NotificationCenter::defaultCenter().post(kNetworkingOperationDidStartNotification, self); });
+    dispatchMain(
+        [self] { NotificationCenter::defaultCenter().post(kNetworkingOperationDidStartNotification, self); });
 }
 
 void URLConnectionOperation::cancel() {

@@ -16,8 +16,10 @@
 
 namespace busdesk {
 
-inline constexpr const char* kNetworkingOperationDidStartNotification = "com.corvane.networking.operation.start";
-inline constexpr const char* kNetworkingOperationDidFinishNotification = "com.corvane.networking.operation.finish";
+inline constexpr const char* kNetworkingOperationDidStartNotification =
+    "com.corvane.networking.operation.start";
+inline constexpr const char* kNetworkingOperationDidFinishNotification =
+    "com.corvane.networking.operation.finish";
 inline constexpr const char* kNetworkingOperationLockName = "com.corvane.networking.operation.lock";
 
 enum class OperationState { Paused = -1, Ready = 1, Executing = 2, Finished = 3 };
@@ -32,8 +34,9 @@ class Connection;
 // Runs one request on the network thread and collects the body in memory. Ready → Executing →
 // Finished, once; a finished operation cannot be restarted.
 class URLConnectionOperation : public std::enable_shared_from_this<URLConnectionOperation> {
-public:
-    using ProgressBlock = std::function<void(std::uint64_t bytes, std::uint64_t totalBytes, std::int64_t expected)>;
+  public:
+    using ProgressBlock =
+        std::function<void(std::uint64_t bytes, std::uint64_t totalBytes, std::int64_t expected)>;
     using StateObserver = std::function<void(const std::string& key)>;
     using Executor = std::function<void(std::function<void()>)>;
 
@@ -82,7 +85,7 @@ public:
 
     const char* lockName() const { return kNetworkingOperationLockName; }
 
-protected:
+  protected:
     // The completion job runs on the processing queue and must end the operation's work bracket
     // (RunLoop::main().endWork()) when it is done delivering.
     void setCompletionJob(std::function<void()> job);
@@ -91,7 +94,7 @@ protected:
 
     mutable std::recursive_mutex lock_;
 
-private:
+  private:
     friend class Connection;
     void setState(OperationState state);
     void operationDidStart();

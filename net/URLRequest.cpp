@@ -10,7 +10,9 @@
 namespace busdesk {
 
 namespace {
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 std::string trim(std::string_view s) {
     size_t b = 0, e = s.size();
@@ -91,49 +93,92 @@ std::optional<std::string> HTTPURLResponse::textEncodingName() const {
 
 std::string HTTPURLResponse::localizedStringForStatusCode(long statusCode) {
     switch (statusCode) {
-        case 100: return "continue";
-        case 101: return "switching protocols";
-        case 200: return "no error";
-        case 201: return "created";
-        case 202: return "accepted";
-        case 203: return "non-authoritative information";
-        case 204: return "no content";
-        case 205: return "reset content";
-        case 206: return "partial content";
-        case 300: return "multiple choices";
-        case 301: return "moved permanently";
-        case 302: return "found";
-        case 303: return "see other";
-        case 304: return "not modified";
-        case 305: return "needs proxy";
-        case 307: return "temporarily redirected";
-        case 308: return "permanently redirected";
-        case 400: return "bad request";
-        case 401: return "unauthorized";
-        case 402: return "payment required";
-        case 403: return "forbidden";
-        case 404: return "not found";
-        case 405: return "method not allowed";
-        case 406: return "unacceptable";
-        case 407: return "proxy authentication required";
-        case 408: return "request timed out";
-        case 409: return "conflict";
-        case 410: return "no longer exists";
-        case 411: return "length required";
-        case 412: return "precondition failed";
-        case 413: return "request too large";
-        case 414: return "requested URL too long";
-        case 415: return "unsupported media type";
-        case 416: return "requested range not satisfiable";
-        case 417: return "expectation failed";
-        case 429: return "too many requests";
-        case 500: return "internal server error";
-        case 501: return "unimplemented";
-        case 502: return "bad gateway";
-        case 503: return "service unavailable";
-        case 504: return "gateway timed out";
-        case 505: return "unsupported version";
-        default: break;
+        case 100:
+            return "continue";
+        case 101:
+            return "switching protocols";
+        case 200:
+            return "no error";
+        case 201:
+            return "created";
+        case 202:
+            return "accepted";
+        case 203:
+            return "non-authoritative information";
+        case 204:
+            return "no content";
+        case 205:
+            return "reset content";
+        case 206:
+            return "partial content";
+        case 300:
+            return "multiple choices";
+        case 301:
+            return "moved permanently";
+        case 302:
+            return "found";
+        case 303:
+            return "see other";
+        case 304:
+            return "not modified";
+        case 305:
+            return "needs proxy";
+        case 307:
+            return "temporarily redirected";
+        case 308:
+            return "permanently redirected";
+        case 400:
+            return "bad request";
+        case 401:
+            return "unauthorized";
+        case 402:
+            return "payment required";
+        case 403:
+            return "forbidden";
+        case 404:
+            return "not found";
+        case 405:
+            return "method not allowed";
+        case 406:
+            return "unacceptable";
+        case 407:
+            return "proxy authentication required";
+        case 408:
+            return "request timed out";
+        case 409:
+            return "conflict";
+        case 410:
+            return "no longer exists";
+        case 411:
+            return "length required";
+        case 412:
+            return "precondition failed";
+        case 413:
+            return "request too large";
+        case 414:
+            return "requested URL too long";
+        case 415:
+            return "unsupported media type";
+        case 416:
+            return "requested range not satisfiable";
+        case 417:
+            return "expectation failed";
+        case 429:
+            return "too many requests";
+        case 500:
+            return "internal server error";
+        case 501:
+            return "unimplemented";
+        case 502:
+            return "bad gateway";
+        case 503:
+            return "service unavailable";
+        case 504:
+            return "gateway timed out";
+        case 505:
+            return "unsupported version";
+        default:
+            break;
     }
     if (statusCode >= 100 && statusCode < 200) return "informational";
     if (statusCode >= 200 && statusCode < 300) return "success";
@@ -146,16 +191,40 @@ std::string HTTPURLResponse::localizedStringForStatusCode(long statusCode) {
 namespace url {
 
 namespace {
-bool isAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHex(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+bool isAlpha(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isHex(char c) {
+    return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
 bool isURLChar(char c) {
     if (isAlpha(c) || isDigit(c)) return true;
     switch (c) {
-        case '-': case '.': case '_': case '~':
-        case ':': case '/': case '?': case '#': case '[': case ']': case '@':
-        case '!': case '$': case '&': case '\'': case '(': case ')': case '*': case '+': case ',':
-        case ';': case '=':
+        case '-':
+        case '.':
+        case '_':
+        case '~':
+        case ':':
+        case '/':
+        case '?':
+        case '#':
+        case '[':
+        case ']':
+        case '@':
+        case '!':
+        case '$':
+        case '&':
+        case '\'':
+        case '(':
+        case ')':
+        case '*':
+        case '+':
+        case ',':
+        case ';':
+        case '=':
             return true;
         default:
             return false;
@@ -179,8 +248,8 @@ bool charactersValid(std::string_view text) {
 bool isValidAbsolute(std::string_view text) {
     if (text.empty() || !isAlpha(text[0])) return false;
     size_t i = 1;
-    while (i < text.size() && (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' ||
-                               text[i] == '.')) {
+    while (i < text.size() &&
+           (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.')) {
         ++i;
     }
     if (i >= text.size() || text[i] != ':') return false;

@@ -18,8 +18,12 @@ struct CaseInsensitiveLess {
 // Header names compare without regard to letter case, as HTTP wants; the first spelling wins.
 using HTTPHeaders = std::map<std::string, std::string, CaseInsensitiveLess>;
 
-enum class URLRequestCachePolicy { UseProtocolCachePolicy = 0, ReloadIgnoringLocalCacheData = 1,
-    ReturnCacheDataElseLoad = 2, ReturnCacheDataDontLoad = 3 };
+enum class URLRequestCachePolicy {
+    UseProtocolCachePolicy = 0,
+    ReloadIgnoringLocalCacheData = 1,
+    ReturnCacheDataElseLoad = 2,
+    ReturnCacheDataDontLoad = 3
+};
 enum class URLRequestNetworkServiceType { Default = 0, VoIP = 1, Video = 2, Background = 3, Voice = 4 };
 
 // A request as the transport will send it. Plain value; a body stream is shared between copies
