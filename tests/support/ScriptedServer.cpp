@@ -8,6 +8,8 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "platform/RunLoop.h"
+
 namespace busdesk::test {
 
 std::string RecordedRequest::header(const std::string& name) const {
@@ -63,6 +65,7 @@ ScriptedServer::ScriptedServer(Mode mode) : tls_(mode == Mode::TLS) {
     // requests per connection so reuse can be observed.
     server_->new_task_queue = [] { return new httplib::ThreadPool(16); };
     server_->set_keep_alive_max_count(1000);
+    server_->set_tcp_nodelay(true);
     server_->set_keep_alive_timeout(2);
     auto handler = [this](const httplib::Request& req, httplib::Response& res) { dispatch(req, res); };
     server_->Get(".*", handler);
@@ -132,6 +135,8 @@ void ScriptedServer::hold(const std::string& path) {
         std::unique_lock lock(mutex_);
         ++held_[path];
         cv_.notify_all();
+        // Tests wait for this on the main run loop, which re-checks only when woken.
+        RunLoop::main().post([] {});
         // Bounded so a forgotten release cannot wedge the test run.
         cv_.wait_for(lock, std::chrono::seconds(30), [this, gate] { return *gate || stopping_; });
         --held_[path];
