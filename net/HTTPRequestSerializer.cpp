@@ -139,8 +139,11 @@ std::optional<std::string> HTTPRequestSerializer::defaultUserAgent() {
 }
 
 HTTPRequestSerializer::HTTPRequestSerializer() {
-    headers_["Accept-Language"] = acceptLanguageHeaderValue(preferredLanguages());
-    if (auto agent = defaultUserAgent()) headers_["User-Agent"] = *agent;
+    // The device facts do not change while the process runs; work them out once.
+    static const std::string acceptLanguage = acceptLanguageHeaderValue(preferredLanguages());
+    static const std::optional<std::string> agent = defaultUserAgent();
+    headers_["Accept-Language"] = acceptLanguage;
+    if (agent) headers_["User-Agent"] = *agent;
 }
 
 std::shared_ptr<HTTPRequestSerializer> HTTPRequestSerializer::serializer() {

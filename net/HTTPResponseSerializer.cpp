@@ -1,12 +1,40 @@
 #include "net/HTTPResponseSerializer.h"
 
+#include <algorithm>
+
 #include "net/URLError.h"
 
 namespace busdesk {
 
-HTTPResponseSerializer::HTTPResponseSerializer() {
-    for (long code = 200; code < 300; ++code) acceptableStatusCodes.insert(code);
+void IndexSet::insertRange(long first, long last) {
+    if (last < first) return;
+    ranges_.emplace_back(first, last);
+    std::sort(ranges_.begin(), ranges_.end());
+    std::vector<std::pair<long, long>> merged;
+    for (const auto& r : ranges_) {
+        if (!merged.empty() && r.first <= merged.back().second + 1) {
+            merged.back().second = std::max(merged.back().second, r.second);
+        } else {
+            merged.push_back(r);
+        }
+    }
+    ranges_ = std::move(merged);
 }
+
+std::size_t IndexSet::count(long value) const {
+    for (const auto& r : ranges_) {
+        if (value >= r.first && value <= r.second) return 1;
+    }
+    return 0;
+}
+
+std::size_t IndexSet::size() const {
+    std::size_t n = 0;
+    for (const auto& r : ranges_) n += static_cast<std::size_t>(r.second - r.first + 1);
+    return n;
+}
+
+HTTPResponseSerializer::HTTPResponseSerializer() = default;
 
 std::shared_ptr<HTTPResponseSerializer> HTTPResponseSerializer::serializer() {
     return std::make_shared<HTTPResponseSerializer>();

@@ -2,6 +2,7 @@
 
 #include <boost/json.hpp>
 
+#include "net/QueryStringPair.h"
 #include "net/TextEncoding.h"
 #include "net/URLError.h"
 
@@ -63,15 +64,33 @@ ResponseObject JSONResponseSerializer::responseObjectForResponse(
         if (auto name = response->textEncodingName(); name && isKnownEncoding(*name)) encoding = *name;
     }
     std::optional<Error> serialization;
-    // Our decoded text is already UTF-8, so the platform's re-encoding step cannot fail here.
-    std::optional<std::string> text = decodeText(data, encoding);
-    if (text && *text != " ") {
-        std::string_view body = *text;
+    // UTF-8 bodies (the usual case) are checked in place; other charsets are decoded first. Our
+    // decoded text is already UTF-8, so the platform's re-encoding step cannot fail here.
+    std::optional<std::string> decoded;
+    std::string_view text;
+    bool decodes;
+    if (isUTF8EncodingName(encoding)) {
+        // The parser checks UTF-8 itself; a full check is made only when parsing fails, to tell
+        // undecodable text (no object, no error) from malformed JSON.
+        decodes = true;
+        text = data;
+    } else {
+        decoded = decodeText(data, encoding);
+        decodes = decoded.has_value();
+        if (decoded) text = *decoded;
+    }
+    if (decodes && text != " ") {
+        std::string_view body = text;
         if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
         if (!body.empty()) {
             boost::system::error_code ec;
-            json::value parsed = json::parse(body, ec);
-            if (ec) {
+            // One arena per document: the parsed value keeps it alive, and parsing allocates far
+            // less than node by node.
+            json::value parsed =
+                json::parse(body, ec, json::make_shared_resource<json::monotonic_resource>());
+            if (ec && decoded.has_value() == false && !isValidUTF8(data)) {
+                // Undecodable bytes: nothing, as for any text that does not decode.
+            } else if (ec) {
                 serialization = parseError(ec.message());
             } else if (!(readingOptions & JSONReadingAllowFragments) && !parsed.is_array() &&
                        !parsed.is_object()) {

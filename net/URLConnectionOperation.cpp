@@ -302,6 +302,11 @@ size_t Connection::onWrite(char* data, size_t size, size_t count, void* userData
                                          self->op_->request().URL);
         return 0;
     }
+    if (self->data_.empty() && self->response_->expectedContentLength > 0 &&
+        static_cast<std::uint64_t>(self->response_->expectedContentLength) <=
+            self->op_->maximumResponseDataLength) {
+        self->data_.reserve(static_cast<std::size_t>(self->response_->expectedContentLength));
+    }
     self->data_.append(data, n);
     if (auto progress = self->op_->downloadProgress()) {
         std::uint64_t total = self->data_.size();

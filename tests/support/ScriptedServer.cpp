@@ -1,5 +1,6 @@
 #include "tests/support/ScriptedServer.h"
 
+#include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
@@ -80,11 +81,33 @@ ScriptedServer::ScriptedServer(Mode mode) : tls_(mode == Mode::TLS) {
     thread_ = std::thread([this] { server_->listen_after_bind(); });
 }
 
+namespace {
+ScriptedServer* gShared[2] = {nullptr, nullptr};
+
+// Stops the shared servers after the last test, before static destruction: their worker
+// threads must not outlive the library statics they use.
+class SharedServersEnvironment : public ::testing::Environment {
+  public:
+    void TearDown() override {
+        for (auto*& server : gShared) {
+            delete server;
+            server = nullptr;
+        }
+    }
+};
+const bool kEnvironmentRegistered = [] {
+    ::testing::AddGlobalTestEnvironment(new SharedServersEnvironment);
+    return true;
+}();
+}  // namespace
+
 ScriptedServer& ScriptedServer::shared(Mode mode) {
-    static ScriptedServer* plain = new ScriptedServer(Mode::Plain);
-    if (mode == Mode::Plain) return *plain;
-    static ScriptedServer* tls = new ScriptedServer(Mode::TLS);
-    return *tls;
+    (void)kEnvironmentRegistered;
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    auto& slot = gShared[mode == Mode::Plain ? 0 : 1];
+    if (!slot) slot = new ScriptedServer(mode);
+    return *slot;
 }
 
 ScriptedServer::~ScriptedServer() {
