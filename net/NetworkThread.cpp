@@ -54,10 +54,8 @@ NetworkThread::~NetworkThread() {
     }
     curl_multi_wakeup(multi_);
     if (thread_.joinable()) thread_.join();
-    for (auto& [easy, transfer] : transfers_) {
-        curl_multi_remove_handle(multi_, easy);
-        curl_easy_cleanup(easy);
-    }
+    // Each transfer frees its own easy handle once it is out of the multi handle.
+    for (auto& [easy, transfer] : transfers_) curl_multi_remove_handle(multi_, easy);
     transfers_.clear();
     curl_multi_cleanup(multi_);
     curl_share_cleanup(share_);

@@ -438,15 +438,14 @@ std::string URLConnectionOperation::responseStringEncoding() const {
 
 std::optional<std::string> URLConnectionOperation::responseString() const {
     std::lock_guard lock(lock_);
-    if (!responseString_) {
-        if (!response_ || responseData_.empty()) {
-            if (!response_) return std::nullopt;  // not cached: the body may still arrive
-            responseString_ = std::optional<std::string>(std::string());
-        } else {
-            responseString_ = decodeText(responseData_, responseStringEncoding());
-        }
-    }
-    return *responseString_;
+    if (responseString_) return *responseString_;
+    if (!response_) return std::nullopt;
+    std::optional<std::string> text = responseData_.empty()
+                                          ? std::optional<std::string>(std::string())
+                                          : decodeText(responseData_, responseStringEncoding());
+    // Kept only once the body is complete.
+    if (state_ == OperationState::Finished) responseString_ = text;
+    return text;
 }
 
 std::optional<Error> URLConnectionOperation::error() const {
