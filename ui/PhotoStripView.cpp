@@ -1,0 +1,164 @@
+#include "ui/PhotoStripView.h"
+
+#include <fstream>
+
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/views/ActionSheet.h"
+#include "platform/views/ImageView.h"
+#include "platform/views/NavigationController.h"
+#include "platform/views/ScreenDump.h"
+#include "platform/views/Window.h"
+
+namespace busdesk {
+
+namespace {
+PhotoStripView::Camera& cameraSlot() {
+    static PhotoStripView::Camera camera;
+    return camera;
+}
+
+PhotoStripView* stripOf(View& v) {
+    for (View* p = &v; p; p = p->superview())
+        if (auto* s = dynamic_cast<PhotoStripView*>(p)) return s;
+    return nullptr;
+}
+}  // namespace
+
+PhotoStripView::PhotoStripView(Rect frame) : View(frame) {
+    reloadData();
+}
+
+void PhotoStripView::setCamera(Camera camera) {
+    cameraSlot() = std::move(camera);
+}
+
+bool PhotoStripView::hasCamera() {
+    return static_cast<bool>(cameraSlot());
+}
+
+std::string PhotoStripView::documentsDirectory() {
+    return Paths::dataDir() + "/Documents";
+}
+
+void PhotoStripView::setPhotoMenuItems(std::vector<PhotoItem> items) {
+    items_ = std::move(items);
+    reloadData();
+}
+
+void PhotoStripView::removeAllItems() {
+    items_.clear();
+    reloadData();
+}
+
+void PhotoStripView::removeItemAtIndex(int index) {
+    if (index < 0 || index >= static_cast<int>(items_.size())) return;
+    items_.erase(items_.begin() + index);
+    reloadData();
+}
+
+void PhotoStripView::reloadData() {
+    removeAllSubviews();
+    double x = 5;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        int index = static_cast<int>(i);
+        auto thumb = std::make_shared<ImageView>(Rect{x, 5, kThumbSize, kThumbSize});
+        thumb->setIdentifier("photo");
+        thumb->setTag(index);
+        if (items_[i].image)
+            thumb->setImage(std::make_shared<const Image>(items_[i].image->scaledToFit(140, 140)));
+        thumb->addTapHandler([index](View& sender) {
+            if (auto* s = stripOf(sender))
+                if (auto d = s->delegate_.lock())
+                    d->photoStripDidSelectItem(*s, s->items_[static_cast<std::size_t>(index)], index);
+        });
+        addSubview(thumb);
+        auto del = std::make_shared<Button>(Rect{kThumbSize - 20, 0, 20, 20}, "×");
+        del->setIdentifier("deletePhoto");
+        del->setTag(index);
+        del->addAction([index](View& sender) {
+            if (auto* s = stripOf(sender)) s->removeItemAtIndex(index);
+        });
+        thumb->addSubview(del);
+        x += kThumbSize + 5;
+    }
+    auto add = std::make_shared<Button>(Rect{x, 5, kThumbSize, kThumbSize}, "+");
+    add->setIdentifier("addPhoto");
+    add->addAction([](View& sender) {
+        if (auto* s = stripOf(sender)) s->showAddSheet();
+    });
+    addSubview(add);
+    notifyChanged(ViewChange::Content);
+}
+
+void PhotoStripView::showAddSheet() {
+    std::weak_ptr<View> weak = weak_from_this();
+    auto sheet =
+        std::make_shared<ActionSheet>("", std::vector<std::string>{kCameraTitle, kAlbumTitle, kCancelTitle},
+                                      2, [weak](ActionSheet&, int index) {
+                                          auto s = std::static_pointer_cast<PhotoStripView>(weak.lock());
+                                          if (!s) return;
+                                          if (index == 0) s->openCamera();
+                                          if (index == 1) s->openAlbum();
+                                      });
+    sheet->showInView(this);
+}
+
+void PhotoStripView::openCamera() {
+    if (!hasCamera()) {
+        Log::line("模拟其中无法打开照相机,请在真机中使用");
+        return;
+    }
+    std::weak_ptr<View> weak = weak_from_this();
+    cameraSlot()([weak](std::optional<Image> photo) {
+        auto s = std::static_pointer_cast<PhotoStripView>(weak.lock());
+        if (!s || !photo || photo->empty()) return;
+        std::string dir = documentsDirectory();
+        std::string path = dir + "/image.png";
+        // Our pictures always have a PNG form; JPEG is the fallback when encoding fails.
+        std::string bytes = photo->pngData();
+        if (bytes.empty()) bytes = photo->jpegData(100);
+        if (Paths::ensureDirectory(dir)) {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            if (out) s->cameraPath_ = path;
+        }
+        s->items_.push_back({std::make_shared<const Image>(std::move(*photo)), "image.png", s->cameraPath_});
+        s->reloadData();
+    });
+}
+
+std::shared_ptr<ViewController> PhotoStripView::presenter() const {
+    for (const View* v = this; v; v = v->superview())
+        if (auto* vc = v->owningViewController()) return vc->shared_from_this();
+    if (auto w = Window::keyWindow()) return w->topViewController();
+    return nullptr;
+}
+
+void PhotoStripView::openAlbum() {
+    auto host = presenter();
+    if (!host) return;
+    auto picker = std::make_shared<AssetPickerController>();
+    picker->maximumNumberOfSelection = kMaxAlbumPhotos;
+    picker->assetsFilter = AssetsFilter::AllPhotos;
+    picker->showEmptyGroups = false;
+    std::weak_ptr<View> weak = weak_from_this();
+    picker->setFinishHandler([weak](AssetPickerController&, const std::vector<Asset>& chosen) {
+        auto s = std::static_pointer_cast<PhotoStripView>(weak.lock());
+        if (!s) return;
+        std::vector<PhotoItem> items;
+        for (auto& a : chosen) items.push_back({a.image, a.name, a.path});
+        s->setPhotoMenuItems(std::move(items));
+        if (auto d = s->delegate_.lock()) d->photoStripDidPickPhotos(*s);
+    });
+    host->presentViewController(std::make_shared<NavigationController>(picker), true);
+}
+
+bool PhotoStripView::dump(DumpWriter& out) const {
+    std::string line = DumpWriter::head("photos", *this) + ": " + std::to_string(items_.size());
+    for (auto& i : items_) line += " " + DumpWriter::quote(i.name);
+    out.line(line);
+    return false;
+}
+
+}  // namespace busdesk

@@ -1,0 +1,85 @@
+#include "ui/ScreenHelpers.h"
+
+#include <algorithm>
+
+#include "platform/views/Label.h"
+#include "platform/views/NavigationController.h"
+#include "ui/InfoAlert.h"
+#include "ui/ProgressHUD.h"
+#include "ui/SideMenu.h"
+
+namespace busdesk::screen {
+
+void showActivityOrNo(bool show, View& view) {
+    if (show)
+        ProgressHUD::showHUDAddedTo(view, kBusyText, true);
+    else
+        ProgressHUD::hideHUDForView(view, true);
+}
+
+void setAlertInfo(const std::string& message, View& view) {
+    InfoAlert::showInfo(message, Color::darkGray(), view, kToastVertical);
+}
+
+namespace {
+std::shared_ptr<BarButtonItem> barButton(const std::string& identifier, const std::string& image, Size size,
+                                         View::Action action) {
+    auto item = std::make_shared<BarButtonItem>();
+    item->identifier = identifier;
+    item->imageName = image;
+    item->size = size;
+    item->action = std::move(action);
+    return item;
+}
+
+void styleBar(ViewController& vc, Color titleColor, bool rounded) {
+    if (auto nav = vc.navigationController()) {
+        auto& bar = nav->navigationBar();
+        bar.setBackgroundImageName("navbar");
+        bar.setTintColor(Color::whiteColor());
+        bar.setTitleColor(titleColor);
+        if (rounded) nav->view()->setCornerRadius(10);
+    }
+}
+}  // namespace
+
+void setNavTitleBar(ViewController& vc, const std::string& title) {
+    std::weak_ptr<ViewController> weak = vc.weak_from_this();
+    auto& item = vc.navigationItem();
+    item.setLeftBarButtonItem(barButton("presentLeftMenuViewController", "menu", {30, 21}, [weak](View&) {
+        if (auto s = weak.lock())
+            if (auto menu = sideMenuViewController(*s)) menu->presentLeftMenuViewController();
+    }));
+    item.setRightBarButtonItem(barButton("presentRightMenuViewController", "user", {30, 30}, [weak](View&) {
+        if (auto s = weak.lock())
+            if (auto menu = sideMenuViewController(*s)) menu->presentRightMenuViewController();
+    }));
+    // The title view: its label (tag 1) takes the title and shrinks to fit; sized to the title
+    // at 17 points (at most 280) plus 48.
+    double width = std::min(textWidth(title, 17), 280.0) + 48;
+    auto logo = std::make_shared<View>(Rect{0, 0, width, 44});
+    logo->setIdentifier("LogoView");
+    auto label = std::make_shared<Label>(Rect{24, 0, width - 48, 44}, title);
+    label->setTag(1);
+    label->setTextAlignment(TextAlignment::Center);
+    label->setAdjustsFontSizeToFitWidth(true);
+    label->setTextColor(Color::whiteColor());
+    logo->addSubview(label);
+    item.setTitleView(logo);
+    styleBar(vc, Color::whiteColor(), true);
+}
+
+void setNavTitleBarWithLeftBTAndTitle(ViewController& vc, const std::string& title) {
+    if (!title.empty()) vc.setTitle(title);
+    std::weak_ptr<ViewController> weak = vc.weak_from_this();
+    auto& item = vc.navigationItem();
+    item.setLeftBarButtonItem(barButton("goBack", "back", {30, 21}, [weak](View&) {
+        if (auto s = weak.lock()) s->goBack();
+    }));
+    item.setRightBarButtonItem(barButton("goIndex", "home", {30, 21}, [weak](View&) {
+        if (auto s = weak.lock()) s->goIndex();
+    }));
+    styleBar(vc, Color::whiteColor(), false);
+}
+
+}  // namespace busdesk::screen

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "platform/views/View.h"
+#include "platform/views/ViewController.h"
+
+namespace busdesk::screen {
+
+inline constexpr const char* kBusyText = "请稍后...";
+inline constexpr double kToastVertical = 0.8;
+
+// true: the busy overlay "请稍后..." over `view`, animated; false: hides that view's overlay.
+void showActivityOrNo(bool show, View& view);
+// A toast on a dark grey background at 0.8 of the view's height.
+void setAlertInfo(const std::string& message, View& view);
+// Title bar of a screen opened from a menu: menu buttons left and right
+// ("presentLeftMenuViewController", "presentRightMenuViewController") that open the side menu
+// above the screen (doing nothing outside one), and the title in a title view.
+void setNavTitleBar(ViewController& vc, const std::string& title);
+// Title bar of a pushed screen: back ("goBack") and home ("goIndex") buttons calling the screen's
+// goBack() / goIndex(); the screen's title is set when `title` is not empty.
+void setNavTitleBarWithLeftBTAndTitle(ViewController& vc, const std::string& title);
+
+}  // namespace busdesk::screen

@@ -1,0 +1,131 @@
+#include "ui/SideMenu.h"
+
+namespace busdesk {
+
+SideMenu::SideMenu(std::shared_ptr<ViewController> content, std::shared_ptr<ViewController> leftMenu,
+                   std::shared_ptr<ViewController> rightMenu)
+    : content_(std::move(content)), left_(std::move(leftMenu)), right_(std::move(rightMenu)) {
+    for (auto* vc : {&content_, &left_, &right_})
+        if (*vc) addChildViewController(*vc);
+}
+
+void SideMenu::loadView() {
+    ViewController::loadView();
+    auto v = view();
+    Rect b = v->bounds();
+    background_ = std::make_shared<ImageView>(b);
+    background_->setImageName(backgroundImageName);
+    v->addSubview(background_);
+    contentContainer_ = std::make_shared<View>(b);
+    contentContainer_->setIdentifier("sideMenuContent");
+    v->addSubview(contentContainer_);
+    cover_ = std::make_shared<View>(b);
+    cover_->setIdentifier("hideMenuViewController");
+    cover_->setBlocksTouchesBelow(true);
+    cover_->setHidden(true);
+    cover_->addTapHandler([weak = std::weak_ptr<ViewController>(weak_from_this())](View&) {
+        if (auto self = std::dynamic_pointer_cast<SideMenu>(weak.lock())) self->hideMenuViewController();
+    });
+    v->addSubview(cover_);
+    leftContainer_ = std::make_shared<View>(b);
+    leftContainer_->setIdentifier("leftMenu");
+    leftContainer_->setHidden(true);
+    v->addSubview(leftContainer_);
+    rightContainer_ = std::make_shared<View>(b);
+    rightContainer_->setIdentifier("rightMenu");
+    rightContainer_->setHidden(true);
+    v->addSubview(rightContainer_);
+    if (content_) attachChildView(*content_, *contentContainer_, b);
+    if (left_) attachChildView(*left_, *leftContainer_, b);
+    if (right_) attachChildView(*right_, *rightContainer_, b);
+}
+
+void SideMenu::viewDidLayoutSubviews() {
+    if (!contentContainer_) return;
+    Rect b = view()->bounds();
+    background_->setFrame(b);
+    for (auto* c : {&contentContainer_, &cover_, &leftContainer_, &rightContainer_}) (*c)->setFrame(b);
+    for (auto& vc : {content_, left_, right_})
+        if (vc && vc->isViewLoaded()) vc->view()->setFrame(b);
+}
+
+std::vector<std::shared_ptr<ViewController>> SideMenu::visibleChildViewControllers() const {
+    std::vector<std::shared_ptr<ViewController>> out;
+    if (content_) out.push_back(content_);
+    if (auto m = menuFor(state_)) out.push_back(m);
+    return out;
+}
+
+std::shared_ptr<ViewController> SideMenu::menuFor(MenuState s) const {
+    return s == MenuState::Left ? left_ : s == MenuState::Right ? right_ : nullptr;
+}
+
+void SideMenu::setContentViewController(std::shared_ptr<ViewController> vc, bool animated) {
+    if (!vc || vc == content_) return;
+    auto old = content_;
+    bool shown = isAppeared();
+    if (shown && old) old->beginAppearanceTransition(false, animated);
+    content_ = vc;
+    addChildViewController(vc);
+    if (isViewLoaded()) {
+        if (shown) vc->beginAppearanceTransition(true, animated);
+        if (old && old->isViewLoaded()) old->view()->removeFromSuperview();
+        attachChildView(*vc, *contentContainer_, view()->bounds());
+    }
+    if (old) old->removeFromParentViewController();
+    if (shown && old) old->endAppearanceTransition();
+    if (shown && isViewLoaded()) vc->endAppearanceTransition();
+}
+
+void SideMenu::showMenu(MenuState which) {
+    if (which == state_) return;
+    view();
+    auto keep = shared_from_this();
+    auto d = delegate_.lock();
+    bool shown = isAppeared();
+    auto hiding = menuFor(state_);
+    auto showing = menuFor(which);
+    double from = fraction_.current();
+    if (hiding) {
+        if (d) d->sideMenuWillHideMenuViewController(*this, *hiding);
+        if (shown) hiding->beginAppearanceTransition(false, true);
+    }
+    if (showing) {
+        if (d) d->sideMenuWillShowMenuViewController(*this, *showing);
+        if (shown) showing->beginAppearanceTransition(true, true);
+    }
+    state_ = which;
+    leftContainer_->setHidden(which != MenuState::Left);
+    rightContainer_->setHidden(which != MenuState::Right);
+    cover_->setHidden(which == MenuState::Hidden);
+    // Typing in the content ends when a menu covers it.
+    if (which != MenuState::Hidden) contentContainer_->endEditing();
+    fraction_ = AnimatedValue::begin(from, which == MenuState::Hidden ? 0 : 1, seconds(kAnimationSeconds));
+    view()->notifyChanged(ViewChange::Animation);
+    if (hiding) {
+        if (shown) hiding->endAppearanceTransition();
+        if (d) d->sideMenuDidHideMenuViewController(*this, *hiding);
+    }
+    if (showing) {
+        if (shown) showing->endAppearanceTransition();
+        if (d) d->sideMenuDidShowMenuViewController(*this, *showing);
+    }
+}
+
+void SideMenu::presentLeftMenuViewController() {
+    if (left_) showMenu(MenuState::Left);
+}
+
+void SideMenu::presentRightMenuViewController() {
+    if (right_) showMenu(MenuState::Right);
+}
+
+void SideMenu::hideMenuViewController() {
+    showMenu(MenuState::Hidden);
+}
+
+std::shared_ptr<SideMenu> sideMenuViewController(const ViewController& vc) {
+    return vc.ancestorOfType<SideMenu>();
+}
+
+}  // namespace busdesk
