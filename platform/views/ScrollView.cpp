@@ -113,7 +113,8 @@ void ScrollView::userPull(double distance) {
 
 void ScrollView::userScrollToEnd() {
     userBeginDragging();
-    userDragTo({contentOffset_.x, maxOffsetY()});
+    // A finger pushes a little past the end, so reaching it is seen even from the end itself.
+    userDragTo({contentOffset_.x, maxOffsetY() + (bounces_ ? 1 : 0)});
     userEndDragging();
 }
 

@@ -1,0 +1,357 @@
+#include "ui/ScriptRunner.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/DateFormat.h"
+#include "platform/RunLoop.h"
+#include "platform/views/ActionSheet.h"
+#include "platform/views/AlertView.h"
+#include "platform/views/DatePicker.h"
+#include "platform/views/NavigationController.h"
+#include "platform/views/ScreenDump.h"
+#include "platform/views/TableView.h"
+#include "platform/views/TextField.h"
+#include "platform/views/ViewFinder.h"
+#include "platform/views/Window.h"
+#include "ui/MonthPicker.h"
+#include "ui/PickerSheet.h"
+#include "ui/PullToRefresh.h"
+#include "ui/SideMenu.h"
+
+namespace busdesk {
+
+namespace {
+std::string trim(const std::string& s) {
+    auto b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    auto e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+// Splits off the first word; the rest keeps its inner spaces.
+std::pair<std::string, std::string> splitWord(const std::string& s) {
+    std::string t = trim(s);
+    // A quoted first word may hold spaces: "Select a Block".
+    if (!t.empty() && t[0] == '"') {
+        auto close = t.find('"', 1);
+        if (close != std::string::npos) return {t.substr(1, close - 1), trim(t.substr(close + 1))};
+    }
+    auto sp = t.find_first_of(" \t");
+    if (sp == std::string::npos) return {t, {}};
+    return {t.substr(0, sp), trim(t.substr(sp + 1))};
+}
+
+std::string unquote(const std::string& s) {
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
+    return s;
+}
+
+ScriptRunner::Outcome fail(std::string message) {
+    return {false, false, std::move(message)};
+}
+
+std::shared_ptr<SideMenu> findSideMenu(const std::shared_ptr<ViewController>& vc) {
+    if (!vc) return nullptr;
+    if (auto m = std::dynamic_pointer_cast<SideMenu>(vc)) return m;
+    for (auto& c : vc->childViewControllers())
+        if (auto m = findSideMenu(c)) return m;
+    if (auto p = vc->presentingViewController()) return nullptr;
+    return nullptr;
+}
+}  // namespace
+
+ScriptRunner::ScriptRunner(std::shared_ptr<Window> window, std::ostream& out)
+    : window_(std::move(window)), out_(out) {}
+
+void ScriptRunner::settle() {
+    RunLoop::main().runUntilIdle(idleBound_);
+}
+
+View* ScriptRunner::resolve(const std::string& selector, std::string& error) {
+    View* v = ViewFinder::find(*window_, selector);
+    if (!v) error = "no visible view matches " + selector;
+    return v;
+}
+
+ScriptRunner::Outcome ScriptRunner::execute(const std::string& rawLine) {
+    std::string line = trim(rawLine);
+    if (line.empty() || line[0] == '#') return {};
+    auto [command, rest] = splitWord(line);
+    Outcome result;
+    if (command == "tap") {
+        result = rest.empty() ? fail("tap needs a selector") : tap(unquote(rest));
+    } else if (command == "type") {
+        auto [sel, text] = splitWord(rest);
+        result = sel.empty() ? fail("type needs a selector") : type(sel, unquote(text));
+    } else if (command == "pick") {
+        result = pick(unquote(rest));
+    } else if (command == "cancel") {
+        result = cancel();
+    } else if (command == "alert") {
+        result = alert(unquote(rest));
+    } else if (command == "menu") {
+        result = menu(rest);
+    } else if (command == "back") {
+        result = back(false);
+    } else if (command == "home") {
+        result = back(true);
+    } else if (command == "pull") {
+        result = pullOrMore(false);
+    } else if (command == "more") {
+        result = pullOrMore(true);
+    } else if (command == "wait") {
+        result = wait(rest);
+    } else if (command == "dump") {
+        settle();
+        out_ << ScreenDump::dump(*window_);
+        out_.flush();
+        return {};
+    } else if (command == "expect") {
+        settle();
+        std::string text = unquote(rest);
+        std::string screen = ScreenDump::dump(*window_, false);
+        if (screen.find(text) == std::string::npos) return fail("expected to see " + text + "\n" + screen);
+        return {};
+    } else if (command == "quit") {
+        return {true, true, {}};
+    } else {
+        return fail("unknown command: " + command);
+    }
+    settle();
+    return result;
+}
+
+ScriptRunner::Outcome ScriptRunner::tap(const std::string& selector) {
+    std::string error;
+    View* target = ViewFinder::find(*window_, selector);
+    if (!target && !ViewFinder::parseIdSelector(selector)) {
+        // A row below the fold of a visible list, by its text (topmost list first).
+        auto views = ViewFinder::visibleViews(*window_);
+        for (auto it = views.rbegin(); it != views.rend(); ++it) {
+            auto* table = dynamic_cast<TableView*>(*it);
+            if (!table || !table->isReachable()) continue;
+            if (auto ip = table->findRowWithText(selector)) {
+                if (table->userSelectRow(*ip)) return {};
+                return fail("row " + selector + " cannot be selected");
+            }
+        }
+    }
+    if (!target) return fail("no visible view matches " + selector);
+    if (!target->isReachable()) return fail(selector + " is covered (an overlay or sheet takes the touches)");
+    auto keep = target->weak_from_this().lock();
+    // Like a finger: the innermost view that reacts takes the tap.
+    for (View* v = target; v; v = v->superview())
+        if (v->userTap()) return {};
+    return fail("nothing reacts to a tap on " + selector);
+}
+
+ScriptRunner::Outcome ScriptRunner::type(const std::string& selector, const std::string& text) {
+    std::string error;
+    View* target = resolve(selector, error);
+    if (!target) return fail(error);
+    if (!target->isReachable()) return fail(selector + " is covered");
+    if (auto* f = dynamic_cast<TextField*>(target)) {
+        if (!f->userType(text)) return fail(selector + " does not take text");
+        return {};
+    }
+    if (auto* t = dynamic_cast<TextView*>(target)) {
+        if (!t->userType(text)) return fail(selector + " does not take text");
+        return {};
+    }
+    return fail(selector + " is not a text field");
+}
+
+ScriptRunner::Outcome ScriptRunner::pick(const std::string& value) {
+    auto sheets = PickerSheet::visibleSheets();
+    if (!sheets.empty()) {
+        auto sheet = sheets.back();
+        if (!sheet->pickValue(value)) return fail("the open picker has no value " + value);
+        sheet->userPressDone();
+        return {};
+    }
+    // An inline wheel on the screen.
+    if (auto* v =
+            ViewFinder::last(*window_, [](View& x) { return dynamic_cast<MonthPicker*>(&x) != nullptr; })) {
+        int y = 0, m = 0;
+        if (std::sscanf(value.c_str(), "%d-%d", &y, &m) != 2) return fail("a month is written yyyy-MM");
+        if (!static_cast<MonthPicker*>(v)->userSelectMonth(y, m)) return fail("month out of range: " + value);
+        return {};
+    }
+    if (auto* v =
+            ViewFinder::last(*window_, [](View& x) { return dynamic_cast<DatePicker*>(&x) != nullptr; })) {
+        auto d = parseDate(value, "yyyy-MM-dd");
+        if (!d) return fail("a date is written yyyy-MM-dd");
+        static_cast<DatePicker*>(v)->userSetDate(*d);
+        return {};
+    }
+    if (auto* v =
+            ViewFinder::last(*window_, [](View& x) { return dynamic_cast<PickerView*>(&x) != nullptr; })) {
+        auto* p = static_cast<PickerView*>(v);
+        for (int c = 0; c < p->numberOfComponents(); ++c)
+            if (auto row = p->rowWithTitle(value, c)) {
+                p->userSelectRow(*row, c);
+                return {};
+            }
+        return fail("the picker has no row " + value);
+    }
+    return fail("no picker is open");
+}
+
+ScriptRunner::Outcome ScriptRunner::cancel() {
+    auto sheets = PickerSheet::visibleSheets();
+    if (!sheets.empty()) {
+        if (sheets.back()->hideCancel()) return fail("the open picker has no Cancel button");
+        sheets.back()->userPressCancel();
+        return {};
+    }
+    auto actionSheets = ActionSheet::visibleSheets();
+    if (!actionSheets.empty()) {
+        auto s = actionSheets.back();
+        if (s->cancelButtonIndex() < 0) return fail("the sheet has no cancel button");
+        s->dismissWithClickedButtonIndex(s->cancelButtonIndex());
+        return {};
+    }
+    auto alerts = AlertView::visibleAlerts();
+    if (!alerts.empty()) {
+        auto a = alerts.back();
+        if (a->cancelButtonIndex() < 0) return fail("the alert has no cancel button");
+        a->dismissWithClickedButtonIndex(a->cancelButtonIndex());
+        return {};
+    }
+    return fail("nothing to cancel");
+}
+
+ScriptRunner::Outcome ScriptRunner::alert(const std::string& title) {
+    auto alerts = AlertView::visibleAlerts();
+    if (!alerts.empty()) {
+        auto a = alerts.back();
+        if (auto i = a->indexOfButton(title)) {
+            a->dismissWithClickedButtonIndex(*i);
+            return {};
+        }
+        return fail("the alert has no button " + title);
+    }
+    auto sheets = ActionSheet::visibleSheets();
+    if (!sheets.empty()) {
+        auto s = sheets.back();
+        if (auto i = s->indexOfButton(title)) {
+            s->dismissWithClickedButtonIndex(*i);
+            return {};
+        }
+        return fail("the sheet has no button " + title);
+    }
+    return fail("no alert is open");
+}
+
+ScriptRunner::Outcome ScriptRunner::menu(const std::string& which) {
+    auto side = findSideMenu(window_->rootViewController());
+    if (!side) return fail("there is no side menu");
+    if (window_->topViewController() != window_->rootViewController())
+        return fail("a screen covers the side menu");
+    if (which == "left")
+        side->presentLeftMenuViewController();
+    else if (which == "right")
+        side->presentRightMenuViewController();
+    else if (which == "hide" || which.empty())
+        side->hideMenuViewController();
+    else
+        return fail("menu left, menu right or menu hide");
+    return {};
+}
+
+ScriptRunner::Outcome ScriptRunner::back(bool home) {
+    // The screen's own button first, so its goBack/goIndex runs as a tap would run it.
+    for (const char* id : home ? std::initializer_list<const char*>{"#goIndex"}
+                               : std::initializer_list<const char*>{"#goBack", "#navBack"}) {
+        auto hits = ViewFinder::withIdentifier(*window_, std::string(id).substr(1));
+        for (auto it = hits.rbegin(); it != hits.rend(); ++it)
+            if ((*it)->isReachable() && (*it)->userTap()) return {};
+    }
+    View* navView = ViewFinder::last(*window_, [](View& v) {
+        return dynamic_cast<NavigationController*>(v.owningViewController()) != nullptr && v.isReachable();
+    });
+    if (navView) {
+        auto nav = std::static_pointer_cast<NavigationController>(
+            navView->owningViewController()->shared_from_this());
+        if (nav->viewControllers().size() > 1) {
+            if (home)
+                nav->popToRootViewController(true);
+            else
+                nav->popViewController(true);
+            return {};
+        }
+    }
+    auto top = window_->topViewController();
+    if (!home && top && top != window_->rootViewController()) {
+        top->dismissViewController(true);
+        return {};
+    }
+    return fail(home ? "already at the first screen" : "nothing to go back to");
+}
+
+ScriptRunner::Outcome ScriptRunner::pullOrMore(bool more) {
+    View* v = ViewFinder::last(*window_, [more](View& x) {
+        auto* sv = dynamic_cast<ScrollView*>(&x);
+        if (!sv || !sv->isReachable()) return false;
+        return more ? infiniteScrollingView(*sv) != nullptr : pullToRefreshView(*sv) != nullptr;
+    });
+    if (!v) return fail(more ? "no list loads more here" : "no list refreshes here");
+    auto* sv = static_cast<ScrollView*>(v);
+    if (more)
+        sv->userScrollToEnd();
+    else
+        sv->userPull();
+    return {};
+}
+
+ScriptRunner::Outcome ScriptRunner::wait(const std::string& secondsText) {
+    double s = 0;
+    auto text = trim(secondsText);
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), s);
+    if (ec != std::errc() || ptr != text.data() + text.size() || !(s >= 0) || !std::isfinite(s))
+        return fail("wait needs a number of seconds");
+    auto& loop = RunLoop::main();
+    if (loop.clock()->isManual()) {
+        loop.advance(seconds(s));
+    } else {
+        auto until = std::chrono::steady_clock::now() + seconds(s);
+        loop.runUntil([&] { return std::chrono::steady_clock::now() >= until; },
+                      std::chrono::duration_cast<std::chrono::milliseconds>(seconds(s)) +
+                          std::chrono::milliseconds(50));
+    }
+    return {};
+}
+
+int ScriptRunner::runScript(std::istream& in) {
+    std::string line;
+    int number = 0;
+    settle();
+    while (std::getline(in, line)) {
+        ++number;
+        auto r = execute(line);
+        if (!r.ok) {
+            out_ << "line " << number << ": " << r.message << "\n";
+            out_.flush();
+            return 1;
+        }
+        if (r.quit) return 0;
+    }
+    return 0;
+}
+
+int ScriptRunner::runInteractive(std::istream& in) {
+    std::string line;
+    settle();
+    out_ << ScreenDump::dump(*window_) << "> " << std::flush;
+    while (std::getline(in, line)) {
+        auto r = execute(line);
+        if (r.quit) return 0;
+        if (!r.ok) out_ << "error: " << r.message << "\n";
+        out_ << ScreenDump::dump(*window_) << "> " << std::flush;
+    }
+    return 0;
+}
+
+}  // namespace busdesk

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace busdesk {
+
+class Window;
+class View;
+
+// Drives a window from text commands, one a line ('#' starts a comment):
+//   tap SEL · type SEL TEXT · pick VALUE · cancel · alert TITLE · menu left|right|hide · back ·
+//   home · pull · more · wait SECONDS · dump · expect TEXT · quit
+// SEL is "#identifier", "#identifier@N" (N-th in screen order, from 1) or a visible text
+// (list rows are found by their text even below the fold). After every command the run loop runs
+// until idle, bounded by the idle bound of real time. The format is described in docs/headless.md.
+class ScriptRunner {
+  public:
+    struct Outcome {
+        bool ok = true;
+        bool quit = false;
+        std::string message;
+    };
+
+    ScriptRunner(std::shared_ptr<Window> window, std::ostream& out);
+
+    void setIdleBound(std::chrono::milliseconds bound) { idleBound_ = bound; }
+    // Runs one line; errors and failed expectations come back as !ok with a message.
+    Outcome execute(const std::string& line);
+    // A script: stops at quit or at the first failure. Returns the exit status (0 or 1).
+    int runScript(std::istream& in);
+    // A terminal session: prints the screen after each command and goes on after errors.
+    int runInteractive(std::istream& in);
+
+  private:
+    Outcome tap(const std::string& selector);
+    Outcome type(const std::string& selector, const std::string& text);
+    Outcome pick(const std::string& value);
+    Outcome cancel();
+    Outcome alert(const std::string& title);
+    Outcome menu(const std::string& which);
+    Outcome back(bool home);
+    Outcome pullOrMore(bool more);
+    Outcome wait(const std::string& secondsText);
+    View* resolve(const std::string& selector, std::string& error);
+    void settle();
+
+    std::shared_ptr<Window> window_;
+    std::ostream& out_;
+    std::chrono::milliseconds idleBound_{10000};
+};
+
+}  // namespace busdesk
