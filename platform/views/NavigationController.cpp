@@ -137,8 +137,8 @@ void NavigationController::loadView() {
     bar_->setIdentifier("navigationBar");
     bar_->setHidden(barHidden_);
     v->addSubview(bar_);
+    // The bar stays the first child, so the dump reads title bar first; the content never overlaps it.
     if (auto top = topViewController()) attachChildView(*top, *v, contentFrame());
-    v->bringSubviewToFront(*bar_);
     refreshNavigationBar();
 }
 
@@ -189,13 +189,13 @@ void NavigationController::showTop(const std::shared_ptr<ViewController>& from, 
     if (!isViewLoaded()) return;
     auto to = topViewController();
     if (from == to) return;
+    if (to) to->view();  // loaded before it is told it will appear
     bool shown = isAppeared() || appearState_ == Appear::Will;
     if (shown && from) from->beginAppearanceTransition(false, animated);
     if (shown && to) to->beginAppearanceTransition(true, animated);
     if (from && from->isViewLoaded() && from->view()->superview() == view().get())
         from->view()->removeFromSuperview();
     if (to) attachChildView(*to, *view(), contentFrame());
-    view()->bringSubviewToFront(*bar_);
     refreshNavigationBar();
     if (shown && from) from->endAppearanceTransition();
     if (shown && to) to->endAppearanceTransition();

@@ -88,6 +88,7 @@ void View::insertSubview(std::shared_ptr<View> child, std::size_t index) {
     child->superview_ = this;
     tellObservers([&](ViewObserver& o) { o.viewAdded(*this, *child, index); });
     if (child->window() != oldWindow) child->propagateWindowChange();
+    didAddSubview(*child);
 }
 
 void View::removeFromSuperview() {

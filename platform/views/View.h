@@ -124,6 +124,8 @@ class View : public std::enable_shared_from_this<View> {
 
   protected:
     virtual void didMoveToWindow() {}
+    // After `child` was inserted into this view.
+    virtual void didAddSubview(View& child) { (void)child; }
 
   private:
     friend class ViewController;

@@ -94,6 +94,10 @@ void Window::layoutSubviews() {
     overlay_->setFrame(b);
 }
 
+void Window::didAddSubview(View& child) {
+    if (overlay_ && &child != overlay_.get()) bringSubviewToFront(*overlay_);
+}
+
 void Window::insertScreenView(std::shared_ptr<View> v) {
     std::size_t index = subviews().size();
     for (std::size_t i = 0; i < subviews().size(); ++i)

@@ -47,6 +47,10 @@ class Window : public View {
     void setFrame(Rect frame) override;
     void layoutSubviews() override;
 
+  protected:
+    // Whatever is added, the overlay layer stays on top.
+    void didAddSubview(View& child) override;
+
   private:
     friend class ViewController;
     void insertScreenView(std::shared_ptr<View> v);

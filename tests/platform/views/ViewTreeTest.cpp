@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include "platform/views/AlertView.h"
+#include "platform/views/Button.h"
+#include "platform/views/Label.h"
+#include "platform/views/NavigationController.h"
+#include "platform/views/ScreenDump.h"
+#include "platform/views/TextField.h"
+#include "platform/views/View.h"
+#include "platform/views/ViewFinder.h"
+#include "platform/views/WebView.h"
+#include "platform/views/Window.h"
+
+namespace busdesk {
+namespace {
+
+struct Recorder : ViewObserver {
+    std::vector<std::string> events;
+    void viewAdded(View&, View& child, std::size_t index) override {
+        events.push_back("add " + child.identifier() + "@" + std::to_string(index));
+    }
+    void viewRemoved(View&, View& child) override { events.push_back("remove " + child.identifier()); }
+    void viewChanged(View& v, ViewChange what) override {
+        if (what == ViewChange::Text) events.push_back("text " + v.identifier());
+    }
+};
+
+TEST(ViewTreeTest, ObserversSeeInsertionsRemovalsAndChanges) {
+    Recorder rec;
+    addViewObserver(&rec);
+    auto root = std::make_shared<View>();
+    auto label = std::make_shared<Label>();
+    label->setIdentifier("l");
+    root->addSubview(label);
+    label->setText("a");
+    label->setText("a");  // unchanged: no notification
+    auto before = label->revision();
+    label->clearNeedsDisplay();
+    label->setText("b");
+    EXPECT_TRUE(label->needsDisplay());
+    EXPECT_GT(label->revision(), before);
+    label->removeFromSuperview();
+    removeViewObserver(&rec);
+    label->setText("c");
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"add l@0", "text l", "text l", "remove l"}));
+    EXPECT_EQ(label->superview(), nullptr);
+}
+
+TEST(ViewTreeTest, ChildrenOutlivingTheirParentForgetIt) {
+    auto child = std::make_shared<View>();
+    {
+        auto parent = std::make_shared<View>();
+        parent->addSubview(child);
+    }
+    EXPECT_EQ(child->superview(), nullptr);
+    // A view never becomes its own ancestor.
+    auto a = std::make_shared<View>();
+    auto b = std::make_shared<View>();
+    a->addSubview(b);
+    b->addSubview(a);
+    EXPECT_EQ(a->superview(), nullptr);
+}
+
+TEST(ViewTreeTest, TouchBlockersCoverWhatLiesBelowThemOnly) {
+    auto window = std::make_shared<Window>();
+    window->makeKeyAndVisible();
+    auto screen = std::make_shared<View>(window->bounds());
+    window->addSubview(screen);
+    auto button = std::make_shared<Button>(Rect{10, 10, 100, 40}, "OK");
+    screen->addSubview(button);
+    EXPECT_TRUE(button->isReachable());
+    auto cover = std::make_shared<View>(screen->bounds());
+    cover->setBlocksTouchesBelow(true);
+    auto onCover = std::make_shared<Button>(Rect{0, 0, 10, 10}, "X");
+    cover->addSubview(onCover);
+    screen->addSubview(cover);
+    EXPECT_FALSE(button->isReachable());
+    EXPECT_TRUE(onCover->isReachable());
+    cover->setHidden(true);
+    EXPECT_TRUE(button->isReachable());
+    // An alert in the window's overlay layer covers every screen.
+    auto alert = std::make_shared<AlertView>("提示", "msg", std::string("关闭"), std::vector<std::string>{});
+    alert->show();
+    EXPECT_FALSE(button->isReachable());
+    EXPECT_TRUE(alert->dismissWithClickedButtonIndex(0));
+    EXPECT_FALSE(alert->dismissWithClickedButtonIndex(0));
+    EXPECT_TRUE(button->isReachable());
+}
+
+TEST(ViewTreeTest, AlertButtonsAreIndexedCancelFirstAndCallBackOnce) {
+    auto window = std::make_shared<Window>();
+    window->makeKeyAndVisible();
+    std::vector<int> pressed;
+    auto alert = std::make_shared<AlertView>("温馨提示", "您确定要下载最新版本", std::string("取消"),
+                                             std::vector<std::string>{"确定"},
+                                             [&](AlertView&, int i) { pressed.push_back(i); });
+    alert->show();
+    ASSERT_EQ(AlertView::visibleAlerts().size(), 1u);
+    auto lines = ScreenDump::lines(*window);
+    EXPECT_EQ(lines.back(), "alert: \"温馨提示\" \"您确定要下载最新版本\" [取消] [确定]");
+    // Through its button view, as a tap would.
+    auto* ok = ViewFinder::find(*window, "确定");
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(ok->userTap());
+    EXPECT_EQ(pressed, std::vector<int>{1});
+    EXPECT_TRUE(AlertView::visibleAlerts().empty());
+    EXPECT_FALSE(alert->dismissWithClickedButtonIndex(5));
+}
+
+TEST(ViewTreeTest, FinderSelectsByIdentifierOrdinalAndText) {
+    auto root = std::make_shared<View>();
+    for (int i = 1; i <= 3; ++i) {
+        auto b = std::make_shared<Button>(Rect{}, "详情 " + std::to_string(i));
+        b->setIdentifier("btnDetail");
+        b->setTag(100 + i);
+        root->addSubview(b);
+    }
+    auto hidden = std::make_shared<Label>(Rect{}, "secret");
+    hidden->setHidden(true);
+    root->addSubview(hidden);
+    ASSERT_TRUE(ViewFinder::find(*root, "#btnDetail@2"));
+    EXPECT_EQ(ViewFinder::find(*root, "#btnDetail@2")->tag(), 102);
+    EXPECT_EQ(ViewFinder::find(*root, "#btnDetail")->tag(), 101);
+    EXPECT_EQ(ViewFinder::find(*root, "#btnDetail@4"), nullptr);
+    EXPECT_EQ(ViewFinder::find(*root, "详情 3")->tag(), 103);
+    // A partial text matches when nothing matches exactly; hidden views never match.
+    EXPECT_NE(ViewFinder::find(*root, "详情"), nullptr);
+    EXPECT_EQ(ViewFinder::find(*root, "secret"), nullptr);
+    EXPECT_EQ(ViewFinder::parseIdSelector("#a@b"), (std::optional<std::pair<std::string, int>>{{"a@b", 1}}));
+    EXPECT_FALSE(ViewFinder::parseIdSelector("#"));
+}
+
+TEST(ViewTreeTest, TextFieldAsksItsDelegateBeforeTakingFocus) {
+    struct Delegate : TextFieldDelegate {
+        bool allow = true;
+        int returns = 0, changes = 0;
+        bool textFieldShouldBeginEditing(TextField&) override { return allow; }
+        bool textFieldShouldReturn(TextField& f) override {
+            ++returns;
+            f.resignFirstResponder();
+            return true;
+        }
+        void textFieldDidChange(TextField&) override { ++changes; }
+    };
+    auto window = std::make_shared<Window>();
+    window->makeKeyAndVisible();
+    auto field = std::make_shared<TextField>(Rect{0, 0, 100, 30});
+    field->setIdentifier("tf_Btime");
+    window->addSubview(field);
+    auto d = std::make_shared<Delegate>();
+    field->setDelegate(d);
+    d->allow = false;
+    EXPECT_TRUE(field->userTap());
+    EXPECT_FALSE(field->isFirstResponder());
+    EXPECT_FALSE(field->userType("x"));
+    EXPECT_EQ(field->text(), "");
+    d->allow = true;
+    EXPECT_TRUE(field->userType("2014-05-01"));
+    EXPECT_TRUE(field->isFirstResponder());
+    EXPECT_EQ(d->changes, 1);
+    field->userPressReturn();
+    EXPECT_EQ(d->returns, 1);
+    EXPECT_FALSE(field->isFirstResponder());
+}
+
+TEST(ViewTreeTest, DumpPrintsAScreenInTheDocumentedForm) {
+    auto window = std::make_shared<Window>();
+    window->makeKeyAndVisible();
+    auto screen = std::make_shared<ViewController>();
+    screen->setTitle("登录");
+    auto nav = std::make_shared<NavigationController>(screen);
+    window->setRootViewController(nav);
+    auto v = screen->view();
+    auto user = std::make_shared<TextField>(Rect{0, 0, 200, 30});
+    user->setIdentifier("username");
+    user->setPlaceholder("请输入工号");
+    v->addSubview(user);
+    auto pass = std::make_shared<TextField>(Rect{0, 40, 200, 30});
+    pass->setIdentifier("password");
+    pass->setSecureTextEntry(true);
+    pass->setText("abc");
+    v->addSubview(pass);
+    v->addSubview(std::make_shared<Label>(Rect{}, "say \"hi\"\nthere"));
+    v->addSubview(std::make_shared<Label>(Rect{}, ""));  // decoration: not printed
+    auto login = std::make_shared<Button>(Rect{}, "登录");
+    login->setIdentifier("loginAction");
+    v->addSubview(login);
+    auto web = std::make_shared<WebView>(Rect{});
+    web->loadHTMLString("<p>Hello&nbsp;<b>world</b></p><script>x()</script><p>&#20844;&lt;</p>", "http://h/");
+    v->addSubview(web);
+    window->recordToast("登录成功");
+    std::string expected =
+        "bar: \"登录\"\n"
+        "field #username: \"\" placeholder \"请输入工号\"\n"
+        "field #password: \"•••\"\n"
+        "label: \"say \\\"hi\\\"\\nthere\"\n"
+        "button #loginAction: \"登录\"\n"
+        "web: \"Hello world\\n公<\"\n"
+        "toast: \"登录成功\"\n";
+    EXPECT_EQ(ScreenDump::dump(*window), expected);
+    // Toasts are printed once.
+    EXPECT_EQ(ScreenDump::dump(*window).find("toast:"), std::string::npos);
+}
+
+TEST(ViewTreeTest, TextMetricIsDeterministicAndRespectsTheBox) {
+    EXPECT_DOUBLE_EQ(textWidth("ab", 10), 11);
+    EXPECT_DOUBLE_EQ(textWidth("暂无", 14), 28);
+    Size s = measureText("暂无数据", 14, {200, 100});
+    EXPECT_DOUBLE_EQ(s.width, 56);
+    EXPECT_DOUBLE_EQ(s.height, 14 * 1.2);
+    // Twenty CJK characters wrap at 200 points: 14 per line.
+    Size wrapped = measureText(
+        std::string(20 * 3, 'x').replace(0, 60, "一二三四五六七八九十一二三四五六七八九十"), 14, {200, 100});
+    EXPECT_LE(wrapped.width, 200);
+    EXPECT_DOUBLE_EQ(wrapped.height, 2 * 14 * 1.2);
+    Size tall = measureText(std::string(2000, 'a'), 14, {200, 100});
+    EXPECT_LE(tall.height, 100);
+}
+
+TEST(ViewTreeTest, WebViewResolvesReferencesAndIgnoresLateAnswers) {
+    auto web = std::make_shared<WebView>(Rect{});
+    web->loadHTMLString("<img src='a.png'>", "http://host:8088/LXVoffice/index.html");
+    EXPECT_EQ(web->resolve("a.png"), "http://host:8088/LXVoffice/a.png");
+    EXPECT_EQ(web->resolve("/x/b.png"), "http://host:8088/x/b.png");
+    EXPECT_EQ(web->resolve("//cdn/c.png"), "http://cdn/c.png");
+    std::vector<std::function<void(std::optional<std::string>)>> pending;
+    WebView::setLoader([&](const std::string&, std::function<void(std::optional<std::string>)> done) {
+        pending.push_back(std::move(done));
+    });
+    web->loadURL("http://h/one");
+    web->loadURL("http://h/two");
+    ASSERT_EQ(pending.size(), 2u);
+    pending[1]("<p>two</p>");
+    pending[0]("<p>one</p>");  // late answer of a replaced load
+    EXPECT_EQ(web->plainText(), "two");
+    web->loadURL("http://h/three");
+    web.reset();
+    pending[2]("<p>three</p>");  // the view is gone: nothing happens
+    WebView::setLoader({});
+}
+
+}  // namespace
+}  // namespace busdesk
