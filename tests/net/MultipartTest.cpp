@@ -233,15 +233,18 @@ TEST_F(MultipartUploadTest, ServerReceivesThePartsAndTheAnnouncedLength) {
     manager->setResponseSerializer(HTTPResponseSerializer::serializer());
     std::string photo1 = bytes(300000), photo2 = bytes(1234);
     std::uint64_t sent = 0;
-    auto op = manager->POST(
-        server.url("upload-ok"), json::object{{"EmpID", "12"}, {"Content", "车门 坏了"}},
+    // Built by hand so the progress block is in place before the transfer can start.
+    auto request = manager->requestSerializer()->multipartFormRequestWithMethod(
+        "POST", server.url("upload-ok"), json::object{{"EmpID", "12"}, {"Content", "车门 坏了"}},
         [&](StreamingMultipartFormData& form) {
             form.appendPartWithFileData(photo1, "1.jpg", "pic", "application/octet-stream");
             form.appendPartWithFileData(photo2, "2.jpg", "pic", "application/octet-stream");
-        },
-        outcome.success(), outcome.failure());
+        });
+    ASSERT_TRUE(request);
+    auto op = manager->HTTPRequestOperationWithRequest(*request, outcome.success(), outcome.failure());
     ASSERT_TRUE(op);
     op->setUploadProgressBlock([&](std::uint64_t, std::uint64_t total, std::int64_t) { sent = total; });
+    manager->operationQueue().addOperation(op);
     ASSERT_TRUE(outcome.wait());
     drainMainQueue();
     ASSERT_EQ(outcome.successes, 1);
