@@ -415,6 +415,16 @@ bool TableView::dump(DumpWriter& out) const {
     if (total > shown) out.indented("... " + std::to_string(total - shown) + " more");
     if (tableFooter_)
         for (auto& l : ScreenDump::lines(*tableFooter_)) out.indented(l);
+    // Anything else a list carries (a refresh header, a load-more footer) speaks for itself.
+    for (auto& child : subviews()) {
+        if (dynamic_cast<TableViewCell*>(child.get()) || child == tableHeader_ || child == tableFooter_ ||
+            child == backgroundView_)
+            continue;
+        bool sectionView = false;
+        for (auto& sec : sections_) sectionView = sectionView || child == sec.header || child == sec.footer;
+        if (sectionView) continue;
+        for (auto& l : ScreenDump::lines(*child)) out.line(l);
+    }
     return false;
 }
 

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/DateFormat.h"
+#include "platform/RunLoop.h"
+#include "platform/views/AlertView.h"
+#include "platform/views/NavigationController.h"
+#include "platform/views/TableView.h"
+#include "platform/views/TextField.h"
+#include "platform/views/Window.h"
+#include "ui/CheckBoxView.h"
+#include "ui/DatePickerSheet.h"
+#include "ui/PullToRefresh.h"
+#include "ui/ScreenHelpers.h"
+#include "ui/ScriptRunner.h"
+#include "ui/SideMenu.h"
+
+namespace busdesk {
+namespace {
+
+// A small app built the way screens are: a list behind a side menu, a detail screen, a form with
+// a date field that opens a picker sheet, an alert.
+class DetailScreen : public ViewController {
+  public:
+    explicit DetailScreen(std::string text) : text_(std::move(text)) {}
+    void viewDidLoad() override {
+        screen::setNavTitleBarWithLeftBTAndTitle(*this, "详情");
+        view()->addSubview(std::make_shared<Label>(Rect{10, 10, 300, 30}, "内容：" + text_));
+    }
+
+  private:
+    std::string text_;
+};
+
+class ListScreen : public ViewController, public TableViewDataSource, public TableViewDelegate {
+  public:
+    void viewDidLoad() override {
+        screen::setNavTitleBar(*this, "公告通知");
+        list_ = std::make_shared<TableView>(view()->bounds());
+        list_->setIdentifier("tbList");
+        view()->addSubview(list_);
+        list_->setDataSource(self<ListScreen>());
+        list_->setDelegate(self<ListScreen>());
+        refresh();
+        std::weak_ptr<ViewController> weak = weak_from_this();
+        addPullToRefreshWithActionHandler(*list_, [weak] {
+            RunLoop::main().postDelayed(seconds(2), [weak] {
+                if (auto s = std::static_pointer_cast<ListScreen>(weak.lock())) {
+                    s->refresh();
+                    pullToRefreshView(*s->list_)->stopAnimating();
+                }
+            });
+        });
+    }
+    void refresh() {
+        ++loads;
+        screen::showActivityOrNo(true, *view());
+        // An answer a moment later, as a request would bring it.
+        std::weak_ptr<ViewController> weak = weak_from_this();
+        RunLoop::main().post([weak] {
+            auto s = std::static_pointer_cast<ListScreen>(weak.lock());
+            if (!s) return;
+            s->rows_ = 60 + s->loads;
+            screen::showActivityOrNo(false, *s->view());
+            s->list_->reloadData();
+        });
+    }
+    int numberOfRows(TableView&, int) override { return rows_; }
+    std::shared_ptr<TableViewCell> cellForRow(TableView& tv, IndexPath ip) override {
+        auto cell = tv.dequeueReusableCell("news");
+        if (!cell) cell = std::make_shared<TableViewCell>(CellStyle::Subtitle, "news");
+        cell->textLabel().setText("公告 " + std::to_string(ip.row + 1));
+        cell->detailTextLabel().setText("2014-05-" + std::to_string(ip.row % 28 + 1));
+        return cell;
+    }
+    void didSelectRow(TableView& tv, IndexPath ip) override {
+        tv.deselectRow(ip, true);
+        navigationController()->pushViewController(
+            std::make_shared<DetailScreen>("公告 " + std::to_string(ip.row + 1)), true);
+    }
+    int loads = 0;
+
+  private:
+    std::shared_ptr<TableView> list_;
+    int rows_ = 0;
+};
+
+class FormScreen : public ViewController, public TextFieldDelegate {
+  public:
+    void viewDidLoad() override {
+        screen::setNavTitleBar(*this, "考勤信息");
+        start_ = std::make_shared<TextField>(Rect{10, 10, 200, 30});
+        start_->setIdentifier("tf_Btime");
+        start_->setDelegate(self<FormScreen>());
+        view()->addSubview(start_);
+        auto search = std::make_shared<Button>(Rect{10, 60, 100, 40}, "查询");
+        search->setIdentifier("search");
+        search->addAction(action(&FormScreen::search));
+        view()->addSubview(search);
+    }
+    bool textFieldShouldBeginEditing(TextField&) override {
+        std::weak_ptr<ViewController> weak = weak_from_this();
+        DatePickerSheet::showPickerWithTitle(
+            "起始日期", DatePickerMode::Date, *parseDate("2014-05-01", "yyyy-MM-dd"), weak,
+            [weak](Date d, View*) {
+                if (auto s = std::static_pointer_cast<FormScreen>(weak.lock()))
+                    s->start_->setText(formatDate(d, "yyyy-MM-dd"));
+            },
+            start_);
+        return false;
+    }
+    void search() {
+        if (start_->text().empty()) return screen::setAlertInfo("请输入起始日期！", *view());
+        auto alert = std::make_shared<AlertView>("温馨提示", "查询 " + start_->text(), std::string("取消"),
+                                                 std::vector<std::string>{"确定"}, [this](AlertView&, int i) {
+                                                     if (i == 1) screen::setAlertInfo("已确定", *view());
+                                                 });
+        alert->show();
+    }
+
+  private:
+    std::shared_ptr<TextField> start_;
+};
+
+class MenuScreen : public ViewController, public TableViewDataSource, public TableViewDelegate {
+  public:
+    void viewDidLoad() override {
+        table_ = std::make_shared<TableView>(view()->bounds());
+        table_->setIdentifier("menuTable");
+        view()->addSubview(table_);
+        table_->setDataSource(self<MenuScreen>());
+        table_->setDelegate(self<MenuScreen>());
+    }
+    int numberOfRows(TableView&, int) override { return 2; }
+    std::shared_ptr<TableViewCell> cellForRow(TableView&, IndexPath ip) override {
+        auto cell = std::make_shared<TableViewCell>(CellStyle::Default, "");
+        cell->textLabel().setText(ip.row == 0 ? "公告通知" : "考勤信息");
+        return cell;
+    }
+    void didSelectRow(TableView& tv, IndexPath ip) override {
+        tv.deselectRow(ip, true);
+        auto side = sideMenuViewController(*this);
+        std::shared_ptr<ViewController> next;
+        if (ip.row == 0)
+            next = std::make_shared<ListScreen>();
+        else
+            next = std::make_shared<FormScreen>();
+        side->setContentViewController(std::make_shared<NavigationController>(next), true);
+        side->hideMenuViewController();
+    }
+
+  private:
+    std::shared_ptr<TableView> table_;
+};
+
+class ScriptRunnerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setDeviceTimeZone("Asia/Shanghai");
+        RunLoop::main().useManualClock();
+        window = std::make_shared<Window>();
+        window->makeKeyAndVisible();
+        list = std::make_shared<ListScreen>();
+        auto shell =
+            std::make_shared<SideMenu>(std::make_shared<NavigationController>(list),
+                                       std::make_shared<MenuScreen>(), std::make_shared<ViewController>());
+        window->setRootViewController(shell);
+    }
+    void TearDown() override { RunLoop::main().advance(seconds(10)); }
+
+    int run(const std::string& script) {
+        std::istringstream in(script);
+        ScriptRunner runner(window, out);
+        return runner.runScript(in);
+    }
+
+    std::shared_ptr<Window> window;
+    std::shared_ptr<ListScreen> list;
+    std::ostringstream out;
+};
+
+TEST_F(ScriptRunnerTest, AScriptWalksTheDemoAppEndToEnd) {
+    int status = run(R"(# the list is loaded behind the overlay, then shown
+expect list #tbList: 61 rows
+tap 公告 3
+expect 内容：公告 3
+back
+expect "公告通知"
+# rows below the fold are reached by their text
+tap 公告 58
+expect 内容：公告 58
+home
+pull
+expect refresh: loading
+wait 2
+expect list #tbList: 62 rows
+menu left
+tap 考勤信息
+tap #search
+expect toast: "请输入起始日期！"
+tap #tf_Btime
+expect picker: "起始日期" 2014-05-01
+pick 2014-05-20
+tap 查询
+alert 确定
+dump
+quit
+expect this line is never reached
+)");
+    EXPECT_EQ(status, 0) << out.str();
+    std::string dump = out.str();
+    EXPECT_NE(
+        dump.find("bar: [#presentLeftMenuViewController] \"考勤信息\" [#presentRightMenuViewController]\n"
+                  "field #tf_Btime: \"2014-05-20\"\n"
+                  "button #search: \"查询\"\n"),
+        std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find("toast: \"已确定\""), std::string::npos);
+    EXPECT_EQ(list->loads, 2);
+}
+
+TEST_F(ScriptRunnerTest, FailuresStopTheScriptWithStatusOneAndSayWhy) {
+    EXPECT_EQ(run("expect 不存在的文字\n"), 1);
+    EXPECT_NE(out.str().find("line 1: expected to see 不存在的文字"), std::string::npos);
+    out.str("");
+    EXPECT_EQ(run("tap #nothing\n"), 1);
+    EXPECT_NE(out.str().find("no visible view matches #nothing"), std::string::npos);
+    out.str("");
+    EXPECT_EQ(run("wait soon\n"), 1);
+    EXPECT_EQ(run("frobnicate\n"), 1);
+    EXPECT_EQ(run("cancel\n"), 1);
+}
+
+TEST_F(ScriptRunnerTest, TapsUnderTheBusyOverlayAreRefused) {
+    ASSERT_EQ(run("wait 0\n"), 0);
+    screen::showActivityOrNo(true, *list->view());
+    out.str("");
+    EXPECT_EQ(run("tap 公告 1\n"), 1);
+    EXPECT_NE(out.str().find("covered"), std::string::npos) << out.str();
+}
+
+}  // namespace
+}  // namespace busdesk
