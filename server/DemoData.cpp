@@ -1,9 +1,13 @@
 #include "server/DemoData.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <map>
+
+#include "server/SqlStatement.h"
 
 namespace busdesk::sim {
 namespace json = boost::json;
@@ -38,25 +42,53 @@ std::string fixed2(double v) {
 }
 
 double round2(double v) {
-    return static_cast<double>(static_cast<long long>(v * 100 + 0.5)) / 100.0;
+    return std::round(v * 100.0) / 100.0;
 }
 
-// Half of the figures go out as numeric text, the way the office service mixes them.
+// The office service mixes JSON numbers and numeric text; so do we, field by field and row by row.
 json::value number(double v, bool asText) {
     return asText ? json::value(fixed2(v)) : json::value(round2(v));
 }
 
-bool busMatches(const std::string& wanted, const std::string& bus) {
-    return wanted.empty() || wanted == bus;
+// "yyyy-MM-dd HH:mm:ss" → "HH:mm"
+std::string clock(const std::string& stamp) {
+    return stamp.size() >= 16 ? stamp.substr(11, 5) : "";
 }
 
 const char* kAlertTypes[] = {"超速", "急加速", "急刹车", "疲劳驾驶", "开门行车"};
 const char* kStandards[] = {"60km/h", "2.5m/s²", "3.0m/s²", "4小时", "0km/h"};
-const char* kMaterials[][3] = {{"机油滤清器", "个", "45"}, {"刹车片", "套", "320"}, {"雨刮片", "副", "38"},
-                               {"轮胎", "条", "1250"},     {"灯泡", "个", "12"},    {"冷却液", "桶", "86"}};
-const char* kCanteens[] = {"第一食堂", "第二食堂", "保修车间餐厅", "调度中心餐厅"};
+const char* kMaterials[][2] = {{"机油滤清器", "45"}, {"刹车片", "320"}, {"雨刮片", "38"},
+                               {"轮胎", "1250"},     {"灯泡", "12"},    {"冷却液", "86"}};
+const char* kSuppliers[] = {"济南汽配有限公司", "山东重汽配件中心", "泉城轮胎经销部"};
+const char* kCanteens[] = {"第一食堂", "第二食堂", "调度中心餐厅", "保修车间餐厅"};
+const char* kFaults[] = {"后门关闭异响",   "空调不制冷", "刹车偏软",
+                         "仪表盘报警灯亮", "雨刮不回位", "投币机卡币"};
+const char* kFixes[] = {"更换门泵",   "补充冷媒，更换滤网", "更换刹车片并调整",
+                        "更换传感器", "更换雨刮电机",       "清理投币通道"};
+
+using Stmt = SqlStatement;
 
 }  // namespace
+
+DemoData::DemoData(const OfficeDatabase& db, unsigned seed, std::function<std::string()> now)
+    : db_(db), seed_(seed), now_(std::move(now)) {
+    db_.withConnection([this](sqlite3* c) {
+        Stmt s(
+            c,
+            "SELECT empid,name,IFNULL(bus,''),shift,org_id,is_driver,one_card FROM employees ORDER BY card");
+        while (s.step())
+            staff_.push_back({s.text(0), s.text(1), s.text(2), s.text(6), static_cast<int>(s.integer(3)),
+                              static_cast<int>(s.integer(4)), s.integer(5) != 0});
+        Stmt b(
+            c,
+            "SELECT b.busname,b.route_id,r.name,r.first_stop,r.last_stop,b.fuel,r.length,b.odometer,r.depot "
+            "FROM buses b JOIN routes r ON r.id=b.route_id ORDER BY b.busname");
+        while (b.step())
+            buses_.push_back({b.text(0), b.text(1), b.text(2), b.text(3), b.text(4), b.text(5), b.real(6),
+                              b.real(7), static_cast<int>(b.integer(8))});
+        return 0;
+    });
+}
 
 unsigned DemoData::hash(const std::string& key) const {
     unsigned h = 2166136261u ^ seed_;
@@ -67,8 +99,10 @@ unsigned DemoData::hash(const std::string& key) const {
 long DemoData::dayNumber(const std::string& day) {
     int y, m, d;
     char extra;
-    if (day.size() != 10 || std::sscanf(day.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &extra) != 3) return -1;
-    if (m < 1 || m > 12 || d < 1 || d > 31) return -1;
+    if (day.size() != 10 || day[4] != '-' || day[7] != '-' ||
+        std::sscanf(day.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &extra) != 3)
+        return -1;
+    if (y < 2000 || y > 2099 || m < 1 || m > 12 || d < 1 || d > 31) return -1;
     // Days from civil (proleptic Gregorian).
     y -= m <= 2;
     long era = (y >= 0 ? y : y - 399) / 400;
@@ -95,265 +129,538 @@ std::string DemoData::dayText(long z) {
     return b;
 }
 
-std::vector<std::string> DemoData::daysOf(const std::string& period) {
-    std::vector<std::string> out;
+std::vector<long> DemoData::daysOf(const std::string& period) {
+    std::vector<long> out;
     if (period.size() == 10) {
-        if (dayNumber(period) >= 0) out.push_back(period);
+        if (long n = dayNumber(period); n >= 0) out.push_back(n);
         return out;
     }
-    if (period.size() != 7 || dayNumber(period + "-01") < 0) return out;
-    for (int d = 1; d <= 31; ++d) {
-        char b[4];
-        std::snprintf(b, sizeof b, "%02d", d);
-        if (dayNumber(period + "-" + b) >= 0) out.push_back(period + "-" + b);
-    }
+    if (period.size() != 7) return out;
+    long first = dayNumber(period + "-01");
+    if (first < 0) return out;
+    for (long d = first; dayText(d).substr(0, 7) == period; ++d) out.push_back(d);
     return out;
 }
 
-json::value DemoData::plan(const std::string& empID, const std::string& day) const {
+std::vector<long> DemoData::daysBetween(const std::string& start, const std::string& end) {
+    std::vector<long> out;
+    long a = dayNumber(start), b = dayNumber(end);
+    if (a < 0 || b < a || b - a >= kMaxRangeDays) return out;
+    for (long d = a; d <= b; ++d) out.push_back(d);
+    return out;
+}
+
+void DemoData::ensureDays(sqlite3* c, const std::vector<long>& days) const {
+    std::vector<long> missing;
+    {
+        Stmt q(c, "SELECT 1 FROM generated_days WHERE day=?");
+        for (long d : days) {
+            q.bind(1, dayText(d));
+            if (!q.step()) missing.push_back(d);
+            q.reset();
+        }
+    }
+    if (missing.empty()) return;
+    sqlite3_exec(c, "BEGIN", nullptr, nullptr, nullptr);
+    for (long d : missing) generateDay(c, d);
+    sqlite3_exec(c, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+void DemoData::generateDay(sqlite3* c, long dayNo) const {
+    const std::string day = dayText(dayNo);
+    auto at = [&](int minutes, int seconds = 0) {
+        char b[16];
+        std::snprintf(b, sizeof b, " %02d:%02d:%02d", (minutes / 60) % 24, minutes % 60, seconds % 60);
+        return day + b;
+    };
+    Stmt trip(
+        c,
+        "INSERT INTO trips(run_date,busname,route_id,driver,shift,seq,leave_at,arrive_at,from_stop,to_stop,"
+        "mile,revenue) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)");
+    Stmt receipt(c, "INSERT INTO ticket_receipts VALUES(?,?,?,?,?,?,?)");
+    Stmt mile(c, "INSERT INTO mileage VALUES(?,?,?)");
+    Stmt alert(
+        c,
+        "INSERT INTO violations(run_date,busname,driver,alert_type,alert_at,alert_value,stand_value,memo) "
+        "VALUES(?,?,?,?,?,?,?,?)");
+    Stmt roster(c, "INSERT INTO rosters VALUES(?,?,?,?,?,?,?,?,?)");
+    Stmt duty(c, "INSERT INTO attendance VALUES(?,?,?,?,?,?)");
+    Stmt fuel(
+        c, "INSERT INTO fuel_records(busname,run_date,route_id,fuel,quantity,filled_at) VALUES(?,?,?,?,?,?)");
+    Stmt stock(
+        c,
+        "INSERT INTO stock_bills(busname,bill_date,order_no,material,warehouse,supplier,job_type,count,"
+        "price,drawn_by) VALUES(?,?,?,?,?,?,?,?,?,?)");
+    Stmt plan(c,
+              "INSERT INTO maintenance_plans(busname,plan_date,level,company,miles,plan_miles,pre_miles) "
+              "VALUES(?,?,?,?,?,?,?)");
+    Stmt repair(
+        c,
+        "INSERT INTO repair_orders(busname,report_date,report_at,comein_at,finish_at,create_type,org_name,"
+        "cost,checkview,notes,level,caretype,mendtype) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    Stmt meal(c,
+              "INSERT INTO meal_card_records(empid,kind,act_at,canteen,load_at,money,remain) "
+              "VALUES(?,?,?,?,?,?,?)");
+    Stmt ride(c, "INSERT INTO bus_card_records(one_card,act_at,route_name,money,remain) VALUES(?,?,?,?,?)");
+
+    auto crew = [&](const std::string& bus, int shift, bool driver) -> const Staff* {
+        for (auto& s : staff_)
+            if (s.bus == bus && s.shift == shift && s.driver == driver) return &s;
+        return nullptr;
+    };
+
+    for (size_t bi = 0; bi < buses_.size(); ++bi) {
+        const Bus& bus = buses_[bi];
+        Rng r(hash("bus" + bus.name + day));
+        int seq = 0;
+        double km = 0;
+        bool outbound = bi % 2 == 0;
+        for (int shift = 1; shift <= 2; ++shift) {
+            const Staff* driver = crew(bus.name, shift, true);
+            const Staff* conductor = crew(bus.name, shift, false);
+            if (!driver) continue;
+            int start = (shift == 1 ? 5 * 60 + 30 : 13 * 60 + 5) + static_cast<int>(bi % 3) * 12 + r.below(6);
+            int limit = shift == 1 ? 12 * 60 + 30 : 20 * 60 + 40;
+            int t = start, last = start, revenueTrips = 0;
+            bool firstOfShift = true;
+            while (t <= limit) {
+                bool revenue = r.below(14) != 0 || firstOfShift;
+                int minutes = revenue ? static_cast<int>(bus.length * 3.1) + r.below(9) : 15 + r.below(6);
+                double m = revenue ? round2(bus.length + r.between(-0.4, 0.4)) : round2(r.between(2.5, 4.0));
+                const std::string& from = outbound ? bus.first : bus.last;
+                const std::string& to = revenue ? (outbound ? bus.last : bus.first) : from;
+                trip.bind(1, day)
+                    .bind(2, bus.name)
+                    .bind(3, bus.routeID)
+                    .bind(4, driver->empID)
+                    .bind(5, shift);
+                trip.bind(6, ++seq).bind(7, at(t)).bind(8, at(t + minutes)).bind(9, from).bind(10, to);
+                trip.bind(11, m).bind(12, revenue ? 1 : 0).run();
+                long long id = sqlite3_last_insert_rowid(c);
+                double fare = bus.routeID == "K8" ? 2.0 : 1.0;
+                if (revenue) {
+                    int general = 8 + r.below(40), ic = 15 + r.below(60), freeIC = 2 + r.below(15);
+                    receipt.bind(1, id)
+                        .bind(2, general * fare)
+                        .bind(3, general)
+                        .bind(4, round2(ic * fare * 0.9));
+                    receipt.bind(5, ic).bind(6, freeIC).bind(7, conductor ? conductor->name : "").run();
+                    ++revenueTrips;
+                }
+                mile.bind(1, id)
+                    .bind(2, revenue ? m : 0.0)
+                    .bind(3, revenue ? (firstOfShift ? 2.6 : 0.0) : m)
+                    .run();
+                km += m;
+                if (revenue && r.below(9) == 0) {
+                    int k = r.below(5);
+                    std::string value = k == 0   ? std::to_string(62 + r.below(20)) + "km/h"
+                                        : k == 3 ? "4小时" + std::to_string(5 + r.below(40)) + "分"
+                                        : k == 4 ? std::to_string(3 + r.below(12)) + "km/h"
+                                                 : fixed2(r.between(2.6, 5.0)) + "m/s²";
+                    alert.bind(1, day).bind(2, bus.name).bind(3, driver->empID).bind(4, kAlertTypes[k]);
+                    alert.bind(5, at(t + r.below(minutes), r.below(60)))
+                        .bind(6, value)
+                        .bind(7, kStandards[k]);
+                    alert.bind(8, r.below(2) ? "已提醒驾驶员" : "").run();
+                }
+                if (revenue) outbound = !outbound;
+                firstOfShift = false;
+                last = t + minutes;
+                t = last + 8 + r.below(8);
+            }
+            roster.bind(1, day).bind(2, driver->empID).bind(3, bus.name).bind(4, bus.routeID).bind(5, shift);
+            roster.bind(6, hhmm(start - 20))
+                .bind(7, hhmm(last + 15))
+                .bind(8, hhmm(start))
+                .bind(9, revenueTrips)
+                .run();
+            for (const Staff* s : {driver, conductor}) {
+                if (!s) continue;
+                duty.bind(1, s->empID).bind(2, day).bind(3, hhmm(start - 20)).bind(4, hhmm(last + 15));
+                duty.bind(5, at(start - 22 - r.below(10), r.below(60)));
+                duty.bind(6, at(last + 15 + r.below(18), r.below(60))).run();
+            }
+        }
+        double rate = bus.fuel.rfind("电", 0) == 0 ? 1.05 : bus.fuel.rfind("柴油", 0) == 0 ? 0.31 : 0.42;
+        fuel.bind(1, bus.name).bind(2, day).bind(3, bus.routeID).bind(4, bus.fuel);
+        fuel.bind(5, round2(km * rate * r.between(0.92, 1.08))).bind(6, at(21 * 60 + 40 + r.below(20))).run();
+        if (r.below(6) == 0) {
+            auto& m = kMaterials[r.below(6)];
+            const Staff* who = crew(bus.name, 1 + r.below(2), true);
+            stock.bind(1, bus.name).bind(2, day);
+            stock.bind(3, "LL" + day.substr(0, 4) + day.substr(5, 2) + day.substr(8, 2) + bus.name.substr(3));
+            stock.bind(4, m[0]).bind(5, "中心仓库").bind(6, kSuppliers[r.below(3)]).bind(7, "维修领料");
+            stock.bind(8, 1.0 + r.below(4)).bind(9, std::stod(m[1])).bind(10, who ? who->name : "").run();
+        }
+        if ((dayNo + static_cast<long>(bi) * 7) % 20 == 0) {
+            double odo = std::round(bus.odometer + static_cast<double>(dayNo - 19000) * 182.0);
+            bool second = ((dayNo + static_cast<long>(bi) * 7) / 20) % 3 == 0;
+            plan.bind(1, bus.name).bind(2, day).bind(3, second ? "二级保养" : "一级保养");
+            plan.bind(4, "保修车间" + std::to_string(1 + r.below(3)) + "号工位").bind(5, odo);
+            plan.bind(6, std::ceil(odo / 5000.0) * 5000.0).bind(7, 500.0).run();
+        }
+        if (r.below(10) == 0) {
+            int f = r.below(6), reported = 7 * 60 + r.below(600), taken = reported + 30 + r.below(120);
+            repair.bind(1, bus.name).bind(2, day).bind(3, at(reported)).bind(4, at(taken));
+            repair.bind(5, dayText(dayNo + (taken > 14 * 60 ? 1 : 0)) + " 16:30:00");
+            repair.bind(6, r.below(2) ? "驾驶员报修" : "例检发现").bind(7, "保修车间");
+            repair.bind(8, round2(r.between(60, 1800))).bind(9, kFaults[f]).bind(10, kFixes[f]);
+            repair.bind(11, r.below(4) ? "小修" : "中修")
+                .bind(12, "故障维修")
+                .bind(13, r.below(2) ? "机修" : "电修");
+            repair.run();
+        }
+    }
+
+    for (const Staff& s : staff_) {
+        Rng r(hash("card" + s.empID + day));
+        double balance = 150 + static_cast<double>(r.below(50000)) / 100.0;
+        std::string canteen = kCanteens[(s.depot + r.below(2)) % 4];
+        auto add = [&](int kind, int minutes, double money) {
+            balance = round2(kind == 1 ? balance - money : balance + money);
+            int sec = r.below(60);
+            meal.bind(1, s.empID)
+                .bind(2, kind)
+                .bind(3, at(minutes, sec))
+                .bind(4, kind == 2 ? "公司补贴" : canteen);
+            meal.bind(5, at(minutes, std::min(59, sec + 3))).bind(6, money).bind(7, balance).run();
+        };
+        if (day.substr(8) == "01") add(2, 30, 300);
+        if (r.below(8) == 0) add(0, 10 * 60 + r.below(50), r.below(2) ? 100 : 200);
+        add(1, 11 * 60 + 20 + r.below(80), round2(r.between(8, 20)));
+        if (s.shift != 1) add(1, 17 * 60 + 20 + r.below(60), round2(r.between(8, 16)));
+        if (r.below(3) == 0) {
+            const Bus& b = buses_[static_cast<size_t>(r.below(static_cast<int>(buses_.size())))];
+            double fare = b.routeID == "K8" ? 2.0 : 1.0;
+            double remain = round2(20 + static_cast<double>(r.below(8000)) / 100.0);
+            ride.bind(1, s.oneCard)
+                .bind(2, at(r.below(2) ? 7 * 60 + r.below(50) : 18 * 60 + r.below(60), r.below(60)));
+            ride.bind(3, b.routeName).bind(4, fare).bind(5, remain).run();
+        }
+    }
+    Stmt(c, "INSERT INTO generated_days VALUES(?)").bind(1, day).run();
+}
+
+namespace {
+
+// Which trips belong to an employee: a driver or conductor sees the vehicle and shift rostered to
+// them; office staff see every vehicle of their depot.
+struct Scope {
+    std::string bus;
+    int shift = 0;
+    int depot = 0;
+    std::string where() const {
+        return bus.empty()
+                   ? " AND t.busname IN (SELECT b.busname FROM buses b JOIN routes r ON r.id=b.route_id "
+                     "WHERE r.depot=?3)"
+                   : " AND t.busname=?3 AND t.shift=?4";
+    }
+    void bind(Stmt& s) const {
+        if (bus.empty()) {
+            s.bind(3, depot);
+        } else {
+            s.bind(3, bus).bind(4, shift);
+        }
+    }
+};
+
+Scope scopeOf(const Employee& e) {
+    return {e.bus, e.shift, e.depot};
+}
+
+}  // namespace
+
+json::value DemoData::plan(const std::string& empID, const std::string& dayStr) const {
     json::object o;
     json::array trips;
-    auto routes = db_.routes();
-    auto buses = db_.buses();
-    if (dayNumber(day) >= 0 && db_.employee(empID) && !routes.empty()) {
-        Rng r(hash("plan" + empID + day));
-        auto& route = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))];
-        std::string bus = buses[static_cast<size_t>(r.below(static_cast<int>(buses.size())))];
-        int count = 8 + r.below(5);
-        int start = 5 * 60 + 30 + r.below(60);
-        double planMile = 0, finishMile = 0, nonRevenue = 0;
-        int finished = 0;
-        for (int i = 0; i < count; ++i) {
-            bool up = i % 2 == 0;
-            int leave = start + i * 70;
-            int arrive = leave + 50 + r.below(15);
-            bool done = i < count / 2 + r.below(3);
-            double mile = route.length + r.between(-0.5, 0.5);
-            planMile += mile;
-            if (done) {
-                finishMile += mile;
-                ++finished;
+    long day = dayNumber(dayStr);
+    auto e = db_.employee(empID);
+    double planMile = 0, finishMile = 0, nonRevenue = 0;
+    int planned = 0, finished = 0;
+    if (day >= 0 && e) {
+        Scope scope = scopeOf(*e);
+        std::string current = now();
+        db_.withConnection([&](sqlite3* c) {
+            ensureDays(c, {day});
+            Stmt s(c,
+                   (std::string("SELECT t.id,t.arrive_at,t.busname,t.to_stop,t.leave_at,t.mile,r.name,t.seq,"
+                                "t.shift,t.from_stop,t.revenue,m.unrun_km FROM trips t JOIN routes r ON "
+                                "r.id=t.route_id JOIN mileage m ON m.trip_id=t.id WHERE t.run_date=?1") +
+                    scope.where() + " ORDER BY t.busname,t.seq")
+                       .c_str());
+            s.bind(1, dayStr);
+            scope.bind(s);
+            int row = 0;
+            while (s.step()) {
+                bool sent = s.text(4) <= current, done = s.text(1) <= current, revenue = s.integer(10) != 0;
+                double m = s.real(5);
+                if (revenue) {
+                    planMile += m;
+                    ++planned;
+                }
+                if (done) {
+                    if (revenue) {
+                        finishMile += m;
+                        ++finished;
+                    }
+                    nonRevenue += revenue ? s.real(11) : m;
+                }
+                json::object t;
+                t["ArriveTime"] = clock(s.text(1));
+                t["Busname"] = s.text(2);
+                t["DisplanID"] = std::to_string(s.integer(0));
+                t["EndStaion"] = s.text(3);
+                t["ISSent"] = sent ? "1" : "0";
+                t["IsFinised"] = done ? 1 : 0;
+                t["LeaveTime"] = clock(s.text(4));
+                t["Mile"] = number(m, row % 2 == 1);
+                t["Recstate"] = done ? "已完成" : sent ? "运营中" : "计划";
+                t["RouteName"] = revenue ? s.text(6) : s.text(6) + "(非营运)";
+                t["SeqNum"] = std::to_string(s.integer(7));
+                t["ShiftNum"] = s.integer(8) == 1 ? "早班" : "晚班";
+                t["StartStation"] = s.text(9);
+                trips.push_back(std::move(t));
+                ++row;
             }
-            json::object t;
-            t["ArriveTime"] = hhmm(arrive);
-            t["Busname"] = bus;
-            t["DisplanID"] = std::to_string(hash(day) % 90000 + 10000 + static_cast<unsigned>(i));
-            t["EndStaion"] = up ? route.last : route.first;
-            t["ISSent"] = done ? "1" : "0";
-            t["IsFinised"] = done ? 1 : 0;
-            t["LeaveTime"] = hhmm(leave);
-            t["Mile"] = number(mile, i % 2 == 1);
-            t["Recstate"] = done ? "已完成" : "计划";
-            t["RouteName"] = route.name;
-            t["SeqNum"] = std::to_string(i + 1);
-            t["ShiftNum"] = i < count / 2 ? "早班" : "晚班";
-            t["StartStation"] = up ? route.first : route.last;
-            trips.push_back(std::move(t));
-        }
-        nonRevenue = round2(r.between(1.0, 4.0));
-        o["MileFinishSum"] = fixed2(finishMile);
-        o["MilePlanSum"] = round2(planMile);
-        o["NonSeqMileFinishSum"] = nonRevenue;
-        o["SeqFinishSum"] = std::to_string(finished);
-        o["SeqPlanSum"] = count;
+            return 0;
+        });
     }
+    o["MileFinishSum"] = fixed2(finishMile);
+    o["MilePlanSum"] = round2(planMile);
+    o["NonSeqMileFinishSum"] = round2(nonRevenue);
+    o["SeqFinishSum"] = std::to_string(finished);
+    o["SeqPlanSum"] = planned;
     o["DisplanDetailList"] = std::move(trips);
     return o;
 }
 
-json::value DemoData::nosendPlan(const std::string& empID, const std::string& day) const {
+json::value DemoData::nosendPlan(const std::string& empID, const std::string& dayStr) const {
     json::array trips;
-    auto routes = db_.routes();
-    if (dayNumber(day) >= 0 && db_.employee(empID)) {
-        Rng r(hash("nosend" + empID + day));
-        auto& route = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))];
-        auto buses = db_.buses();
-        std::string bus = buses[static_cast<size_t>(r.below(static_cast<int>(buses.size())))];
-        int count = 6 + r.below(4);
-        for (int i = 0; i < count; ++i) {
-            json::object t;
-            t["Busname"] = bus;
-            t["LeaveTime"] = day + " " + hhmm(6 * 60 + i * 75 + r.below(10)) + ":00";
-            t["LeaveStation"] = i % 2 ? route.last : route.first;
-            t["ArriveStation"] = i % 2 ? route.first : route.last;
-            trips.push_back(std::move(t));
-        }
+    long day = dayNumber(dayStr);
+    auto e = db_.employee(empID);
+    if (day >= 0 && e) {
+        Scope scope = scopeOf(*e);
+        std::string current = now();
+        db_.withConnection([&](sqlite3* c) {
+            ensureDays(c, {day});
+            Stmt s(c, (std::string("SELECT t.busname,t.leave_at,t.from_stop,t.to_stop FROM trips t "
+                                   "WHERE t.run_date=?1 AND t.leave_at>?2") +
+                       scope.where() + " ORDER BY t.leave_at,t.busname")
+                          .c_str());
+            s.bind(1, dayStr).bind(2, current);
+            scope.bind(s);
+            while (s.step()) {
+                json::object t;
+                t["Busname"] = s.text(0);
+                t["LeaveTime"] = clock(s.text(1));
+                t["LeaveStation"] = s.text(2);
+                t["ArriveStation"] = s.text(3);
+                trips.push_back(std::move(t));
+            }
+            return 0;
+        });
     }
     json::object o;
     o["List"] = std::move(trips);
     return o;
 }
 
-json::value DemoData::arrange(const std::string& empID, const std::string& day) const {
+json::value DemoData::arrange(const std::string& empID, const std::string& dayStr) const {
     json::array out;
-    if (dayNumber(day) < 0 || !db_.employee(empID)) return out;
-    auto routes = db_.routes();
-    auto buses = db_.buses();
-    int i = 0;
-    for (auto& e : db_.drivers()) {
-        Rng r(hash("arrange" + e.cardID + day));
-        auto& route = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))];
-        int on = 5 * 60 + 10 + r.below(8) * 15;
-        json::object a;
-        a["Busname"] = buses[static_cast<size_t>(r.below(static_cast<int>(buses.size())))];
-        a["Empid"] = e.profile.at("EmpID");
-        a["Empname"] = e.profile.at("Name");
-        a["Firstleavetime"] = hhmm(on + 20);
-        a["OnWorktime"] = hhmm(on);
-        a["OffWorktime"] = hhmm(on + 8 * 60 + 30);
-        a["Shiftnum"] = (i++ % 2) ? "晚班" : "早班";
-        a["Routename"] = route.name;
-        a["SeqSum"] = std::to_string(6 + r.below(5));
-        out.push_back(std::move(a));
-    }
+    long day = dayNumber(dayStr);
+    auto e = db_.employee(empID);
+    if (day < 0 || !e) return out;
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, {day});
+        // The crews of the employee's own route, or of the whole depot for office staff.
+        Stmt s(c,
+               "SELECT x.busname,x.empid,e.name,x.first_leave,x.on_work,x.off_work,x.shift,r.name,x.trips "
+               "FROM rosters x JOIN employees e ON e.empid=x.empid JOIN routes r ON r.id=x.route_id "
+               "WHERE x.run_date=?1 AND (x.route_id=(SELECT route_id FROM buses WHERE busname=?2) OR "
+               "(?2='' AND r.depot=?3)) ORDER BY x.shift,x.busname");
+        s.bind(1, dayStr).bind(2, e->bus).bind(3, e->depot);
+        while (s.step()) {
+            json::object a;
+            a["Busname"] = s.text(0);
+            a["Empid"] = s.text(1);
+            a["Empname"] = s.text(2);
+            a["Firstleavetime"] = s.text(3);
+            a["OnWorktime"] = s.text(4);
+            a["OffWorktime"] = s.text(5);
+            a["Shiftnum"] = s.integer(6) == 1 ? "早班" : "晚班";
+            a["Routename"] = s.text(7);
+            a["SeqSum"] = std::to_string(s.integer(8));
+            out.push_back(std::move(a));
+        }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::finishedTrips(const std::string& empID, const std::string& day) const {
+json::value DemoData::finishedTrips(const std::string& empID, const std::string& dayStr) const {
     json::object o;
     json::array trips;
     double mileSum = 0;
-    if (dayNumber(day) >= 0 && db_.employee(empID)) {
-        Rng r(hash("finish" + empID + day));
-        auto routes = db_.routes();
-        auto& route = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))];
-        auto buses = db_.buses();
-        std::string bus = buses[static_cast<size_t>(r.below(static_cast<int>(buses.size())))];
-        int count = 5 + r.below(5);
-        for (int i = 0; i < count; ++i) {
-            int leave = 6 * 60 + i * 72 + r.below(6);
-            double mile = route.length + r.between(-0.3, 0.3);
-            mileSum += mile;
-            json::object t;
-            t["RouteName"] = route.name;
-            t["LeaveTime"] = day + " " + hhmm(leave) + ":00";
-            t["ArriveTime"] = day + " " + hhmm(leave + 52 + r.below(10)) + ":00";
-            t["ShiftNum"] = i < count / 2 ? "早班" : "晚班";
-            t["Busname"] = bus;
-            t["Mile"] = number(mile, i % 2 == 0);
-            t["SeqNum"] = i + 1;
-            t["StartStation"] = i % 2 ? route.last : route.first;
-            t["EndStaion"] = i % 2 ? route.first : route.last;
-            t["Rectype"] = r.below(6) == 0 ? "非营运" : "营运";
-            trips.push_back(std::move(t));
-        }
-        o["MileSum"] = fixed2(mileSum);
-        o["SeqSum"] = count;
+    long day = dayNumber(dayStr);
+    auto e = db_.employee(empID);
+    if (day >= 0 && e) {
+        Scope scope = scopeOf(*e);
+        std::string current = now();
+        db_.withConnection([&](sqlite3* c) {
+            ensureDays(c, {day});
+            Stmt s(c, (std::string(
+                           "SELECT r.name,t.leave_at,t.arrive_at,t.shift,t.busname,t.mile,t.seq,"
+                           "t.from_stop,t.to_stop,t.revenue FROM trips t JOIN routes r ON r.id=t.route_id "
+                           "WHERE t.run_date=?1 AND t.arrive_at<=?2") +
+                       scope.where() + " ORDER BY t.busname,t.seq")
+                          .c_str());
+            s.bind(1, dayStr).bind(2, current);
+            scope.bind(s);
+            while (s.step()) {
+                json::object t;
+                t["RouteName"] = s.text(0);
+                t["LeaveTime"] = s.text(1);
+                t["ArriveTime"] = s.text(2);
+                t["ShiftNum"] = s.integer(3) == 1 ? "早班" : "晚班";
+                t["Busname"] = s.text(4);
+                t["Mile"] = fixed2(s.real(5));
+                t["SeqNum"] = s.integer(6);
+                t["StartStation"] = s.text(7);
+                t["EndStaion"] = s.text(8);
+                t["Rectype"] = s.integer(9) ? "营运" : "非营运";
+                mileSum += s.real(5);
+                trips.push_back(std::move(t));
+            }
+            return 0;
+        });
     }
+    o["MileSum"] = round2(mileSum);
+    o["SeqSum"] = std::to_string(trips.size());
     o["FinishDisplanList"] = std::move(trips);
     return o;
 }
 
-json::value DemoData::alertSummary(const std::string& bus, const std::string& start,
+json::value DemoData::alertSummary(const std::string& empID, const std::string& bus, const std::string& start,
                                    const std::string& end) const {
     json::array out;
-    long a = dayNumber(start), b = dayNumber(end);
-    if (a < 0 || b < a || b - a > 62) return out;
-    for (long d = a; d <= b; ++d) {
-        for (auto& busname : db_.buses()) {
-            if (!busMatches(bus, busname)) continue;
-            Rng r(hash("alert" + busname + dayText(d)));
-            if (r.below(3) == 0) continue;
-            int kinds = 1 + r.below(2);
-            for (int k = 0; k < kinds; ++k) {
-                json::object o;
-                o["AlertType"] = kAlertTypes[(r.below(5) + k) % 5];
-                o["Busname"] = busname;
-                o["Num"] =
-                    (k % 2) ? json::value(std::to_string(1 + r.below(6))) : json::value(1 + r.below(6));
-                o["Rundate"] = dayText(d);
-                out.push_back(std::move(o));
-            }
+    auto days = daysBetween(start, end);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT alert_type,busname,COUNT(*),run_date FROM violations WHERE run_date BETWEEN ?1 AND ?2 "
+               "AND alert_at<=?3 AND (?4='' OR busname=?4) GROUP BY run_date,busname,alert_type "
+               "ORDER BY run_date,busname,alert_type");
+        s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus);
+        while (s.step()) {
+            json::object o;
+            o["AlertType"] = s.text(0);
+            o["Busname"] = s.text(1);
+            o["Num"] =
+                out.size() % 3 == 2 ? json::value(std::to_string(s.integer(2))) : json::value(s.integer(2));
+            o["Rundate"] = s.text(3);
+            out.push_back(std::move(o));
         }
-    }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::alertDetail(const std::string& bus, const std::string& type,
-                                  const std::string& day) const {
+json::value DemoData::alertDetail(const std::string& empID, const std::string& bus, const std::string& type,
+                                  const std::string& start, const std::string& end) const {
     json::array out;
-    if (dayNumber(day) < 0) return out;
-    int typeIndex = -1;
-    for (int i = 0; i < 5; ++i)
-        if (type == kAlertTypes[i]) typeIndex = i;
-    if (typeIndex < 0) return out;
-    Rng r(hash("detail" + bus + type + day));
-    int n = 1 + r.below(5);
-    for (int i = 0; i < n; ++i) {
-        json::object o;
-        o["AlertType"] = type;
-        o["Busname"] = bus;
-        o["AlertValue"] =
-            typeIndex == 0 ? std::to_string(62 + r.below(20)) + "km/h" : fixed2(r.between(2.6, 5.0));
-        o["StandValue"] = kStandards[typeIndex];
-        o["AlertTime"] = day + " " + hhmm(6 * 60 + r.below(14 * 60)) + ":" + std::to_string(10 + r.below(49));
-        o["Memo"] = r.below(2) ? "已提醒驾驶员" : "";
-        out.push_back(std::move(o));
-    }
+    auto days = daysBetween(start, end);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(
+            c,
+            "SELECT alert_type,busname,alert_value,stand_value,alert_at,memo FROM violations WHERE run_date "
+            "BETWEEN ?1 AND ?2 AND alert_at<=?3 AND busname=?4 AND alert_type=?5 ORDER BY alert_at");
+        s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus).bind(5, type);
+        while (s.step()) {
+            json::object o;
+            o["AlertType"] = s.text(0);
+            o["Busname"] = s.text(1);
+            o["AlertValue"] = s.text(2);
+            o["StandValue"] = s.text(3);
+            o["AlertTime"] = s.text(4);
+            o["Memo"] = s.text(5);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::maintenance(const std::string& bus, const std::string& start,
+json::value DemoData::maintenance(const std::string& empID, const std::string& bus, const std::string& start,
                                   const std::string& end) const {
     json::array out;
-    long a = dayNumber(start), b = dayNumber(end);
-    if (a < 0 || b < a) return out;
-    auto routes = db_.routes();
-    for (auto& busname : db_.buses()) {
-        if (!busMatches(bus, busname)) continue;
-        Rng r(hash("def" + busname));
-        // One maintenance every 20 days per vehicle, phase set by the vehicle.
-        long phase = r.below(20);
-        for (long d = a; d <= b; ++d) {
-            if ((d + phase) % 20 != 0) continue;
+    auto days = daysBetween(start, end);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string today = now().substr(0, 10);
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(
+            c,
+            "SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
+            "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON r.id=b.route_id "
+            "WHERE m.plan_date BETWEEN ?1 AND ?2 AND (?3='' OR m.busname=?3) ORDER BY m.plan_date,m.busname");
+        s.bind(1, start).bind(2, end).bind(3, bus);
+        while (s.step()) {
             json::object o;
-            o["Busname"] = busname;
-            o["DefLevel"] = (d / 20) % 3 == 0 ? "二级保养" : "一级保养";
-            o["Defplandate"] = dayText(d);
-            o["DefCompany"] = "保修车间" + std::to_string(1 + r.below(3)) + "号工位";
-            double miles = 120000 + static_cast<double>(d % 1000) * 37.5;
-            o["DefMiles"] = number(miles, false);
-            o["DefplanMiles"] = number(miles + 5000, true);
-            o["DefPreMiles"] = 500;
-            o["recordStatus"] = d < b - 3 ? "已归档" : "未归档";
-            o["RouteID"] = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))].name;
+            o["Busname"] = s.text(0);
+            o["DefLevel"] = s.text(1);
+            o["Defplandate"] = s.text(2);
+            o["DefCompany"] = s.text(3);
+            o["DefMiles"] = s.real(4);
+            o["DefplanMiles"] = fixed2(s.real(5));
+            o["DefPreMiles"] = number(s.real(6), out.size() % 2 == 1);
+            o["recordStatus"] = s.text(2) < today ? "已归档" : "未归档";
+            o["RouteID"] = s.text(7);
             out.push_back(std::move(o));
         }
-    }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::workorders(const std::string& bus, const std::string& start,
+json::value DemoData::workorders(const std::string& empID, const std::string& bus, const std::string& start,
                                  const std::string& end) const {
     json::array out;
-    long a = dayNumber(start), b = dayNumber(end);
-    if (a < 0 || b < a) return out;
-    const char* faults[] = {"后门关闭异响", "空调不制冷", "刹车偏软", "仪表盘报警灯亮", "雨刮不回位"};
-    const char* fixes[] = {"更换门泵", "补充冷媒，更换滤网", "更换刹车片并调整", "更换传感器",
-                           "更换雨刮电机"};
-    for (auto& busname : db_.buses()) {
-        if (!busMatches(bus, busname)) continue;
-        for (long d = a; d <= b; ++d) {
-            Rng r(hash("wo" + busname + dayText(d)));
-            if (r.below(7) != 0) continue;
-            int f = r.below(5);
+    auto days = daysBetween(start, end);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
+               "caretype,mendtype FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 "
+               "AND (?4='' OR busname=?4) ORDER BY report_at");
+        s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus);
+        while (s.step()) {
+            bool taken = s.text(2) <= current, done = s.text(3) <= current;
             json::object o;
-            o["Busname"] = busname;
-            o["Status"] = d < b ? "已完工" : "维修中";
-            o["Createtype"] = r.below(2) ? "驾驶员报修" : "例检发现";
-            o["Orgname"] = "保修车间";
-            o["Reportdate"] = dayText(d) + " 07:" + std::to_string(10 + r.below(49));
-            o["Comeindate"] = dayText(d) + " 09:" + std::to_string(10 + r.below(49));
-            o["Finishdate"] = d < b ? dayText(d + 1) + " 16:30" : "";
-            o["Factcost"] = fixed2(r.between(80, 1800));
-            o["Checkview"] = faults[f];
-            o["Notes"] = fixes[f];
-            o["level"] = "小修";
-            o["caretype"] = "故障维修";
-            o["mendtype"] = r.below(2) ? "机修" : "电修";
+            o["Busname"] = s.text(0);
+            o["Status"] = done ? "已完工" : taken ? "维修中" : "待接修";
+            o["Createtype"] = s.text(4);
+            o["Orgname"] = s.text(5);
+            o["Reportdate"] = s.text(1);
+            o["Comeindate"] = taken ? s.text(2) : "";
+            o["Finishdate"] = done ? s.text(3) : "";
+            o["Factcost"] = done ? fixed2(s.real(6)) : "0.00";
+            o["Checkview"] = s.text(7);
+            o["Notes"] = done ? s.text(8) : "";
+            o["level"] = s.text(9);
+            o["caretype"] = s.text(10);
+            o["mendtype"] = s.text(11);
             out.push_back(std::move(o));
         }
-    }
+        return 0;
+    });
     return out;
 }
 
@@ -361,320 +668,473 @@ json::value DemoData::attendance(const std::string& empID, const std::string& st
                                  const std::string& end) const {
     json::array out;
     auto e = db_.employee(empID);
-    long a = dayNumber(start), b = dayNumber(end);
-    if (!e || a < 0 || b < a || b - a > 92) return out;
-    for (long d = a; d <= b; ++d) {
-        Rng r(hash("duty" + empID + dayText(d)));
-        if ((d + 4) % 7 == 6) continue;  // a rest day each week
-        int on = 5 * 60 + 30 + r.below(4) * 30;
+    auto days = daysBetween(start, end);
+    if (!e || days.empty()) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT exec_date,plan_on,plan_off,real_on_at,real_off_at FROM attendance WHERE empid=?1 AND "
+               "exec_date BETWEEN ?2 AND ?3 AND real_on_at<=?4 ORDER BY exec_date");
+        s.bind(1, e->empID).bind(2, start).bind(3, end).bind(4, current);
+        while (s.step()) {
+            json::object o;
+            o["Empname"] = e->name;
+            o["Execdate"] = s.text(0);
+            o["PlanOnworktime"] = s.text(1);
+            o["PlanOffworktime"] = s.text(2);
+            o["RealOnworktime"] = clock(s.text(3));
+            o["RealOffworktime"] = s.text(4) <= current ? clock(s.text(4)) : "";
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
+    // Office staff keep office hours on weekdays and have no roster.
+    if (!e->bus.empty()) return out;
+    std::string today = current.substr(0, 10);
+    for (long d : days) {
+        std::string day = dayText(d);
+        if (day > today || (d + 4) % 7 >= 5) continue;  // 1970-01-01 was a Thursday
+        Rng r(hash("office" + e->empID + day));
         json::object o;
-        o["Empname"] = e->profile.at("Name");
-        o["Execdate"] = dayText(d);
-        o["PlanOnworktime"] = hhmm(on);
-        o["PlanOffworktime"] = hhmm(on + 8 * 60);
-        o["RealOnworktime"] = hhmm(on - 5 - r.below(10));
-        o["RealOffworktime"] = hhmm(on + 8 * 60 + r.below(20));
+        o["Empname"] = e->name;
+        o["Execdate"] = day;
+        o["PlanOnworktime"] = "08:30";
+        o["PlanOffworktime"] = "17:30";
+        o["RealOnworktime"] = hhmm(8 * 60 + 10 + r.below(20));
+        o["RealOffworktime"] = day < today ? hhmm(17 * 60 + 30 + r.below(40)) : "";
         out.push_back(std::move(o));
     }
     return out;
 }
 
-json::value DemoData::stockDetail(const std::string& bus, const std::string& period) const {
+json::value DemoData::stockDetail(const std::string& empID, const std::string& bus,
+                                  const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    auto drivers = db_.drivers();
-    for (auto& busname : db_.buses()) {
-        if (!busMatches(bus, busname)) continue;
-        for (auto& day : days) {
-            Rng r(hash("stock" + busname + day));
-            if (r.below(5) != 0) continue;
-            auto& m = kMaterials[r.below(6)];
-            double count = 1 + r.below(4);
-            double price = std::stod(m[2]);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string today = now().substr(0, 10);
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(
+            c,
+            "SELECT busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
+            "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND (?4='' OR busname=?4) "
+            "ORDER BY busname,bill_date");
+        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+        while (s.step()) {
+            bool text = out.size() % 2 == 0;
             json::object o;
-            o["Busname"] = busname;
-            o["Orderno"] = "LL" + day.substr(0, 4) + day.substr(5, 2) + day.substr(8, 2) +
-                           std::to_string(100 + r.below(900));
-            o["Billdate"] = day;
-            o["Totalsum"] = number(count * price, r.below(2));
-            o["Count"] = count;
-            o["Price"] = number(price, true);
-            o["Materialname"] = m[0];
-            o["Warehousename"] = "中心仓库";
-            o["Suppliername"] = "济南汽配有限公司";
-            o["Jobtype"] = "维修领料";
-            o["Empname"] =
-                drivers.empty()
-                    ? json::value("")
-                    : drivers[static_cast<size_t>(r.below(static_cast<int>(drivers.size())))].profile.at(
-                          "Name");
+            o["Busname"] = s.text(0);
+            o["Orderno"] = s.text(1);
+            o["Billdate"] = s.text(2);
+            o["Totalsum"] = number(s.real(3) * s.real(4), text);
+            o["Count"] = s.real(3);
+            o["Price"] = number(s.real(4), !text);
+            o["Materialname"] = s.text(5);
+            o["Warehousename"] = s.text(6);
+            o["Suppliername"] = s.text(7);
+            o["Jobtype"] = s.text(8);
+            o["Empname"] = s.text(9);
             out.push_back(std::move(o));
         }
-    }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::stockSummary(const std::string& bus, const std::string& period) const {
+json::value DemoData::stockSummary(const std::string& empID, const std::string& bus,
+                                   const std::string& period) const {
     json::array out;
-    auto rows = stockDetail(bus, period).as_array();
-    std::map<std::string, double> sums;
-    for (auto& row : rows) {
-        auto& t = row.as_object().at("Totalsum");
-        sums[std::string(row.as_object().at("Busname").as_string())] +=
-            t.is_string() ? std::stod(std::string(t.as_string())) : t.as_double();
-    }
-    for (auto& [b, s] : sums) {
-        json::object o;
-        o["Busname"] = b;
-        o["Totalsum"] = round2(s);
-        out.push_back(std::move(o));
-    }
-    return out;
-}
-
-json::value DemoData::fuelDetail(const std::string& bus, const std::string& period) const {
-    json::array out;
-    auto routes = db_.routes();
-    for (auto& busname : db_.buses()) {
-        if (!busMatches(bus, busname)) continue;
-        Rng rb(hash("fueltype" + busname));
-        bool electric = rb.below(3) == 0;
-        for (auto& day : daysOf(period)) {
-            Rng r(hash("fuel" + busname + day));
+    auto days = daysOf(period);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string today = now().substr(0, 10);
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
+               "bill_date<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname");
+        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+        while (s.step()) {
             json::object o;
-            o["Runningdate"] = day;
-            o["Fuelnum"] = number(electric ? r.between(120, 220) : r.between(45, 85), r.below(2));
-            o["Routename"] = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))].name;
-            o["Fuelname"] = electric ? "电(kWh)" : "柴油(L)";
-            o["Busname"] = busname;
+            o["Busname"] = s.text(0);
+            o["Totalsum"] = number(s.real(1), out.size() % 2 == 1);
             out.push_back(std::move(o));
         }
-    }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::fuelSummary(const std::string& bus, const std::string& period) const {
+json::value DemoData::fuelSummary(const std::string& empID, const std::string& bus,
+                                  const std::string& period) const {
     json::array out;
-    std::map<std::pair<std::string, std::string>, double> sums;
-    auto detail = fuelDetail(bus, period);  // keep the rows alive while summing them
-    for (auto& row : detail.as_array()) {
-        auto& o = row.as_object();
-        auto& n = o.at("Fuelnum");
-        sums[{std::string(o.at("Busname").as_string()), std::string(o.at("Fuelname").as_string())}] +=
-            n.is_string() ? std::stod(std::string(n.as_string())) : n.as_double();
-    }
-    for (auto& [k, s] : sums) {
-        json::object o;
-        o["Busname"] = k.first;
-        o["Runningdate"] = period;
-        o["Fuelname"] = k.second;
-        o["Fuelnum"] = round2(s);
-        out.push_back(std::move(o));
-    }
+    auto days = daysOf(period);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
+               "filled_at<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname");
+        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+        while (s.step()) {
+            json::object o;
+            o["Busname"] = s.text(0);
+            o["Runningdate"] = period;
+            o["Fuelname"] = s.text(1);
+            o["Fuelnum"] = number(s.real(2), out.size() % 2 == 1);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::revenueOneDay(const std::string& empID, bool all, const std::string& day) const {
+json::value DemoData::fuelDetail(const std::string& empID, const std::string& bus,
+                                 const std::string& period) const {
     json::array out;
-    if (dayNumber(day) < 0) return out;
-    auto routes = db_.routes();
-    auto buses = db_.buses();
-    auto me = db_.employee(empID);
-    for (auto& e : db_.drivers()) {
-        if (!all && (!me || me->cardID != e.cardID)) continue;
-        Rng r(hash("rev" + e.cardID + day));
-        json::object o;
-        o["driverID"] = e.profile.at("EmpID");
-        o["Busname"] = buses[static_cast<size_t>(r.below(static_cast<int>(buses.size())))];
-        o["Rundate"] = day;
-        o["GeneralIncome"] = number(r.between(200, 600), r.below(2));
-        o["GeneralTicketNum"] = 100 + r.below(300);
-        o["IClIncome"] = number(r.between(300, 900), false);
-        o["ICTicketNum"] = std::to_string(200 + r.below(500));
-        o["attendant"] = r.below(2) ? "无人售票" : "王晓燕";
-        o["FreeICTicketNum"] = 20 + r.below(80);
-        o["routeid"] = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))].name;
-        out.push_back(std::move(o));
-    }
+    auto days = daysOf(period);
+    if (days.empty() || !db_.employee(empID)) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r ON "
+               "r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND "
+               "(?4='' OR f.busname=?4) ORDER BY f.busname,f.run_date");
+        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+        while (s.step()) {
+            json::object o;
+            o["Runningdate"] = s.text(0);
+            o["Fuelnum"] = number(s.real(1), out.size() % 2 == 0);
+            o["Routename"] = s.text(2);
+            o["Fuelname"] = s.text(3);
+            o["Busname"] = s.text(4);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::revenueSummary(const std::string& empID, bool all, const std::string& month) const {
+namespace {
+
+// The drivers a revenue or mileage question covers: the employee alone, or with all set every
+// driver of the employee's depot.
+const char* kDriverScope =
+    " AND ((?3=1 AND t.driver IN (SELECT empid FROM employees WHERE is_driver=1 AND org_id=?4)) OR "
+    "(?3=0 AND t.driver=?5))";
+
+void bindScope(Stmt& s, const Employee& e, bool all) {
+    s.bind(3, all ? 1 : 0).bind(4, e.depot).bind(5, e.empID);
+}
+
+}  // namespace
+
+json::value DemoData::revenueOneDay(const std::string& empID, bool all, const std::string& dayStr) const {
     json::array out;
-    auto days = daysOf(month);
-    if (days.empty() || month.size() != 7) return out;
-    auto me = db_.employee(empID);
-    for (auto& e : db_.drivers()) {
-        if (!all && (!me || me->cardID != e.cardID)) continue;
-        Rng r(hash("revsum" + e.cardID + month));
-        double ic = r.between(9000, 26000), cash = r.between(6000, 15000);
-        json::object o;
-        o["DriverID"] = e.profile.at("EmpID");  // the summary spells the key with a capital D
-        o["Drivername"] = e.profile.at("Name");
-        o["OperateDate"] = month;
-        o["IcTotalIncome"] = number(ic, true);
-        o["cashTotalIncome"] = round2(cash);
-        o["TotalIncome"] = round2(cash);
-        out.push_back(std::move(o));
-    }
+    auto e = db_.employee(empID);
+    long day = dayNumber(dayStr);
+    if (!e || day < 0) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, {day});
+        Stmt s(c, (std::string(
+                       "SELECT t.driver,t.busname,SUM(k.general_income),SUM(k.general_num),"
+                       "SUM(k.ic_income),SUM(k.ic_num),MAX(k.attendant),SUM(k.free_ic_num),r.name FROM "
+                       "trips t JOIN ticket_receipts k ON k.trip_id=t.id JOIN routes r ON r.id=t.route_id "
+                       "WHERE t.run_date=?1 AND t.arrive_at<=?2") +
+                   kDriverScope + " GROUP BY t.driver,t.busname ORDER BY t.busname,t.driver")
+                      .c_str());
+        s.bind(1, dayStr).bind(2, current);
+        bindScope(s, *e, all);
+        while (s.step()) {
+            bool text = out.size() % 2 == 0;
+            json::object o;
+            o["driverID"] = s.text(0);
+            o["Busname"] = s.text(1);
+            o["Rundate"] = dayStr;
+            o["GeneralIncome"] = number(s.real(2), text);
+            o["GeneralTicketNum"] = s.integer(3);
+            o["IClIncome"] = number(s.real(4), !text);
+            o["ICTicketNum"] = text ? json::value(std::to_string(s.integer(5))) : json::value(s.integer(5));
+            o["attendant"] = s.text(6);
+            o["FreeICTicketNum"] = s.integer(7);
+            o["routeid"] = s.text(8);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::revenueDetail(const std::string& driverID, const std::string& month) const {
+json::value DemoData::revenueSummary(const std::string& empID, bool all, const std::string& period) const {
+    json::array out;
+    auto e = db_.employee(empID);
+    auto days = daysOf(period);
+    if (!e || days.empty()) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               (std::string("SELECT t.driver,e.name,SUM(k.ic_income),SUM(k.general_income) FROM trips t "
+                            "JOIN ticket_receipts k ON k.trip_id=t.id JOIN employees e ON e.empid=t.driver "
+                            "WHERE t.run_date BETWEEN ?1 AND ?6 AND t.arrive_at<=?2") +
+                kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
+                   .c_str());
+        s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
+        bindScope(s, *e, all);
+        while (s.step()) {
+            json::object o;
+            // The summary names the driver with a capital D; the client reads it as driverID.
+            o["DriverID"] = s.text(0);
+            o["Drivername"] = s.text(1);
+            o["OperateDate"] = period;
+            o["IcTotalIncome"] = number(s.real(2), out.size() % 2 == 0);
+            o["cashTotalIncome"] = round2(s.real(3));
+            // Shown as the cash income, so it carries the cash figure.
+            o["TotalIncome"] = number(s.real(3), out.size() % 2 == 1);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
+    return out;
+}
+
+json::value DemoData::revenueDetail(const std::string& driverID, const std::string& period) const {
     json::array out;
     auto e = db_.employee(driverID);
-    if (!e || month.size() != 7) return out;
-    auto routes = db_.routes();
-    auto buses = db_.buses();
-    for (auto& day : daysOf(month)) {
-        Rng r(hash("revdet" + e->cardID + day));
-        for (int k = 0; k < 2; ++k) {
+    auto days = daysOf(period);
+    if (!e || days.empty()) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(
+            c,
+            "SELECT t.busname,t.run_date,SUM(k.ic_income),SUM(k.general_income),SUM(k.free_ic_num),r.name "
+            "FROM trips t JOIN ticket_receipts k ON k.trip_id=t.id JOIN routes r ON r.id=t.route_id WHERE "
+            "t.run_date BETWEEN ?1 AND ?2 AND t.arrive_at<=?3 AND t.driver=?4 GROUP BY t.run_date,t.busname "
+            "ORDER BY t.run_date");
+        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, e->empID);
+        while (s.step()) {
+            for (int ic = 1; ic >= 0; --ic) {
+                json::object o;
+                o["Busname"] = s.text(0);
+                o["Rundate"] = s.text(1);
+                o["Income"] = number(ic ? s.real(2) : s.real(3), ic == 0);
+                o["Memos"] = ic ? "免费IC卡" + std::to_string(s.integer(4)) + "人次" : "";
+                o["ICorCash"] = ic ? "IC卡" : "现金";
+                o["routeID"] = s.text(5);
+                out.push_back(std::move(o));
+            }
+        }
+        return 0;
+    });
+    return out;
+}
+
+json::value DemoData::mileOneDay(const std::string& empID, bool all, const std::string& dayStr) const {
+    json::array out;
+    auto e = db_.employee(empID);
+    long day = dayNumber(dayStr);
+    if (!e || day < 0) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, {day});
+        Stmt s(c, (std::string(
+                       "SELECT e.name,r.name,SUM(m.run_km),SUM(m.unrun_km),t.driver FROM trips t JOIN "
+                       "mileage m ON m.trip_id=t.id JOIN routes r ON r.id=t.route_id JOIN employees e ON "
+                       "e.empid=t.driver WHERE t.run_date=?1 AND t.arrive_at<=?2") +
+                   kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
+                      .c_str());
+        s.bind(1, dayStr).bind(2, current);
+        bindScope(s, *e, all);
+        while (s.step()) {
             json::object o;
-            o["Busname"] = buses[static_cast<size_t>(r.below(static_cast<int>(buses.size())))];
-            o["Rundate"] = day;
-            o["Income"] = number(r.between(250, 900), k == 1);
-            o["Memos"] = "";
-            o["ICorCash"] = k == 0 ? "IC卡" : "现金";
-            o["routeID"] = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))].name;
+            o["drivername"] = s.text(0);
+            o["Rundate"] = dayStr;
+            o["routeid"] = s.text(1);
+            o["Milenum"] = number(s.real(2), out.size() % 2 == 0);
+            o["unRunMilenum"] = round2(s.real(3));
+            o["driverID"] = s.text(4);
             out.push_back(std::move(o));
         }
-    }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::mileOneDay(const std::string& empID, bool all, const std::string& day) const {
+json::value DemoData::mileSummary(const std::string& empID, bool all, const std::string& period) const {
     json::array out;
-    if (dayNumber(day) < 0) return out;
-    auto routes = db_.routes();
-    auto me = db_.employee(empID);
-    for (auto& e : db_.drivers()) {
-        if (!all && (!me || me->cardID != e.cardID)) continue;
-        Rng r(hash("mile" + e.cardID + day));
-        json::object o;
-        o["drivername"] = e.profile.at("Name");
-        o["Rundate"] = day;
-        o["routeid"] = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))].name;
-        o["Milenum"] = number(r.between(120, 260), r.below(2));
-        o["unRunMilenum"] = number(r.between(2, 12), false);
-        o["driverID"] = e.profile.at("EmpID");
-        out.push_back(std::move(o));
-    }
+    auto e = db_.employee(empID);
+    auto days = daysOf(period);
+    if (!e || days.empty()) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               (std::string("SELECT e.name,SUM(m.run_km),t.driver FROM trips t JOIN mileage m ON "
+                            "m.trip_id=t.id JOIN employees e ON e.empid=t.driver WHERE t.run_date BETWEEN ?1 "
+                            "AND ?6 AND t.arrive_at<=?2") +
+                kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
+                   .c_str());
+        s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
+        bindScope(s, *e, all);
+        while (s.step()) {
+            json::object o;
+            o["drivername"] = s.text(0);
+            o["Milenum"] = number(s.real(1), out.size() % 2 == 0);
+            o["driverID"] = s.text(2);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 
-json::value DemoData::mileSummary(const std::string& empID, bool all, const std::string& month) const {
-    json::array out;
-    if (month.size() != 7 || daysOf(month).empty()) return out;
-    auto me = db_.employee(empID);
-    for (auto& e : db_.drivers()) {
-        if (!all && (!me || me->cardID != e.cardID)) continue;
-        Rng r(hash("milesum" + e.cardID + month));
-        json::object o;
-        o["drivername"] = e.profile.at("Name");
-        o["Milenum"] = number(r.between(4200, 6800), true);
-        o["driverID"] = e.profile.at("EmpID");
-        out.push_back(std::move(o));
-    }
-    return out;
-}
-
-json::value DemoData::mileDetail(const std::string& driverID, const std::string& month) const {
+json::value DemoData::mileDetail(const std::string& driverID, const std::string& period) const {
     json::array out;
     auto e = db_.employee(driverID);
-    if (!e || month.size() != 7) return out;
-    for (auto& day : daysOf(month)) {
-        auto one = mileOneDay(driverID, false, day).as_array();
-        for (auto& row : one) out.push_back(row);
-    }
+    auto days = daysOf(period);
+    if (!e || days.empty()) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT t.run_date,r.name,SUM(m.run_km),SUM(m.unrun_km) FROM trips t JOIN mileage m ON "
+               "m.trip_id=t.id JOIN routes r ON r.id=t.route_id WHERE t.run_date BETWEEN ?1 AND ?2 AND "
+               "t.arrive_at<=?3 AND t.driver=?4 GROUP BY t.run_date ORDER BY t.run_date");
+        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, e->empID);
+        while (s.step()) {
+            json::object o;
+            o["drivername"] = e->name;
+            o["Rundate"] = s.text(0);
+            o["routeid"] = s.text(1);
+            o["Milenum"] = number(s.real(2), out.size() % 2 == 1);
+            o["unRunMilenum"] = round2(s.real(3));
+            o["driverID"] = e->empID;
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 
 json::value DemoData::salary(const std::string& empID, const std::string& month) const {
     json::array out;
     auto e = db_.employee(empID);
-    int y, m;
-    char extra;
-    if (!e || month.size() != 6 || std::sscanf(month.c_str(), "%4d%2d%c", &y, &m, &extra) != 2 || m < 1 ||
-        m > 12)
-        return out;
-    // Pay exists from 2020 up to the current month.
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    gmtime_r(&now, &tm);
-    if (y < 2020 || y * 100 + m > (tm.tm_year + 1900) * 100 + tm.tm_mon + 1) return out;
-    Rng r(hash("salary" + e->cardID + month));
-    double base = 3200 + r.below(8) * 50, merit = r.between(800, 2200), overtime = r.between(0, 900);
-    double meal = 300, social = -(base * 0.105), fund = -(base * 0.08);
-    double gross = base + merit + overtime + meal;
-    double tax = -std::max(0.0, (gross + social + fund - 5000) * 0.03);
-    struct Item {
-        const char* name;
-        double value;
-    } items[] = {{"基本工资", base},   {"绩效工资", merit}, {"加班费", overtime},
-                 {"餐补", meal},       {"应发合计", gross}, {"社会保险", social},
-                 {"住房公积金", fund}, {"个人所得税", tax}, {"实发金额", gross + social + fund + tax}};
-    int i = 0;
-    for (auto& it : items) {
-        json::object o;
-        o["ItemName"] = it.name;
-        o["ItemNum"] = (i++ % 2) ? json::value(fixed2(it.value)) : json::value(round2(it.value));
-        out.push_back(std::move(o));
-    }
+    if (!e || month.size() != 6 || month.find_first_not_of("0123456789") != std::string::npos) return out;
+    std::string m = month.substr(0, 4) + "-" + month.substr(4);
+    if (daysOf(m).empty()) return out;
+    // A statement exists for every month from joining up to the last completed one.
+    std::string current = now();
+    std::string joined(e->profile.at("startTime").as_string());
+    if (m >= current.substr(0, 7) || m < joined.substr(0, 7)) return out;
+    db_.withConnection([&](sqlite3* c) {
+        Stmt have(c, "SELECT COUNT(*) FROM salaries WHERE empid=? AND month=?");
+        have.bind(1, e->empID).bind(2, m);
+        if (have.step() && have.integer(0) == 0) {
+            Rng r(hash("salary" + e->empID + m));
+            double base = e->isDriver ? 3450 : e->bus.empty() ? 3900 : 2800;
+            int years = std::atoi(std::string(e->profile.at("serviceAge").as_string()).c_str());
+            std::vector<std::pair<std::string, double>> items = {
+                {"基本工资", base},
+                {"岗位工资", e->isDriver ? 1200 : 800},
+                {"工龄工资", 30.0 * years},
+                {"绩效工资", round2(r.between(1200, 2600))},
+                {"加班费", round2(r.between(0, 900))},
+                {"安全奖", e->isDriver ? 100.0 * (2 + r.below(3)) : 0},
+                {"餐补", 300}};
+            double gross = 0;
+            for (auto& [_, v] : items) gross += v;
+            double pension = round2(gross * 0.08), medical = round2(gross * 0.02),
+                   unemployment = round2(gross * 0.005), housing = round2(gross * 0.07);
+            double taxable = gross - pension - medical - unemployment - housing - 5000;
+            double tax = taxable <= 0 ? 0 : taxable <= 3000 ? taxable * 0.03 : taxable * 0.1 - 210;
+            tax = round2(tax);
+            items.push_back({"应发合计", round2(gross)});
+            items.push_back({"代扣养老保险", pension});
+            items.push_back({"代扣医疗保险", medical});
+            items.push_back({"代扣失业保险", unemployment});
+            items.push_back({"代扣住房公积金", housing});
+            items.push_back({"代扣个人所得税", tax});
+            items.push_back({"实发金额", round2(gross - pension - medical - unemployment - housing - tax)});
+            Stmt ins(c, "INSERT INTO salaries VALUES(?,?,?,?,?)");
+            int position = 0;
+            for (auto& [name, v] : items)
+                ins.bind(1, e->empID).bind(2, m).bind(3, position++).bind(4, name).bind(5, v).run();
+        }
+        Stmt s(c, "SELECT item,amount FROM salaries WHERE empid=? AND month=? ORDER BY position");
+        s.bind(1, e->empID).bind(2, m);
+        while (s.step()) {
+            json::object o;
+            o["ItemName"] = s.text(0);
+            o["ItemNum"] = number(s.real(1), out.size() % 3 != 1);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 
 json::value DemoData::mealCard(int kind, const std::string& empID, const std::string& start,
                                const std::string& end) const {
     json::array out;
-    long a = dayNumber(start), b = dayNumber(end);
-    if (!db_.employee(empID) || a < 0 || b < a || b - a > 366) return out;
-    double balance = 300;
-    for (long d = a; d <= b; ++d) {
-        Rng r(hash("meal" + empID + dayText(d)));
-        double spend = r.between(8, 22);
-        bool recharge = r.below(10) == 0;
-        bool subsidy = dayText(d).substr(8) == "01";
-        if (subsidy) balance += 300;
-        if (recharge) balance += 100;
-        balance -= spend;
-        json::object o;
-        o["Loadtime"] = dayText(d) + " 00:00:00";
-        o["CanteenName"] = kCanteens[r.below(4)];
-        if (kind == 0 && recharge) {
-            o["ActTime"] = dayText(d) + " 10:" + std::to_string(10 + r.below(49)) + ":00";
-            o["Money"] = number(100, true);
-        } else if (kind == 1) {
-            o["ActTime"] = dayText(d) + " 12:" + std::to_string(10 + r.below(49)) + ":00";
-            o["Money"] = number(spend, r.below(2));
-        } else if (kind == 2 && subsidy) {
-            o["ActTime"] = dayText(d) + " 00:30:00";
-            o["Money"] = number(300, false);
-            o["CanteenName"] = "公司补贴";
-        } else {
-            continue;
+    auto e = db_.employee(empID);
+    auto days = daysBetween(start, end);
+    if (!e || days.empty() || kind < 0 || kind > 2) return out;
+    std::string current = now();
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT act_at,canteen,load_at,money,remain FROM meal_card_records WHERE empid=?1 AND kind=?2 "
+               "AND "
+               "act_at BETWEEN ?3 AND ?4 AND act_at<=?5 ORDER BY act_at");
+        s.bind(1, e->empID)
+            .bind(2, kind)
+            .bind(3, start + " 00:00:00")
+            .bind(4, end + " 23:59:59")
+            .bind(5, current);
+        while (s.step()) {
+            json::object o;
+            o["ActTime"] = s.text(0);
+            o["CanteenName"] = s.text(1);
+            o["Loadtime"] = s.text(2);
+            o["Money"] = number(s.real(3), out.size() % 2 == 0);
+            o["RemainMoney"] = number(s.real(4), out.size() % 2 == 1);
+            out.push_back(std::move(o));
         }
-        o["RemainMoney"] = fixed2(balance);
-        out.push_back(std::move(o));
-    }
+        return 0;
+    });
     return out;
 }
 
 json::value DemoData::riding(const std::string& oneCardID) const {
     json::array out;
+    // Bus-card records are looked up by the card's own number only.
     auto e = db_.employeeByBusCard(oneCardID);
-    if (!e || e->profile.at("oneCardID").as_string() != oneCardID) return out;
-    auto routes = db_.routes();
-    Rng r(hash("ride" + oneCardID));
-    double balance = 86.5;
-    for (int i = 0; i < 15; ++i) {
-        json::object o;
-        o["ActTime"] = DemoData::dayText(20400 - i * 2) + " 0" + std::to_string(7 + r.below(2)) + ":" +
-                       std::to_string(10 + r.below(49)) + ":00";
-        o["Routename"] = routes[static_cast<size_t>(r.below(static_cast<int>(routes.size())))].name;
-        o["RemainMoney"] = number(balance, i % 2);
-        balance += 1.0;
-        out.push_back(std::move(o));
-    }
+    if (!e) return out;
+    std::string current = now();
+    long today = dayNumber(current.substr(0, 10));
+    if (today < 0) return out;
+    std::vector<long> days;
+    for (long d = today - 29; d <= today; ++d) days.push_back(d);
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c,
+               "SELECT act_at,route_name,remain FROM bus_card_records WHERE one_card=?1 AND act_at>=?2 AND "
+               "act_at<=?3 ORDER BY act_at DESC");
+        s.bind(1, e->oneCardID).bind(2, dayText(today - 29)).bind(3, current);
+        while (s.step()) {
+            json::object o;
+            o["ActTime"] = s.text(0);
+            o["Routename"] = s.text(1);
+            o["RemainMoney"] = number(s.real(2), out.size() % 2 == 1);
+            out.push_back(std::move(o));
+        }
+        return 0;
+    });
     return out;
 }
 

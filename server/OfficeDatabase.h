@@ -14,6 +14,11 @@ struct Employee {
     std::string cardID;           // staff card number typed at login
     boost::json::object profile;  // the login answer's employee fields
     std::string password;
+    std::string empID, name, oneCardID;
+    std::string bus;  // the vehicle a driver or conductor is rostered on; empty for office staff
+    int shift = 0;    // 1 early, 2 late
+    int depot = 0;
+    bool isDriver = false;
 };
 
 // The company's reference data (employees, depots, routes, buses, bulletins) and what staff send
@@ -21,7 +26,8 @@ struct Employee {
 // DemoData, deterministically, so any day asked for has data.
 class OfficeDatabase {
   public:
-    OfficeDatabase(const std::string& path, unsigned seed);
+    // today: days since 1970, the day bulletins and past suggestions are dated from at first start.
+    OfficeDatabase(const std::string& path, unsigned seed, long today);
     ~OfficeDatabase();
     OfficeDatabase(const OfficeDatabase&) = delete;
     OfficeDatabase& operator=(const OfficeDatabase&) = delete;
@@ -44,7 +50,8 @@ class OfficeDatabase {
     std::string depotName(int i) const;
 
     // kind 2 announcements, 3 regulations; page from 1, 10 a page.
-    boost::json::array bulletins(int kind, int page) const;
+    // base ("http://host:port/") makes the pictures in the bodies absolute.
+    boost::json::array bulletins(int kind, int page, const std::string& base) const;
     int bulletinCount(int kind) const;
 
     long long addSuggestion(const std::string& empid, const std::string& content, const std::string& parentID,
@@ -58,9 +65,16 @@ class OfficeDatabase {
     };
     std::vector<Suggestion> suggestions(const std::string& empid) const;
 
+    // Runs f(sqlite3*) under the connection's lock: one connection serves every request thread.
+    template <class F>
+    auto withConnection(F&& f) const {
+        std::lock_guard lock(mutex_);
+        return f(db_);
+    }
+
   private:
     void createSchema();
-    void seedIfEmpty(unsigned seed);
+    void seedIfEmpty(unsigned seed, long today);
     bool exec(const std::string& sql);
 
     sqlite3* db_ = nullptr;

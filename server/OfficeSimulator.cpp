@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <unicode/ucnv.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -30,7 +31,7 @@ std::string param(const httplib::Request& req, const char* key) {
     return req.has_param(key) ? req.get_param_value(key) : std::string();
 }
 
-std::string nowText() {
+std::string localNow() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
@@ -38,6 +39,54 @@ std::string nowText() {
     std::strftime(b, sizeof b, "%Y-%m-%d %H:%M:%S", &tm);
     return b;
 }
+
+void appendJSON(std::string& out, const json::value& v) {
+    switch (v.kind()) {
+        case json::kind::object: {
+            out += '{';
+            bool first = true;
+            for (auto& [k, x] : v.get_object()) {
+                if (!first) out += ',';
+                first = false;
+                out += json::serialize(json::string(k));
+                out += ':';
+                appendJSON(out, x);
+            }
+            out += '}';
+            break;
+        }
+        case json::kind::array: {
+            out += '[';
+            bool first = true;
+            for (auto& x : v.get_array()) {
+                if (!first) out += ',';
+                first = false;
+                appendJSON(out, x);
+            }
+            out += ']';
+            break;
+        }
+        case json::kind::double_: {
+            // The shortest text that reads back the same: 144.7, not 1.447E2.
+            char b[64];
+            auto r = std::to_chars(b, b + sizeof b, v.get_double());
+            out.append(b, r.ptr);
+            break;
+        }
+        default:
+            out += json::serialize(v);
+    }
+}
+
+}  // namespace
+
+std::string jsonText(const json::value& v) {
+    std::string out;
+    appendJSON(out, v);
+    return out;
+}
+
+namespace {
 
 std::optional<std::string> encodeAs(const std::string& utf8, const std::string& charset) {
     UErrorCode status = U_ZERO_ERROR;
@@ -86,13 +135,14 @@ bool OfficeSimulator::start() {
     }
     std::error_code ec;
     fs::create_directories(options_.dataDir, ec);
-    db_ = std::make_unique<OfficeDatabase>(options_.dbPath, options_.seed);
+    long today = DemoData::dayNumber(nowStamp().substr(0, 10));
+    db_ = std::make_unique<OfficeDatabase>(options_.dbPath, options_.seed, today < 0 ? 20000 : today);
     if (!db_->ok()) {
         error_ = "database: " + db_->lastError();
         db_.reset();
         return false;
     }
-    demo_ = std::make_unique<DemoData>(*db_, options_.seed);
+    demo_ = std::make_unique<DemoData>(*db_, options_.seed, [this] { return nowStamp(); });
     server_ = std::make_unique<httplib::Server>();
     int threads = std::max(2, options_.threads);
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
@@ -128,6 +178,15 @@ bool OfficeSimulator::waitOrStop(int milliseconds) const {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return !stopping_;
+}
+
+std::string OfficeSimulator::nowStamp() const {
+    if (options_.today.empty()) return localNow();
+    return options_.today + " " + (options_.timeOfDay.empty() ? "12:00:00" : options_.timeOfDay);
+}
+
+std::string OfficeSimulator::base(const httplib::Request& req) const {
+    return "http://" + hostOf(req) + "/";
 }
 
 std::string OfficeSimulator::hostOf(const httplib::Request& req) const {
@@ -224,7 +283,7 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
     Answer a;
     auto p = [&](const char* k) { return param(req, k); };
     auto jsonAnswer = [&](const json::value& v) {
-        a.body = json::serialize(v);
+        a.body = jsonText(v);
         return a;
     };
     auto text = [&](const std::string& t) {
@@ -267,29 +326,40 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
     }
     if (method == "Query_ByNewInfoPartNP" || method == "Query_ByRegulationsInfoPartNP") {
         int page = std::atoi(p("Index").c_str());
-        return jsonAnswer(db_->bulletins(method == "Query_ByNewInfoPartNP" ? 2 : 3, page));
+        // A missing Index means the first page; anything else must be a page number from 1.
+        if (req.has_param("Index") && p("Index").find_first_not_of("0123456789") != std::string::npos)
+            page = 0;
+        else if (!req.has_param("Index"))
+            page = 1;
+        return jsonAnswer(db_->bulletins(method == "Query_ByNewInfoPartNP" ? 2 : 3, page, base(req)));
     }
-    if (method == "Query_CompanyLogo") return text("\"http://" + hostOf(req) + "/static/companylogo.png\"");
+    if (method == "Query_CompanyLogo") {
+        a.contentType = "text/plain; charset=utf-8";
+        return text(base(req) + "static/companylogo.png");
+    }
     if (method == "Query_DisplanInfo") return jsonAnswer(demo_->plan(p("EmpID"), p("RunDate")));
     if (method == "Query_NosendDisplanInfo") return jsonAnswer(demo_->nosendPlan(p("EmpID"), p("RunDate")));
     if (method == "Query_Arrange") return jsonAnswer(demo_->arrange(p("EmpID"), p("RunDate")));
     if (method == "Query_FinishDisplan") return jsonAnswer(demo_->finishedTrips(p("EmpID"), p("RunDate")));
     if (method == "Query_AlertSUM")
-        return jsonAnswer(demo_->alertSummary(p("Buselfid"), p("StartTime"), p("EndTime")));
+        return jsonAnswer(demo_->alertSummary(p("EmpID"), p("Buselfid"), p("StartTime"), p("EndTime")));
     if (method == "Query_AlertDetail")
-        return jsonAnswer(demo_->alertDetail(p("Buselfid"), p("Alerttype"), p("StartTime")));
+        return jsonAnswer(
+            demo_->alertDetail(p("EmpID"), p("Buselfid"), p("Alerttype"), p("StartTime"), p("EndTime")));
     if (method == "Query_TembusdefassInfo")
-        return jsonAnswer(demo_->maintenance(p("Buselfid"), p("StartTime"), p("EndTime")));
+        return jsonAnswer(demo_->maintenance(p("EmpID"), p("Buselfid"), p("StartTime"), p("EndTime")));
     if (method == "Query_WorkorderInfo")
-        return jsonAnswer(demo_->workorders(p("Buselfid"), p("StartTime"), p("EndTime")));
+        return jsonAnswer(demo_->workorders(p("EmpID"), p("Buselfid"), p("StartTime"), p("EndTime")));
     if (method == "Query_FdisempdutyInfo")
         return jsonAnswer(demo_->attendance(p("EmpID"), p("StartTime"), p("EndTime")));
-    if (method == "Query_StockbillSUM") return jsonAnswer(demo_->stockSummary(p("Buselfid"), p("StartTime")));
-    if (method == "Query_StockbillInfo") return jsonAnswer(demo_->stockDetail(p("Buselfid"), p("StartTime")));
+    if (method == "Query_StockbillSUM")
+        return jsonAnswer(demo_->stockSummary(p("EmpID"), p("Buselfid"), p("StartTime")));
+    if (method == "Query_StockbillInfo")
+        return jsonAnswer(demo_->stockDetail(p("EmpID"), p("Buselfid"), p("StartTime")));
     if (method == "Query_DssfuelcostSUM")
-        return jsonAnswer(demo_->fuelSummary(p("Buselfid"), p("StartTime")));
+        return jsonAnswer(demo_->fuelSummary(p("EmpID"), p("Buselfid"), p("StartTime")));
     if (method == "Query_DssfuelcostInfo")
-        return jsonAnswer(demo_->fuelDetail(p("Buselfid"), p("StartTime")));
+        return jsonAnswer(demo_->fuelDetail(p("EmpID"), p("Buselfid"), p("StartTime")));
     if (method == "Query_DssticketreceiptInfoOneday")
         return jsonAnswer(demo_->revenueOneDay(p("EmpID"), all, p("StartTime")));
     if (method == "Query_DssticketreceiptSUM")
@@ -313,8 +383,8 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
     if (method == "FeedBackInfoNP") {
         auto e = db_->employee(p("Empid"));
         if (!e || p("Content").empty()) return text("\"0\"");
-        auto id = db_->addSuggestion(std::string(e->profile.at("EmpID").as_string()), p("Content"),
-                                     req.has_param("ParentID") ? p("ParentID") : "0", p("pType"), nowText());
+        auto id = db_->addSuggestion(e->empID, p("Content"), req.has_param("ParentID") ? p("ParentID") : "0",
+                                     p("pType"), nowStamp());
         return text("\"" + std::to_string(id) + "\"");
     }
     if (method == "UploadPictureFromID") {
@@ -327,7 +397,7 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
             std::ofstream out(fs::path(options_.dataDir) / name, std::ios::binary);
             out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
             if (!out) return text("0");
-            db_->addSuggestionImage(id, "/uploads/" + name);
+            db_->addSuggestionImage(id, "uploads/" + name);
         }
         return text("1");
     }
@@ -335,14 +405,14 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
         json::array out;
         auto e = db_->employee(p("EmpID"));
         if (e) {
-            for (auto& s : db_->suggestions(std::string(e->profile.at("EmpID").as_string()))) {
+            for (auto& s : db_->suggestions(e->empID)) {
                 json::object o;
                 o["AnsContent"] = s.ansContent;
                 o["AnsTime"] = s.ansTime;
                 o["Empid"] = s.empid;
                 o["ID"] = s.id;
                 json::array images;
-                for (auto& im : s.images) images.push_back(json::value("http://" + hostOf(req) + im));
+                for (auto& im : s.images) images.push_back(json::value(base(req) + im));
                 o["Imagenames"] = std::move(images);
                 o["ParentID"] = s.parentID;
                 o["QueTime"] = s.queTime;

@@ -26,11 +26,18 @@ struct SimOptions {
     std::string dataDir;  // uploaded photos; empty: a fresh temporary folder
     unsigned seed = 1;
     int threads = 16;
+    // The server's "now": empty today means the real local date and time. Tests fix it so what has
+    // already happened (trips run, meals paid) is the same on every run.
+    std::string today;      // "yyyy-MM-dd"
+    std::string timeOfDay;  // "HH:mm:ss", with today; "12:00:00" when empty
 };
 
 // The substitute office server: every office-service method at its address, answers drawn from a
 // seeded SQLite database, and switchable faults. Runs its own listening thread; safe to start and
 // stop from a test.
+// JSON text with numbers written the way people write them (144.7, not 1.447E2).
+std::string jsonText(const boost::json::value& v);
+
 class OfficeSimulator {
   public:
     explicit OfficeSimulator(SimOptions options = {});
@@ -55,6 +62,8 @@ class OfficeSimulator {
     void deliver(const std::string& method, Answer a, httplib::Response& res);
     bool waitOrStop(int milliseconds) const;
     std::string hostOf(const httplib::Request& req) const;
+    std::string base(const httplib::Request& req) const;  // "http://host:port/" as the client reached us
+    std::string nowStamp() const;
 
     SimOptions options_;
     std::unique_ptr<OfficeDatabase> db_;

@@ -15,6 +15,7 @@ void onSignal(int) {
 void usage() {
     std::puts(
         "busdesk-office-sim [--host H] [--port N] [--db FILE] [--data-dir DIR] [--seed N]\n"
+        "                   [--today yyyy-MM-dd [--time HH:mm:ss]] [--threads N]\n"
         "                   [--fault JSON]...   e.g. --fault '{\"method\":\"*\",\"latencyMs\":500}'");
 }
 }  // namespace
@@ -44,6 +45,12 @@ int main(int argc, char** argv) {
             options.dataDir = next();
         else if (a == "--seed")
             options.seed = static_cast<unsigned>(std::strtoul(next().c_str(), nullptr, 10));
+        else if (a == "--today")
+            options.today = next();
+        else if (a == "--time")
+            options.timeOfDay = next();
+        else if (a == "--threads")
+            options.threads = std::atoi(next().c_str());
         else if (a == "--fault")
             faults.push_back(next());
         else if (a == "--help" || a == "-h") {

@@ -13,6 +13,16 @@ namespace json = boost::json;
 
 namespace {
 
+const std::string kDay = "2026-12-07";
+
+// Mid-morning on a fixed day, so what has already happened is the same on every run.
+SimOptions morningOf(const std::string& day) {
+    SimOptions o;
+    o.today = day;
+    o.timeOfDay = "10:00:00";
+    return o;
+}
+
 class SimTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(sim.start()) << sim.lastError(); }
@@ -36,10 +46,8 @@ class SimTest : public ::testing::Test {
         for (auto* k : keys)
             EXPECT_TRUE(row.as_object().contains(k)) << "missing " << k << " in " << json::serialize(row);
     }
-    OfficeSimulator sim;
+    OfficeSimulator sim{morningOf(kDay)};
 };
-
-const std::string kDay = "2026-12-07";
 
 std::string pct(const std::string& s) {
     static const char* hex = "0123456789ABCDEF";
@@ -102,16 +110,17 @@ TEST_F(SimTest, BulletinsPageByTenWithTheirOwnPublisherSpelling) {
     auto regs = get("Query_ByRegulationsInfoPartNP/?EmpID=E10086&Index=1");
     ASSERT_EQ(regs.as_array().size(), 10u);
     expectKeys(regs.as_array()[0], {"PublishBy"});
-    EXPECT_EQ(get("Query_ByRegulationsInfoPartNP/?EmpID=E10086&Index=2").as_array().size(), 2u);
+    EXPECT_EQ(get("Query_ByRegulationsInfoPartNP/?EmpID=E10086&Index=2").as_array().size(), 4u);
     EXPECT_TRUE(get("Query_ByNewInfoPartNP/?EmpID=E10086&Index=abc").as_array().empty());
 }
 
-TEST_F(SimTest, LogoIsAQuotedAddressOfAServedPictureWithoutStrippedCharacters) {
-    auto v = get("Query_CompanyLogo");
-    ASSERT_TRUE(v.is_string());  // a JSON string: the quotes are on the wire
-    std::string url(v.as_string());
-    EXPECT_EQ(url.find_first_of("-_ "), std::string::npos) << url;
+TEST_F(SimTest, LogoIsTheAddressOfAServedPictureWithoutStrippedCharacters) {
     auto c = client();
+    auto logo = c.Get("/OfficeServiceQ/Query_CompanyLogo");
+    ASSERT_TRUE(logo);
+    std::string url = logo->body;
+    EXPECT_EQ(url.rfind("http://127.0.0.1:" + std::to_string(sim.port()) + "/", 0), 0u) << url;
+    EXPECT_EQ(url.find_first_of("-_ \"\n"), std::string::npos) << url;
     auto path = url.substr(url.find("/static/"));
     auto r = c.Get(path.c_str());
     ASSERT_TRUE(r);
@@ -177,13 +186,18 @@ TEST_F(SimTest, EveryOperationsQueryAnswersItsShape) {
     expectKeys(
         get("Query_StockbillSUM/?EmpID=E10086&Buselfid=&StartTime=2026-11&EndTime=2026-11").as_array()[0],
         {"Busname", "Totalsum"});
-    expectKeys(get("Query_DssfuelcostSUM/?EmpID=E10086&Buselfid=12001&StartTime=" + kDay + "&EndTime=" + kDay)
-                   .as_array()[0],
-               {"Busname", "Runningdate", "Fuelname", "Fuelnum"});
-    expectKeys(
+    // Vehicles refuel after the late shift: in the morning only yesterday has a fuel record.
+    std::string fuelDay = "Buselfid=12001&StartTime=2026-12-06&EndTime=2026-12-06";
+    auto fuelSum = get("Query_DssfuelcostSUM/?EmpID=E10086&" + fuelDay).as_array();
+    ASSERT_EQ(fuelSum.size(), 1u);
+    expectKeys(fuelSum[0], {"Busname", "Runningdate", "Fuelname", "Fuelnum"});
+    auto fuelRows = get("Query_DssfuelcostInfo/?EmpID=E10086&" + fuelDay).as_array();
+    ASSERT_EQ(fuelRows.size(), 1u);
+    expectKeys(fuelRows[0], {"Runningdate", "Fuelnum", "Routename", "Fuelname"});
+    EXPECT_TRUE(
         get("Query_DssfuelcostInfo/?EmpID=E10086&Buselfid=12001&StartTime=" + kDay + "&EndTime=" + kDay)
-            .as_array()[0],
-        {"Runningdate", "Fuelnum", "Routename", "Fuelname"});
+            .as_array()
+            .empty());
 }
 
 TEST_F(SimTest, RevenueAndMileageCarryTheDriverKeysTheClientReads) {
@@ -220,7 +234,10 @@ TEST_F(SimTest, PersonnelQueries) {
         net = net || item.at("ItemName") == "实发金额";
     }
     EXPECT_TRUE(net);
-    EXPECT_TRUE(get("Query_Salary/?EmpID=E10086&Month=201801").as_array().empty());
+    EXPECT_TRUE(get("Query_Salary/?EmpID=E10086&Month=200601").as_array().empty());  // before joining
+    EXPECT_TRUE(get("Query_Salary/?EmpID=E10086&Month=202612").as_array().empty());  // not yet paid
+    EXPECT_FALSE(get("Query_Salary/?EmpID=E10086&Month=200708").as_array().empty());
+    EXPECT_TRUE(get("Query_Salary/?EmpID=E10086&Month=202613").as_array().empty());
     EXPECT_TRUE(get("Query_Salary/?EmpID=E10086&Month=2026-11").as_array().empty());
     for (auto* m : {"Query_RechargeInfo", "Query_ConsumeInfo", "Query_MealsubsidsInfo"}) {
         auto rows = get(std::string(m) + "/?EmpID=E10086&starttime=2026-10-01&endtime=2026-11-30").as_array();
@@ -358,4 +375,97 @@ TEST(OfficeDatabaseFile, SeedsOnceAndKeepsChangesAcrossRestarts) {
     EXPECT_EQ(page.as_array().size(), 5u);  // 25 announcements, seeded once
     s.stop();
     std::filesystem::remove_all(dir);
+}
+
+TEST_F(SimTest, OneEmployeeDrivesOneVehicleAcrossEveryQueryOfTheDay) {
+    auto plan = get("Query_DisplanInfo/?EmpID=E10086&RunDate=" + kDay);
+    auto& trips = plan.at("DisplanDetailList").as_array();
+    ASSERT_FALSE(trips.empty());
+    std::string bus(trips[0].at("Busname").as_string());
+    int sent = 0, unsent = 0, finished = 0;
+    for (auto& t : trips) {
+        EXPECT_EQ(t.at("Busname"), bus.c_str());
+        (t.at("ISSent") == "1" ? sent : unsent)++;
+        if (t.at("IsFinised") == 1) ++finished;
+    }
+    // Mid-morning the early shift is partly run: some trips are out, some still to leave.
+    EXPECT_GT(sent, 0);
+    EXPECT_GT(unsent, 0);
+    auto nosend = get("Query_NosendDisplanInfo/?EmpID=E10086&RunDate=" + kDay).at("List").as_array();
+    EXPECT_EQ(nosend.size(), static_cast<size_t>(unsent));
+    auto finish = get("Query_FinishDisplan/?EmpID=E10086&RunDate=" + kDay);
+    EXPECT_EQ(finish.at("FinishDisplanList").as_array().size(), static_cast<size_t>(finished));
+    EXPECT_EQ(finish.at("SeqSum"), std::to_string(finished).c_str());
+
+    auto roster = get("Query_Arrange/?EmpID=E10086&RunDate=" + kDay).as_array();
+    bool own = false;
+    for (auto& r : roster)
+        if (r.at("Empid") == "E10086") {
+            own = true;
+            EXPECT_EQ(r.at("Busname"), bus.c_str());
+        }
+    EXPECT_TRUE(own);
+    auto revenue = get("Query_DssticketreceiptInfoOneday/?EmpID=10086&all=0&StartTime=" + kDay).as_array();
+    ASSERT_EQ(revenue.size(), 1u);
+    EXPECT_EQ(revenue[0].at("Busname"), bus.c_str());
+    EXPECT_EQ(revenue[0].at("driverID"), "E10086");
+
+    // Tomorrow nothing has left yet; the day after a fixed "now" is as far ahead as any other.
+    auto tomorrow = get("Query_DisplanInfo/?EmpID=E10086&RunDate=2026-12-08");
+    EXPECT_EQ(tomorrow.at("SeqFinishSum"), "0");
+    EXPECT_EQ(get("Query_NosendDisplanInfo/?EmpID=E10086&RunDate=2026-12-08").at("List").as_array().size(),
+              tomorrow.at("DisplanDetailList").as_array().size());
+    EXPECT_TRUE(get("Query_FinishDisplan/?EmpID=E10086&RunDate=2026-12-08")
+                    .at("FinishDisplanList")
+                    .as_array()
+                    .empty());
+}
+
+TEST_F(SimTest, ScopeFlagWidensRevenueAndMileageToTheDepot) {
+    auto own = get("Query_BusdaymileSUMByDriver/?EmpID=E10086&all=0&StartTime=2026-11").as_array();
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(own[0].at("driverID"), "E10086");
+    auto depot = get("Query_BusdaymileSUMByDriver/?EmpID=E10086&all=1&StartTime=2026-11").as_array();
+    EXPECT_EQ(depot.size(), 12u);  // two routes of three vehicles, two shifts each
+    // Office staff drive nothing themselves, but see their depot's drivers.
+    EXPECT_TRUE(get("Query_DssticketreceiptSUM/?EmpID=E10010&all=0&StartTime=2026-11").as_array().empty());
+    auto office = get("Query_DssticketreceiptSUM/?EmpID=E10010&all=1&StartTime=2026-11").as_array();
+    ASSERT_EQ(office.size(), 12u);
+    for (auto& row : office) EXPECT_NE(row.at("DriverID"), "E10086");
+}
+
+TEST_F(SimTest, BulletinPicturesAreAbsoluteAddressesTheServerServes) {
+    auto page = get("Query_ByNewInfoPartNP/?EmpID=E10086&Index=1").as_array();
+    std::string html(page[0].at("ContentHtml").as_string());
+    auto at = html.find("src=\"");
+    ASSERT_NE(at, std::string::npos) << html;
+    std::string src = html.substr(at + 5, html.find('"', at + 5) - at - 5);
+    std::string base = "http://127.0.0.1:" + std::to_string(sim.port()) + "/";
+    ASSERT_EQ(src.rfind(base, 0), 0u) << src;
+    auto c = client();
+    auto r = c.Get(("/" + src.substr(base.size())).c_str());
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->get_header_value("Content-Type"), "image/png");
+    // Released before the server's today, newest first.
+    EXPECT_LT(std::string(page[0].at("RealeaseDate").as_string()), kDay);
+    EXPECT_GE(page[0].at("RealeaseDate").as_string(), page[9].at("RealeaseDate").as_string());
+}
+
+TEST_F(SimTest, NumbersAreWrittenPlainlyAndSometimesAsText) {
+    auto c = client();
+    auto r = c.Get(
+        "/OfficeServiceQ/Query_DssfuelcostSUM/?EmpID=E10086&Buselfid=&StartTime=2026-11&EndTime=2026-11");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->get_header_value("Content-Type"), "application/json; charset=utf-8");
+    EXPECT_EQ(r->body.find("E+"), std::string::npos);
+    EXPECT_EQ(r->body.find("E1"), std::string::npos) << r->body.substr(0, 300);
+    auto rows = json::parse(r->body).as_array();
+    ASSERT_GE(rows.size(), 2u);
+    bool number = false, text = false;
+    for (auto& row : rows) {
+        number = number || row.at("Fuelnum").is_double() || row.at("Fuelnum").is_int64();
+        text = text || row.at("Fuelnum").is_string();
+    }
+    EXPECT_TRUE(number && text);
+    EXPECT_EQ(jsonText(json::parse("[144.7,3,\"x\"]")), "[144.7,3,\"x\"]");
 }
