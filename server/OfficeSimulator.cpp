@@ -1,6 +1,7 @@
 #include "server/OfficeSimulator.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 #include <unicode/ucnv.h>
 
 #include <charconv>
@@ -147,6 +148,14 @@ bool OfficeSimulator::start() {
     int threads = std::max(2, options_.threads);
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
     server_->set_tcp_nodelay(true);
+    // The library listens with a backlog of 5, which makes a burst of clients wait out SYN retries;
+    // keep hold of the listening socket so the backlog can be raised once it is bound.
+    auto listening = std::make_shared<int>(-1);
+    server_->set_socket_options([listening](int fd) {
+        int yes = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        *listening = fd;
+    });
     server_->set_keep_alive_max_count(1000);
     install();
     stopping_ = false;
@@ -157,6 +166,7 @@ bool OfficeSimulator::start() {
         server_.reset();
         return false;
     }
+    if (*listening >= 0) ::listen(*listening, SOMAXCONN);
     thread_ = std::thread([this] { server_->listen_after_bind(); });
     for (int i = 0; i < 2000 && !server_->is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -235,7 +245,10 @@ void OfficeSimulator::install() {
             return;
         }
         if (clear) {
-            faults_.clear();
+            if (q.has_param("method"))
+                faults_.clear(q.get_param_value("method"));
+            else
+                faults_.clear();
         } else if (q.method == "POST") {
             std::error_code ec;
             auto v = json::parse(q.body, ec);

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <boost/json.hpp>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -318,9 +319,16 @@ TEST_F(SimTest, FaultSwitchesAreVisibleOnTheWire) {
     EXPECT_EQ(c.Get(path.c_str())->status, 200);
     EXPECT_EQ(c.Post("/__sim/faults", "{\"body\":\"sideways\"}", "application/json")->status, 400);
     Fault slow;
-    slow.latencyMs = 30;
+    slow.latencyMs = 150;
     sim.faults().set("Query_Salary", slow);
+    auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(c.Get("/OfficeServiceQ/Query_Salary/?EmpID=E10086&Month=202611")->status, 200);
+    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(150));
+    // Clearing one method leaves the others' faults in place.
+    setFault(R"({"method":"Query_Arrange","status":503})");
+    ASSERT_EQ(c.Delete("/__sim/faults?method=Query_Salary")->status, 200);
+    EXPECT_FALSE(sim.faults().lookup("Query_Salary"));
+    EXPECT_EQ(c.Get(path.c_str())->status, 503);
 }
 
 TEST_F(SimTest, UnknownPathsAndBadParametersNeverHang) {
@@ -336,19 +344,63 @@ TEST_F(SimTest, UnknownPathsAndBadParametersNeverHang) {
 }
 
 TEST_F(SimTest, TwoHundredConcurrentRequestsAllAnswered) {
-    std::atomic<int> ok{0};
+    const char* paths[] = {
+        "/OfficeServiceQ/Query_ByNewInfoPartNP/?EmpID=E10086&Index=1",
+        "/OfficeServiceQ/Query_DisplanInfo/?EmpID=E10086&RunDate=2026-12-07",
+        "/OfficeServiceQ/User_Login/?CardID=10086&Password=123456",
+        "/OfficeServiceQ/Query_BusdaymileSUMByDriver/?EmpID=E10086&all=1&StartTime=2026-10"};
+    std::atomic<int> ok{0}, ready{0};
+    std::atomic<bool> go{false};
     std::vector<std::thread> threads;
-    for (int t = 0; t < 20; ++t)
-        threads.emplace_back([&] {
+    for (int t = 0; t < 200; ++t)
+        threads.emplace_back([&, t] {
             httplib::Client c("127.0.0.1", sim.port());
-            c.set_read_timeout(10, 0);
-            for (int i = 0; i < 10; ++i) {
-                auto r = c.Get("/OfficeServiceQ/Query_ByNewInfoPartNP/?EmpID=E10086&Index=1");
-                if (r && r->status == 200) ++ok;
-            }
+            c.set_read_timeout(20, 0);
+            c.set_connection_timeout(20, 0);
+            ++ready;
+            while (!go) std::this_thread::yield();  // all 200 leave together
+            auto r = c.Get(paths[t % 4]);
+            if (r && r->status == 200 && !r->body.empty()) ++ok;
         });
+    while (ready < 200) std::this_thread::yield();
+    go = true;
     for (auto& t : threads) t.join();
     EXPECT_EQ(ok, 200);
+}
+
+TEST_F(SimTest, AHeldRequestDoesNotHoldUpShutdown) {
+    Fault hold;
+    hold.body = Fault::Body::NoAnswer;
+    sim.faults().set("Query_Arrange", hold);
+    std::atomic<bool> answered{true};
+    std::thread waiting([&] {
+        httplib::Client c("127.0.0.1", sim.port());
+        c.set_read_timeout(30, 0);
+        auto r = c.Get("/OfficeServiceQ/Query_Arrange/?EmpID=E10086&RunDate=2026-12-07");
+        answered = r && r->status == 200;
+    });
+    // The request is held once the server has counted it.
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sim.requestCount() == 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    ASSERT_EQ(sim.requestCount(), 1);
+    auto before = std::chrono::steady_clock::now();
+    sim.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
+    waiting.join();
+    EXPECT_FALSE(answered);  // the held client never got a real answer
+}
+
+TEST(OfficeSimulatorStart, ListensWithinASecondOnAnEphemeralPort) {
+    auto before = std::chrono::steady_clock::now();
+    OfficeSimulator s;
+    ASSERT_TRUE(s.start()) << s.lastError();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
+    EXPECT_GT(s.port(), 0);
+    EXPECT_EQ(s.baseURL(), "http://127.0.0.1:" + std::to_string(s.port()) + "/");
+    httplib::Client c("127.0.0.1", s.port());
+    auto r = c.Get("/OfficeServiceQ/Query_CompanyLogo");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
 }
 
 TEST(OfficeDatabaseFile, SeedsOnceAndKeepsChangesAcrossRestarts) {
