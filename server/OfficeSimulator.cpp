@@ -118,6 +118,17 @@ OfficeSimulator::OfficeSimulator(SimOptions options) : options_(std::move(option
 
 OfficeSimulator::~OfficeSimulator() {
     stop();
+    if (ownsDataDir_) {
+        std::error_code ec;
+        fs::remove_all(options_.dataDir, ec);
+    }
+}
+
+bool OfficeSimulator::start(const std::string& host, int port) {
+    if (server_) return true;
+    options_.host = host;
+    options_.port = port;
+    return start();
 }
 
 std::string OfficeSimulator::baseURL() const {
@@ -133,6 +144,7 @@ bool OfficeSimulator::start() {
             return false;
         }
         options_.dataDir = tmpl;
+        ownsDataDir_ = true;
     }
     std::error_code ec;
     fs::create_directories(options_.dataDir, ec);

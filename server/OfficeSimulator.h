@@ -32,11 +32,12 @@ struct SimOptions {
     std::string timeOfDay;  // "HH:mm:ss", with today; "12:00:00" when empty
 };
 
-// The substitute office server: every office-service method at its address, answers drawn from a
-// seeded SQLite database, and switchable faults. Runs its own listening thread; safe to start and
-// stop from a test.
 // JSON text with numbers written the way people write them (144.7, not 1.447E2).
 std::string jsonText(const boost::json::value& v);
+
+// The substitute office server: every office-service method at its address, answers drawn from a
+// seeded SQLite database, and switchable faults. Runs its own listening thread; safe to start and
+// stop from a test. A temporary data folder it made itself is removed when it is destroyed.
 
 class OfficeSimulator {
   public:
@@ -46,6 +47,7 @@ class OfficeSimulator {
     OfficeSimulator& operator=(const OfficeSimulator&) = delete;
 
     bool start();
+    bool start(const std::string& host, int port = 0);  // port 0: an ephemeral one
     void stop();
     int port() const { return port_; }
     std::string baseURL() const;  // "http://host:port/"
@@ -75,6 +77,7 @@ class OfficeSimulator {
     std::string error_;
     std::atomic<bool> stopping_{false};
     std::atomic<long> requests_{0};
+    bool ownsDataDir_ = false;
 };
 
 }  // namespace busdesk::sim
