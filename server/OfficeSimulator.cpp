@@ -4,8 +4,10 @@
 #include <sys/socket.h>
 #include <unicode/ucnv.h>
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -99,13 +101,26 @@ std::optional<std::string> encodeAs(const std::string& utf8, const std::string& 
     return out;
 }
 
-// File names of uploaded parts become part of a path: keep them plain.
-std::string safeName(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '.') out += c;
-    if (out.empty() || out[0] == '.') out = "photo" + out;
-    return out.substr(0, 64);
+// The stored name is the server's own: the record, a free number and the kind of picture. The
+// client's field name never reaches the file system, and photos of one record uploaded at the same
+// time (the client sends them concurrently) never overwrite each other.
+std::optional<std::string> storeUpload(const fs::path& dir, long long id, const std::string& bytes) {
+    std::string ext = bytes.rfind("\xFF\xD8", 0) == 0  ? ".jpg"
+                      : bytes.rfind("\x89PNG", 0) == 0 ? ".png"
+                                                       : ".bin";
+    for (int n = 1; n < 10000; ++n) {
+        std::string name = std::to_string(id) + "p" + std::to_string(n) + ext;
+        std::FILE* f = std::fopen((dir / name).c_str(), "wbx");  // fails if the name is taken
+        if (!f) {
+            if (errno == EEXIST) continue;
+            return std::nullopt;
+        }
+        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        ok = std::fclose(f) == 0 && ok;
+        if (!ok) return std::nullopt;
+        return name;
+    }
+    return std::nullopt;
 }
 
 bool isLoopback(const std::string& addr) {
@@ -231,16 +246,20 @@ void OfficeSimulator::install() {
         }
         r.set_content(png, "image/png");
     });
-    s.Get(R"(/uploads/([A-Za-z0-9.]+))", [this](const httplib::Request& q, httplib::Response& r) {
-        std::ifstream in(fs::path(options_.dataDir) / std::string(q.matches[1]), std::ios::binary);
-        if (!in) {
-            r.status = 404;
-            return;
-        }
-        std::stringstream ss;
-        ss << in.rdbuf();
-        r.set_content(ss.str(), "image/jpeg");
-    });
+    s.Get(R"(/uploads/([0-9]+p[0-9]+\.(jpg|png|bin)))",
+          [this](const httplib::Request& q, httplib::Response& r) {
+              std::ifstream in(fs::path(options_.dataDir) / std::string(q.matches[1]), std::ios::binary);
+              if (!in) {
+                  r.status = 404;
+                  return;
+              }
+              std::stringstream ss;
+              ss << in.rdbuf();
+              std::string ext = q.matches[2];
+              r.set_content(ss.str(), ext == "jpg"   ? "image/jpeg"
+                                      : ext == "png" ? "image/png"
+                                                     : "application/octet-stream");
+          });
     s.Get("/LXVoffice/index.html", [](const httplib::Request&, httplib::Response& r) {
         r.set_content(
             "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>企业文化</title></head><body>"
@@ -416,13 +435,10 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
         std::string rest = req.matches[1];
         long long id = std::atoll(rest.substr(std::string("UploadPictureFromID/").size()).c_str());
         if (id <= 0 || !db_->suggestionExists(id) || req.files.empty()) return text("0");
-        int n = 0;
         for (auto& [field, file] : req.files) {
-            std::string name = std::to_string(id) + "x" + std::to_string(n++) + safeName(field);
-            std::ofstream out(fs::path(options_.dataDir) / name, std::ios::binary);
-            out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
-            if (!out) return text("0");
-            db_->addSuggestionImage(id, "uploads/" + name);
+            auto name = storeUpload(options_.dataDir, id, file.content);
+            if (!name) return text("0");
+            db_->addSuggestionImage(id, "uploads/" + *name);
         }
         return text("1");
     }

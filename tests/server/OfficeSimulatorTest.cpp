@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <boost/json.hpp>
 #include <chrono>
@@ -520,4 +521,45 @@ TEST_F(SimTest, NumbersAreWrittenPlainlyAndSometimesAsText) {
     }
     EXPECT_TRUE(number && text);
     EXPECT_EQ(jsonText(json::parse("[144.7,3,\"x\"]")), "[144.7,3,\"x\"]");
+}
+
+TEST_F(SimTest, UploadsNeverWriteOutsideTheDataFolderAndRefusalsAreWellFormed) {
+    EXPECT_EQ(get("FeedBackInfoNP/?Empid=nobody&Content=x&ParentID=0&pType=x"), "0");
+    EXPECT_EQ(get("FeedBackInfoNP/?Empid=E10086&Content=&ParentID=0&pType=x"), "0");
+    std::string sid(get("FeedBackInfoNP/?Empid=E10086&Content=abc&ParentID=0&pType=x").as_string());
+    auto c = client();
+    httplib::MultipartFormDataItems items = {
+        {"../../escape.png", "bytes", "pic", "application/octet-stream"}};
+    auto r = c.Post(("/OfficeServiceQ/UploadPictureFromID/" + sid).c_str(), items);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->body, "1");
+    namespace fs = std::filesystem;
+    EXPECT_FALSE(fs::exists(fs::path(sim.dataDir()).parent_path().parent_path() / "escape.png"));
+    // A second photo under the same field name is kept beside the first, not over it.
+    ASSERT_EQ(c.Post(("/OfficeServiceQ/UploadPictureFromID/" + sid).c_str(), items)->body, "1");
+    std::vector<std::string> stored;
+    for (auto& f : fs::directory_iterator(sim.dataDir())) stored.push_back(f.path().filename().string());
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ(stored, (std::vector<std::string>{sid + "p1.bin", sid + "p2.bin"}));
+    auto list = get("Query_FeedBackInfoNP/?EmpID=E10086").as_array();
+    ASSERT_FALSE(list.empty());
+    EXPECT_EQ(list[0].at("Content"), "abc");  // newest first
+    EXPECT_EQ(list[0].at("Imagenames").as_array().size(), 2u);
+}
+
+TEST(OfficeSimulatorSeed, SameSeedSameCompanyOtherSeedOtherFigures) {
+    auto body = [](unsigned seed) {
+        SimOptions o;
+        o.today = "2026-12-07";
+        o.seed = seed;
+        OfficeSimulator s(o);
+        EXPECT_TRUE(s.start());
+        httplib::Client c("127.0.0.1", s.port());
+        auto r = c.Get("/OfficeServiceQ/Query_DssticketreceiptSUM/?EmpID=E10086&all=1&StartTime=2026-11");
+        return r ? r->body : std::string();
+    };
+    auto first = body(7);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first, body(7));
+    EXPECT_NE(first, body(8));
 }
