@@ -1,0 +1,31 @@
+#pragma once
+
+#include <boost/json.hpp>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Image.h"
+
+namespace busdesk {
+
+class SuggestList;
+
+// Stateless; a missing identifier is left out of the request rather than sent empty.
+class SuggestServer {
+public:
+    static void getSuggestsWithEmpID(const std::optional<std::string>& empID,
+                                     std::function<void(std::shared_ptr<SuggestList>)> success,
+                                     std::function<void()> fail);
+    // Keys Empid, Content, ParentID, pType. success receives the answer text as sent (quotes kept).
+    static void PostSubmitTextWithPar(boost::json::object params, std::function<void(std::string)> success,
+                                      std::function<void()> fail);
+    // params holds "id"; one JPEG part per image, field name = file name, file name "pic".
+    static void PostSubmitImageWithPar(boost::json::object params, std::vector<Image> picImageArr,
+                                       std::vector<std::string> fileNameArr, std::function<void()> success,
+                                       std::function<void()> fail);
+};
+
+}  // namespace busdesk
