@@ -80,11 +80,11 @@ std::optional<Fault> FaultSet::lookup(const std::string& method) const {
     return std::nullopt;
 }
 
-bool FaultSet::apply(const boost::json::value& spec, std::string* error) {
-    auto fault = Fault::fromJSON(spec, error);
+bool FaultSet::apply(const boost::json::value& faultJSON, std::string* error) {
+    auto fault = Fault::fromJSON(faultJSON, error);
     if (!fault) return false;
     std::string method = "*";
-    if (auto* m = spec.as_object().if_contains("method")) {
+    if (auto* m = faultJSON.as_object().if_contains("method")) {
         if (!m->is_string()) {
             if (error) *error = "method must be text";
             return false;

@@ -30,7 +30,7 @@ class FaultSet {
     std::optional<Fault> lookup(const std::string& method) const;
     // Reads {"method": "Query_Arrange" | "*", "latencyMs":..., "status":..., "contentType":...,
     // "charset":..., "body": "malformed|empty|space|wrongKind|closeMidBody|noAnswer"}.
-    bool apply(const boost::json::value& spec, std::string* error);
+    bool apply(const boost::json::value& faultJSON, std::string* error);
     boost::json::object toJSON() const;
 
   private:

@@ -285,8 +285,8 @@ TEST_F(SimTest, FeedbackRoundTripStoresTwoPhotos) {
 
 TEST_F(SimTest, FaultSwitchesAreVisibleOnTheWire) {
     auto c = client();
-    auto setFault = [&](const std::string& spec) {
-        auto r = c.Post("/__sim/faults", spec, "application/json");
+    auto setFault = [&](const std::string& faultJSON) {
+        auto r = c.Post("/__sim/faults", faultJSON, "application/json");
         ASSERT_TRUE(r);
         ASSERT_EQ(r->status, 200) << r->body;
     };
