@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "server/CivilDate.h"
 #include "server/SqlStatement.h"
 
 namespace busdesk::sim {
@@ -159,22 +160,6 @@ struct NewEmployee {
     bool driver = false;
 };
 
-std::string dayTextOf(long z) {
-    z += 719468;
-    long era = (z >= 0 ? z : z - 146096) / 146097;
-    long doe = z - era * 146097;
-    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long y = yoe + era * 400;
-    long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long mp = (5 * doy + 2) / 153;
-    long d = doy - (153 * mp + 2) / 5 + 1;
-    long m = mp < 10 ? mp + 3 : mp - 9;
-    y += m <= 2;
-    char b[80];
-    std::snprintf(b, sizeof b, "%04ld-%02ld-%02ld", y, m, d);
-    return b;
-}
-
 }  // namespace
 
 OfficeDatabase::OfficeDatabase(const std::string& path, unsigned seed, long today) {
@@ -228,7 +213,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         Stmt s(db_, "SELECT COUNT(*) FROM employees");
         if (s.step() && s.integer(0) > 0) return;
     }
-    int thisYear = std::stoi(dayTextOf(today).substr(0, 4));
+    int thisYear = std::stoi(civilDayText(today).substr(0, 4));
     exec("BEGIN");
     for (int i = 0; i < 3; ++i)
         Stmt(db_, "INSERT INTO depots(id,name) VALUES(?,?)").bind(1, i + 1).bind(2, kDepots[i]).run();
@@ -345,7 +330,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
 
     auto addBulletin = [&](int kind, int i, const std::string& title) {
         // Released a few days apart, counting back from the first start, newest first.
-        std::string date = dayTextOf(today - 1 - i * (kind == 2 ? 3 : 11));
+        std::string date = civilDayText(today - 1 - i * (kind == 2 ? 3 : 11));
         std::string id = (kind == 2 ? "N" : "R") + std::to_string(1000 + i);
         std::string publisher = kind == 2 ? (i % 4 == 1 ? "安全技术部" : "公司办公室") : "安全技术部";
         std::string html =
@@ -376,15 +361,16 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
              "INSERT INTO suggestions(empid,content,parent_id,type,que_time,ans_content,ans_time) "
              "VALUES(?,?,'0',?,?,?,?)");
     sug.bind(1, "E10086").bind(2, "12005号车后门关闭时有异响，请安排检修。").bind(3, "建议");
-    sug.bind(4, dayTextOf(today - 17) + " 08:31:12")
+    sug.bind(4, civilDayText(today - 17) + " 08:31:12")
         .bind(5, "已安排保修车间检查，后门气泵已更换，感谢反馈。");
-    sug.bind(6, dayTextOf(today - 16) + " 15:02:40").run();
+    sug.bind(6, civilDayText(today - 16) + " 15:02:40").run();
     auto sid = sqlite3_last_insert_rowid(db_);
     Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, sid).bind(2, "static/bulletin1.png").run();
     Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, sid).bind(2, "static/bulletin2.png").run();
     sug.bind(1, "E10086").bind(2, "5路早班首班车发车时间能否提前十分钟？").bind(3, "咨询");
-    sug.bind(4, dayTextOf(today - 6) + " 19:12:05").bind(5, "已转调度中心研究，下月运行图调整时统筹考虑。");
-    sug.bind(6, dayTextOf(today - 5) + " 10:20:00").run();
+    sug.bind(4, civilDayText(today - 6) + " 19:12:05")
+        .bind(5, "已转调度中心研究，下月运行图调整时统筹考虑。");
+    sug.bind(6, civilDayText(today - 5) + " 10:20:00").run();
     exec("COMMIT");
 }
 
