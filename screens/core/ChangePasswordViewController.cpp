@@ -1,0 +1,87 @@
+#include "screens/core/ChangePasswordViewController.h"
+
+#include "model/ResultInfo.h"
+#include "screens/core/SignedInAccount.h"
+#include "services/LoginResultService.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+void ChangePasswordViewController::viewDidLoad() {
+    screen::setNavTitleBarWithLeftBTAndTitle(*this, "修改密码");
+    auto make = [this](const char* id, const char* placeholder) {
+        auto field = std::make_shared<TextField>();
+        field->setIdentifier(id);
+        field->setPlaceholder(placeholder);
+        field->setSecureTextEntry(true);
+        field->setReturnKeyType(ReturnKeyType::Done);
+        field->setDelegate(self<ChangePasswordViewController>());
+        view()->addSubview(field);
+        return field;
+    };
+    tf_oldPassword = make("tf_oldPassword", kOldPlaceholder);
+    tf_newPassword = make("tf_newPassword", kNewPlaceholder);
+    tf_confirmPassword = make("tf_confirmPassword", kConfirmPlaceholder);
+    submit_ = std::make_shared<Button>(Rect{}, "确认修改");
+    submit_->setIdentifier("changePassword");
+    submit_->addAction([weak = std::weak_ptr<ViewController>(weak_from_this())](View&) {
+        if (auto self = std::static_pointer_cast<ChangePasswordViewController>(weak.lock()))
+            self->changePassword();
+    });
+    view()->addSubview(submit_);
+    layout();
+}
+
+void ChangePasswordViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void ChangePasswordViewController::layout() {
+    if (!submit_) return;
+    double w = view()->bounds().width - 40;
+    tf_oldPassword->setFrame({20, 30, w, 40});
+    tf_newPassword->setFrame({20, 86, w, 40});
+    tf_confirmPassword->setFrame({20, 142, w, 40});
+    submit_->setFrame({20, 210, w, 44});
+}
+
+bool ChangePasswordViewController::textFieldShouldReturn(TextField& field) {
+    field.resignFirstResponder();
+    return true;
+}
+
+void ChangePasswordViewController::changePassword() {
+    for (auto* field : {tf_oldPassword.get(), tf_newPassword.get(), tf_confirmPassword.get()}) {
+        if (field->text().empty()) return screen::setAlertInfo(field->placeholder(), *view());
+    }
+    if (tf_newPassword->text() != tf_confirmPassword->text())
+        return screen::setAlertInfo("两次输入的密码不一致，请重新输入！", *view());
+    changePassword(tf_oldPassword->text(), tf_newPassword->text());
+}
+
+void ChangePasswordViewController::changePassword(const std::string& oldPassword,
+                                                  const std::string& newPassword) {
+    // Without a card number the request could only change nobody's password; say so instead.
+    auto card = SignedInAccount::cardID();
+    if (!card) return screen::setAlertInfo(kNoCardMessage, *view());
+    screen::showActivityOrNo(true, *view());
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    LoginResultService::changePasswordWithUsername(
+        card, oldPassword, newPassword,
+        [weak](std::shared_ptr<ResultInfo> answer, bool changed) {
+            auto self = std::static_pointer_cast<ChangePasswordViewController>(weak.lock());
+            if (!self) return;
+            screen::showActivityOrNo(false, *self->view());
+            screen::setAlertInfo(changed ? std::string("密码修改成功！")
+                                         : (answer ? displayText(answer->FailReason) : std::string()),
+                                 *self->view());
+        },
+        [weak] {
+            auto self = std::static_pointer_cast<ChangePasswordViewController>(weak.lock());
+            if (!self) return;
+            screen::showActivityOrNo(false, *self->view());
+            screen::setAlertInfo("网络异常！", *self->view());
+        });
+}
+
+}  // namespace busdesk

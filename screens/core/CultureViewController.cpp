@@ -1,0 +1,25 @@
+#include "screens/core/CultureViewController.h"
+
+#include "app/core/PublicMethod.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+std::string CultureViewController::pageURL() {
+    return PublicMethod::cultureBaseURL() + kPagePath;
+}
+
+void CultureViewController::viewDidLoad() {
+    screen::setNavTitleBar(*this, "企业文化");
+    aWebview = std::make_shared<WebView>(view()->bounds());
+    aWebview->setIdentifier("aWebview");
+    aWebview->setScalesPageToFit(true);
+    view()->addSubview(aWebview);
+    aWebview->loadURL(pageURL());
+}
+
+void CultureViewController::viewDidLayoutSubviews() {
+    if (aWebview) aWebview->setFrame(view()->bounds());
+}
+
+}  // namespace busdesk

@@ -1,0 +1,90 @@
+#include "screens/core/HomeAdvertiseViewController.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/core/PublicMethod.h"
+#include "app/core/SettingsKeys.h"
+#include "platform/RunLoop.h"
+#include "platform/views/NavigationController.h"
+#include "screens/core/MainViewController.h"
+#include "services/NormalService.h"
+#include "ui/RemoteImageLoader.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+namespace {
+// Byte offset of the code point `index` (counting from 0), or npos when the text is shorter.
+std::size_t codePointOffset(const std::string& text, std::size_t index) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (seen == index) return i;
+        ++seen;
+    }
+    return seen == index ? text.size() : std::string::npos;
+}
+}  // namespace
+
+bool HomeAdvertiseViewController::showsInitialPasswordReminder(
+    const std::optional<std::string>& idCard, const std::optional<std::string>& rememberedPassword) {
+    if (!idCard || !rememberedPassword) return false;
+    std::size_t from = codePointOffset(*idCard, 12);
+    if (from == std::string::npos) return false;
+    return idCard->compare(from, std::string::npos, *rememberedPassword) == 0;
+}
+
+void HomeAdvertiseViewController::viewDidLoad() {
+    ivAdvertise = std::make_shared<ImageView>(view()->bounds());
+    ivAdvertise->setIdentifier("ivAdvertise");
+    ivAdvertise->setContentMode(ContentMode::ScaleAspectFill);
+    view()->addSubview(ivAdvertise);
+
+    if (showsInitialPasswordReminder(PublicMethod::getStringForKey(kIDcard),
+                                     PublicMethod::getStringForKey(kZtPassword)))
+        screen::setAlertInfo("请尽快修改您的初始密码", *view());
+
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    NormalService::getADImageWithPara(
+        {},
+        [weak](std::string address) {
+            auto self = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock());
+            if (!self) return;
+            address.erase(std::remove(address.begin(), address.end(), '"'), address.end());
+            if (!address.empty()) setImageWithURL(*self->ivAdvertise, address);
+            RunLoop::main().postDelayed(
+                std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(kShowSeconds)),
+                [weak] {
+                    if (auto s = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock()))
+                        s->goMainWindow();
+                });
+        },
+        [weak] {
+            if (auto self = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock()))
+                self->goMainWindow();
+        });
+}
+
+void HomeAdvertiseViewController::viewDidLayoutSubviews() {
+    if (ivAdvertise) ivAdvertise->setFrame(view()->bounds());
+}
+
+void HomeAdvertiseViewController::viewWillAppear(bool animated) {
+    (void)animated;
+    if (auto nav = navigationController()) nav->setNavigationBarHidden(true);
+}
+
+void HomeAdvertiseViewController::viewWillDisappear(bool animated) {
+    (void)animated;
+    if (auto nav = navigationController()) nav->setNavigationBarHidden(false);
+}
+
+void HomeAdvertiseViewController::goMainWindow() {
+    auto nav = navigationController();
+    // Only from the top: the home page goes above the picture once.
+    if (!nav || nav->topViewController().get() != this) return;
+    nav->pushViewController(std::make_shared<MainViewController>(), false);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,77 @@
+#include "screens/core/LeftMenuBottomNarbarViewController.h"
+
+#include "platform/Log.h"
+#include "platform/views/AlertView.h"
+#include "ui/SideMenu.h"
+
+#ifndef BUSDESK_BUILD_VERSION
+#define BUSDESK_BUILD_VERSION "0"
+#endif
+
+namespace busdesk {
+
+namespace {
+LeftMenuBottomNarbarViewController::NewestCheck& newestCheck() {
+    static LeftMenuBottomNarbarViewController::NewestCheck check;
+    return check;
+}
+std::function<void()>& download() {
+    static std::function<void()> d;
+    return d;
+}
+}  // namespace
+
+void LeftMenuBottomNarbarViewController::setNewestCheck(NewestCheck check) {
+    newestCheck() = std::move(check);
+}
+void LeftMenuBottomNarbarViewController::setDownload(std::function<void()> d) {
+    download() = std::move(d);
+}
+
+std::string LeftMenuBottomNarbarViewController::buildVersion() {
+    return BUSDESK_BUILD_VERSION;
+}
+
+void LeftMenuBottomNarbarViewController::viewDidLoad() {
+    view()->setBackgroundColor(Color::clear());
+    btnVersion = std::make_shared<Button>(view()->bounds(), "V " + buildVersion());
+    btnVersion->setIdentifier("btnVersion");
+    btnVersion->setTitleColor(Color::whiteColor());
+    btnVersion->addAction(action(&LeftMenuBottomNarbarViewController::versionAction));
+    view()->addSubview(btnVersion);
+}
+
+void LeftMenuBottomNarbarViewController::viewDidLayoutSubviews() {
+    if (btnVersion) btnVersion->setFrame(view()->bounds());
+}
+
+void LeftMenuBottomNarbarViewController::versionAction() {
+    std::string version = buildVersion();
+    Log::line("version:" + version);
+    bool newest = newestCheck() ? newestCheck()(version) : false;
+    if (newest) {
+        std::make_shared<AlertView>("温馨提示", "当前版本为最新版，版本号为" + version, std::string("关闭"),
+                                    std::vector<std::string>{})
+            ->show();
+        if (auto menu = sideMenuViewController(*this)) menu->hideMenuViewController();
+        return;
+    }
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    std::make_shared<AlertView>(
+        "温馨提示", "您确定要下载最新版本", std::string("取消"), std::vector<std::string>{"确定"},
+        [weak](AlertView&, int index) {
+            if (index != 1) return;
+            if (auto self = std::static_pointer_cast<LeftMenuBottomNarbarViewController>(weak.lock()))
+                self->banben();
+        })
+        ->show();
+}
+
+void LeftMenuBottomNarbarViewController::banben() {
+    if (download())
+        download()();
+    else
+        Log::line("banben: no download source is configured");
+}
+
+}  // namespace busdesk

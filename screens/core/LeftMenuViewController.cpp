@@ -1,0 +1,114 @@
+#include "screens/core/LeftMenuViewController.h"
+
+#include <algorithm>
+
+#include "screens/core/CultureViewController.h"
+#include "screens/core/MainViewController.h"
+#include "screens/core/NavigationShell.h"
+#include "screens/core/NewsViewController.h"
+
+namespace busdesk {
+
+namespace {
+template <class T>
+std::function<std::shared_ptr<ViewController>()> plain() {
+    return [] { return std::static_pointer_cast<ViewController>(std::make_shared<T>()); };
+}
+
+std::function<std::shared_ptr<ViewController>()> news(int tag) {
+    return [tag] {
+        auto list = std::make_shared<NewsViewController>();
+        list->tag = tag;
+        return std::static_pointer_cast<ViewController>(list);
+    };
+}
+}  // namespace
+
+// Operations screens get their set-up from the row: illegalViewController and
+// WeiXiuDateViewController take `titleStr` (the row's title), ShowRuViewController `islicheng`
+// (false for 营收情况, true for 里程情况). Rows 5 and 6 open the same screen the same way.
+std::vector<ScreenEntry> LeftMenuViewController::entries() {
+    return {
+        {"主页", "", "IconHome", "MainViewController", plain<MainViewController>()},
+        {"企业文化", "", "IconCulture", "CultureViewController", plain<CultureViewController>()},
+        {"公告通知", "", "IconNotice", "NewsViewController", news(2)},
+        {"规章制度", "", "IconRules", "NewsViewController", news(3)},
+        {"配车排班", "", "IconArrange", "QArrangeViewController", {}},
+        {"实时查询", "", "IconRealtime", "PlanViewController", {}},
+        {"运营情况", "", "IconPlan", "PlanViewController", {}},
+        {"完成车次", "", "IconTrips", "illegalViewController", {}},
+        {"车辆违规", "", "IconViolation", "illegalViewController", {}},
+        {"车辆保养", "", "IconMaintenance", "WeiXiuDateViewController", {}},
+        {"维修查询", "", "IconRepair", "WeiXiuDateViewController", {}},
+        {"车辆领料", "", "IconMaterial", "CheliangLingLiaoViewController", {}},
+        {"燃料消耗", "", "IconFuel", "RanYouXiaoHaoDateViewController", {}},
+        {"营收情况", "", "IconRevenue", "ShowRuViewController", {}},
+        {"里程情况", "", "IconMileage", "ShowRuViewController", {}},
+        {"考勤信息", "", "IconAttendance", "KaoQinViewController", {}},
+    };
+}
+
+void LeftMenuViewController::viewDidLoad() {
+    entries_ = entries();
+    view()->setBackgroundColor(Color::clear());
+    tableView = std::make_shared<TableView>(Rect{}, TableViewStyle::Plain);
+    tableView->setIdentifier("tableView");
+    tableView->setBackgroundColor(Color::clear());
+    tableView->setSeparatorStyle(SeparatorStyle::None);
+    tableView->setBackgroundView(nullptr);
+    tableView->setBounces(false);
+    tableView->setRowHeight(kRowHeight);
+    tableView->setDataSource(self<LeftMenuViewController>());
+    tableView->setDelegate(self<LeftMenuViewController>());
+    view()->addSubview(tableView);
+
+    lmbt = std::make_shared<LeftMenuBottomNarbarViewController>();
+    addChildViewController(lmbt);
+    view()->addSubview(lmbt->view());
+    layout();
+}
+
+void LeftMenuViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void LeftMenuViewController::layout() {
+    if (!tableView) return;
+    Rect b = view()->bounds();
+    double tableHeight =
+        std::min(b.height - kBottomBarHeight - 20, kRowHeight * static_cast<double>(entries_.size()));
+    double top = std::max(20.0, (b.height - tableHeight - kBottomBarHeight) / 2);
+    tableView->setFrame({0, top, b.width, tableHeight});
+    lmbt->view()->setFrame({0, top + tableHeight, std::max(0.0, b.width - 100), kBottomBarHeight});
+}
+
+int LeftMenuViewController::numberOfRows(TableView&, int) {
+    return static_cast<int>(entries_.size());
+}
+
+std::shared_ptr<TableViewCell> LeftMenuViewController::cellForRow(TableView& tv, IndexPath ip) {
+    auto cell = tv.dequeueReusableCell("menu");
+    if (!cell) {
+        cell = std::make_shared<TableViewCell>(CellStyle::Default, "menu");
+        cell->setBackgroundColor(Color::clear());
+        cell->textLabel().setFontName("HelveticaNeue");
+        cell->textLabel().setFontSize(21);
+        cell->textLabel().setTextColor(Color::whiteColor());
+    }
+    const auto& entry = entries_.at(static_cast<std::size_t>(ip.row));
+    cell->textLabel().setText(entry.title);
+    cell->textLabel().setTextColor(cell->isHighlighted() ? Color::lightGray() : Color::whiteColor());
+    cell->imageView().setImageName(entry.icon);
+    return cell;
+}
+
+void LeftMenuViewController::didSelectRow(TableView& tv, IndexPath ip) {
+    tv.deselectRow(ip, true);
+    if (ip.row < 0 || static_cast<std::size_t>(ip.row) >= entries_.size()) return;
+    const auto& entry = entries_[static_cast<std::size_t>(ip.row)];
+    // Screens of later work: the row stays and does nothing yet.
+    if (!entry.available()) return;
+    NavigationShell::showContent(*this, entry.make());
+}
+
+}  // namespace busdesk

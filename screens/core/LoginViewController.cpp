@@ -1,0 +1,126 @@
+#include "screens/core/LoginViewController.h"
+
+#include "app/core/PublicMethod.h"
+#include "app/core/SettingsKeys.h"
+#include "model/LoginResult.h"
+#include "platform/views/Label.h"
+#include "platform/views/Window.h"
+#include "screens/core/NavigationShell.h"
+#include "screens/core/SignedInAccount.h"
+#include "services/LoginResultService.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+void LoginViewController::viewDidLoad() {
+    auto root = view();
+    heading_ = std::make_shared<Label>(Rect{}, "公交移动办公");
+    heading_->setFontSize(24);
+    heading_->setTextAlignment(TextAlignment::Center);
+    root->addSubview(heading_);
+
+    username = std::make_shared<TextField>();
+    username->setIdentifier("username");
+    username->setPlaceholder("请输入工号");
+    username->setKeyboardType(KeyboardType::NumberPad);
+    password = std::make_shared<TextField>();
+    password->setIdentifier("password");
+    password->setPlaceholder("请输入密码");
+    password->setSecureTextEntry(true);
+    for (auto& field : {username, password}) {
+        field->setDelegate(self<LoginViewController>());
+        field->setReturnKeyType(ReturnKeyType::Done);
+        root->addSubview(field);
+    }
+
+    viewChk = std::make_shared<View>();
+    viewChk->setIdentifier("viewChk");
+    root->addSubview(viewChk);
+    cb = std::make_shared<CheckBoxView>(Rect{0, 0, 120, 30}, CheckBoxStyle::Default, true);
+    cb->setIdentifier("cb");
+    cb->textLabel().setText("记住密码");
+    viewChk->addSubview(cb);
+
+    loginButton_ = std::make_shared<Button>(Rect{}, "登录");
+    loginButton_->setIdentifier("loginAction");
+    loginButton_->addAction(action(&LoginViewController::loginAction));
+    root->addSubview(loginButton_);
+
+    if (auto remembered = PublicMethod::getStringForKey(kZtUsername)) {
+        username->setText(*remembered);
+        password->setText(PublicMethod::getStringForKey(kZtPassword).value_or(std::string()));
+        cb->setChecked(true);
+    } else {
+        cb->setChecked(false);
+        username->setText({});
+        password->setText({});
+    }
+    layout();
+}
+
+void LoginViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void LoginViewController::layout() {
+    if (!username) return;
+    double width = view()->bounds().width;
+    double left = 40, fieldWidth = width - 80;
+    heading_->setFrame({left, 120, fieldWidth, 40});
+    username->setFrame({left, 200, fieldWidth, 40});
+    password->setFrame({left, 256, fieldWidth, 40});
+    viewChk->setFrame({left, 310, fieldWidth, 30});
+    loginButton_->setFrame({left, 360, fieldWidth, 44});
+}
+
+bool LoginViewController::textFieldShouldReturn(TextField& field) {
+    field.resignFirstResponder();
+    return true;
+}
+
+void LoginViewController::loginAction() {
+    // As typed: a card number of spaces is the server's to judge.
+    std::string user = username->text();
+    std::string pass = password->text();
+    if (user.empty() || pass.empty()) {
+        screen::setAlertInfo("用户名或者密码不能为空！", *view());
+        (user.empty() ? username : password)->becomeFirstResponder();
+        return;
+    }
+    // Stored before the request, so a refused or failed attempt keeps them too.
+    if (cb->checked()) {
+        PublicMethod::setObject(pass, kZtPassword);
+        PublicMethod::setObject(user, kZtUsername);
+    }
+    username->resignFirstResponder();
+    password->resignFirstResponder();
+    screen::showActivityOrNo(true, *view());
+
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    LoginResultService::GetLoginResult(
+        user, pass,
+        [weak, user](std::shared_ptr<LoginResult> answer, bool accepted) {
+            auto self = std::static_pointer_cast<LoginViewController>(weak.lock());
+            if (!self) return;
+            self->Data = answer;
+            screen::showActivityOrNo(false, *self->view());
+            if (!accepted) {
+                screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string(), *self->view());
+                return;
+            }
+            screen::setAlertInfo("登录成功", *self->view());
+            PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
+            PublicMethod::setObject(answer ? answer->IDcard : std::nullopt, kIDcard);
+            SignedInAccount::setTypedCardID(user);
+            // The screen is let go once the shell replaces it; `self` keeps it alive until here.
+            if (Window* window = self->window()) NavigationShell::install(*window);
+        },
+        [weak] {
+            auto self = std::static_pointer_cast<LoginViewController>(weak.lock());
+            if (!self) return;
+            screen::showActivityOrNo(false, *self->view());
+            screen::setAlertInfo("网络异常！", *self->view());
+        });
+}
+
+}  // namespace busdesk

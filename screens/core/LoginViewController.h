@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/views/Button.h"
+#include "platform/views/Label.h"
+#include "platform/views/TextField.h"
+#include "platform/views/ViewController.h"
+#include "ui/CheckBoxView.h"
+
+namespace busdesk {
+
+class LoginResult;
+
+// The first screen: card number and password, the remember-password box, and the way into the
+// navigation shell.
+class LoginViewController : public ViewController, public TextFieldDelegate {
+  public:
+    LoginViewController() = default;
+
+    void viewDidLoad() override;
+    void viewDidLayoutSubviews() override;
+    bool prefersStatusBarHidden() const override { return true; }
+
+    void loginAction();
+    bool textFieldShouldReturn(TextField& field) override;
+
+    std::shared_ptr<TextField> username;
+    std::shared_ptr<TextField> password;
+    std::shared_ptr<View> viewChk;
+    std::shared_ptr<CheckBoxView> cb;
+    // The last answer, accepted or refused.
+    std::shared_ptr<LoginResult> Data;
+
+  private:
+    void layout();
+    std::shared_ptr<Label> heading_;
+    std::shared_ptr<Button> loginButton_;
+};
+
+}  // namespace busdesk

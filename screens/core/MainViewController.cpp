@@ -1,0 +1,204 @@
+#include "screens/core/MainViewController.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/core/PublicMethod.h"
+#include "app/core/SettingsKeys.h"
+#include "model/LoginResult.h"
+#include "model/NormalList.h"
+#include "platform/Date.h"
+#include "platform/RunLoop.h"
+#include "platform/views/NavigationController.h"
+#include "screens/core/NewsCellView.h"
+#include "screens/core/NewsDetailViewController.h"
+#include "screens/core/NewsViewController.h"
+#include "screens/core/SignedInAccount.h"
+#include "services/NormalService.h"
+#include "ui/PullToRefresh.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+namespace {
+constexpr double kShortcutHeight = 60;
+constexpr double kTopHeight = 52;
+
+Clock::Duration secondsDuration(double s) {
+    return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(s));
+}
+}  // namespace
+
+std::vector<ScreenEntry> MainViewController::shortcutEntries() {
+    return {
+        {"配车排班", "showcheci", "checi", "QArrangeViewController", {}},
+        {"运营情况", "showPlan", "plan", "PlanViewController", {}},
+        // titleStr "车辆违规", isAll yes, selectDate today
+        {"车辆违规", "showRule", "rule", "illListViewController", {}},
+        {"车辆反馈", "showWeiGui", "weigui", "BusFeedBackViewController", {}},
+        {"公告通知", "showRules", "rules", "NewsViewController",
+         [] {
+             auto list = std::make_shared<NewsViewController>();
+             list->tag = 2;
+             return std::static_pointer_cast<ViewController>(list);
+         }},
+    };
+}
+
+void MainViewController::viewDidLoad() {
+    screen::setNavTitleBar(*this, "首页");
+    auto root = view();
+
+    time = std::make_shared<Label>(Rect{}, PublicMethod::getStringForKey(kTime).value_or(std::string()));
+    time->setIdentifier("time");
+    time->setFontSize(12);
+    time->setTextColor(Color::white(0.4));
+    root->addSubview(time);
+
+    lblFirstNewsDetail = std::make_shared<ScrollingLabel>(Rect{0, 0, 390, 24}, 100, 10);
+    lblFirstNewsDetail->setIdentifier("lblFirstNewsDetail");
+    lblFirstNewsDetail->setMarqueeType(MarqueeType::Continuous);
+    lblFirstNewsDetail->setTextColor(Color::lightGray());
+    lblFirstNewsDetail->setFontSize(14);
+    lblFirstNewsDetail->setText("欢迎使用公交移动办公系统，安全行车，文明服务。");
+    root->addSubview(lblFirstNewsDetail);
+
+    aTableView = std::make_shared<TableView>();
+    aTableView->setIdentifier("aTableView");
+    aTableView->setSeparatorStyle(SeparatorStyle::None);
+    aTableView->setTableFooterView(std::make_shared<View>());
+    aTableView->setDataSource(self<MainViewController>());
+    aTableView->setDelegate(self<MainViewController>());
+    root->addSubview(aTableView);
+
+    for (const auto& entry : shortcutEntries()) {
+        auto button = std::make_shared<Button>(Rect{}, entry.title);
+        button->setIdentifier(entry.action);
+        button->setImageName(entry.icon);
+        button->setFontSize(12);
+        std::weak_ptr<ViewController> weak = weak_from_this();
+        button->addAction([weak, entry](View&) {
+            if (auto self = std::static_pointer_cast<MainViewController>(weak.lock()))
+                self->openShortcut(entry);
+        });
+        shortcuts_.push_back(button);
+        root->addSubview(button);
+    }
+    layout();
+
+    refreshData("1");
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    addPullToRefreshWithActionHandler(*aTableView, [weak] {
+        RunLoop::main().postDelayed(secondsDuration(kPullDelaySeconds), [weak] {
+            auto self = std::static_pointer_cast<MainViewController>(weak.lock());
+            if (!self) return;
+            self->aTableView->beginUpdates();
+            self->refreshData("1");
+            self->aTableView->endUpdates();
+            if (auto header = pullToRefreshView(*self->aTableView)) header->stopAnimating();
+        });
+    });
+}
+
+void MainViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void MainViewController::layout() {
+    if (!aTableView) return;
+    Rect b = view()->bounds();
+    time->setFrame({10, 4, b.width - 20, 20});
+    lblFirstNewsDetail->setFrame({10, 26, b.width - 20, 24});
+    double listBottom = std::max(kTopHeight, b.height - kShortcutHeight);
+    aTableView->setFrame({0, kTopHeight, b.width, listBottom - kTopHeight});
+    double w = shortcuts_.empty() ? 0 : b.width / static_cast<double>(shortcuts_.size());
+    for (std::size_t i = 0; i < shortcuts_.size(); ++i)
+        shortcuts_[i]->setFrame({w * static_cast<double>(i), listBottom, w, kShortcutHeight});
+}
+
+void MainViewController::viewWillAppear(bool animated) {
+    (void)animated;
+    // Read marks may have changed while a detail was on top.
+    if (aTableView) aTableView->reloadData();
+}
+
+void MainViewController::refreshData(const std::string& page) {
+    screen::showActivityOrNo(true, *view());
+    boost::json::object params;
+    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
+        params["EmpID"] = *session->EmpID;
+    params["Index"] = page;
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    NormalService::getNewsServiceInfoWithPara(
+        params, 2,
+        [weak](std::shared_ptr<NormalList> answer) {
+            auto self = std::static_pointer_cast<MainViewController>(weak.lock());
+            if (!self) return;
+            self->normalList = std::move(answer);
+            screen::showActivityOrNo(false, *self->view());
+            self->aTableView->reloadData();
+        },
+        [weak] {
+            auto self = std::static_pointer_cast<MainViewController>(weak.lock());
+            if (!self) return;
+            screen::showActivityOrNo(false, *self->view());
+            screen::setAlertInfo("网络异常！", *self->view());
+        });
+    // The moment of asking, whatever the answer turns out to be.
+    std::string stamp = "上次刷新时间：" + PublicMethod::getDateString(Date::now(), "yyyy-MM-dd HH:mm:ss");
+    PublicMethod::setObject(stamp, kTime);
+    time->setText(stamp);
+}
+
+int MainViewController::numberOfRows(TableView&, int) {
+    int count = normalList ? static_cast<int>(normalList->List.count()) : 0;
+    return std::min(count, kMaxRows);
+}
+
+std::shared_ptr<TableViewCell> MainViewController::cellForRow(TableView& tv, IndexPath ip) {
+    auto cell =
+        std::dynamic_pointer_cast<NewsCellView>(tv.dequeueReusableCell(NewsCellView::kReuseIdentifier));
+    if (!cell) cell = std::make_shared<NewsCellView>();
+    auto info = normalList ? normalList->List.objectAtIndex(static_cast<std::size_t>(ip.row)) : nullptr;
+    cell->addInfo(info, 2, info ? displayText(info->ID) : std::string());
+    cell->time->setHidden(true);
+    cell->btnDetail->setTag(ip.row + NewsCellView::kButtonTagBase);
+    cell->btnDetail->removeAllActions();
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    cell->btnDetail->addAction([weak](View& sender) {
+        if (auto self = std::static_pointer_cast<MainViewController>(weak.lock()))
+            self->openRow(sender.tag() - NewsCellView::kButtonTagBase);
+    });
+    return cell;
+}
+
+double MainViewController::heightForRow(TableView&, IndexPath) {
+    return NewsCellView::kHeight;
+}
+
+void MainViewController::didSelectRow(TableView& tv, IndexPath ip) {
+    tv.deselectRow(ip, false);
+    openRow(ip.row);
+}
+
+void MainViewController::openRow(int row) {
+    if (!normalList || row < 0 || row >= numberOfRows(*aTableView, 0)) return;
+    auto info = normalList->List.objectAtIndex(static_cast<std::size_t>(row));
+    if (!info) return;
+    auto detail = std::make_shared<NewsDetailViewController>();
+    detail->setTitle("公告详情");
+    detail->contentHtml = displayText(info->ContentHtml);
+    detail->titleStr = displayText(info->Title);
+    detail->peopleStr = displayText(info->Publishby);
+    detail->timeStr = displayText(info->RealeaseDate);
+    detail->newid = displayText(info->ID);
+    detail->tag = 2;
+    if (auto nav = navigationController()) nav->pushViewController(detail, true);
+}
+
+void MainViewController::openShortcut(const ScreenEntry& entry) {
+    if (!entry.available()) return;
+    if (auto nav = navigationController()) nav->pushViewController(entry.make(), true);
+}
+
+}  // namespace busdesk

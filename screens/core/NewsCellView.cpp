@@ -1,0 +1,55 @@
+#include "screens/core/NewsCellView.h"
+
+#include "app/core/PublicMethod.h"
+#include "model/NormalInfo.h"
+#include "screens/core/SignedInAccount.h"
+
+namespace busdesk {
+
+std::string publisherText(const NormalInfo& info, int tag) {
+    return "发布人：" + displayText(tag == 2 ? info.Publishby : info.PublishBy);
+}
+
+NewsCellView::NewsCellView() : TableViewCell(CellStyle::Default, kReuseIdentifier) {
+    setSelectionStyle(CellSelectionStyle::None);
+    lblTitle = std::make_shared<Label>();
+    lblTitle->setIdentifier("lblTitle");
+    lblTitle->setFontSize(16);
+    time = std::make_shared<Label>();
+    time->setIdentifier("time");
+    time->setFontSize(12);
+    time->setTextColor(Color::white(0.5));
+    people = std::make_shared<Label>();
+    people->setIdentifier("people");
+    people->setFontSize(12);
+    people->setTextColor(Color::white(0.5));
+    imageNew = std::make_shared<ImageView>();
+    imageNew->setIdentifier("imageNew");
+    imageNew->setImageName("new");
+    // Over the whole row, so a finger anywhere on it opens the detail.
+    btnDetail = std::make_shared<Button>();
+    btnDetail->setIdentifier("btnDetail");
+    for (auto v : std::initializer_list<std::shared_ptr<View>>{lblTitle, time, people, imageNew, btnDetail})
+        contentView().addSubview(v);
+    setFrame({0, 0, 390, kHeight});
+}
+
+void NewsCellView::addInfo(const std::shared_ptr<NormalInfo>& info, int tag, const std::string& newId) {
+    lblTitle->setText(info ? displayText(info->Title) : std::string());
+    time->setText(info ? displayText(info->RealeaseDate) : std::string());
+    people->setText(info ? publisherText(*info, tag) : std::string());
+    imageNew->setHidden(!(info && tag == 2 && !PublicMethod::getNewsRead(newId)));
+}
+
+void NewsCellView::layoutSubviews() {
+    TableViewCell::layoutSubviews();
+    Rect b = contentView().bounds();
+    if (!lblTitle) return;
+    lblTitle->setFrame({12, 6, b.width - 60, 28});
+    time->setFrame({12, 38, 110, 22});
+    people->setFrame({130, 38, b.width - 142, 22});
+    imageNew->setFrame({b.width - 40, 10, 28, 16});
+    btnDetail->setFrame({0, 0, b.width, b.height});
+}
+
+}  // namespace busdesk

@@ -1,0 +1,140 @@
+#include "screens/core/NewsViewController.h"
+
+#include <chrono>
+
+#include "app/core/PublicMethod.h"
+#include "model/LoginResult.h"
+#include "model/NormalList.h"
+#include "platform/RunLoop.h"
+#include "platform/views/NavigationController.h"
+#include "screens/core/NewsCellView.h"
+#include "screens/core/NewsDetailViewController.h"
+#include "screens/core/SignedInAccount.h"
+#include "services/NormalService.h"
+#include "ui/PullToRefresh.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+namespace {
+Clock::Duration secondsDuration(double s) {
+    return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(s));
+}
+}  // namespace
+
+void NewsViewController::viewDidLoad() {
+    screen::setNavTitleBar(*this, tag == 3 ? "规章制度" : "公告通知");
+    allList.clear();
+    tbList = std::make_shared<TableView>(view()->bounds());
+    tbList->setIdentifier("tbList");
+    tbList->setSeparatorStyle(SeparatorStyle::None);
+    tbList->setDataSource(self<NewsViewController>());
+    tbList->setDelegate(self<NewsViewController>());
+    view()->addSubview(tbList);
+
+    refreshData("1");
+    page = 1;
+
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    addPullToRefreshWithActionHandler(*tbList, [weak] {
+        RunLoop::main().postDelayed(secondsDuration(kGestureDelaySeconds), [weak] {
+            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
+            if (!self) return;
+            self->refreshData("1");
+            self->page = 1;
+            if (auto header = pullToRefreshView(*self->tbList)) header->stopAnimating();
+        });
+    });
+    addInfiniteScrollingWithActionHandler(*tbList, [weak] {
+        RunLoop::main().postDelayed(secondsDuration(kGestureDelaySeconds), [weak] {
+            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
+            if (!self) return;
+            self->page += 1;
+            self->refreshData(std::to_string(self->page));
+            if (auto footer = infiniteScrollingView(*self->tbList)) footer->stopAnimating();
+        });
+    });
+}
+
+void NewsViewController::viewDidLayoutSubviews() {
+    if (tbList) tbList->setFrame(view()->bounds());
+}
+
+void NewsViewController::refreshData(const std::string& pageText) {
+    screen::showActivityOrNo(true, *view());
+    boost::json::object params;
+    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
+        params["EmpID"] = *session->EmpID;
+    params["Index"] = pageText;
+    // Whether an answer replaces or extends the list follows the page it was asked for: with a
+    // pull and a load-more both outstanding, the current `page` would say the wrong thing.
+    bool firstPage = pageText == "1";
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    NormalService::getNewsServiceInfoWithPara(
+        params, tag,
+        [weak, firstPage](std::shared_ptr<NormalList> answer) {
+            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
+            if (!self) return;
+            self->normalList = answer;
+            if (firstPage) self->allList.clear();
+            if (answer)
+                for (std::size_t i = 0; i < answer->List.count(); ++i)
+                    self->allList.push_back(answer->List.objectAtIndex(i));
+            screen::showActivityOrNo(false, *self->view());
+            self->tbList->reloadData();
+        },
+        [weak, pageText] {
+            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
+            if (!self) return;
+            // A failed load-more is asked for again by the next one instead of being skipped.
+            if (pageText != "1" && std::to_string(self->page) == pageText) self->page -= 1;
+            screen::showActivityOrNo(false, *self->view());
+            screen::setAlertInfo("网络异常！", *self->view());
+        });
+}
+
+int NewsViewController::numberOfRows(TableView&, int) {
+    return static_cast<int>(allList.size());
+}
+
+std::shared_ptr<TableViewCell> NewsViewController::cellForRow(TableView& tv, IndexPath ip) {
+    auto cell =
+        std::dynamic_pointer_cast<NewsCellView>(tv.dequeueReusableCell(NewsCellView::kReuseIdentifier));
+    if (!cell) cell = std::make_shared<NewsCellView>();
+    const auto& info = allList.at(static_cast<std::size_t>(ip.row));
+    cell->addInfo(info, tag, info ? displayText(info->ID) : std::string());
+    cell->btnDetail->setTag(ip.row + NewsCellView::kButtonTagBase);
+    cell->btnDetail->removeAllActions();
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    cell->btnDetail->addAction([weak](View& sender) {
+        if (auto self = std::static_pointer_cast<NewsViewController>(weak.lock()))
+            self->openRow(sender.tag() - NewsCellView::kButtonTagBase);
+    });
+    return cell;
+}
+
+double NewsViewController::heightForRow(TableView&, IndexPath) {
+    return NewsCellView::kHeight;
+}
+
+void NewsViewController::didSelectRow(TableView& tv, IndexPath ip) {
+    tv.deselectRow(ip, false);
+    openRow(ip.row);
+}
+
+void NewsViewController::openRow(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= allList.size()) return;
+    const auto& info = allList[static_cast<std::size_t>(row)];
+    if (!info) return;
+    auto detail = std::make_shared<NewsDetailViewController>();
+    detail->setTitle(tag == 3 ? "规章制度" : "公告详情");
+    detail->peopleStr = displayText(tag == 3 ? info->PublishBy : info->Publishby);
+    detail->contentHtml = displayText(info->ContentHtml);
+    detail->titleStr = displayText(info->Title);
+    detail->timeStr = displayText(info->RealeaseDate);
+    detail->newid = displayText(info->ID);
+    detail->tag = tag;
+    if (auto nav = navigationController()) nav->pushViewController(detail, true);
+}
+
+}  // namespace busdesk

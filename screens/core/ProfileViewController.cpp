@@ -1,0 +1,86 @@
+#include "screens/core/ProfileViewController.h"
+
+#include "app/core/PublicMethod.h"
+#include "model/LoginResult.h"
+#include "screens/core/SignedInAccount.h"
+#include "services/LoginResultService.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+std::string ProfileViewController::sexText(const std::optional<std::string>& sex) {
+    return LoginResultService::integerValue(sex) == 1 ? "男" : "女";
+}
+
+std::vector<std::vector<std::string>> ProfileViewController::labels() {
+    return {{"工号", "姓名", "岗位", "性别", "出生日期", "身份证号", "电话"},
+            {"文化程度", "政治面貌", "住址", "加入公司时间"},
+            {"组织", "工龄"}};
+}
+
+std::vector<std::vector<std::string>> ProfileViewController::values(
+    const LoginResult* r, const std::optional<std::string>& cardID) {
+    auto f = [r](std::optional<std::string> LoginResult::*field) {
+        return r ? displayText(r->*field) : std::string();
+    };
+    return {{displayText(cardID), f(&LoginResult::Name), f(&LoginResult::EmpRoleName),
+             sexText(r ? r->sex : std::nullopt), f(&LoginResult::birthday), f(&LoginResult::IDcard),
+             f(&LoginResult::telephone)},
+            {f(&LoginResult::graduate), f(&LoginResult::politic), f(&LoginResult::address),
+             f(&LoginResult::startTime)},
+            {f(&LoginResult::OrgName), f(&LoginResult::serviceAge)}};
+}
+
+void ProfileViewController::viewDidLoad() {
+    screen::setNavTitleBar(*this, "个人信息");
+    auto record = PublicMethod::sharedEngine().loginResult();
+    dataArr = labels();
+    infoArr = values(record.get(), SignedInAccount::cardID());
+
+    aTableView = std::make_shared<TableView>(view()->bounds(), TableViewStyle::Grouped);
+    aTableView->setIdentifier("aTableView");
+    aTableView->setAllowsSelection(false);
+    aTableView->setDataSource(self<ProfileViewController>());
+    aTableView->setDelegate(self<ProfileViewController>());
+    view()->addSubview(aTableView);
+}
+
+void ProfileViewController::viewDidLayoutSubviews() {
+    if (aTableView) aTableView->setFrame(view()->bounds());
+}
+
+int ProfileViewController::numberOfSections(TableView&) {
+    return static_cast<int>(dataArr.size());
+}
+
+int ProfileViewController::numberOfRows(TableView&, int section) {
+    return section < 0 || static_cast<std::size_t>(section) >= dataArr.size()
+               ? 0
+               : static_cast<int>(dataArr[static_cast<std::size_t>(section)].size());
+}
+
+std::shared_ptr<TableViewCell> ProfileViewController::cellForRow(TableView& tv, IndexPath ip) {
+    auto cell = tv.dequeueReusableCell("profile");
+    if (!cell) {
+        cell = std::make_shared<TableViewCell>(CellStyle::Value1, "profile");
+        cell->setSelectionStyle(CellSelectionStyle::None);
+        cell->detailTextLabel().setTextAlignment(TextAlignment::Right);
+        cell->detailTextLabel().setTextColor(Color::lightGray());
+    }
+    auto s = static_cast<std::size_t>(ip.section), r = static_cast<std::size_t>(ip.row);
+    cell->textLabel().setText(dataArr.at(s).at(r));
+    cell->detailTextLabel().setText(infoArr.at(s).at(r));
+    return cell;
+}
+
+double ProfileViewController::heightForHeader(TableView&, int) {
+    return 12;
+}
+
+std::shared_ptr<View> ProfileViewController::viewForHeader(TableView&, int) {
+    auto strip = std::make_shared<View>();
+    strip->setBackgroundColor(Color::white(0.93));
+    return strip;
+}
+
+}  // namespace busdesk

@@ -1,0 +1,98 @@
+#include "screens/core/RightMenu1ViewController.h"
+
+#include "app/core/PublicMethod.h"
+#include "app/core/SettingsKeys.h"
+#include "model/LoginResult.h"
+#include "screens/core/LoginViewController.h"
+#include "screens/core/NavigationShell.h"
+#include "screens/core/ProfileViewController.h"
+#include "screens/core/SettingViewController.h"
+#include "screens/core/SignedInAccount.h"
+#include "ui/SideMenu.h"
+
+namespace busdesk {
+
+namespace {
+template <class T>
+std::function<std::shared_ptr<ViewController>()> plain() {
+    return [] { return std::static_pointer_cast<ViewController>(std::make_shared<T>()); };
+}
+constexpr double kButtonHeight = 44;
+}  // namespace
+
+std::vector<ScreenEntry> RightMenu1ViewController::entries() {
+    return {
+        {"个人信息", "userInfo", "IconProfile", "ProfileViewController", plain<ProfileViewController>()},
+        {"工资查询", "ShowSalary", "IconSalary", "SalaryQueryViewController", {}},
+        {"餐补查询", "ShowLunch", "IconLunch", "SubsidyViewController", {}},
+        {"乘车记录", "ShowBusRecord", "IconBusRecord", "RidingRecordViewController", {}},
+        {"车辆反馈", "ShowFeedBack", "IconFeedBack", "BusFeedBackViewController", {}},
+        {"系统设置", "ShowSetting", "IconSetting", "SettingViewController", plain<SettingViewController>()},
+    };
+}
+
+void RightMenu1ViewController::viewDidLoad() {
+    view()->setBackgroundColor(Color::clear());
+    auto session = PublicMethod::sharedEngine().loginResult();
+    userBtn = std::make_shared<Button>(Rect{}, session ? displayText(session->Name) : std::string());
+    userBtn->setIdentifier("userBtn");
+    userBtn->setTitleColor(Color::whiteColor());
+    userBtn->setFontSize(20);
+    auto profile = entries().front();
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    userBtn->addAction([weak, profile](View&) {
+        if (auto self = std::static_pointer_cast<RightMenu1ViewController>(weak.lock())) self->open(profile);
+    });
+    view()->addSubview(userBtn);
+
+    for (const auto& entry : entries()) {
+        auto button = std::make_shared<Button>(Rect{}, entry.title);
+        button->setIdentifier(entry.action);
+        button->setImageName(entry.icon);
+        button->setTitleColor(Color::whiteColor());
+        button->addAction([weak, entry](View&) {
+            if (auto self = std::static_pointer_cast<RightMenu1ViewController>(weak.lock()))
+                self->open(entry);
+        });
+        buttons_.push_back(button);
+        view()->addSubview(button);
+    }
+    auto out = std::make_shared<Button>(Rect{}, "退出登录");
+    out->setIdentifier("signOut");
+    out->setTitleColor(Color::whiteColor());
+    out->addAction(action(&RightMenu1ViewController::signOut));
+    buttons_.push_back(out);
+    view()->addSubview(out);
+    layout();
+}
+
+void RightMenu1ViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void RightMenu1ViewController::layout() {
+    if (!userBtn) return;
+    Rect b = view()->bounds();
+    // The right menu slides in from the right: its buttons sit on the right-hand part.
+    double left = b.width * 0.4, w = b.width * 0.6 - 20;
+    userBtn->setFrame({left, 90, w, 50});
+    for (std::size_t i = 0; i < buttons_.size(); ++i)
+        buttons_[i]->setFrame({left, 160 + kButtonHeight * static_cast<double>(i), w, kButtonHeight});
+}
+
+void RightMenu1ViewController::open(const ScreenEntry& entry) {
+    // Self-service screens of later work: the button stays and does nothing yet.
+    if (!entry.available()) return;
+    NavigationShell::showContent(*this, entry.make());
+}
+
+void RightMenu1ViewController::signOut() {
+    PublicMethod::removeObjectForKey(kZtPassword);
+    PublicMethod::removeObjectForKey(kZtUsername);
+    PublicMethod::removeObjectForKey(kEmpId);
+    std::shared_ptr<ViewController> host = sideMenuViewController(*this);
+    if (!host) host = shared_from_this();
+    host->presentViewController(std::make_shared<LoginViewController>(), true);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/views/Button.h"
+#include "platform/views/ViewController.h"
+#include "screens/core/ScreenEntry.h"
+
+namespace busdesk {
+
+// The employee's own menu: the name, the self-service screens, settings and logout.
+class RightMenu1ViewController : public ViewController {
+  public:
+    // userInfo, ShowSalary, ShowLunch, ShowBusRecord, ShowFeedBack, ShowSetting, in order.
+    static std::vector<ScreenEntry> entries();
+
+    void viewDidLoad() override;
+    void viewDidLayoutSubviews() override;
+
+    // Removes the remembered credentials and presents a new login screen over the shell; the
+    // session, the identity card number, refresh time, read marks and vehicle number stay.
+    void signOut();
+
+    std::shared_ptr<Button> userBtn;
+
+  private:
+    void open(const ScreenEntry& entry);
+    void layout();
+    std::vector<std::shared_ptr<Button>> buttons_;
+};
+
+}  // namespace busdesk
