@@ -1,0 +1,87 @@
+#include "services/LoginResultService.h"
+
+#include <climits>
+
+#include "app/core/PublicMethod.h"
+#include "model/LoginResult.h"
+#include "model/ResultInfo.h"
+#include "platform/Log.h"
+#include "services/OfficeCall.h"
+
+namespace busdesk {
+
+void LoginResultService::GetLoginResult(
+    const std::string& cardID, const std::string& password,
+    std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success, std::function<void()> fail) {
+    boost::json::object params;
+    params["CardID"] = cardID;
+    params["Password"] = password;
+    auto mgr = OfficeCall::manager();
+    mgr->GET(
+        PublicMethod::getLoginInfo(), boost::json::value(std::move(params)),
+        [mgr, success](const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
+            OfficeCall::logJSONLine(answer.json);
+            // Mapped from the raw text, not from the parsed value: nothing unless it is an object.
+            auto result = LoginResult::initWithString(OfficeCall::answerText(operation).value_or(""));
+            // Every answered attempt replaces the session, a refusal or an unusable answer too,
+            // and before the caller hears of it.
+            PublicMethod::sharedEngine().setLoginResult(result);
+            const bool accepted = result && integerValue(result->IsSuccess) != 0;
+            if (success) success(result, accepted);
+        },
+        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
+            OfficeCall::logFailure(error, operation, false);
+            OfficeCall::callFail(fail);
+        });
+}
+
+void LoginResultService::changePasswordWithUsername(
+    const std::optional<std::string>& cardID, const std::string& oldPassWord, const std::string& newPassword,
+    std::function<void(std::shared_ptr<ResultInfo>, bool changed)> success, std::function<void()> fail) {
+    boost::json::object params;
+    if (cardID) params["CardID"] = *cardID;
+    params["OldPassword"] = oldPassWord;
+    params["NewPassword"] = newPassword;
+    auto mgr = OfficeCall::manager();
+    mgr->GET(
+        PublicMethod::changePassword(), boost::json::value(std::move(params)),
+        [mgr, success](const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
+            Log::line("change password JSON: " + OfficeCall::describe(answer.json));
+            auto result = ResultInfo::initWithString(OfficeCall::answerText(operation).value_or(""));
+            const bool changed = result && result->IsSuccess;
+            if (success) success(result, changed);
+        },
+        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
+            OfficeCall::logFailure(error, operation, false);
+            OfficeCall::callFail(fail);
+        });
+}
+
+long LoginResultService::integerValue(const std::optional<std::string>& text) {
+    if (!text) return 0;
+    const std::string& s = *text;
+    std::size_t i = 0;
+    while (i < s.size() &&
+           (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f'))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    // Saturates instead of overflowing on a long digit run.
+    long value = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        const int digit = s[i] - '0';
+        if (!negative) {
+            if (value > (LONG_MAX - digit) / 10) return LONG_MAX;
+            value = value * 10 + digit;
+        } else {
+            if (value < (LONG_MIN + digit) / 10) return LONG_MIN;
+            value = value * 10 - digit;
+        }
+    }
+    return value;
+}
+
+}  // namespace busdesk

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <boost/json/value.hpp>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/WireModelArray.h"
+#include "net/HTTPRequestOperationManager.h"
+#include "platform/Error.h"
+
+namespace busdesk {
+
+inline constexpr const char* kOfficeServiceErrorDomain = "com.busdesk.error.office-service";
+
+// Codes of kOfficeServiceErrorDomain: answers that arrived but cannot be used.
+namespace OfficeServiceErrorCode {
+inline constexpr long UnexpectedAnswerKind = 1;  // valid JSON of the wrong top-level kind
+inline constexpr long UndecodableText = 2;       // a text answer whose bytes do not decode
+inline constexpr long UnmappableAnswer = 3;      // the record could not be built from the answer
+inline constexpr long UnknownTag = 4;            // the tag selects no server method
+inline constexpr long BadUploadInput = 5;        // the photos cannot be sent as given
+inline constexpr long UploadRefused = 6;         // the upload answer was not exactly "1"
+}  // namespace OfficeServiceErrorCode
+
+// The request conventions every office service shares: a fresh manager per call, the console
+// lines, and the mapping of list answers. Nothing here keeps state between calls.
+class OfficeCall {
+  public:
+    // A fresh manager; `text` swaps in the plain serializer, so any content type passes and the
+    // body arrives as bytes.
+    static std::shared_ptr<HTTPRequestOperationManager> manager(bool text = false);
+
+    // Renderings for the console lines; "(null)" stands for a missing value.
+    static std::string describe(const std::optional<boost::json::value>& json);
+    static std::string describe(const Error& error);
+    static std::string describe(const std::optional<std::string>& text);
+    // Bytes as hexadecimal groups of four, like a data object prints itself; long bodies are cut
+    // so an unexpected page cannot flood the console.
+    static std::string describeBytes(const std::optional<std::string>& bytes);
+
+    static Error makeError(long code, std::string description);
+    // "Error: ..." and, for text answers, "operation===..." with what the server sent.
+    static void logFailure(const Error& error, const std::shared_ptr<HTTPRequestOperation>& operation,
+                           bool withOperationText);
+    // The answer text, decoded with the charset the answer names, UTF-8 otherwise.
+    static std::optional<std::string> answerText(const std::shared_ptr<HTTPRequestOperation>& operation);
+
+    // Calls `fail` on the main queue after the current job, never inside the caller's own call,
+    // so every outcome reaches the caller the same way.
+    static void failLater(std::function<void()> fail);
+    static void callFail(const std::function<void()>& fail) {
+        if (fail) fail();
+    }
+
+    // Rows mapped one by one; a row that fails leaves the whole list empty (never shorter).
+    template <class Elem>
+    static WireModelArray<Elem> mapRows(const boost::json::value& array) {
+        auto rows = Elem::arrayOfModelsFromDictionaries(array);
+        if (!rows) return WireModelArray<Elem>(std::vector<std::shared_ptr<Elem>>{});
+        return WireModelArray<Elem>(std::move(*rows));
+    }
+
+    // GET of a list query: a JSON array becomes a fresh `List` whose `field` holds the rows; any
+    // other answer ends in `fail` (the screen stops waiting and shows its network message).
+    template <class List, class Elem>
+    static void fetchList(const std::string& url, boost::json::value params, bool logJSON,
+                          WireModelArray<Elem> List::*field,
+                          std::function<void(std::shared_ptr<List>)> success, std::function<void()> fail) {
+        auto mgr = manager();
+        mgr->GET(
+            url, params,
+            [mgr, logJSON, field, success, fail](const std::shared_ptr<HTTPRequestOperation>&,
+                                                 const ResponseObject& answer) {
+                if (logJSON) logJSONLine(answer.json);
+                if (!answer.json || !answer.json->is_array()) {
+                    logFailure(makeError(OfficeServiceErrorCode::UnexpectedAnswerKind,
+                                         "The answer is not a JSON array."),
+                               nullptr, false);
+                    callFail(fail);
+                    return;
+                }
+                auto list = List::init();
+                (*list).*field = mapRows<Elem>(*answer.json);
+                if (success) success(list);
+            },
+            [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
+                logFailure(error, operation, false);
+                callFail(fail);
+            });
+    }
+
+    static void logJSONLine(const std::optional<boost::json::value>& json);
+    static bool isArrayMember(const std::optional<boost::json::value>& json, const char* key);
+};
+
+}  // namespace busdesk

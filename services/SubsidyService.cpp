@@ -1,0 +1,40 @@
+#include "services/SubsidyService.h"
+
+#include "app/core/OfficeMethods.h"
+#include "app/core/PublicMethod.h"
+#include "model/SubsidyRechargeList.h"
+#include "services/OfficeCall.h"
+
+namespace busdesk {
+
+void SubsidyService::getRechargeInfoWithEmpID(
+    const std::optional<std::string>& empID, const std::string& starttime, const std::string& endime, int tag,
+    std::function<void(std::shared_ptr<SubsidyRechargeList>)> success, std::function<void()> fail) {
+    const char* method = nullptr;
+    switch (tag) {
+        case 0:
+            method = OfficeMethod::Query_RechargeInfo;
+            break;
+        case 1:
+            method = OfficeMethod::Query_ConsumeInfo;
+            break;
+        case 2:
+            method = OfficeMethod::Query_MealsubsidsInfo;
+            break;
+        default:
+            OfficeCall::logFailure(
+                OfficeCall::makeError(OfficeServiceErrorCode::UnknownTag,
+                                      "No meal-card method for the kind " + std::to_string(tag) + "."),
+                nullptr, false);
+            OfficeCall::failLater(std::move(fail));
+            return;
+    }
+    boost::json::object params;
+    if (empID) params["EmpID"] = *empID;
+    params["starttime"] = starttime;
+    params["endtime"] = endime;
+    OfficeCall::fetchList(PublicMethod::addUrlPreWithName(method), std::move(params), true,
+                          &SubsidyRechargeList::listArr, std::move(success), std::move(fail));
+}
+
+}  // namespace busdesk

@@ -1,0 +1,137 @@
+#include "services/SuggestServer.h"
+
+#include "app/core/OfficeMethods.h"
+#include "app/core/PublicMethod.h"
+#include "model/SuggestList.h"
+#include "platform/Log.h"
+#include "services/OfficeCall.h"
+
+namespace busdesk {
+
+namespace {
+
+// The record identifier as text: a JSON string as it is, a number as its decimal text.
+std::optional<std::string> identifierText(const boost::json::object& params) {
+    const auto* id = params.if_contains("id");
+    if (!id) return std::nullopt;
+    if (id->is_string()) return std::string(id->get_string());
+    if (id->is_int64()) return std::to_string(id->get_int64());
+    if (id->is_uint64()) return std::to_string(id->get_uint64());
+    return std::nullopt;
+}
+
+// The identifier becomes a path segment. Digits pass unchanged; anything else is escaped so an
+// odd answer ("5/../x", "57 ") cannot reach another address.
+std::string pathSegment(const std::string& text) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+            c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        }
+    }
+    return out;
+}
+
+void refuseUpload(const std::string& why, std::function<void()> fail) {
+    OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::BadUploadInput, why), nullptr,
+                           false);
+    OfficeCall::failLater(std::move(fail));
+}
+
+}  // namespace
+
+void SuggestServer::getSuggestsWithEmpID(const std::optional<std::string>& empID,
+                                         std::function<void(std::shared_ptr<SuggestList>)> success,
+                                         std::function<void()> fail) {
+    boost::json::object params;
+    if (empID) params["EmpID"] = *empID;
+    OfficeCall::fetchList(PublicMethod::addUrlPreWithName(OfficeMethod::Query_FeedBackInfoNP),
+                          std::move(params), true, &SuggestList::List, std::move(success), std::move(fail));
+}
+
+void SuggestServer::PostSubmitTextWithPar(boost::json::object params,
+                                          std::function<void(std::string)> success,
+                                          std::function<void()> fail) {
+    // A GET, although it stores a record: the server reads the fields from the query string.
+    auto mgr = OfficeCall::manager(true);
+    mgr->GET(
+        PublicMethod::addUrlPreWithName(OfficeMethod::FeedBackInfoNP), boost::json::value(std::move(params)),
+        [mgr, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
+                             const ResponseObject& answer) {
+            Log::line("JSON: " + OfficeCall::describeBytes(answer.data));
+            auto text = OfficeCall::answerText(operation);
+            if (!text) {
+                OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::UndecodableText,
+                                                             "The submission answer is not valid text."),
+                                       operation, true);
+                return OfficeCall::callFail(fail);
+            }
+            Log::line("1str ID==" + *text);
+            if (success) success(*text);
+        },
+        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
+            OfficeCall::logFailure(error, operation, true);
+            OfficeCall::callFail(fail);
+        });
+}
+
+void SuggestServer::PostSubmitImageWithPar(boost::json::object params, std::vector<Image> picImageArr,
+                                           std::vector<std::string> fileNameArr,
+                                           std::function<void()> success, std::function<void()> fail) {
+    auto id = identifierText(params);
+    if (!id || id->empty()) return refuseUpload("The upload has no record identifier.", std::move(fail));
+    if (picImageArr.size() != fileNameArr.size())
+        return refuseUpload("The upload has " + std::to_string(picImageArr.size()) + " images but " +
+                                std::to_string(fileNameArr.size()) + " file names.",
+                            std::move(fail));
+
+    Log::line("count===" + std::to_string(picImageArr.size()));
+    auto parts = std::make_shared<std::vector<std::shared_ptr<const std::string>>>();
+    for (std::size_t i = 0; i < picImageArr.size(); ++i) {
+        auto jpeg = std::make_shared<const std::string>(picImageArr[i].jpegData(100));
+        // The size only: the bytes of a photo would bury the console.
+        Log::line("_________picdate===" + std::to_string(jpeg->size()) + " bytes");
+        if (jpeg->empty())
+            return refuseUpload("Image " + std::to_string(i) + " cannot be encoded as JPEG.",
+                                std::move(fail));
+        parts->push_back(std::move(jpeg));
+    }
+
+    const std::string url =
+        PublicMethod::addUrlPreWithName(OfficeMethod::UploadPictureFromID) + pathSegment(*id);
+    auto names = std::make_shared<std::vector<std::string>>(std::move(fileNameArr));
+    auto mgr = OfficeCall::manager(true);
+    mgr->POST(
+        url, std::nullopt,
+        [parts, names](StreamingMultipartFormData& form) {
+            for (std::size_t i = 0; i < parts->size(); ++i)
+                form.appendPartWithFileData((*parts)[i], (*names)[i], "pic", "application/octet-stream");
+        },
+        [mgr, id = *id, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
+                                       const ResponseObject& answer) {
+            Log::line("image JSON: " + OfficeCall::describeBytes(answer.data) + ",iii===" + id);
+            auto text = OfficeCall::answerText(operation);
+            Log::line("1str ID==" + OfficeCall::describe(text));
+            // Exactly "1": a line break or quotes after it do not count.
+            if (text && *text == "1") {
+                if (success) success();
+                return;
+            }
+            OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::UploadRefused,
+                                                         "The server did not store the photos."),
+                                   nullptr, false);
+            OfficeCall::callFail(fail);
+        },
+        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
+            OfficeCall::logFailure(error, operation, true);
+            OfficeCall::callFail(fail);
+        });
+}
+
+}  // namespace busdesk
