@@ -184,6 +184,9 @@ bool OfficeSimulator::start() {
         *listening = fd;
     });
     server_->set_keep_alive_max_count(1000);
+    // An idle kept-alive connection holds its worker until this runs out, and stop() waits for
+    // every worker: the library's 5 s made each stop take 5 s once a client had connected.
+    server_->set_keep_alive_timeout(1);
     install();
     stopping_ = false;
     port_ = options_.port == 0 ? server_->bind_to_any_port(options_.host)

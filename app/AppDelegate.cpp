@@ -1,0 +1,49 @@
+#include "app/AppDelegate.h"
+
+#include "platform/DispatchQueue.h"
+#include "platform/RunLoop.h"
+#include "platform/views/Window.h"
+#include "screens/core/LoginViewController.h"
+#include "screens/core/NavigationShell.h"
+
+namespace busdesk {
+
+bool AppDelegate::applicationDidFinishLaunchingWithOptions() {
+    // 1. Keep the screen awake while the app is in front.
+    device_.idleTimerDisabled = true;
+    // 2. Playback category, mixing with other apps; errors were never examined.
+    device_.audioCategory = "playback";
+    device_.mixWithOthers = true;
+    device_.audioSessionActive = true;
+    // 3. The one window, full screen and white.
+    window_ = std::make_shared<Window>();
+    window_->setBackgroundColor(Color::whiteColor());
+    window_->makeKeyAndVisible();
+    // Every accepted login builds a shell; it is recorded here and has this delegate.
+    std::weak_ptr<AppDelegate> weak = weak_from_this();
+    NavigationShell::setSideMenuDelegate(weak);
+    NavigationShell::setInstalledHandler([weak](const std::shared_ptr<SideMenu>& shell) {
+        if (auto self = weak.lock()) self->sideMenu_ = shell;
+    });
+    // 4. The login screen; it reads the remembered credentials itself.
+    window_->setRootViewController(std::make_shared<LoginViewController>());
+    return true;
+}
+
+void AppDelegate::applicationDidEnterBackground() {
+    std::weak_ptr<AppDelegate> weak = weak_from_this();
+    auto hop = [weak] {
+        dispatchMain([weak] {
+            if (auto self = weak.lock()) self->invalidateBackgroundTask();
+        });
+    };
+    bgTask_ = BackgroundTasks::beginBackgroundTaskWithExpirationHandler(hop);
+    // Nothing needs the time: hand it back at once, from a background queue as the system expects.
+    DispatchQueue::processing().async(hop);
+}
+
+void AppDelegate::invalidateBackgroundTask() {
+    if (bgTask_ != BackgroundTaskInvalid) bgTask_ = BackgroundTaskInvalid;
+}
+
+}  // namespace busdesk

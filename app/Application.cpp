@@ -1,0 +1,164 @@
+#include "app/Application.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "app/AppDelegate.h"
+#include "app/NetworkLoaders.h"
+#include "app/core/PublicMethod.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/RunLoop.h"
+#include "platform/views/Window.h"
+#include "ui/ScriptRunner.h"
+
+#ifdef BUSDESK_HAVE_QT
+#include "platform/qt/QtApplication.h"
+#endif
+
+namespace busdesk {
+
+namespace {
+
+#ifdef BUSDESK_HAVE_QT
+bool displayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* v = std::getenv(name);
+        if (v && *v) return true;
+    }
+    return false;
+}
+
+// Runs a script inside the window, one line per step, so the window repaints in between.
+// "shot NAME" writes the window as NAME.png into the shots folder.
+class WindowScript {
+  public:
+    WindowScript(std::shared_ptr<Window> window, std::istream& in, std::optional<std::string> shots)
+        : runner_(std::move(window), std::cout), in_(in), shots_(std::move(shots)) {}
+
+    bool step(qt::QtHost& host) {
+        std::string line;
+        if (!std::getline(in_, line)) return false;
+        ++lineNo_;
+        auto start = line.find_first_not_of(" \t");
+        if (start != std::string::npos && line.compare(start, 5, "shot ") == 0) {
+            std::string name = line.substr(start + 5);
+            while (!name.empty() && (name.back() == ' ' || name.back() == '\r')) name.pop_back();
+            if (!shots_) return fail(host, "shot needs --shots DIR");
+            std::error_code ec;
+            std::filesystem::create_directories(*shots_, ec);
+            if (!host.grab(*shots_ + "/" + name + ".png"))
+                return fail(host, "could not write " + name + ".png");
+            return true;
+        }
+        auto outcome = runner_.execute(line);
+        if (!outcome.ok) return fail(host, outcome.message);
+        if (outcome.quit) {
+            host.quit(0);
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    bool fail(qt::QtHost& host, const std::string& message) {
+        std::cerr << "line " << lineNo_ << ": " << message << "\n";
+        host.quit(1);
+        return false;
+    }
+
+    ScriptRunner runner_;
+    std::istream& in_;
+    std::optional<std::string> shots_;
+    int lineNo_ = 0;
+};
+#endif
+
+}  // namespace
+
+void prepareEnvironment(const LaunchOptions& options) {
+    if (options.profile) Paths::setProfileDir(*options.profile);
+    if (options.server) PublicMethod::setOfficeBaseURL(*options.server);
+    if (auto culture = options.effectiveCultureBase()) PublicMethod::setCultureBaseURL(*culture);
+    if (options.now) Date::setNow(options.now);
+    installNetworkLoaders();
+}
+
+int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out) {
+    RunLoop::main().adoptCurrentThread();
+    RunLoop::main().useManualClock();
+    std::ifstream file;
+    if (options.script) {
+        file.open(*options.script);
+        if (!file) {
+            std::cerr << "busdesk: cannot read the script " << *options.script << "\n";
+            return 2;
+        }
+    }
+    auto delegate = std::make_shared<AppDelegate>();
+    delegate->applicationDidFinishLaunchingWithOptions();
+    ScriptRunner runner(delegate->window(), out);
+    return options.script ? runner.runScript(file) : runner.runInteractive(terminal);
+}
+
+int runBusDesk(int argc, char** argv) {
+    auto options = LaunchOptions::parse(argc, argv);
+    if (!options.error.empty()) {
+        std::cerr << "busdesk: " << options.error << "\n" << LaunchOptions::usage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << LaunchOptions::usage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "BusDesk " << BUSDESK_APP_VERSION << " (build " << BUSDESK_BUILD_VERSION << ")\n";
+        return 0;
+    }
+    prepareEnvironment(options);
+
+    bool headless = options.headless;
+#ifdef BUSDESK_HAVE_QT
+    if (!headless && !displayAvailable()) {
+        if (options.shots) {
+            std::cerr << "busdesk: --shots needs a display (try xvfb-run)\n";
+            return 2;
+        }
+        std::cerr << "busdesk: no display; running headless on the terminal\n";
+        headless = true;
+    }
+#else
+    if (!headless) {
+        std::cerr << "busdesk: built without the window; running headless on the terminal\n";
+        headless = true;
+    }
+#endif
+    if (headless) return runHeadless(options, std::cin, std::cout);
+
+#ifdef BUSDESK_HAVE_QT
+    auto delegate = std::make_shared<AppDelegate>();
+    std::ifstream file;
+    std::unique_ptr<WindowScript> script;
+    if (options.script) {
+        file.open(*options.script);
+        if (!file) {
+            std::cerr << "busdesk: cannot read the script " << *options.script << "\n";
+            return 2;
+        }
+    }
+    auto launch = [&] {
+        delegate->applicationDidFinishLaunchingWithOptions();
+        if (options.script) script = std::make_unique<WindowScript>(delegate->window(), file, options.shots);
+    };
+    std::function<bool(qt::QtHost&)> step;
+    if (options.script) step = [&](qt::QtHost& host) { return script && script->step(host); };
+    return qt::runApplication(argc, argv, launch, step);
+#else
+    return 0;
+#endif
+}
+
+}  // namespace busdesk

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace busdesk {
+
+// Stands in for the phone's "extra time in the background" grant. A desktop process is never
+// suspended, so nothing here limits the app: it only keeps the grants and their expiry handlers,
+// and expireAll() plays the part of the system saying the time is up.
+using BackgroundTaskIdentifier = std::uint64_t;
+inline constexpr BackgroundTaskIdentifier BackgroundTaskInvalid = 0;
+
+class BackgroundTasks {
+  public:
+    static BackgroundTaskIdentifier beginBackgroundTaskWithExpirationHandler(std::function<void()> handler);
+    // Calls the handler of every grant still open, once, and forgets the grants.
+    static void expireAll();
+    static std::size_t openCount();
+};
+
+}  // namespace busdesk

@@ -1,0 +1,122 @@
+#include "app/LaunchOptions.h"
+
+#include <functional>
+#include <map>
+
+#include "platform/DateFormat.h"
+
+namespace busdesk {
+
+namespace {
+
+bool looksLikeHttpURL(const std::string& text) {
+    return text.rfind("http://", 0) == 0 || text.rfind("https://", 0) == 0;
+}
+
+std::string withSlash(std::string url) {
+    if (url.empty() || url.back() != '/') url += '/';
+    return url;
+}
+
+}  // namespace
+
+const char* LaunchOptions::usage() {
+    return "usage: busdesk [--server URL] [--culture URL] [--profile DIR] [--now \"yyyy-MM-dd HH:mm:ss\"]\n"
+           "               [--headless] [--script FILE] [--shots DIR] [--version] [--help]\n"
+           "  --server URL    office server base address (default: the built-in one)\n"
+           "  --culture URL   culture page base address (default: the office server's)\n"
+           "  --profile DIR   keep settings, image cache and data under DIR\n"
+           "  --now TIME      pin the clock, for reproducible runs\n"
+           "  --headless      no window: the screen is printed as text on the terminal\n"
+           "  --script FILE   run the commands in FILE (see docs/headless.md), then quit\n"
+           "  --shots DIR     in the window, \"shot NAME\" script lines write DIR/NAME.png\n"
+           "  --version       print the version and quit\n";
+}
+
+LaunchOptions LaunchOptions::parse(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return parse(args);
+}
+
+LaunchOptions LaunchOptions::parse(const std::vector<std::string>& args) {
+    LaunchOptions o;
+    using Setter = std::function<bool(LaunchOptions&, const std::string&)>;
+    // Options that take a value, and how each value is checked.
+    const std::map<std::string, Setter> valued{
+        {"--server",
+         [](LaunchOptions& o, const std::string& v) {
+             if (!looksLikeHttpURL(v)) return false;
+             o.server = withSlash(v);
+             return true;
+         }},
+        {"--culture",
+         [](LaunchOptions& o, const std::string& v) {
+             if (!looksLikeHttpURL(v)) return false;
+             o.culture = withSlash(v);
+             return true;
+         }},
+        {"--profile",
+         [](LaunchOptions& o, const std::string& v) {
+             if (v.empty()) return false;
+             o.profile = v;
+             return true;
+         }},
+        {"--script",
+         [](LaunchOptions& o, const std::string& v) {
+             if (v.empty()) return false;
+             o.script = v;
+             return true;
+         }},
+        {"--shots",
+         [](LaunchOptions& o, const std::string& v) {
+             if (v.empty()) return false;
+             o.shots = v;
+             return true;
+         }},
+        {"--now",
+         [](LaunchOptions& o, const std::string& v) {
+             o.now = parseDate(v, "yyyy-MM-dd HH:mm:ss");
+             return o.now.has_value();
+         }},
+    };
+    const std::map<std::string, bool LaunchOptions::*> flags{
+        {"--headless", &LaunchOptions::headless},
+        {"--version", &LaunchOptions::version},
+        {"--help", &LaunchOptions::help},
+        {"-h", &LaunchOptions::help},
+    };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inlineValue;
+        if (auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        }
+        if (auto f = flags.find(name); f != flags.end() && !inlineValue) {
+            o.*(f->second) = true;
+            continue;
+        }
+        auto v = valued.find(name);
+        if (v == valued.end()) {
+            o.error = "unknown option: " + args[i];
+            return o;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                o.error = name + " needs a value";
+                return o;
+            }
+            inlineValue = args[++i];
+        }
+        if (!v->second(o, *inlineValue)) {
+            o.error = "bad value for " + name + ": \"" + *inlineValue + "\"";
+            return o;
+        }
+    }
+    if (o.shots && o.headless) o.error = "--shots needs the window (drop --headless)";
+    return o;
+}
+
+}  // namespace busdesk

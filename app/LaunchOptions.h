@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Date.h"
+
+namespace busdesk {
+
+// What the command line asks of this run. Parsing never exits the process: the caller prints
+// `error` (or the usage) and chooses the status.
+struct LaunchOptions {
+    std::optional<std::string> server;   // office server base URL, ends in "/"
+    std::optional<std::string> culture;  // culture page base URL, ends in "/"
+    std::optional<std::string> profile;  // settings, cache and data go under this folder
+    bool headless = false;
+    std::optional<std::string> script;  // a file of commands (headless or in the window)
+    std::optional<std::string> shots;   // folder the window's "shot NAME" command writes into
+    std::optional<Date> now;            // the clock, pinned
+    bool version = false;
+    bool help = false;
+    std::string error;  // non-empty when the line could not be understood
+
+    static LaunchOptions parse(const std::vector<std::string>& args);
+    static LaunchOptions parse(int argc, char** argv);
+    static const char* usage();
+
+    // The culture page lives on the office server unless it is given its own address.
+    std::optional<std::string> effectiveCultureBase() const { return culture ? culture : server; }
+};
+
+}  // namespace busdesk

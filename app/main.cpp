@@ -1,0 +1,5 @@
+#include "app/Application.h"
+
+int main(int argc, char** argv) {
+    return busdesk::runBusDesk(argc, argv);
+}

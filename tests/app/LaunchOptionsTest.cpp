@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "app/LaunchOptions.h"
+#include "platform/DateFormat.h"
+
+namespace busdesk {
+namespace {
+
+TEST(LaunchOptions, ReadsEveryOptionWithSeparateOrInlineValues) {
+    auto o =
+        LaunchOptions::parse({"--server", "http://10.0.0.5:8088", "--culture=http://10.0.0.6/", "--profile",
+                              "/tmp/p", "--headless", "--script", "s.txt", "--now", "2014-05-20 09:00:00"});
+    ASSERT_EQ(o.error, "");
+    EXPECT_EQ(o.server, "http://10.0.0.5:8088/");  // the final slash is added
+    EXPECT_EQ(o.culture, "http://10.0.0.6/");
+    EXPECT_EQ(o.profile, "/tmp/p");
+    EXPECT_TRUE(o.headless);
+    EXPECT_EQ(o.script, "s.txt");
+    ASSERT_TRUE(o.now);
+    EXPECT_EQ(formatDate(*o.now, "yyyy-MM-dd HH:mm:ss"), "2014-05-20 09:00:00");
+    EXPECT_FALSE(o.version);
+}
+
+TEST(LaunchOptions, CultureFollowsTheServerUnlessGivenItsOwn) {
+    auto onlyServer = LaunchOptions::parse({"--server", "http://h:1/"});
+    EXPECT_EQ(onlyServer.effectiveCultureBase(), "http://h:1/");
+    auto both = LaunchOptions::parse({"--server", "http://h:1/", "--culture", "http://c:2/"});
+    EXPECT_EQ(both.effectiveCultureBase(), "http://c:2/");
+    EXPECT_EQ(LaunchOptions::parse({}).effectiveCultureBase(), std::nullopt);
+}
+
+TEST(LaunchOptions, RefusesWhatItCannotUse) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string errorStart;
+    };
+    const Case cases[] = {
+        {{"--bogus"}, "unknown option"},
+        {{"--server"}, "--server needs a value"},
+        {{"--server", "ftp://x/"}, "bad value for --server"},
+        {{"--now", "2014-05-20"}, "bad value for --now"},
+        {{"--now", "yesterday 09:00:00"}, "bad value for --now"},
+        {{"--profile="}, "bad value for --profile"},
+        {{"--headless", "--shots", "out"}, "--shots needs the window"},
+        {{"--headless=1"}, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        auto o = LaunchOptions::parse(c.args);
+        EXPECT_EQ(o.error.rfind(c.errorStart, 0), 0u) << c.args.front() << " gave: " << o.error;
+    }
+}
+
+TEST(LaunchOptions, VersionAndHelpFlags) {
+    EXPECT_TRUE(LaunchOptions::parse({"--version"}).version);
+    EXPECT_TRUE(LaunchOptions::parse({"-h"}).help);
+    EXPECT_NE(std::string(LaunchOptions::usage()).find("--script FILE"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace busdesk

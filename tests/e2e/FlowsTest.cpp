@@ -1,0 +1,168 @@
+// Whole flows through the program as a user drives it: the headless app, a script, and the
+// substitute office server on a loopback port.
+#include <gtest/gtest.h>
+
+#include <boost/json.hpp>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/Application.h"
+#include "platform/Paths.h"
+#include "platform/Preferences.h"
+#include "server/OfficeSimulator.h"
+
+namespace busdesk {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Flows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim::SimOptions o;
+        o.today = "2014-05-20";
+        o.timeOfDay = "09:00:00";
+        sim_ = std::make_unique<sim::OfficeSimulator>(o);
+        ASSERT_TRUE(sim_->start()) << sim_->lastError();
+        dir_ =
+            fs::temp_directory_path() /
+            ("busdesk-e2e-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        sim_->stop();
+        fs::remove_all(dir_);
+    }
+
+    struct Run {
+        int status;
+        std::string screen;
+    };
+
+    Run run(const std::string& script) {
+        auto path = dir_ / "script.txt";
+        std::ofstream(path) << script;
+        auto options = LaunchOptions::parse({"--headless", "--server", sim_->baseURL(), "--profile",
+                                             (dir_ / "profile").string(), "--script", path.string(), "--now",
+                                             "2014-05-20 09:00:00"});
+        EXPECT_EQ(options.error, "");
+        prepareEnvironment(options);
+        std::istringstream noTerminal;
+        std::ostringstream out;
+        int status = runHeadless(options, noTerminal, out);
+        return {status, out.str()};
+    }
+
+    boost::json::object storedSettings() {
+        std::ifstream in(Paths::configDir() + "/settings.json");
+        std::stringstream text;
+        text << in.rdbuf();
+        auto v = boost::json::parse(text.str());
+        return v.as_object();
+    }
+
+    std::unique_ptr<sim::OfficeSimulator> sim_;
+    fs::path dir_;
+};
+
+TEST_F(Flows, NewcomerSignsInReadsABulletinSeesProfileChangesPasswordAndSignsOut) {
+    auto r = run(R"(# sign in, remembering the password
+type #username 10086
+type #password 123456
+tap #cb
+tap #loginAction
+expect "登录成功"
+expect "请尽快修改您的初始密码"
+wait 3
+expect "首页"
+expect "上次刷新时间：2014-05-20 09:00:00"
+# the announcements list and one bulletin
+menu left
+tap 公告通知
+expect "list #tbList: 10 rows"
+tap 关于冬季安全行车的通知
+expect "公告详情"
+expect "发布时间："
+back
+# the profile from the right menu
+menu right
+expect "张建国"
+tap #userInfo
+expect "个人信息"
+expect "370102198506123456"
+# change the password through the settings screen
+menu right
+tap #ShowSetting
+tap #changePassword
+type #tf_oldPassword 123456
+type #tf_newPassword 111111
+type #tf_confirmPassword 111111
+tap #changePassword
+expect "密码修改成功！"
+# and sign out
+menu right
+tap #signOut
+expect "#loginAction"
+dump
+quit
+)");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    auto settings = storedSettings();
+    EXPECT_FALSE(settings.contains("zt_username"));
+    EXPECT_FALSE(settings.contains("zt_password"));
+    EXPECT_FALSE(settings.contains("EmpId"));
+    EXPECT_TRUE(settings.contains("IDcard"));
+    EXPECT_TRUE(settings.contains("time"));
+    EXPECT_TRUE(settings.contains("ReadNews"));
+    // The server took the new password: the old one is refused now.
+    auto again = run(R"(type #username 10086
+type #password 123456
+tap #loginAction
+expect "用户名或密码错误"
+type #password 111111
+tap #loginAction
+expect "登录成功"
+)");
+    EXPECT_EQ(again.status, 0) << again.screen;
+}
+
+TEST_F(Flows, AnotherEmployeeAfterSignOutGetsANewShellWithTheirName) {
+    auto r = run(R"(type #username 10086
+type #password 123456
+tap #loginAction
+wait 3
+menu right
+expect "张建国"
+tap #signOut
+type #username 10010
+type #password 654321
+tap #loginAction
+wait 3
+menu right
+expect "李秀梅"
+quit
+)");
+    EXPECT_EQ(r.status, 0) << r.screen;
+    EXPECT_EQ(r.screen.find("张建国"), std::string::npos) << "the old shell's name must not show";
+}
+
+TEST_F(Flows, UnreachableServerShowsNetworkErrorAndStaysOnLogin) {
+    sim_->stop();
+    auto r = run(R"(type #username 10086
+type #password 123456
+tap #loginAction
+expect "网络异常！"
+expect "#loginAction"
+)");
+    EXPECT_EQ(r.status, 0) << r.screen;
+}
+
+TEST_F(Flows, AFailedExpectationEndsTheScriptWithStatusOne) {
+    auto r = run("expect \"no such text on the login screen\"\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
+}  // namespace busdesk
