@@ -1,5 +1,6 @@
 #include "platform/views/TableViewCell.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/views/ScreenDump.h"
@@ -39,7 +40,14 @@ std::size_t TableViewCell::liveCount() {
 Label& TableViewCell::textLabel() {
     if (!textLabel_) {
         textLabel_ = std::make_shared<Label>();
-        contentView_->addSubview(textLabel_);
+        // The title reads before the detail, in the dump and for selection by text, whichever
+        // of the two a data source happened to touch first.
+        const auto& subs = contentView_->subviews();
+        auto detail = std::find(subs.begin(), subs.end(), detailTextLabel_);
+        if (detailTextLabel_ && detail != subs.end())
+            contentView_->insertSubview(textLabel_, static_cast<std::size_t>(detail - subs.begin()));
+        else
+            contentView_->addSubview(textLabel_);
         setFrame(frame());
         layoutSubviews();
     }

@@ -145,5 +145,12 @@ TEST_F(TableViewTest, ADataSourceThatDiesLeavesAnEmptyList) {
     EXPECT_TRUE(table->visibleCells().empty());
 }
 
+TEST(TableViewCellTest, TitleReadsBeforeDetailWhicheverWasTouchedFirst) {
+    TableViewCell cell(CellStyle::Value1, "c");
+    cell.detailTextLabel().setText("10086");
+    cell.textLabel().setText("工号");
+    EXPECT_EQ(cell.rowTexts(), (std::vector<std::string>{"工号", "10086"}));
+}
+
 }  // namespace
 }  // namespace busdesk
