@@ -6,6 +6,14 @@
 
 namespace busdesk {
 
+namespace {
+// The unread mark speaks in the row's text too, so a headless reader sees which rows are new.
+class UnreadMark : public ImageView {
+  public:
+    std::vector<std::string> selectableTexts() const override { return {NewsCellView::kUnreadText}; }
+};
+}  // namespace
+
 std::string publisherText(const NormalInfo& info, int tag) {
     return "发布人：" + displayText(tag == 2 ? info.Publishby : info.PublishBy);
 }
@@ -23,7 +31,7 @@ NewsCellView::NewsCellView() : TableViewCell(CellStyle::Default, kReuseIdentifie
     people->setIdentifier("people");
     people->setFontSize(12);
     people->setTextColor(Color::white(0.5));
-    imageNew = std::make_shared<ImageView>();
+    imageNew = std::make_shared<UnreadMark>();
     imageNew->setIdentifier("imageNew");
     imageNew->setImageName("new");
     // Over the whole row, so a finger anywhere on it opens the detail.

@@ -18,6 +18,7 @@ class NewsCellView : public TableViewCell {
     static constexpr double kHeight = 67;
     static constexpr int kButtonTagBase = 100;
     static constexpr const char* kReuseIdentifier = "NewsCellView";
+    static constexpr const char* kUnreadText = "未读";
 
     NewsCellView();
 

@@ -64,6 +64,8 @@ std::shared_ptr<TableViewCell> ProfileViewController::cellForRow(TableView& tv, 
     if (!cell) {
         cell = std::make_shared<TableViewCell>(CellStyle::Value1, "profile");
         cell->setSelectionStyle(CellSelectionStyle::None);
+        // The label first: screen order (and the row's text) is label, then value.
+        cell->textLabel().setTextColor(Color::black());
         cell->detailTextLabel().setTextAlignment(TextAlignment::Right);
         cell->detailTextLabel().setTextColor(Color::lightGray());
     }
