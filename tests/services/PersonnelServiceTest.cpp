@@ -158,12 +158,16 @@ TEST_F(PersonnelServiceTest, SuggestionListWithAnswers) {
     ASSERT_EQ(list.successes, 1);
     EXPECT_EQ(log_.sent("Query_FeedBackInfoNP")->path, "/OfficeServiceQ/Query_FeedBackInfoNP/");
     const auto& rows = list.arg()->List;
-    ASSERT_GT(rows.count(), 0u);
-    EXPECT_EQ(rows[0]->ID, "2");
-    EXPECT_EQ(rows[0]->Type, "咨询");
-    EXPECT_EQ(rows[0]->Empid, "E10086");
-    EXPECT_TRUE(rows[0]->AnsContent);
-    EXPECT_TRUE(rows[0]->Imagenames.empty());
+    // Other tests add suggestions of their own; the seeded one has the JSON number 2 as its ID.
+    std::shared_ptr<SuggestInfo> seeded;
+    for (size_t i = 0; i < rows.count(); ++i)
+        if (rows[i]->ID == "2") seeded = rows[i];
+    ASSERT_TRUE(seeded);
+    EXPECT_EQ(seeded->Type, "咨询");
+    EXPECT_EQ(seeded->Empid, "E10086");
+    EXPECT_EQ(seeded->AnsTime, "2026-12-02 10:20:00");
+    EXPECT_TRUE(seeded->AnsContent);
+    EXPECT_TRUE(seeded->Imagenames.empty());
 }
 
 TEST_F(PersonnelServiceTest, TextSubmissionThenTwoConcurrentPhotoUploadsAreStored) {
