@@ -1,0 +1,181 @@
+#include "CoreScreensFixture.h"
+#include "app/core/SettingsKeys.h"
+#include "platform/views/AlertView.h"
+#include "screens/core/CultureViewController.h"
+#include "screens/core/HomeAdvertiseViewController.h"
+#include "screens/core/LeftMenuViewController.h"
+#include "screens/core/MainViewController.h"
+#include "screens/core/NavigationShell.h"
+#include "screens/core/NewsViewController.h"
+#include "screens/core/ProfileViewController.h"
+#include "screens/core/RightMenu1ViewController.h"
+#include "screens/core/SettingViewController.h"
+
+namespace busdesk::test {
+namespace {
+
+class ShellTest : public CoreScreensTest {
+  protected:
+    // Signed in as 10086 with the advertisement gone: the home page is showing.
+    void signedInAtHome(bool remember = true) {
+        launch();
+        ASSERT_TRUE(loginAs("10086", "123456", remember));
+        ASSERT_TRUE(run("wait 3\n"));
+        ASSERT_TRUE(top<MainViewController>());
+    }
+    std::shared_ptr<LeftMenuViewController> leftMenu() {
+        return std::dynamic_pointer_cast<LeftMenuViewController>(shell()->leftMenuViewController());
+    }
+    std::shared_ptr<RightMenu1ViewController> rightMenu() {
+        return std::dynamic_pointer_cast<RightMenu1ViewController>(shell()->rightMenuViewController());
+    }
+};
+
+TEST_F(ShellTest, TheLeftMenuHasAllSixteenRowsInOrder) {
+    signedInAtHome();
+    ASSERT_TRUE(run("menu left\n"));
+    std::string s = screen();
+    const char* titles[] = {"主页",     "企业文化", "公告通知", "规章制度", "配车排班", "实时查询",
+                            "运营情况", "完成车次", "车辆违规", "车辆保养", "维修查询", "车辆领料",
+                            "燃料消耗", "营收情况", "里程情况", "考勤信息"};
+    EXPECT_TRUE(contains(s, "list #tableView: 16 rows")) << s;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_TRUE(contains(s, "[" + std::to_string(i) + "] \"" + titles[i] + "\"")) << titles[i] << "\n"
+                                                                                      << s;
+    auto entries = LeftMenuViewController::entries();
+    ASSERT_EQ(entries.size(), 16u);
+    EXPECT_EQ(entries[5].screenClass, entries[6].screenClass);
+    EXPECT_EQ(entries[13].screenClass, "ShowRuViewController");
+    EXPECT_EQ(entries[14].screenClass, "ShowRuViewController");
+    EXPECT_EQ(entries[15].screenClass, "KaoQinViewController");
+    EXPECT_TRUE(
+        contains(s, "button #btnVersion: \"V " + LeftMenuBottomNarbarViewController::buildVersion() + "\""))
+        << s;
+}
+
+TEST_F(ShellTest, EachCoreRowOpensAFreshScreenAsTheOnlyContent) {
+    signedInAtHome();
+    auto home = top<MainViewController>();
+    ASSERT_TRUE(run("menu left\ntap 企业文化\n"));
+    EXPECT_EQ(shell()->menuState(), SideMenu::MenuState::Hidden);
+    auto culture = top<CultureViewController>();
+    ASSERT_TRUE(culture);
+    EXPECT_EQ(content()->viewControllers().size(), 1u);
+    EXPECT_EQ(culture->aWebview->url(), sim().baseURL() + "LXVoffice/index.html");
+    EXPECT_TRUE(culture->aWebview->scalesPageToFit());
+    EXPECT_TRUE(contains(screen(), "\"企业文化\"")) << screen();
+
+    ASSERT_TRUE(run("menu left\ntap 规章制度\nexpect \"规章制度\"\n"));
+    ASSERT_TRUE(top<NewsViewController>());
+    EXPECT_EQ(top<NewsViewController>()->tag, 3);
+
+    // The same entry again: a new screen, the old one let go.
+    std::weak_ptr<NewsViewController> first = top<NewsViewController>();
+    ASSERT_TRUE(run("menu left\ntap 规章制度\n"));
+    auto second = top<NewsViewController>();
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(first.expired());
+    EXPECT_EQ(second->tag, 3);
+
+    ASSERT_TRUE(run("menu left\ntap 主页\nexpect \"首页\"\n"));
+    EXPECT_TRUE(top<MainViewController>());
+    EXPECT_NE(top<MainViewController>(), home);
+}
+
+TEST_F(ShellTest, RowsOfScreensStillToComeChangeNothing) {
+    signedInAtHome();
+    auto before = content();
+    ASSERT_TRUE(run("menu left\ntap 考勤信息\ntap 配车排班\n"));
+    EXPECT_EQ(content(), before);
+    EXPECT_TRUE(top<MainViewController>());
+    EXPECT_EQ(shell()->menuState(), SideMenu::MenuState::Left);
+    EXPECT_FALSE(leftMenu()->tableView->indexPathForSelectedRow());
+    for (std::size_t i = 4; i < 16; ++i) EXPECT_FALSE(LeftMenuViewController::entries()[i].available()) << i;
+}
+
+TEST_F(ShellTest, TheRightMenuShowsTheNameAndOpensProfileAndSettings) {
+    signedInAtHome();
+    ASSERT_TRUE(run("menu right\nexpect button #userBtn: \"张建国\"\ntap #userInfo\nexpect \"个人信息\"\n"));
+    EXPECT_TRUE(top<ProfileViewController>());
+    ASSERT_TRUE(run("menu right\ntap #ShowSetting\nexpect \"系统设置\"\n"));
+    EXPECT_TRUE(top<SettingViewController>());
+    // Salary and the other self-service entries are not there yet: nothing changes.
+    auto before = content();
+    ASSERT_TRUE(run("menu right\ntap #ShowSalary\ntap #ShowFeedBack\n"));
+    EXPECT_EQ(content(), before);
+}
+
+TEST_F(ShellTest, LogoutRemovesTheCredentialsAndKeepsTheRest) {
+    signedInAtHome(true);
+    PublicMethod::setObject("12004", kBuselfid);
+    PublicMethod::setNewsRead("N1");
+    auto session = PublicMethod::sharedEngine().loginResult();
+    auto oldShell = shell();
+    auto disk = settingsOnDisk();
+    ASSERT_TRUE(disk.contains(kZtPassword) && disk.contains(kZtUsername) && disk.contains(kEmpId));
+    ASSERT_TRUE(disk.contains(kTime));
+
+    ASSERT_TRUE(run("menu right\ntap #signOut\n"));
+    disk = settingsOnDisk();
+    EXPECT_FALSE(disk.contains(kZtPassword));
+    EXPECT_FALSE(disk.contains(kZtUsername));
+    EXPECT_FALSE(disk.contains(kEmpId));
+    EXPECT_TRUE(disk.contains(kIDcard));
+    EXPECT_TRUE(disk.contains(kTime));
+    EXPECT_TRUE(disk.contains(kReadNews));
+    EXPECT_TRUE(disk.contains(kBuselfid));
+    // A login screen over the shell, which stays underneath; the session is kept.
+    auto login = std::dynamic_pointer_cast<LoginViewController>(window->topViewController());
+    ASSERT_TRUE(login);
+    EXPECT_EQ(shell(), oldShell);
+    EXPECT_EQ(PublicMethod::sharedEngine().loginResult(), session);
+    std::string s = screen();
+    EXPECT_TRUE(contains(s, "field #username: \"\" placeholder")) << s;
+    EXPECT_TRUE(contains(s, "checkbox #cb: [ ]")) << s;
+}
+
+TEST_F(ShellTest, AfterLogoutAnotherEmployeeGetsANewShellWithTheirName) {
+    signedInAtHome(false);
+    auto oldShell = shell();
+    ASSERT_TRUE(run("menu right\ntap #signOut\n"));
+    ASSERT_TRUE(loginAs("10010", "654321", false));
+    ASSERT_TRUE(shell());
+    EXPECT_NE(shell(), oldShell);
+    EXPECT_FALSE(std::dynamic_pointer_cast<LoginViewController>(window->topViewController()));
+    EXPECT_EQ(PublicMethod::getStringForKey(kIDcard), "370103199003154428");
+    ASSERT_TRUE(run("menu right\nexpect button #userBtn: \"李秀梅\"\n"));
+}
+
+TEST_F(ShellTest, TheVersionButtonOffersTheDownloadUntilAVersionSourceSaysOtherwise) {
+    signedInAtHome();
+    int downloads = 0;
+    LeftMenuBottomNarbarViewController::setDownload([&] { ++downloads; });
+    bool ok =
+        run("menu left\ntap #btnVersion\nexpect alert: \"温馨提示\" \"您确定要下载最新版本\" [取消] [确定]\n"
+            "alert 取消\ntap #btnVersion\nalert 确定\n");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(downloads, 1);
+
+    LeftMenuBottomNarbarViewController::setNewestCheck([](const std::string&) { return true; });
+    ok = run("tap #btnVersion\nexpect alert: \"温馨提示\" \"当前版本为最新版，版本号为" +
+             LeftMenuBottomNarbarViewController::buildVersion() + "\" [关闭]\nalert 关闭\n");
+    LeftMenuBottomNarbarViewController::setNewestCheck({});
+    LeftMenuBottomNarbarViewController::setDownload({});
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(shell()->menuState(), SideMenu::MenuState::Hidden);
+    EXPECT_EQ(downloads, 1);
+    EXPECT_TRUE(AlertView::visibleAlerts().empty());
+}
+
+TEST_F(ShellTest, TheShellIsBuiltAsDocumented) {
+    auto menu = NavigationShell::build();
+    EXPECT_TRUE(std::dynamic_pointer_cast<LeftMenuViewController>(menu->leftMenuViewController()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<RightMenu1ViewController>(menu->rightMenuViewController()));
+    auto nav = std::dynamic_pointer_cast<NavigationController>(menu->contentViewController());
+    ASSERT_TRUE(nav);
+    EXPECT_EQ(nav->viewControllers().size(), 1u);
+    EXPECT_TRUE(std::dynamic_pointer_cast<HomeAdvertiseViewController>(nav->rootViewController()));
+}
+
+}  // namespace
+}  // namespace busdesk::test
