@@ -60,7 +60,7 @@ void MainViewController::viewDidLoad() {
     lblFirstNewsDetail->setMarqueeType(MarqueeType::Continuous);
     lblFirstNewsDetail->setTextColor(Color::lightGray());
     lblFirstNewsDetail->setFontSize(14);
-    lblFirstNewsDetail->setText("欢迎使用公交移动办公系统，安全行车，文明服务。");
+    lblFirstNewsDetail->setText(kWelcomeText);
     root->addSubview(lblFirstNewsDetail);
 
     aTableView = std::make_shared<TableView>();
@@ -135,6 +135,9 @@ void MainViewController::refreshData(const std::string& page) {
             auto self = std::static_pointer_cast<MainViewController>(weak.lock());
             if (!self) return;
             self->normalList = std::move(answer);
+            if (auto first = self->normalList ? self->normalList->List.firstObject() : nullptr;
+                first && first->Title)
+                self->lblFirstNewsDetail->setText("最新公告：" + *first->Title);
             screen::showActivityOrNo(false, *self->view());
             self->aTableView->reloadData();
         },

@@ -20,6 +20,8 @@ class MainViewController : public ViewController, public TableViewDataSource, pu
   public:
     static constexpr int kMaxRows = 5;
     static constexpr double kPullDelaySeconds = 2.0;
+    // The scrolling line until the first answer names the newest announcement.
+    static constexpr const char* kWelcomeText = "欢迎使用公交移动办公系统，安全行车，文明服务。";
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;

@@ -79,6 +79,7 @@ TEST_F(NewsTest, HomeShowsFiveOfTwelveAndTheListAllTwelve) {
     EXPECT_FALSE(contains(s, "\"2026-12-01\"")) << s;
     EXPECT_EQ(lastIndex(kNewsPath), "1");
     EXPECT_TRUE(contains(server().lastRequest(kNewsPath).query, "EmpID=E10086"));
+    EXPECT_TRUE(contains(s, "label #lblFirstNewsDetail: \"最新公告：通知N1-1\"")) << s;
 
     ASSERT_TRUE(run("tap #showRules\nexpect list #tbList: 12 rows\n"));
     s = screen();
@@ -195,6 +196,8 @@ TEST_F(NewsTest, TheRefreshLabelIsSetAndStoredEvenWhenTheRequestFails) {
     EXPECT_TRUE(contains(s, "label #time: \"上次刷新时间：2026-12-07 09:30:15\"")) << s;
     EXPECT_TRUE(contains(s, "toast: \"网络异常！\"")) << s;
     EXPECT_FALSE(contains(s, "overlay:")) << s;
+    EXPECT_TRUE(contains(s, std::string("label #lblFirstNewsDetail: \"") + MainViewController::kWelcomeText))
+        << s;
     EXPECT_EQ(PublicMethod::getStringForKey(kTime), "上次刷新时间：2026-12-07 09:30:15");
 }
 
