@@ -75,7 +75,7 @@ class OfficeCall {
             [mgr, logJSON, field, success, fail](const std::shared_ptr<HTTPRequestOperation>&,
                                                  const ResponseObject& answer) {
                 if (logJSON) logJSONLine(answer.json);
-                if (!answer.json) {
+                if (!answer.json || !answer.json->is_array()) {
                     logFailure(makeError(OfficeServiceErrorCode::UnexpectedAnswerKind,
                                          "The answer is not a JSON array."),
                                nullptr, false);
