@@ -90,6 +90,8 @@ void RightMenu1ViewController::signOut() {
     PublicMethod::removeObjectForKey(kZtPassword);
     PublicMethod::removeObjectForKey(kZtUsername);
     PublicMethod::removeObjectForKey(kEmpId);
+    // Nobody is signed in until the next accepted login names the account again.
+    SignedInAccount::setTypedCardID(std::nullopt);
     std::shared_ptr<ViewController> host = sideMenuViewController(*this);
     if (!host) host = shared_from_this();
     host->presentViewController(std::make_shared<LoginViewController>(), true);

@@ -129,6 +129,7 @@ TEST_F(ShellTest, LogoutRemovesTheCredentialsAndKeepsTheRest) {
     ASSERT_TRUE(login);
     EXPECT_EQ(shell(), oldShell);
     EXPECT_EQ(PublicMethod::sharedEngine().loginResult(), session);
+    EXPECT_FALSE(SignedInAccount::cardID());
     std::string s = screen();
     EXPECT_TRUE(contains(s, "field #username: \"\" placeholder")) << s;
     EXPECT_TRUE(contains(s, "checkbox #cb: [ ]")) << s;
