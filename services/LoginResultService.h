@@ -11,16 +11,16 @@ class LoginResult;
 class ResultInfo;
 
 class LoginResultService {
-public:
+  public:
     // Puts every answered attempt, refused ones included, into the session before `success`.
     static void GetLoginResult(const std::string& cardID, const std::string& password,
                                std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success,
                                std::function<void()> fail);
     // A missing card number is left out of the request.
-    static void changePasswordWithUsername(const std::optional<std::string>& cardID, const std::string& oldPassWord,
-                                           const std::string& newPassword,
-                                           std::function<void(std::shared_ptr<ResultInfo>, bool changed)> success,
-                                           std::function<void()> fail);
+    static void changePasswordWithUsername(
+        const std::optional<std::string>& cardID, const std::string& oldPassWord,
+        const std::string& newPassword,
+        std::function<void(std::shared_ptr<ResultInfo>, bool changed)> success, std::function<void()> fail);
     // Integer reading of a text: leading digits (after spaces and a sign), 0 when there are none.
     static long integerValue(const std::optional<std::string>& text);
 };

@@ -12,7 +12,7 @@ class RidingRecordList;
 
 // Stateless; a missing identifier is left out of the request rather than sent empty.
 class RidingRecodeService {
-public:
+  public:
     static void getRidingWithEmpID(const std::optional<std::string>& empID,
                                    std::function<void(std::shared_ptr<RidingRecordList>)> success,
                                    std::function<void()> fail);

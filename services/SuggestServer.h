@@ -15,7 +15,7 @@ class SuggestList;
 
 // Stateless; a missing identifier is left out of the request rather than sent empty.
 class SuggestServer {
-public:
+  public:
     static void getSuggestsWithEmpID(const std::optional<std::string>& empID,
                                      std::function<void(std::shared_ptr<SuggestList>)> success,
                                      std::function<void()> fail);
