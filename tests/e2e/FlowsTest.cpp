@@ -10,6 +10,7 @@
 #include "app/Application.h"
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
+#include "screens/core/SignedInAccount.h"
 #include "server/OfficeSimulator.h"
 
 namespace busdesk {
@@ -49,6 +50,8 @@ class Flows : public ::testing::Test {
                                              "2014-05-20 09:00:00"});
         EXPECT_EQ(options.error, "");
         prepareEnvironment(options);
+        // Each run is a new start of the program: nothing typed at an earlier login is known.
+        SignedInAccount::setTypedCardID(std::nullopt);
         std::istringstream noTerminal;
         std::ostringstream out;
         int status = runHeadless(options, noTerminal, out);
