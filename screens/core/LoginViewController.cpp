@@ -105,7 +105,10 @@ void LoginViewController::loginAction() {
             self->Data = answer;
             screen::showActivityOrNo(false, *self->view());
             if (!accepted) {
-                screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string(), *self->view());
+                // No record at all: the answer was not one the screen can explain, so it is
+                // reported like any other unusable answer rather than as an empty box.
+                screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string("网络异常！"),
+                                     *self->view());
                 return;
             }
             screen::setAlertInfo("登录成功", *self->view());

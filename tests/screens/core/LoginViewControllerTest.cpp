@@ -121,5 +121,16 @@ TEST_F(LoginTest, AUserNameOfSpacesIsSentAsTyped) {
     EXPECT_TRUE(contains(query, "CardID=%20%20%20")) << query;
 }
 
+TEST_F(LoginTest, AnAnswerThatIsNoRecordIsReportedNotShownAsAnEmptyBox) {
+    auto& server = ScriptedServer::shared();
+    server.respond("OfficeServiceQ/User_Login/", 200, "application/json", "[]");
+    PublicMethod::setOfficeBaseURL(server.baseURL());
+    launch();
+    ASSERT_TRUE(
+        run("type #username 10086\ntype #password 1\ntap #loginAction\nexpect toast: \"网络异常！\"\n"));
+    EXPECT_FALSE(contains(screen(), "toast: \"\"")) << screen();
+    EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(window->rootViewController()));
+}
+
 }  // namespace
 }  // namespace busdesk::test
