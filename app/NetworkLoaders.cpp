@@ -10,19 +10,25 @@ namespace busdesk {
 
 namespace {
 
-// Raw bytes (images) or the body decoded by its charset (pages); nothing on any failure.
-void fetch(const std::string& url, bool asText, std::function<void(std::optional<std::string>)> done) {
+// Raw bytes, or for a text answer (a page, a style sheet) the body decoded by its charset;
+// nothing on any failure. Web views ask for pictures through the same loader as for pages, so
+// only the answer's own type can say which it is.
+void fetch(const std::string& url, bool decodeText, std::function<void(std::optional<std::string>)> done) {
     auto manager = HTTPRequestOperationManager::manager();
     manager->setResponseSerializer(HTTPResponseSerializer::serializer());
     auto shared = std::make_shared<std::function<void(std::optional<std::string>)>>(std::move(done));
     manager->GET(
         url, std::nullopt,
-        [shared, asText](const std::shared_ptr<HTTPRequestOperation>& op, const ResponseObject& response) {
-            if (asText && op) {
-                (*shared)(op->responseString());
-            } else {
-                (*shared)(response.data);
+        [shared, decodeText](const std::shared_ptr<HTTPRequestOperation>& op,
+                             const ResponseObject& response) {
+            bool text = op && op->response() && op->response()->MIMEType().rfind("text/", 0) == 0;
+            if (decodeText && text) {
+                if (auto decoded = op->responseString()) {
+                    (*shared)(decoded);
+                    return;
+                }
             }
+            (*shared)(response.data);
         },
         [shared](const std::shared_ptr<HTTPRequestOperation>&, const Error&) { (*shared)(std::nullopt); });
 }
