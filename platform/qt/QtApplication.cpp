@@ -1,0 +1,150 @@
+#include "platform/qt/QtApplication.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QTimer>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "platform/Image.h"
+#include "platform/qt/QtPainting.h"
+#include "platform/qt/RunLoopDriver.h"
+#include "platform/qt/WindowPresenter.h"
+#include "platform/views/Window.h"
+#include "ui/AssetPickerController.h"
+
+namespace busdesk::qt {
+
+namespace {
+
+// The album on a desktop: the user picks picture files. Thumbnails are what the picker lists, so
+// full-size pictures are scaled down as they are read.
+std::vector<Asset> albumFromFileDialog() {
+    QStringList files = QFileDialog::getOpenFileNames(nullptr, QString::fromUtf8("从手机相册获取"),
+                                                      QDir::homePath(), "Pictures (*.png *.jpg *.jpeg)");
+    std::vector<Asset> out;
+    for (const QString& file : files) {
+        std::string path = fromQString(file);
+        auto image = Image::fromFile(path);
+        if (!image) continue;  // unreadable or not a picture: left out rather than shown broken
+        Asset a;
+        a.name = fromQString(QFileInfo(file).fileName());
+        a.path = path;
+        a.image = std::make_shared<const Image>(std::move(*image));
+        out.push_back(std::move(a));
+    }
+    return out;
+}
+
+class Host : public QtHost {
+  public:
+    Host(std::unique_ptr<WindowPresenter>& presenter, RunLoopDriver& driver)
+        : presenter_(presenter), driver_(driver) {}
+
+    bool grab(const std::string& pngPath) override {
+        settle();
+        QImage shot = presenter_->surface()->grab().toImage();
+        return !shot.isNull() && shot.save(QString::fromStdString(pngPath), "PNG");
+    }
+
+    void quit(int status) override {
+        status_ = status;
+        QApplication::exit(status);
+    }
+
+    std::optional<int> status() const { return status_; }
+
+    // Lets finite animations (fades, slides, rising sheets) end, bounded by 2 s of real time.
+    void settle() {
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            driver_.pump();
+            presenter_->sync();
+            if (!presenter_->isAnimating() || clock.elapsed() > 2000) break;
+            QEventLoop wait;
+            QTimer::singleShot(16, &wait, &QEventLoop::quit);
+            wait.exec();
+        }
+        presenter_->surface()->repaint();
+    }
+
+  private:
+    std::unique_ptr<WindowPresenter>& presenter_;
+    RunLoopDriver& driver_;
+    std::optional<int> status_;
+};
+
+}  // namespace
+
+int runApplication(int argc, char** argv, const std::function<void()>& launch,
+                   const std::function<bool(QtHost&)>& step, QtOptions options) {
+    // QApplication keeps a reference to argc for its whole life.
+    static int qtArgc;
+    qtArgc = argc;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName("BusDesk");
+    installApplicationFont();
+
+    RunLoopDriver driver(&app);
+    AssetPickerController::setAlbumSource(albumFromFileDialog);
+
+    if (launch) launch();
+    driver.pump();
+    auto window = Window::keyWindow();
+    if (!window) {
+        std::cerr << "busdesk: nothing to show (no key window)\n";
+        AssetPickerController::setAlbumSource({});
+        return 1;
+    }
+    window->setFrame({0, 0, static_cast<double>(std::max(1, options.width)),
+                      static_cast<double>(std::max(1, options.height))});
+    auto presenter = std::make_unique<WindowPresenter>(window);
+    presenter->surface()->show();
+
+    driver.setAfterPump([&] {
+        // The app may replace its key window (a new one made key); follow it.
+        auto key = Window::keyWindow();
+        if (key && key != presenter->window()) {
+            QSize size = presenter->surface()->size();
+            key->setFrame({0, 0, static_cast<double>(size.width()), static_cast<double>(size.height())});
+            presenter = std::make_unique<WindowPresenter>(key);
+            presenter->surface()->show();
+        } else {
+            presenter->scheduleSync();
+        }
+    });
+
+    Host host(presenter, driver);
+    std::function<void()> runStep;
+    runStep = [&] {
+        QApplication::processEvents();
+        driver.pump();
+        presenter->sync();
+        presenter->surface()->repaint();
+        if (host.status()) return;
+        bool more = step(host);
+        if (host.status()) return;
+        if (!more) {
+            QApplication::exit(0);
+            return;
+        }
+        QTimer::singleShot(0, &app, runStep);
+    };
+    if (step) QTimer::singleShot(0, &app, runStep);
+
+    int status = QApplication::exec();
+    driver.setAfterPump({});
+    AssetPickerController::setAlbumSource({});
+    presenter.reset();
+    return host.status().value_or(status);
+}
+
+}  // namespace busdesk::qt

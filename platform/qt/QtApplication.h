@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The one entry point of the windowed app; no Qt type appears here, so the app layer stays free
+// of Qt headers.
+namespace busdesk::qt {
+
+// Handed to the step callback.
+struct QtHost {
+    virtual ~QtHost() = default;
+    // Renders the window to a PNG now (after letting running fades and slides finish, so a shot
+    // shows a settled screen). False when the file could not be written.
+    virtual bool grab(const std::string& pngPath) = 0;
+    virtual void quit(int status) = 0;
+};
+
+struct QtOptions {
+    int width = 390;
+    int height = 844;
+};
+
+// Creates the QApplication, calls launch() (which builds the app's Window and makes it key),
+// shows the key window mirrored into widgets, and runs the event loop. When step is set it is
+// called again and again (each time after pending Qt and run-loop events are processed and the
+// mirror repainted) until it returns false; then the app quits with status 0 unless quit() was
+// called. Returns the exit status (1 when launch made no key window).
+int runApplication(int argc, char** argv, const std::function<void()>& launch,
+                   const std::function<bool(QtHost&)>& step = {}, QtOptions options = {});
+
+}  // namespace busdesk::qt

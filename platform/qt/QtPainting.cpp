@@ -1,0 +1,199 @@
+#include "platform/qt/QtPainting.h"
+
+#include <QApplication>
+#include <QPainterPath>
+#include <map>
+
+namespace busdesk::qt {
+
+QColor toQColor(const Color& c) {
+    return QColor::fromRgbF(
+        static_cast<float>(std::clamp(c.red, 0.0, 1.0)), static_cast<float>(std::clamp(c.green, 0.0, 1.0)),
+        static_cast<float>(std::clamp(c.blue, 0.0, 1.0)), static_cast<float>(std::clamp(c.alpha, 0.0, 1.0)));
+}
+
+Qt::Alignment toQtAlignment(TextAlignment a) {
+    switch (a) {
+        case TextAlignment::Center:
+            return Qt::AlignHCenter;
+        case TextAlignment::Right:
+            return Qt::AlignRight;
+        case TextAlignment::Left:
+            break;
+    }
+    return Qt::AlignLeft;
+}
+
+QString toQString(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string fromQString(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+QFont uiFont(double pixelSize, bool bold, const std::string& family) {
+    QFont f;
+    QStringList families;
+    // "HelveticaNeue" and friends are phone faces we do not have; the sans default stands in.
+    if (!family.empty() && family.find("Helvetica") == std::string::npos) families << toQString(family);
+    families << "Noto Sans CJK SC"
+             << "Noto Sans"
+             << "DejaVu Sans"
+             << "Noto Serif CJK SC";
+    f.setFamilies(families);
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(pixelSize))));
+    f.setBold(bold);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+void installApplicationFont() {
+    QApplication::setFont(uiFont(15));
+}
+
+QImage toQImage(const std::shared_ptr<const Image>& image) {
+    if (!image || image->empty() ||
+        image->rgba.size() <
+            static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height) * 4)
+        return {};
+    struct Entry {
+        std::weak_ptr<const Image> source;
+        QImage converted;
+    };
+    static std::map<const Image*, Entry> cache;
+    auto it = cache.find(image.get());
+    if (it != cache.end() && !it->second.source.expired() && it->second.source.lock() == image)
+        return it->second.converted;
+    if (cache.size() > 256) std::erase_if(cache, [](auto& kv) { return kv.second.source.expired(); });
+    QImage view(image->rgba.data(), image->width, image->height, image->width * 4, QImage::Format_RGBA8888);
+    QImage copy = view.copy();  // detach from the Image's buffer
+    cache[image.get()] = Entry{image, copy};
+    return copy;
+}
+
+namespace {
+
+void paintBars(QPainter& p, const QRectF& r, const QColor& c) {
+    double w = std::min(r.width(), r.height()) * 0.6;
+    double x = r.center().x() - w / 2;
+    double gap = w / 3;
+    QPen pen(c, std::max(1.5, w / 10), Qt::SolidLine, Qt::RoundCap);
+    p.setPen(pen);
+    for (int i = -1; i <= 1; ++i) {
+        double y = r.center().y() + i * gap;
+        p.drawLine(QPointF(x, y), QPointF(x + w, y));
+    }
+}
+
+void paintChevronLeft(QPainter& p, const QRectF& r, const QColor& c) {
+    double s = std::min(r.width(), r.height()) * 0.3;
+    QPen pen(c, std::max(2.0, s / 4), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    QPointF m = r.center();
+    QPolygonF poly{QPointF(m.x() + s / 2, m.y() - s), QPointF(m.x() - s / 2, m.y()),
+                   QPointF(m.x() + s / 2, m.y() + s)};
+    p.drawPolyline(poly);
+}
+
+void paintHouse(QPainter& p, const QRectF& r, const QColor& c) {
+    double s = std::min(r.width(), r.height()) * 0.32;
+    QPointF m = r.center();
+    QPen pen(c, std::max(1.5, s / 5), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF{QPointF(m.x() - s * 1.2, m.y()), QPointF(m.x(), m.y() - s * 1.1),
+                             QPointF(m.x() + s * 1.2, m.y())});
+    p.drawRect(QRectF(m.x() - s * 0.8, m.y() - s * 0.1, s * 1.6, s * 1.1));
+}
+
+void paintMenuBackground(QPainter& p, const QRectF& r) {
+    QLinearGradient g(r.topLeft(), r.bottomRight());
+    g.setColorAt(0, QColor(22, 60, 112));
+    g.setColorAt(0.55, QColor(36, 98, 160));
+    g.setColorAt(1, QColor(18, 40, 78));
+    p.fillRect(r, g);
+    // A faint road line suggests the bus network without a bitmap.
+    QPen pen(QColor(255, 255, 255, 28), 10, Qt::SolidLine, Qt::RoundCap);
+    p.setPen(pen);
+    QPainterPath road;
+    road.moveTo(r.left() - 20, r.bottom() * 0.8);
+    road.cubicTo(r.width() * 0.3, r.height() * 0.55, r.width() * 0.6, r.height() * 0.9, r.right() + 20,
+                 r.height() * 0.35);
+    p.drawPath(road);
+}
+
+void paintPerson(QPainter& p, const QRectF& r, const QColor& c) {
+    double s = std::min(r.width(), r.height());
+    QPointF m = r.center();
+    p.setPen(QPen(c, std::max(1.5, s / 14)));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(m.x(), m.y() - s * 0.14), s * 0.17, s * 0.17);
+    QPainterPath shoulders;
+    shoulders.moveTo(m.x() - s * 0.32, m.y() + s * 0.36);
+    shoulders.cubicTo(m.x() - s * 0.32, m.y() + s * 0.08, m.x() + s * 0.32, m.y() + s * 0.08,
+                      m.x() + s * 0.32, m.y() + s * 0.36);
+    p.drawPath(shoulders);
+}
+
+// A picture we have no drawing for: a rounded tile with the name's first letter, so a button
+// still shows that it has an icon and two icons can be told apart.
+void paintTile(QPainter& p, const std::string& name, const QRectF& r, const QColor& c) {
+    double s = std::min(r.width(), r.height()) * 0.8;
+    QRectF tile(r.center().x() - s / 2, r.center().y() - s / 2, s, s);
+    p.setPen(QPen(c, 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(tile, s * 0.25, s * 0.25);
+    p.setFont(uiFont(s * 0.55, true));
+    p.drawText(tile, Qt::AlignCenter, toQString(name.substr(0, 1)).toUpper());
+}
+
+void paintNavBar(QPainter& p, const QRectF& r) {
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0, QColor(41, 128, 205));
+    g.setColorAt(1, QColor(28, 100, 172));
+    p.fillRect(r, g);
+}
+
+}  // namespace
+
+bool paintNamedImage(QPainter& p, const std::string& name, const QRectF& rect, const QColor& tint) {
+    if (name.empty()) return false;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    bool known = true;
+    if (name == "menu" || name == "list" || name == "more")
+        paintBars(p, rect, tint);
+    else if (name == "back" || name == "return" || name == "fanhui")
+        paintChevronLeft(p, rect, tint);
+    else if (name == "home" || name == "index")
+        paintHouse(p, rect, tint);
+    else if (name == "user" || name == "person")
+        paintPerson(p, rect, tint);
+    else if (name == "MenuBackground")
+        paintMenuBackground(p, rect);
+    else if (name == "navbar")
+        paintNavBar(p, rect);
+    else if (name == "new") {
+        QRectF badge(rect.right() - 26, rect.top() + 2, 24, 14);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(230, 57, 70));
+        p.drawRoundedRect(badge, 7, 7);
+        p.setPen(Qt::white);
+        p.setFont(uiFont(9, true));
+        p.drawText(badge, Qt::AlignCenter, "NEW");
+    } else
+        known = false;
+    p.restore();
+    return known;
+}
+
+void paintIcon(QPainter& p, const std::string& name, const QRectF& rect, const QColor& tint) {
+    if (name.empty() || paintNamedImage(p, name, rect, tint)) return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    paintTile(p, name, rect, tint);
+    p.restore();
+}
+
+}  // namespace busdesk::qt

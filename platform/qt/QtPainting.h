@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QRectF>
+#include <memory>
+#include <string>
+
+#include "platform/Image.h"
+#include "platform/views/Geometry.h"
+#include "platform/views/Label.h"
+
+namespace busdesk::qt {
+
+QColor toQColor(const Color& c);
+Qt::Alignment toQtAlignment(TextAlignment a);
+QString toQString(const std::string& utf8);
+std::string fromQString(const QString& text);
+
+// Our font sizes are in points of the phone screen, which maps one to one onto pixels here.
+// The family list ends with the CJK faces so Chinese never falls back to boxes.
+QFont uiFont(double pixelSize, bool bold = false, const std::string& family = {});
+void installApplicationFont();
+
+// Decoded pictures are converted once and kept while the Image lives (images are immutable and
+// shared, so the address is a stable key).
+QImage toQImage(const std::shared_ptr<const Image>& image);
+
+// The application's named pictures ("menu", "back", "home", "MenuBackground"...). There are no
+// bitmap resources, so the common ones are drawn; returns false for a name it does not know.
+bool paintNamedImage(QPainter& p, const std::string& name, const QRectF& rect, const QColor& tint);
+// An icon by name: the drawing when there is one, else a lettered tile in the tint.
+void paintIcon(QPainter& p, const std::string& name, const QRectF& rect, const QColor& tint);
+
+}  // namespace busdesk::qt

@@ -1,0 +1,71 @@
+#include "platform/qt/WebPageBrowser.h"
+
+#include <QImage>
+#include <QTextDocument>
+
+#include "platform/views/WebView.h"
+
+namespace busdesk::qt {
+
+WebPageBrowser::WebPageBrowser(QWidget* parent) : QTextBrowser(parent) {
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setFrameShape(QFrame::NoFrame);
+    setReadOnly(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+WebPageBrowser::~WebPageBrowser() {
+    *alive_ = false;
+}
+
+void WebPageBrowser::showPage(const std::string& html, const std::string& baseURL) {
+    // The old page goes first: laid out again under the new base, its pictures would be asked
+    // for at addresses that page never had.
+    clear();
+    // Clear first: a new base under the old page would make it ask for its pictures again.
+    clear();
+    base_ = baseURL;
+    document()->setBaseUrl(QUrl(QString::fromStdString(baseURL)));
+    setHtml(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
+}
+
+std::string WebPageBrowser::absolute(const QUrl& name) const {
+    if (!name.isRelative() || base_.empty()) return name.toString().toStdString();
+    return QUrl(QString::fromStdString(base_)).resolved(name).toString().toStdString();
+}
+
+QVariant WebPageBrowser::loadResource(int type, const QUrl& name) {
+    if (type != QTextDocument::ImageResource && type != QTextDocument::StyleSheetResource) return {};
+    std::string url = absolute(name);
+    if (auto it = loaded_.find(url); it != loaded_.end()) return it->second;
+    if (url.rfind("data:", 0) == 0) return QTextBrowser::loadResource(type, name);
+    const auto& loader = WebView::loader();
+    if (!loader || requested_.count(url)) return {};
+    requested_.insert(url);
+    std::weak_ptr<bool> alive = alive_;
+    QUrl key = name;
+    loader(url, [this, alive, url, type, key](std::optional<std::string> body) {
+        auto a = alive.lock();
+        if (!a || !*a || !body) return;
+        QVariant value;
+        if (type == QTextDocument::ImageResource) {
+            QImage image;
+            if (!image.loadFromData(reinterpret_cast<const uchar*>(body->data()),
+                                    static_cast<int>(body->size())))
+                return;
+            value = image;
+        } else {
+            value = QString::fromUtf8(body->data(), static_cast<qsizetype>(body->size()));
+        }
+        loaded_[url] = value;
+        ++arrived_;
+        document()->addResource(type, key, value);
+        // Re-lay out so the picture takes its real size.
+        document()->markContentsDirty(0, document()->characterCount());
+        viewport()->update();
+    });
+    return {};
+}
+
+}  // namespace busdesk::qt

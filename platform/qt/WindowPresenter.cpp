@@ -1,0 +1,490 @@
+#include "platform/qt/WindowPresenter.h"
+
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <chrono>
+#include <cmath>
+
+#include "platform/qt/QtPainting.h"
+#include "platform/qt/WebPageBrowser.h"
+#include "platform/views/Control.h"
+#include "platform/views/DatePicker.h"
+#include "platform/views/PickerView.h"
+#include "platform/views/ViewController.h"
+#include "ui/LocalDate.h"
+#include "ui/PickerSheet.h"
+#include "ui/ScrollingLabel.h"
+#include "ui/SideMenu.h"
+
+namespace busdesk::qt {
+
+namespace {
+constexpr double kDragSlop = 6;
+constexpr double kPickerRowHeight = 36;
+// How far the content slides aside for a menu, as a share of the window width.
+constexpr double kMenuSlide = 0.62;
+constexpr double kMenuParallax = 0.25;
+
+int rounded(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+QRect pixelRect(double x, double y, double w, double h) {
+    int left = rounded(x), top = rounded(y);
+    return QRect(left, top, std::max(0, rounded(x + w) - left), std::max(0, rounded(y + h) - top));
+}
+}  // namespace
+
+// ---- surface
+
+SurfaceWidget::SurfaceWidget(WindowPresenter& presenter) : presenter_(presenter) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void SurfaceWidget::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) presenter_.press(e->position());
+    e->accept();
+}
+
+void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (e->buttons() & Qt::LeftButton) presenter_.move(e->position());
+    e->accept();
+}
+
+void SurfaceWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) presenter_.release(e->position());
+    e->accept();
+}
+
+void SurfaceWidget::wheelEvent(QWheelEvent* e) {
+    double dy = e->pixelDelta().isNull() ? e->angleDelta().y() / 120.0 * 48 : e->pixelDelta().y();
+    presenter_.wheel(e->position(), dy);
+    e->accept();
+}
+
+void SurfaceWidget::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    presenter_.surfaceResized(size());
+}
+
+// ---- presenter
+
+WindowPresenter::WindowPresenter(std::shared_ptr<Window> window)
+    : window_(std::move(window)), surface_(new SurfaceWidget(*this)) {
+    surface_->setWindowTitle("BusDesk");
+    Rect f = window_->frame();
+    surface_->resize(std::max(1, rounded(f.width)), std::max(1, rounded(f.height)));
+    frameTimer_.setInterval(16);
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&frameTimer_, &QTimer::timeout, surface_, [this] { sync(); });
+    addViewObserver(this);
+    sync();
+}
+
+WindowPresenter::~WindowPresenter() {
+    removeViewObserver(this);
+    frameTimer_.stop();
+    delete surface_;  // deletes every ViewWidget; their destructors forget themselves
+    widgets_.clear();
+}
+
+ViewWidget* WindowPresenter::widgetFor(const View& view) const {
+    auto it = widgets_.find(&view);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+std::size_t WindowPresenter::shownWidgetCount() const {
+    std::size_t n = 0;
+    for (auto& [v, w] : widgets_)
+        if (w->view() && !w->isHidden() && w->seenGeneration == generation_) ++n;
+    return n;
+}
+
+std::size_t WindowPresenter::shownWidgetCount(ViewWidget::Kind kind) const {
+    std::size_t n = 0;
+    for (auto& [v, w] : widgets_)
+        if (w->view() && w->kind() == kind && !w->isHidden() && w->seenGeneration == generation_) ++n;
+    return n;
+}
+
+void WindowPresenter::forgetWidget(View* view, ViewWidget* widget) {
+    auto it = widgets_.find(view);
+    if (it != widgets_.end() && it->second == widget) widgets_.erase(it);
+}
+
+void WindowPresenter::scheduleSync() {
+    if (scheduled_) return;
+    scheduled_ = true;
+    QTimer::singleShot(0, surface_, [this] {
+        if (scheduled_) sync();
+    });
+}
+
+void WindowPresenter::viewAdded(View&, View&, std::size_t) {
+    scheduleSync();
+}
+void WindowPresenter::viewRemoved(View&, View&) {
+    scheduleSync();
+}
+void WindowPresenter::viewChanged(View&, ViewChange) {
+    scheduleSync();
+}
+
+void WindowPresenter::viewDestroyed(View& view) {
+    auto it = widgets_.find(&view);
+    if (it == widgets_.end()) return;
+    ViewWidget* w = it->second;
+    widgets_.erase(it);
+    w->detach();
+    scheduleSync();
+}
+
+void WindowPresenter::surfaceResized(QSize size) {
+    Rect f = window_->frame();
+    if (rounded(f.width) == size.width() && rounded(f.height) == size.height()) return;
+    window_->setFrame({0, 0, static_cast<double>(size.width()), static_cast<double>(size.height())});
+    sync();
+}
+
+ViewWidget* WindowPresenter::ensureWidget(View& view, QWidget* parentWidget) {
+    auto it = widgets_.find(&view);
+    ViewWidget* w = it == widgets_.end() ? nullptr : it->second;
+    if (!w) {
+        w = new ViewWidget(*this, view, parentWidget);
+        widgets_[&view] = w;
+    } else if (w->parentWidget() != parentWidget) {
+        w->setParent(parentWidget);  // the view moved to another parent
+        w->seenRevision = ~std::uint64_t{0};
+    }
+    return w;
+}
+
+void WindowPresenter::sync() {
+    if (syncing_) return;
+    syncing_ = true;
+    scheduled_ = false;
+    ++generation_;
+    finiteAnimating_ = false;
+    perpetualAnimating_ = false;
+    syncView(*window_, surface_, nullptr, QPointF(0, 0));
+    for (auto& [view, widget] : widgets_)
+        if (widget->seenGeneration != generation_ && !widget->isHidden()) widget->hide();
+    if (finiteAnimating_ || perpetualAnimating_) {
+        if (!frameTimer_.isActive()) frameTimer_.start();
+    } else {
+        frameTimer_.stop();
+    }
+    syncing_ = false;
+}
+
+void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* parent, QPointF shift) {
+    if (view.hidden()) return;
+    if (!view.alphaAnimation().finished()) finiteAnimating_ = true;
+    double alpha = view.presentationAlpha();
+    if (alpha <= 0.001) return;
+
+    ViewWidget* w = ensureWidget(view, parentWidget);
+    w->seenGeneration = generation_;
+    Rect f = view.frame();
+    Rect pb = parent ? parent->bounds() : Rect{};
+    QRect g = parent ? pixelRect(f.x - pb.x + shift.x(), f.y - pb.y + shift.y(), f.width, f.height)
+                     : pixelRect(0, 0, f.width, f.height);
+    if (w->geometry() != g) w->setGeometry(g);
+    w->setOpacity(alpha);
+    if (view.revision() != w->seenRevision) {
+        w->seenRevision = view.revision();
+        w->refresh();
+    }
+    if (w->kind() == ViewWidget::Kind::Busy) {
+        perpetualAnimating_ = true;
+        using namespace std::chrono;
+        auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        int phase = static_cast<int>((ms / 80) % 12);
+        if (phase != w->spinnerPhase) {
+            w->spinnerPhase = phase;
+            w->update();
+        }
+    } else if (w->kind() == ViewWidget::Kind::Label) {
+        if (auto* s = dynamic_cast<ScrollingLabel*>(&view); s && s->needsScrolling()) {
+            perpetualAnimating_ = true;
+            w->update();
+        }
+    }
+    if (w->isHidden()) w->show();
+
+    const auto& children = view.subviews();
+    if (!children.empty()) {
+        std::vector<QPointF> shifts = childShifts(view);
+        std::vector<QWidget*> order;
+        order.reserve(children.size());
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            View& child = *children[i];
+            syncView(child, w, &view, shifts.empty() ? QPointF(0, 0) : shifts[i]);
+            auto it = widgets_.find(&child);
+            if (it != widgets_.end() && it->second->seenGeneration == generation_)
+                order.push_back(it->second);
+        }
+        if (order != w->stackOrder) {
+            for (QWidget* c : order) c->raise();
+            w->stackOrder = std::move(order);
+        }
+        decorateSideMenu(view);
+    }
+}
+
+// Presentation-only offsets of a view's children: the side menu's slide and a sheet's rise.
+std::vector<QPointF> WindowPresenter::childShifts(View& view) {
+    const auto& children = view.subviews();
+    std::vector<QPointF> shifts;
+    if (auto* menu = dynamic_cast<SideMenu*>(view.owningViewController());
+        menu && &view == menu->view().get()) {
+        const AnimatedValue& fraction = menu->menuFraction();
+        if (!fraction.finished()) finiteAnimating_ = true;
+        double f = std::clamp(fraction.current(), 0.0, 1.0);
+        int& direction = menuDirection_[&view];
+        if (menu->menuState() == SideMenu::MenuState::Left) direction = 1;
+        if (menu->menuState() == SideMenu::MenuState::Right) direction = -1;
+        if (direction == 0) direction = 1;
+        double width = view.bounds().width;
+        shifts.assign(children.size(), QPointF(0, 0));
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            const std::string& id = children[i]->identifier();
+            if (id == "sideMenuContent" || id == "hideMenuViewController")
+                shifts[i] = QPointF(direction * f * kMenuSlide * width, 0);
+            else if (id == "leftMenu")
+                shifts[i] = QPointF(-(1 - f) * kMenuParallax * width, 0);
+            else if (id == "rightMenu")
+                shifts[i] = QPointF((1 - f) * kMenuParallax * width, 0);
+        }
+        return shifts;
+    }
+    if (auto* sheet = dynamic_cast<PickerSheet*>(&view)) {
+        const AnimatedValue& rise = sheet->riseAnimation();
+        if (!rise.finished()) finiteAnimating_ = true;
+        double r = std::clamp(rise.current(), 0.0, 1.0);
+        if (r >= 1) return shifts;
+        double top = view.bounds().height;
+        for (auto& c : children) top = std::min(top, c->frame().y);
+        double travel = view.bounds().height - top;
+        shifts.assign(children.size(), QPointF(0, (1 - r) * travel));
+    }
+    return shifts;
+}
+
+// The content of an open side menu casts its shadow on the background picture.
+void WindowPresenter::decorateSideMenu(View& view) {
+    auto* menu = dynamic_cast<SideMenu*>(view.owningViewController());
+    if (!menu || &view != menu->view().get()) return;
+    const auto& children = view.subviews();
+    ViewWidget* background = children.empty() ? nullptr : widgetFor(*children.front());
+    if (!background) return;
+    std::optional<QRectF> rect;
+    if (menu->contentViewShadowEnabled && menu->menuFraction().current() > 0.001) {
+        for (auto& c : children)
+            if (c->identifier() == "sideMenuContent")
+                if (ViewWidget* content = widgetFor(*c); content && !content->isHidden())
+                    rect = QRectF(content->geometry());
+    }
+    if (rect != background->shadowRect) {
+        background->shadowRect = rect;
+        background->shadowColor = toQColor(menu->contentViewShadowColor);
+        background->shadowOpacity = menu->contentViewShadowOpacity;
+        background->shadowRadius = menu->contentViewShadowRadius;
+        background->shadowOffset = QPointF(menu->contentViewShadowOffset.x, menu->contentViewShadowOffset.y);
+        background->update();
+    }
+}
+
+// ---- touches
+
+std::vector<std::weak_ptr<View>> WindowPresenter::viewsAt(QPointF point) const {
+    std::vector<std::weak_ptr<View>> out;
+    std::function<void(QWidget*, QPointF)> visit = [&](QWidget* w, QPointF local) {
+        const auto& kids = w->children();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
+            auto* child = dynamic_cast<ViewWidget*>(*it);
+            if (!child || !child->view() || child->isHidden()) continue;
+            QPointF inChild = local - QPointF(child->pos());
+            if (QRectF(QPointF(0, 0), QSizeF(child->size())).contains(inChild)) visit(child, inChild);
+        }
+        if (auto* vw = dynamic_cast<ViewWidget*>(w); vw && vw->view())
+            out.push_back(vw->view()->weak_from_this());
+    };
+    visit(surface_, point);
+    return out;
+}
+
+bool WindowPresenter::tapAt(QPointF point) {
+    sync();
+    bool handled = false;
+    for (auto& weak : viewsAt(point)) {
+        auto v = weak.lock();
+        if (!v) continue;
+        if (v->isReachable()) {
+            if (v->userTap()) {
+                handled = true;
+                break;
+            }
+        }
+        if (v->blocksTouchesBelow()) break;
+    }
+    scheduleSync();
+    return handled;
+}
+
+ScrollView* WindowPresenter::scrollTargetAt(QPointF point) const {
+    for (auto& weak : viewsAt(point)) {
+        auto v = weak.lock();
+        if (!v) continue;
+        if (auto* s = dynamic_cast<ScrollView*>(v.get()); s && s->isReachable() && s->scrollEnabled())
+            return s;
+        if (v->blocksTouchesBelow()) break;
+    }
+    return nullptr;
+}
+
+void WindowPresenter::press(QPointF point) {
+    sync();
+    pressed_ = true;
+    dragging_ = false;
+    pressPoint_ = point;
+    dragTarget_.reset();
+    highlighted_.reset();
+    if (auto* s = scrollTargetAt(point)) dragTarget_ = s->weak_from_this();
+    for (auto& weak : viewsAt(point)) {
+        auto v = weak.lock();
+        if (!v) continue;
+        if (auto* c = dynamic_cast<Control*>(v.get()); c && c->isReachable() && c->enabled()) {
+            c->setHighlighted(true);
+            highlighted_ = v;
+            break;
+        }
+        if (v->blocksTouchesBelow()) break;
+    }
+}
+
+void WindowPresenter::move(QPointF point) {
+    if (!pressed_) return;
+    auto target = dragTarget_.lock();
+    auto* scroll = dynamic_cast<ScrollView*>(target.get());
+    if (!scroll) return;
+    QPointF delta = point - pressPoint_;
+    if (!dragging_) {
+        if (std::hypot(delta.x(), delta.y()) < kDragSlop) return;
+        dragging_ = true;
+        if (auto h = highlighted_.lock())
+            if (auto* c = dynamic_cast<Control*>(h.get())) c->setHighlighted(false);
+        highlighted_.reset();
+        dragStartOffset_ = scroll->contentOffset();
+        scroll->userBeginDragging();
+    }
+    bool horizontal = scroll->contentSize().width > scroll->frame().width + 0.5;
+    Point to{horizontal ? dragStartOffset_.x - delta.x() : dragStartOffset_.x,
+             dragStartOffset_.y - delta.y()};
+    scroll->userDragTo(to);
+    sync();
+}
+
+void WindowPresenter::release(QPointF point) {
+    if (!pressed_) return;
+    pressed_ = false;
+    if (auto h = highlighted_.lock())
+        if (auto* c = dynamic_cast<Control*>(h.get())) c->setHighlighted(false);
+    highlighted_.reset();
+    if (dragging_) {
+        dragging_ = false;
+        if (auto target = dragTarget_.lock())
+            if (auto* scroll = dynamic_cast<ScrollView*>(target.get())) scroll->userEndDragging();
+        scheduleSync();
+        return;
+    }
+    // A tap on a wheel turns it by the rows between the finger and the selection band.
+    if (turnWheelAt(point)) {
+        scheduleSync();
+        return;
+    }
+    tapAt(point);
+}
+
+bool WindowPresenter::turnWheelAt(QPointF point) {
+    // The first wheel under the finger (the wheel itself or a decoration inside it, such as the
+    // selection band); plain views above it, like the empty overlay layer, let the touch through,
+    // anything that reacts to taps keeps it.
+    View* wheelView = nullptr;
+    for (auto& weak : viewsAt(point)) {
+        auto v = weak.lock();
+        if (!v) continue;
+        if (v->isReachable()) {
+            for (View* up = v.get(); up && !wheelView; up = up->superview())
+                if (dynamic_cast<PickerView*>(up) || dynamic_cast<DatePicker*>(up)) wheelView = up;
+            if (wheelView || dynamic_cast<Control*>(v.get()) || v->hasTapHandlers()) break;
+        }
+        if (v->blocksTouchesBelow()) break;
+    }
+    ViewWidget* w = wheelView ? widgetFor(*wheelView) : nullptr;
+    if (!w) return false;
+    QPointF local = w->mapFrom(surface_, point);
+    int steps = static_cast<int>(std::lround((local.y() - w->height() / 2.0) / kPickerRowHeight));
+    std::fprintf(stderr, "WHEEL local=%f h=%d steps=%d\n", local.y(), w->height(), steps);
+    if (auto* picker = dynamic_cast<PickerView*>(wheelView)) {
+        int columns = picker->numberOfComponents();
+        if (columns <= 0 || steps == 0) return true;
+        int column = std::clamp(static_cast<int>(local.x() / (w->width() / double(columns))), 0, columns - 1);
+        int rows = picker->numberOfRows(column);
+        std::fprintf(stderr, "PICK cols=%d col=%d rows=%d sel=%d pv=%p\n", columns, column, rows, picker->selectedRow(column), (void*)picker);
+        if (rows <= 0) return true;
+        picker->userSelectRow(std::clamp(picker->selectedRow(column) + steps, 0, rows - 1), column);
+        return true;
+    }
+    auto* dp = static_cast<DatePicker*>(wheelView);
+    if (steps == 0) return true;
+    Date d = dp->date();
+    if (dp->mode() != DatePickerMode::Date) {
+        double step = dp->mode() == DatePickerMode::Time ? 60 : 86400;
+        dp->userSetDate(Date{d.secondsSince1970 + steps * step});
+        return true;
+    }
+    LocalDate day = LocalDate::of(d);
+    double timeOfDay = d.secondsSince1970 - day.toDate().secondsSince1970;
+    int column = std::clamp(static_cast<int>(local.x() / (w->width() / 3.0)), 0, 2);
+    if (column == 2) {
+        day.day = std::clamp(day.day + steps, 1, daysInMonth(day.year, day.month));
+    } else {
+        // Year or month moves; the day is kept where the new month has it (31 March → 30 April).
+        LocalDate first = column == 0 ? LocalDate{day.year + steps, day.month, 1}
+                                      : LocalDate{day.year, day.month, 1}.addingMonths(steps);
+        first.day = std::min(day.day, daysInMonth(first.year, first.month));
+        day = first;
+    }
+    Date next = day.toDate();
+    next.secondsSince1970 += timeOfDay;
+    dp->userSetDate(next);
+    return true;
+}
+
+void WindowPresenter::wheel(QPointF point, double deltaY) {
+    sync();
+    for (auto& weak : viewsAt(point)) {
+        auto v = weak.lock();
+        if (!v) continue;
+        if (auto* w = widgetFor(*v); w && w->browser()) {
+            auto* bar = w->browser()->verticalScrollBar();
+            bar->setValue(bar->value() - static_cast<int>(deltaY));
+            return;
+        }
+        if (v->blocksTouchesBelow()) break;
+    }
+    auto* scroll = scrollTargetAt(point);
+    if (!scroll) return;
+    Point from = scroll->contentOffset();
+    double y = std::clamp(from.y - deltaY, -scroll->contentInset().top, std::max(0.0, scroll->maxOffsetY()));
+    scroll->userBeginDragging();
+    scroll->userDragTo({from.x, y});
+    scroll->userEndDragging();
+    sync();
+}
+
+}  // namespace busdesk::qt
