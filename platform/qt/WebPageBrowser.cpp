@@ -20,9 +20,6 @@ WebPageBrowser::~WebPageBrowser() {
 }
 
 void WebPageBrowser::showPage(const std::string& html, const std::string& baseURL) {
-    // The old page goes first: laid out again under the new base, its pictures would be asked
-    // for at addresses that page never had.
-    clear();
     // Clear first: a new base under the old page would make it ask for its pictures again.
     clear();
     base_ = baseURL;

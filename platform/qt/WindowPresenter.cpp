@@ -428,13 +428,11 @@ bool WindowPresenter::turnWheelAt(QPointF point) {
     if (!w) return false;
     QPointF local = w->mapFrom(surface_, point);
     int steps = static_cast<int>(std::lround((local.y() - w->height() / 2.0) / kPickerRowHeight));
-    std::fprintf(stderr, "WHEEL local=%f h=%d steps=%d\n", local.y(), w->height(), steps);
     if (auto* picker = dynamic_cast<PickerView*>(wheelView)) {
         int columns = picker->numberOfComponents();
         if (columns <= 0 || steps == 0) return true;
         int column = std::clamp(static_cast<int>(local.x() / (w->width() / double(columns))), 0, columns - 1);
         int rows = picker->numberOfRows(column);
-        std::fprintf(stderr, "PICK cols=%d col=%d rows=%d sel=%d pv=%p\n", columns, column, rows, picker->selectedRow(column), (void*)picker);
         if (rows <= 0) return true;
         picker->userSelectRow(std::clamp(picker->selectedRow(column) + steps, 0, rows - 1), column);
         return true;

@@ -205,10 +205,8 @@ TEST_F(WindowPresenterTest, TappingAboveOrBelowTheWheelBandTurnsItThatManyRows) 
     root().addSubview(picker);
     presenter->sync();
     double mid = 500 + 108;
-    std::fprintf(stderr, "TESTPV %p\n", (void*)picker.get());
     for (auto& w : presenter->viewsAt(QPointF(195, mid + 72)))
         if (auto v = w.lock())
-            std::cerr << "HIT " << typeid(*v).name() << " reach=" << v->isReachable() << "\n";
     presenter->press(QPointF(195, mid + 72));
     presenter->release(QPointF(195, mid + 72));
     EXPECT_EQ(picker->selectedRow(0), 3);
