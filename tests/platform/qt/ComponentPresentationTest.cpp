@@ -7,6 +7,7 @@
 #include "platform/views/TableView.h"
 #include "platform/views/WebView.h"
 #include "ui/InfoAlert.h"
+#include "ui/PullToRefresh.h"
 #include "ui/SideMenu.h"
 #include "ui/StringPickerSheet.h"
 
@@ -65,6 +66,36 @@ TEST_F(ComponentPresentationTest, AHundredThousandRowsGetWidgetsOnlyForTheVisibl
     EXPECT_GE(atTop.y(), 64);
     EXPECT_LT(atTop.y(), 64 + 780);
     EXPECT_EQ(top->textLabel().text(), "第 50000 班");
+}
+
+TEST_F(ComponentPresentationTest, PullingPastTheTopShowsTheHeaderAndScrollingToTheEndLoadsMore) {
+    auto rows = std::make_shared<ManyRows>(30);
+    auto table = std::make_shared<TableView>(Rect{0, 64, 390, 780});
+    table->setDataSource(rows);
+    root().addSubview(table);
+    table->reloadData();
+    int refreshes = 0, loads = 0;
+    auto& header = addPullToRefreshWithActionHandler(*table, [&] { ++refreshes; });
+    auto& footer = addInfiniteScrollingWithActionHandler(*table, [&] { ++loads; });
+    presenter->sync();
+    ViewWidget* headerWidget = presenter->widgetFor(header);
+    ASSERT_NE(headerWidget, nullptr);
+    EXPECT_LE(headerWidget->geometry().bottom(), 0);  // above the list, out of sight
+
+    // A finger dragging the list down 120 points uncovers the header, letting go refreshes.
+    presenter->press(QPointF(200, 200));
+    presenter->move(QPointF(200, 210));
+    presenter->move(QPointF(200, 320));
+    EXPECT_GT(headerWidget->geometry().bottom(), 40);
+    presenter->release(QPointF(200, 320));
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_TRUE(header.isAnimating());
+    header.stopAnimating();
+
+    // Wheeling down to the end of the list asks for more.
+    for (int i = 0; i < 40 && loads == 0; ++i) presenter->wheel(QPointF(200, 400), -240);
+    EXPECT_EQ(loads, 1);
+    EXPECT_TRUE(footer.isAnimating());
 }
 
 TEST_F(ComponentPresentationTest, TheSideMenuSlidesTheContentAsideAndBack) {
