@@ -145,7 +145,9 @@ void paintTile(QPainter& p, const std::string& name, const QRectF& r, const QCol
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(tile, s * 0.25, s * 0.25);
     p.setFont(uiFont(s * 0.55, true));
-    p.drawText(tile, Qt::AlignCenter, toQString(name.substr(0, 1)).toUpper());
+    // "IconProfile" reads as "P": the common prefix tells the icons apart no better than nothing.
+    std::string shown = name.rfind("Icon", 0) == 0 && name.size() > 4 ? name.substr(4) : name;
+    p.drawText(tile, Qt::AlignCenter, toQString(shown.substr(0, 1)).toUpper());
 }
 
 void paintNavBar(QPainter& p, const QRectF& r) {
