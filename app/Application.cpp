@@ -155,7 +155,10 @@ int runBusDesk(int argc, char** argv) {
     };
     std::function<bool(qt::QtHost&)> step;
     if (options.script) step = [&](qt::QtHost& host) { return script && script->step(host); };
-    return qt::runApplication(argc, argv, launch, step);
+    qt::QtOptions window;
+    window.didEnterBackground = [&] { delegate->applicationDidEnterBackground(); };
+    window.willEnterForeground = [&] { delegate->applicationWillEnterForeground(); };
+    return qt::runApplication(argc, argv, launch, step, window);
 #else
     return 0;
 #endif

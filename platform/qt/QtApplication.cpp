@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -82,6 +83,39 @@ class Host : public QtHost {
     std::optional<int> status_;
 };
 
+// Tells the app when its window leaves sight and comes back: a minimised window, or the system
+// hiding or suspending the whole application, is what "the background" means on a desktop.
+class Visibility : public QObject {
+  public:
+    explicit Visibility(const QtOptions& options) : options_(options) {
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, this,
+                         [this](Qt::ApplicationState s) {
+                             if (s == Qt::ApplicationHidden || s == Qt::ApplicationSuspended) setHidden(true);
+                             if (s == Qt::ApplicationActive) setHidden(false);
+                         });
+    }
+
+    void watch(QWidget* surface) { surface->installEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowStateChange)
+            if (auto* w = qobject_cast<QWidget*>(watched)) setHidden(w->windowState() & Qt::WindowMinimized);
+        return false;
+    }
+
+  private:
+    void setHidden(bool hidden) {
+        if (hidden == hidden_) return;
+        hidden_ = hidden;
+        const auto& call = hidden ? options_.didEnterBackground : options_.willEnterForeground;
+        if (call) call();
+    }
+
+    const QtOptions& options_;
+    bool hidden_ = false;
+};
+
 }  // namespace
 
 int runApplication(int argc, char** argv, const std::function<void()>& launch,
@@ -108,6 +142,8 @@ int runApplication(int argc, char** argv, const std::function<void()>& launch,
                       static_cast<double>(std::max(1, options.height))});
     auto presenter = std::make_unique<WindowPresenter>(window);
     presenter->surface()->show();
+    Visibility visibility(options);
+    visibility.watch(presenter->surface());
 
     driver.setAfterPump([&] {
         // The app may replace its key window (a new one made key); follow it.
@@ -117,6 +153,7 @@ int runApplication(int argc, char** argv, const std::function<void()>& launch,
             key->setFrame({0, 0, static_cast<double>(size.width()), static_cast<double>(size.height())});
             presenter = std::make_unique<WindowPresenter>(key);
             presenter->surface()->show();
+            visibility.watch(presenter->surface());
         } else {
             presenter->scheduleSync();
         }

@@ -19,6 +19,10 @@ struct QtHost {
 struct QtOptions {
     int width = 390;
     int height = 844;
+    // The window went out of sight (minimised, or the system hid the application) and came back.
+    // Each is called once per change, on the main thread.
+    std::function<void()> didEnterBackground;
+    std::function<void()> willEnterForeground;
 };
 
 // Creates the QApplication, calls launch() (which builds the app's Window and makes it key),

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
 #include <atomic>
 #include <filesystem>
 #include <sstream>
@@ -105,7 +106,10 @@ TEST_F(RealClock, TheStepDrivesAScriptInTheRealWindowAndGrabsIt) {
     };
     static char name[] = "busdesk";
     char* argv[] = {name, nullptr};
-    int status = runApplication(1, argv, launch, step, QtOptions{360, 640});
+    QtOptions size;
+    size.width = 360;
+    size.height = 640;
+    int status = runApplication(1, argv, launch, step, size);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(scriptOk) << out.str();
     EXPECT_EQ(taps, 1);
@@ -135,6 +139,45 @@ TEST_F(RealClock, QuitEndsTheRunWithItsStatusAndNoKeyWindowIsAnError) {
             return true;
         });
     EXPECT_EQ(status, 3);
+    window.reset();
+}
+
+TEST_F(RealClock, MinimisingTheWindowIsTheBackgroundAndRestoringItTheForeground) {
+    static char name[] = "busdesk";
+    char* argv[] = {name, nullptr};
+    std::shared_ptr<Window> window;
+    std::vector<std::string> told;
+    QtOptions options;
+    options.didEnterBackground = [&] { told.push_back("background"); };
+    options.willEnterForeground = [&] { told.push_back("foreground"); };
+    int turn = 0;
+    int status = runApplication(
+        1, argv,
+        [&] {
+            window = std::make_shared<Window>();
+            window->setRootViewController(std::make_shared<ViewController>());
+            window->makeKeyAndVisible();
+        },
+        [&](QtHost&) {
+            QWidget* surface = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() || w->isMinimized()) surface = w;
+            if (!surface) return false;
+            switch (turn++) {
+                case 0:
+                    surface->setWindowState(Qt::WindowMinimized);
+                    surface->setWindowState(Qt::WindowMinimized);  // no second call for the same state
+                    return true;
+                case 1:
+                    surface->setWindowState(Qt::WindowNoState);
+                    return true;
+                default:
+                    return false;
+            }
+        },
+        options);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(told, (std::vector<std::string>{"background", "foreground"}));
     window.reset();
 }
 
