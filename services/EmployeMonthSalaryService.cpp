@@ -29,10 +29,7 @@ void EmployeMonthSalaryService::getEmpolyeMonthWithEmpID(
             record->salaryItems = WireModelArray<SalaryItem>(std::move(*items));
             if (success) success(record, true);
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, false);
-            OfficeCall::callFail(fail);
-        });
+        OfficeCall::failureBlock(mgr, fail, false));
 }
 
 }  // namespace busdesk

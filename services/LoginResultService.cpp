@@ -29,10 +29,7 @@ void LoginResultService::GetLoginResult(
             const bool accepted = result && integerValue(result->IsSuccess) != 0;
             if (success) success(result, accepted);
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, false);
-            OfficeCall::callFail(fail);
-        });
+        OfficeCall::failureBlock(mgr, fail, false));
 }
 
 void LoginResultService::changePasswordWithUsername(
@@ -51,10 +48,7 @@ void LoginResultService::changePasswordWithUsername(
             const bool changed = result && result->IsSuccess;
             if (success) success(result, changed);
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, false);
-            OfficeCall::callFail(fail);
-        });
+        OfficeCall::failureBlock(mgr, fail, false));
 }
 
 long LoginResultService::integerValue(const std::optional<std::string>& text) {

@@ -129,37 +129,21 @@ void NormalService::getPlansServiceInfoWithPara(boost::json::object params, int 
                 OfficeCall::mapRows<NosendDisplanInfo>(*answer.json->get_object().if_contains("List"));
             if (success) success(list);
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, false);
-            OfficeCall::callFail(fail);
-        });
+        OfficeCall::failureBlock(mgr, fail, false));
 }
 
 void NormalService::getADImageWithPara(boost::json::object params, std::function<void(std::string)> success,
                                        Fail fail) {
-    auto mgr = OfficeCall::manager(true);
-    mgr->GET(
-        PublicMethod::addUrlPreWithNameNoPara(OfficeMethod::Query_CompanyLogo),
-        boost::json::value(std::move(params)),
-        [mgr, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
-                             const ResponseObject& answer) {
-            Log::line("JSON: " + OfficeCall::describeBytes(answer.data));
-            auto text = OfficeCall::answerText(operation);
-            if (!text) {
-                OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::UndecodableText,
-                                                             "The logo answer is not valid text."),
-                                       operation, false);
-                return OfficeCall::callFail(fail);
-            }
-            Log::line("1str==" + *text);
-            std::string cleaned = cleanLogoText(*text);
+    OfficeCall::fetchText(
+        PublicMethod::addUrlPreWithNameNoPara(OfficeMethod::Query_CompanyLogo), std::move(params),
+        "logo answer", false,
+        [success](std::string text) {
+            Log::line("1str==" + text);
+            std::string cleaned = cleanLogoText(text);
             Log::line("2str==" + cleaned);
             if (success) success(std::move(cleaned));
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, true);
-            OfficeCall::callFail(fail);
-        });
+        std::move(fail));
 }
 
 void NormalService::getArrangeWithPara(boost::json::object params,
@@ -190,10 +174,7 @@ void NormalService::getSearchWithPara(boost::json::object params, const std::str
             deliverTotals(operation, *answer.json, "FinishDisplanList",
                           &FinishDisplanInfoArray::FinishDisplanList, success, fail);
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, false);
-            OfficeCall::callFail(fail);
-        });
+        OfficeCall::failureBlock(mgr, fail, false));
 }
 
 void NormalService::getSearchNumWithPara(boost::json::object params, int tag,

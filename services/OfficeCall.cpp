@@ -68,6 +68,36 @@ std::optional<std::string> OfficeCall::answerText(const std::shared_ptr<HTTPRequ
     return operation->responseString();
 }
 
+HTTPRequestOperationManager::Failure OfficeCall::failureBlock(
+    std::shared_ptr<HTTPRequestOperationManager> mgr, std::function<void()> fail, bool withOperationText) {
+    return [mgr = std::move(mgr), fail = std::move(fail), withOperationText](
+               const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
+        logFailure(error, operation, withOperationText);
+        callFail(fail);
+    };
+}
+
+void OfficeCall::fetchText(const std::string& url, boost::json::object params, const std::string& what,
+                           bool logUndecodableOperation, std::function<void(std::string)> onText,
+                           std::function<void()> fail) {
+    auto mgr = manager(true);
+    mgr->GET(
+        url, boost::json::value(std::move(params)),
+        [mgr, what, logUndecodableOperation, onText, fail](
+            const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
+            Log::line("JSON: " + describeBytes(answer.data));
+            auto text = answerText(operation);
+            if (!text) {
+                logFailure(
+                    makeError(OfficeServiceErrorCode::UndecodableText, "The " + what + " is not valid text."),
+                    operation, logUndecodableOperation);
+                return callFail(fail);
+            }
+            onText(std::move(*text));
+        },
+        failureBlock(mgr, fail, true));
+}
+
 void OfficeCall::failLater(std::function<void()> fail) {
     // Counted as work so that a run until idle waits for this outcome as for a request's.
     RunLoop::main().beginWork();

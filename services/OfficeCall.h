@@ -48,6 +48,17 @@ class OfficeCall {
     // The answer text, decoded with the charset the answer names, UTF-8 otherwise.
     static std::optional<std::string> answerText(const std::shared_ptr<HTTPRequestOperation>& operation);
 
+    // The failure block every call shares: the console lines, then `fail`. It holds the manager,
+    // which must live as long as its request.
+    static HTTPRequestOperationManager::Failure failureBlock(std::shared_ptr<HTTPRequestOperationManager> mgr,
+                                                             std::function<void()> fail,
+                                                             bool withOperationText);
+    // A GET whose answer is text: the console line of its bytes, the text decoded by the charset
+    // it names, and `fail` (after an "Error:" line naming `what`) when it does not decode.
+    static void fetchText(const std::string& url, boost::json::object params, const std::string& what,
+                          bool logUndecodableOperation, std::function<void(std::string)> onText,
+                          std::function<void()> fail);
+
     // Calls `fail` on the main queue after the current job, never inside the caller's own call,
     // so every outcome reaches the caller the same way.
     static void failLater(std::function<void()> fail);
@@ -86,10 +97,7 @@ class OfficeCall {
                 (*list).*field = mapRows<Elem>(*answer.json);
                 if (success) success(list);
             },
-            [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-                logFailure(error, operation, false);
-                callFail(fail);
-            });
+            failureBlock(mgr, fail, false));
     }
 
     static void logJSONLine(const std::optional<boost::json::value>& json);

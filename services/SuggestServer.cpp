@@ -59,26 +59,14 @@ void SuggestServer::PostSubmitTextWithPar(boost::json::object params,
                                           std::function<void(std::string)> success,
                                           std::function<void()> fail) {
     // A GET, although it stores a record: the server reads the fields from the query string.
-    auto mgr = OfficeCall::manager(true);
-    mgr->GET(
-        PublicMethod::addUrlPreWithName(OfficeMethod::FeedBackInfoNP), boost::json::value(std::move(params)),
-        [mgr, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
-                             const ResponseObject& answer) {
-            Log::line("JSON: " + OfficeCall::describeBytes(answer.data));
-            auto text = OfficeCall::answerText(operation);
-            if (!text) {
-                OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::UndecodableText,
-                                                             "The submission answer is not valid text."),
-                                       operation, true);
-                return OfficeCall::callFail(fail);
-            }
-            Log::line("1str ID==" + *text);
-            if (success) success(*text);
+    OfficeCall::fetchText(
+        PublicMethod::addUrlPreWithName(OfficeMethod::FeedBackInfoNP), std::move(params), "submission answer",
+        true,
+        [success](std::string text) {
+            Log::line("1str ID==" + text);
+            if (success) success(std::move(text));
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, true);
-            OfficeCall::callFail(fail);
-        });
+        std::move(fail));
 }
 
 void SuggestServer::PostSubmitImageWithPar(boost::json::object params, std::vector<Image> picImageArr,
@@ -128,10 +116,7 @@ void SuggestServer::PostSubmitImageWithPar(boost::json::object params, std::vect
                                    nullptr, false);
             OfficeCall::callFail(fail);
         },
-        [mgr, fail](const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
-            OfficeCall::logFailure(error, operation, true);
-            OfficeCall::callFail(fail);
-        });
+        OfficeCall::failureBlock(mgr, fail, true));
 }
 
 }  // namespace busdesk
