@@ -9,28 +9,12 @@
 
 namespace busdesk {
 
-namespace {
-std::vector<std::shared_ptr<ActionSheet>>& shown() {
-    static std::vector<std::shared_ptr<ActionSheet>> list;
-    return list;
-}
-}  // namespace
-
 ActionSheet::ActionSheet(std::string title, std::vector<std::string> buttonTitles, int cancelButtonIndex,
                          Callback callback)
-    : title_(std::move(title)), buttons_(std::move(buttonTitles)), callback_(std::move(callback)) {
-    cancelIndex_ = cancelButtonIndex >= 0 && cancelButtonIndex < numberOfButtons() ? cancelButtonIndex : -1;
-    setBlocksTouchesBelow(true);
-    setBackgroundColor(Color::white(0, 0.4));
-}
+    : ModalChoice(std::move(buttonTitles), cancelButtonIndex, std::move(callback)),
+      title_(std::move(title)) {}
 
 ActionSheet::~ActionSheet() = default;
-
-std::optional<int> ActionSheet::indexOfButton(const std::string& title) const {
-    auto it = std::find(buttons_.begin(), buttons_.end(), title);
-    if (it == buttons_.end()) return std::nullopt;
-    return static_cast<int>(it - buttons_.begin());
-}
 
 void ActionSheet::build() {
     removeAllSubviews();
@@ -63,35 +47,13 @@ void ActionSheet::build() {
 }
 
 void ActionSheet::showInView(View* origin) {
-    if (shown_) return;
-    auto self = std::static_pointer_cast<ActionSheet>(shared_from_this());
-    shown_ = true;
-    shown().push_back(self);
     Window* w = origin ? origin->window() : nullptr;
     auto key = Window::keyWindow();
-    if (!w) w = key.get();
-    if (w) setFrame(w->bounds());
-    build();
-    if (w) w->overlayLayer().addSubview(self);
-}
-
-bool ActionSheet::dismissWithClickedButtonIndex(int index) {
-    if (index < 0 || index >= numberOfButtons()) return false;
-    auto self = std::static_pointer_cast<ActionSheet>(shared_from_this());
-    bool wasShown = shown_;
-    shown_ = false;
-    std::erase(shown(), self);
-    removeFromSuperview();
-    if (wasShown && callback_) {
-        auto cb = std::move(callback_);
-        callback_ = nullptr;
-        cb(*this, index);
-    }
-    return wasShown;
+    presentIn(w ? w : key.get());
 }
 
 std::vector<std::shared_ptr<ActionSheet>> ActionSheet::visibleSheets() {
-    return shown();
+    return registry();
 }
 
 bool ActionSheet::dump(DumpWriter& out) const {

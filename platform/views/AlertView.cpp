@@ -9,33 +9,18 @@
 
 namespace busdesk {
 
-namespace {
-// Shown alerts are owned here until a button closes them.
-std::vector<std::shared_ptr<AlertView>>& shown() {
-    static std::vector<std::shared_ptr<AlertView>> list;
-    return list;
-}
-}  // namespace
-
 AlertView::AlertView(std::string title, std::string message, std::optional<std::string> cancelButtonTitle,
                      std::vector<std::string> otherButtonTitles, Callback callback)
-    : title_(std::move(title)), message_(std::move(message)), callback_(std::move(callback)) {
+    : ModalChoice(std::move(otherButtonTitles), -1, std::move(callback)),
+      title_(std::move(title)),
+      message_(std::move(message)) {
     if (cancelButtonTitle) {
-        buttons_.push_back(*cancelButtonTitle);
+        buttons_.insert(buttons_.begin(), *cancelButtonTitle);
         cancelIndex_ = 0;
     }
-    for (auto& b : otherButtonTitles) buttons_.push_back(std::move(b));
-    setBlocksTouchesBelow(true);
-    setBackgroundColor(Color::white(0, 0.4));
 }
 
 AlertView::~AlertView() = default;
-
-std::optional<int> AlertView::indexOfButton(const std::string& title) const {
-    auto it = std::find(buttons_.begin(), buttons_.end(), title);
-    if (it == buttons_.end()) return std::nullopt;
-    return static_cast<int>(it - buttons_.begin());
-}
 
 void AlertView::build() {
     removeAllSubviews();
@@ -72,37 +57,11 @@ void AlertView::build() {
 }
 
 void AlertView::show() {
-    if (shown_) return;
-    auto self = std::static_pointer_cast<AlertView>(shared_from_this());
-    shown_ = true;
-    shown().push_back(self);
-    if (auto w = Window::keyWindow()) {
-        setFrame(w->bounds());
-        build();
-        w->overlayLayer().addSubview(self);
-    } else {
-        build();
-    }
-}
-
-bool AlertView::dismissWithClickedButtonIndex(int index) {
-    if (index < 0 || index >= numberOfButtons()) return false;
-    auto self = std::static_pointer_cast<AlertView>(shared_from_this());
-    bool wasShown = shown_;
-    shown_ = false;
-    std::erase(shown(), self);
-    removeFromSuperview();
-    // One call per alert: a second press (or a scripted one after it closed) does nothing.
-    if (wasShown && callback_) {
-        auto cb = std::move(callback_);
-        callback_ = nullptr;
-        cb(*this, index);
-    }
-    return wasShown;
+    presentIn(Window::keyWindow().get());
 }
 
 std::vector<std::shared_ptr<AlertView>> AlertView::visibleAlerts() {
-    return shown();
+    return registry();
 }
 
 bool AlertView::dump(DumpWriter& out) const {
