@@ -142,6 +142,17 @@ void DemoData::ensureDays(sqlite3* c, const std::vector<long>& days) const {
     sqlite3_exec(c, "COMMIT", nullptr, nullptr, nullptr);
 }
 
+void DemoData::eachRow(const std::vector<long>& days, const std::string& sql,
+                       const std::function<void(Stmt&)>& bind, const std::function<void(Stmt&)>& row) const {
+    db_.withConnection([&](sqlite3* c) {
+        ensureDays(c, days);
+        Stmt s(c, sql.c_str());
+        bind(s);
+        while (s.step()) row(s);
+        return 0;
+    });
+}
+
 void DemoData::generateDay(sqlite3* c, long dayNo) const {
     const std::string day = dayText(dayNo);
     auto at = [&](int minutes, int seconds = 0) {
@@ -523,14 +534,13 @@ json::value DemoData::alertSummary(const std::string& empID, const std::string& 
     auto days = daysBetween(start, end);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT alert_type,busname,COUNT(*),run_date FROM violations WHERE run_date BETWEEN ?1 AND ?2 "
-               "AND alert_at<=?3 AND (?4='' OR busname=?4) GROUP BY run_date,busname,alert_type "
-               "ORDER BY run_date,busname,alert_type");
-        s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT alert_type,busname,COUNT(*),run_date FROM violations WHERE run_date BETWEEN ?1 AND ?2 "
+        "AND alert_at<=?3 AND (?4='' OR busname=?4) GROUP BY run_date,busname,alert_type "
+        "ORDER BY run_date,busname,alert_type",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus); },
+        [&](Stmt& s) {
             json::object o;
             o["AlertType"] = s.text(0);
             o["Busname"] = s.text(1);
@@ -538,9 +548,7 @@ json::value DemoData::alertSummary(const std::string& empID, const std::string& 
                 out.size() % 3 == 2 ? json::value(std::to_string(s.integer(2))) : json::value(s.integer(2));
             o["Rundate"] = s.text(3);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -550,14 +558,12 @@ json::value DemoData::alertDetail(const std::string& empID, const std::string& b
     auto days = daysBetween(start, end);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(
-            c,
-            "SELECT alert_type,busname,alert_value,stand_value,alert_at,memo FROM violations WHERE run_date "
-            "BETWEEN ?1 AND ?2 AND alert_at<=?3 AND busname=?4 AND alert_type=?5 ORDER BY alert_at");
-        s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus).bind(5, type);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT alert_type,busname,alert_value,stand_value,alert_at,memo FROM violations WHERE run_date "
+        "BETWEEN ?1 AND ?2 AND alert_at<=?3 AND busname=?4 AND alert_type=?5 ORDER BY alert_at",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus).bind(5, type); },
+        [&](Stmt& s) {
             json::object o;
             o["AlertType"] = s.text(0);
             o["Busname"] = s.text(1);
@@ -566,9 +572,7 @@ json::value DemoData::alertDetail(const std::string& empID, const std::string& b
             o["AlertTime"] = s.text(4);
             o["Memo"] = s.text(5);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -578,15 +582,13 @@ json::value DemoData::maintenance(const std::string& empID, const std::string& b
     auto days = daysBetween(start, end);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string today = now().substr(0, 10);
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(
-            c,
-            "SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
-            "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON r.id=b.route_id "
-            "WHERE m.plan_date BETWEEN ?1 AND ?2 AND (?3='' OR m.busname=?3) ORDER BY m.plan_date,m.busname");
-        s.bind(1, start).bind(2, end).bind(3, bus);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
+        "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON r.id=b.route_id "
+        "WHERE m.plan_date BETWEEN ?1 AND ?2 AND (?3='' OR m.busname=?3) ORDER BY m.plan_date,m.busname",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, bus); },
+        [&](Stmt& s) {
             json::object o;
             o["Busname"] = s.text(0);
             o["DefLevel"] = s.text(1);
@@ -598,9 +600,7 @@ json::value DemoData::maintenance(const std::string& empID, const std::string& b
             o["recordStatus"] = s.text(2) < today ? "已归档" : "未归档";
             o["RouteID"] = s.text(7);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -610,14 +610,13 @@ json::value DemoData::workorders(const std::string& empID, const std::string& bu
     auto days = daysBetween(start, end);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
-               "caretype,mendtype FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 "
-               "AND (?4='' OR busname=?4) ORDER BY report_at");
-        s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
+        "caretype,mendtype FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 "
+        "AND (?4='' OR busname=?4) ORDER BY report_at",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus); },
+        [&](Stmt& s) {
             bool taken = s.text(2) <= current, done = s.text(3) <= current;
             json::object o;
             o["Busname"] = s.text(0);
@@ -634,9 +633,7 @@ json::value DemoData::workorders(const std::string& empID, const std::string& bu
             o["caretype"] = s.text(10);
             o["mendtype"] = s.text(11);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -647,13 +644,12 @@ json::value DemoData::attendance(const std::string& empID, const std::string& st
     auto days = daysBetween(start, end);
     if (!e || days.empty()) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT exec_date,plan_on,plan_off,real_on_at,real_off_at FROM attendance WHERE empid=?1 AND "
-               "exec_date BETWEEN ?2 AND ?3 AND real_on_at<=?4 ORDER BY exec_date");
-        s.bind(1, e->empID).bind(2, start).bind(3, end).bind(4, current);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT exec_date,plan_on,plan_off,real_on_at,real_off_at FROM attendance WHERE empid=?1 AND "
+        "exec_date BETWEEN ?2 AND ?3 AND real_on_at<=?4 ORDER BY exec_date",
+        [&](Stmt& s) { s.bind(1, e->empID).bind(2, start).bind(3, end).bind(4, current); },
+        [&](Stmt& s) {
             json::object o;
             o["Empname"] = e->name;
             o["Execdate"] = s.text(0);
@@ -662,9 +658,7 @@ json::value DemoData::attendance(const std::string& empID, const std::string& st
             o["RealOnworktime"] = clock(s.text(3));
             o["RealOffworktime"] = s.text(4) <= current ? clock(s.text(4)) : "";
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     // Office staff keep office hours on weekdays and have no roster.
     if (!e->bus.empty()) return out;
     std::string today = current.substr(0, 10);
@@ -690,15 +684,15 @@ json::value DemoData::stockDetail(const std::string& empID, const std::string& b
     auto days = daysOf(period);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string today = now().substr(0, 10);
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(
-            c,
-            "SELECT busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
-            "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND (?4='' OR busname=?4) "
-            "ORDER BY busname,bill_date");
-        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
+        "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND (?4='' OR busname=?4) "
+        "ORDER BY busname,bill_date",
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+        },
+        [&](Stmt& s) {
             bool text = out.size() % 2 == 0;
             json::object o;
             o["Busname"] = s.text(0);
@@ -713,9 +707,7 @@ json::value DemoData::stockDetail(const std::string& empID, const std::string& b
             o["Jobtype"] = s.text(8);
             o["Empname"] = s.text(9);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -725,20 +717,19 @@ json::value DemoData::stockSummary(const std::string& empID, const std::string& 
     auto days = daysOf(period);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string today = now().substr(0, 10);
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
-               "bill_date<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname");
-        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
+        "bill_date<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname",
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+        },
+        [&](Stmt& s) {
             json::object o;
             o["Busname"] = s.text(0);
             o["Totalsum"] = number(s.real(1), out.size() % 2 == 1);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -748,22 +739,21 @@ json::value DemoData::fuelSummary(const std::string& empID, const std::string& b
     auto days = daysOf(period);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
-               "filled_at<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname");
-        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
+        "filled_at<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname",
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+        },
+        [&](Stmt& s) {
             json::object o;
             o["Busname"] = s.text(0);
             o["Runningdate"] = period;
             o["Fuelname"] = s.text(1);
             o["Fuelnum"] = number(s.real(2), out.size() % 2 == 1);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -773,14 +763,15 @@ json::value DemoData::fuelDetail(const std::string& empID, const std::string& bu
     auto days = daysOf(period);
     if (days.empty() || !db_.employee(empID)) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r ON "
-               "r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND "
-               "(?4='' OR f.busname=?4) ORDER BY f.busname,f.run_date");
-        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r ON "
+        "r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND "
+        "(?4='' OR f.busname=?4) ORDER BY f.busname,f.run_date",
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+        },
+        [&](Stmt& s) {
             json::object o;
             o["Runningdate"] = s.text(0);
             o["Fuelnum"] = number(s.real(1), out.size() % 2 == 0);
@@ -788,9 +779,7 @@ json::value DemoData::fuelDetail(const std::string& empID, const std::string& bu
             o["Fuelname"] = s.text(3);
             o["Busname"] = s.text(4);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -814,18 +803,19 @@ json::value DemoData::revenueOneDay(const std::string& empID, bool all, const st
     long day = dayNumber(dayStr);
     if (!e || day < 0) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, {day});
-        Stmt s(c, (std::string(
-                       "SELECT t.driver,t.busname,SUM(k.general_income),SUM(k.general_num),"
-                       "SUM(k.ic_income),SUM(k.ic_num),MAX(k.attendant),SUM(k.free_ic_num),r.name FROM "
-                       "trips t JOIN ticket_receipts k ON k.trip_id=t.id JOIN routes r ON r.id=t.route_id "
-                       "WHERE t.run_date=?1 AND t.arrive_at<=?2") +
-                   kDriverScope + " GROUP BY t.driver,t.busname ORDER BY t.busname,t.driver")
-                      .c_str());
-        s.bind(1, dayStr).bind(2, current);
-        bindScope(s, *e, all);
-        while (s.step()) {
+    eachRow(
+        {day},
+        (std::string("SELECT t.driver,t.busname,SUM(k.general_income),SUM(k.general_num),"
+                     "SUM(k.ic_income),SUM(k.ic_num),MAX(k.attendant),SUM(k.free_ic_num),r.name FROM "
+                     "trips t JOIN ticket_receipts k ON k.trip_id=t.id JOIN routes r ON r.id=t.route_id "
+                     "WHERE t.run_date=?1 AND t.arrive_at<=?2") +
+         kDriverScope + " GROUP BY t.driver,t.busname ORDER BY t.busname,t.driver")
+            .c_str(),
+        [&](Stmt& s) {
+            s.bind(1, dayStr).bind(2, current);
+            bindScope(s, *e, all);
+        },
+        [&](Stmt& s) {
             bool text = out.size() % 2 == 0;
             json::object o;
             o["driverID"] = s.text(0);
@@ -839,9 +829,7 @@ json::value DemoData::revenueOneDay(const std::string& empID, bool all, const st
             o["FreeICTicketNum"] = s.integer(7);
             o["routeid"] = s.text(8);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -851,17 +839,18 @@ json::value DemoData::revenueSummary(const std::string& empID, bool all, const s
     auto days = daysOf(period);
     if (!e || days.empty()) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               (std::string("SELECT t.driver,e.name,SUM(k.ic_income),SUM(k.general_income) FROM trips t "
-                            "JOIN ticket_receipts k ON k.trip_id=t.id JOIN employees e ON e.empid=t.driver "
-                            "WHERE t.run_date BETWEEN ?1 AND ?6 AND t.arrive_at<=?2") +
-                kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
-                   .c_str());
-        s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
-        bindScope(s, *e, all);
-        while (s.step()) {
+    eachRow(
+        days,
+        (std::string("SELECT t.driver,e.name,SUM(k.ic_income),SUM(k.general_income) FROM trips t "
+                     "JOIN ticket_receipts k ON k.trip_id=t.id JOIN employees e ON e.empid=t.driver "
+                     "WHERE t.run_date BETWEEN ?1 AND ?6 AND t.arrive_at<=?2") +
+         kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
+            .c_str(),
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
+            bindScope(s, *e, all);
+        },
+        [&](Stmt& s) {
             json::object o;
             // The summary names the driver with a capital D; the client reads it as driverID.
             o["DriverID"] = s.text(0);
@@ -872,9 +861,7 @@ json::value DemoData::revenueSummary(const std::string& empID, bool all, const s
             // Shown as the cash income, so it carries the cash figure.
             o["TotalIncome"] = number(s.real(3), out.size() % 2 == 1);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -884,16 +871,16 @@ json::value DemoData::revenueDetail(const std::string& driverID, const std::stri
     auto days = daysOf(period);
     if (!e || days.empty()) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(
-            c,
-            "SELECT t.busname,t.run_date,SUM(k.ic_income),SUM(k.general_income),SUM(k.free_ic_num),r.name "
-            "FROM trips t JOIN ticket_receipts k ON k.trip_id=t.id JOIN routes r ON r.id=t.route_id WHERE "
-            "t.run_date BETWEEN ?1 AND ?2 AND t.arrive_at<=?3 AND t.driver=?4 GROUP BY t.run_date,t.busname "
-            "ORDER BY t.run_date");
-        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, e->empID);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT t.busname,t.run_date,SUM(k.ic_income),SUM(k.general_income),SUM(k.free_ic_num),r.name "
+        "FROM trips t JOIN ticket_receipts k ON k.trip_id=t.id JOIN routes r ON r.id=t.route_id WHERE "
+        "t.run_date BETWEEN ?1 AND ?2 AND t.arrive_at<=?3 AND t.driver=?4 GROUP BY t.run_date,t.busname "
+        "ORDER BY t.run_date",
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, e->empID);
+        },
+        [&](Stmt& s) {
             for (int ic = 1; ic >= 0; --ic) {
                 json::object o;
                 o["Busname"] = s.text(0);
@@ -904,9 +891,7 @@ json::value DemoData::revenueDetail(const std::string& driverID, const std::stri
                 o["routeID"] = s.text(5);
                 out.push_back(std::move(o));
             }
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -916,17 +901,18 @@ json::value DemoData::mileOneDay(const std::string& empID, bool all, const std::
     long day = dayNumber(dayStr);
     if (!e || day < 0) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, {day});
-        Stmt s(c, (std::string(
-                       "SELECT e.name,r.name,SUM(m.run_km),SUM(m.unrun_km),t.driver FROM trips t JOIN "
-                       "mileage m ON m.trip_id=t.id JOIN routes r ON r.id=t.route_id JOIN employees e ON "
-                       "e.empid=t.driver WHERE t.run_date=?1 AND t.arrive_at<=?2") +
-                   kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
-                      .c_str());
-        s.bind(1, dayStr).bind(2, current);
-        bindScope(s, *e, all);
-        while (s.step()) {
+    eachRow(
+        {day},
+        (std::string("SELECT e.name,r.name,SUM(m.run_km),SUM(m.unrun_km),t.driver FROM trips t JOIN "
+                     "mileage m ON m.trip_id=t.id JOIN routes r ON r.id=t.route_id JOIN employees e ON "
+                     "e.empid=t.driver WHERE t.run_date=?1 AND t.arrive_at<=?2") +
+         kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
+            .c_str(),
+        [&](Stmt& s) {
+            s.bind(1, dayStr).bind(2, current);
+            bindScope(s, *e, all);
+        },
+        [&](Stmt& s) {
             json::object o;
             o["drivername"] = s.text(0);
             o["Rundate"] = dayStr;
@@ -935,9 +921,7 @@ json::value DemoData::mileOneDay(const std::string& empID, bool all, const std::
             o["unRunMilenum"] = round2(s.real(3));
             o["driverID"] = s.text(4);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -947,25 +931,24 @@ json::value DemoData::mileSummary(const std::string& empID, bool all, const std:
     auto days = daysOf(period);
     if (!e || days.empty()) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               (std::string("SELECT e.name,SUM(m.run_km),t.driver FROM trips t JOIN mileage m ON "
-                            "m.trip_id=t.id JOIN employees e ON e.empid=t.driver WHERE t.run_date BETWEEN ?1 "
-                            "AND ?6 AND t.arrive_at<=?2") +
-                kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
-                   .c_str());
-        s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
-        bindScope(s, *e, all);
-        while (s.step()) {
+    eachRow(
+        days,
+        (std::string("SELECT e.name,SUM(m.run_km),t.driver FROM trips t JOIN mileage m ON "
+                     "m.trip_id=t.id JOIN employees e ON e.empid=t.driver WHERE t.run_date BETWEEN ?1 "
+                     "AND ?6 AND t.arrive_at<=?2") +
+         kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
+            .c_str(),
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
+            bindScope(s, *e, all);
+        },
+        [&](Stmt& s) {
             json::object o;
             o["drivername"] = s.text(0);
             o["Milenum"] = number(s.real(1), out.size() % 2 == 0);
             o["driverID"] = s.text(2);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -975,14 +958,15 @@ json::value DemoData::mileDetail(const std::string& driverID, const std::string&
     auto days = daysOf(period);
     if (!e || days.empty()) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT t.run_date,r.name,SUM(m.run_km),SUM(m.unrun_km) FROM trips t JOIN mileage m ON "
-               "m.trip_id=t.id JOIN routes r ON r.id=t.route_id WHERE t.run_date BETWEEN ?1 AND ?2 AND "
-               "t.arrive_at<=?3 AND t.driver=?4 GROUP BY t.run_date ORDER BY t.run_date");
-        s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, e->empID);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT t.run_date,r.name,SUM(m.run_km),SUM(m.unrun_km) FROM trips t JOIN mileage m ON "
+        "m.trip_id=t.id JOIN routes r ON r.id=t.route_id WHERE t.run_date BETWEEN ?1 AND ?2 AND "
+        "t.arrive_at<=?3 AND t.driver=?4 GROUP BY t.run_date ORDER BY t.run_date",
+        [&](Stmt& s) {
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, e->empID);
+        },
+        [&](Stmt& s) {
             json::object o;
             o["drivername"] = e->name;
             o["Rundate"] = s.text(0);
@@ -991,9 +975,7 @@ json::value DemoData::mileDetail(const std::string& driverID, const std::string&
             o["unRunMilenum"] = round2(s.real(3));
             o["driverID"] = e->empID;
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -1061,18 +1043,19 @@ json::value DemoData::mealCard(int kind, const std::string& empID, const std::st
     auto days = daysBetween(start, end);
     if (!e || days.empty() || kind < 0 || kind > 2) return out;
     std::string current = now();
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT act_at,canteen,load_at,money,remain FROM meal_card_records WHERE empid=?1 AND kind=?2 "
-               "AND "
-               "act_at BETWEEN ?3 AND ?4 AND act_at<=?5 ORDER BY act_at");
-        s.bind(1, e->empID)
-            .bind(2, kind)
-            .bind(3, start + " 00:00:00")
-            .bind(4, end + " 23:59:59")
-            .bind(5, current);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT act_at,canteen,load_at,money,remain FROM meal_card_records WHERE empid=?1 AND kind=?2 "
+        "AND "
+        "act_at BETWEEN ?3 AND ?4 AND act_at<=?5 ORDER BY act_at",
+        [&](Stmt& s) {
+            s.bind(1, e->empID)
+                .bind(2, kind)
+                .bind(3, start + " 00:00:00")
+                .bind(4, end + " 23:59:59")
+                .bind(5, current);
+        },
+        [&](Stmt& s) {
             json::object o;
             o["ActTime"] = s.text(0);
             o["CanteenName"] = s.text(1);
@@ -1080,9 +1063,7 @@ json::value DemoData::mealCard(int kind, const std::string& empID, const std::st
             o["Money"] = number(s.real(3), out.size() % 2 == 0);
             o["RemainMoney"] = number(s.real(4), out.size() % 2 == 1);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 
@@ -1096,21 +1077,18 @@ json::value DemoData::riding(const std::string& oneCardID) const {
     if (today < 0) return out;
     std::vector<long> days;
     for (long d = today - 29; d <= today; ++d) days.push_back(d);
-    db_.withConnection([&](sqlite3* c) {
-        ensureDays(c, days);
-        Stmt s(c,
-               "SELECT act_at,route_name,remain FROM bus_card_records WHERE one_card=?1 AND act_at>=?2 AND "
-               "act_at<=?3 ORDER BY act_at DESC");
-        s.bind(1, e->oneCardID).bind(2, dayText(today - 29)).bind(3, current);
-        while (s.step()) {
+    eachRow(
+        days,
+        "SELECT act_at,route_name,remain FROM bus_card_records WHERE one_card=?1 AND act_at>=?2 AND "
+        "act_at<=?3 ORDER BY act_at DESC",
+        [&](Stmt& s) { s.bind(1, e->oneCardID).bind(2, dayText(today - 29)).bind(3, current); },
+        [&](Stmt& s) {
             json::object o;
             o["ActTime"] = s.text(0);
             o["Routename"] = s.text(1);
             o["RemainMoney"] = number(s.real(2), out.size() % 2 == 1);
             out.push_back(std::move(o));
-        }
-        return 0;
-    });
+        });
     return out;
 }
 

@@ -11,6 +11,8 @@ struct sqlite3;
 
 namespace busdesk::sim {
 
+class SqlStatement;
+
 // The operations data of the bus company. Each day is written into the database the first time any
 // question touches it, generated from the reference data, the seed and the day alone — so any day
 // asked for has data, and the same day always has the same data. What has "happened" (a trip run, a
@@ -78,6 +80,11 @@ class DemoData {
         int depot = 0;
     };
     void ensureDays(sqlite3* db, const std::vector<long>& days) const;
+    // The shape of every query of a day or a period: the days made first, then one statement,
+    // bound by `bind`, with `row` called for each row it gives.
+    void eachRow(const std::vector<long>& days, const std::string& sql,
+                 const std::function<void(SqlStatement&)>& bind,
+                 const std::function<void(SqlStatement&)>& row) const;
     void generateDay(sqlite3* db, long day) const;
     unsigned hash(const std::string& key) const;
     std::string now() const { return now_(); }
