@@ -809,8 +809,7 @@ json::value DemoData::revenueOneDay(const std::string& empID, bool all, const st
                      "SUM(k.ic_income),SUM(k.ic_num),MAX(k.attendant),SUM(k.free_ic_num),r.name FROM "
                      "trips t JOIN ticket_receipts k ON k.trip_id=t.id JOIN routes r ON r.id=t.route_id "
                      "WHERE t.run_date=?1 AND t.arrive_at<=?2") +
-         kDriverScope + " GROUP BY t.driver,t.busname ORDER BY t.busname,t.driver")
-            .c_str(),
+         kDriverScope + " GROUP BY t.driver,t.busname ORDER BY t.busname,t.driver"),
         [&](Stmt& s) {
             s.bind(1, dayStr).bind(2, current);
             bindScope(s, *e, all);
@@ -844,8 +843,7 @@ json::value DemoData::revenueSummary(const std::string& empID, bool all, const s
         (std::string("SELECT t.driver,e.name,SUM(k.ic_income),SUM(k.general_income) FROM trips t "
                      "JOIN ticket_receipts k ON k.trip_id=t.id JOIN employees e ON e.empid=t.driver "
                      "WHERE t.run_date BETWEEN ?1 AND ?6 AND t.arrive_at<=?2") +
-         kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
-            .c_str(),
+         kDriverScope + " GROUP BY t.driver ORDER BY t.driver"),
         [&](Stmt& s) {
             s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
             bindScope(s, *e, all);
@@ -906,8 +904,7 @@ json::value DemoData::mileOneDay(const std::string& empID, bool all, const std::
         (std::string("SELECT e.name,r.name,SUM(m.run_km),SUM(m.unrun_km),t.driver FROM trips t JOIN "
                      "mileage m ON m.trip_id=t.id JOIN routes r ON r.id=t.route_id JOIN employees e ON "
                      "e.empid=t.driver WHERE t.run_date=?1 AND t.arrive_at<=?2") +
-         kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
-            .c_str(),
+         kDriverScope + " GROUP BY t.driver ORDER BY t.driver"),
         [&](Stmt& s) {
             s.bind(1, dayStr).bind(2, current);
             bindScope(s, *e, all);
@@ -936,8 +933,7 @@ json::value DemoData::mileSummary(const std::string& empID, bool all, const std:
         (std::string("SELECT e.name,SUM(m.run_km),t.driver FROM trips t JOIN mileage m ON "
                      "m.trip_id=t.id JOIN employees e ON e.empid=t.driver WHERE t.run_date BETWEEN ?1 "
                      "AND ?6 AND t.arrive_at<=?2") +
-         kDriverScope + " GROUP BY t.driver ORDER BY t.driver")
-            .c_str(),
+         kDriverScope + " GROUP BY t.driver ORDER BY t.driver"),
         [&](Stmt& s) {
             s.bind(1, dayText(days.front())).bind(2, current).bind(6, dayText(days.back()));
             bindScope(s, *e, all);
