@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "net/MultipartBodyStream.h"
 #include "net/NetworkThread.h"
@@ -44,66 +45,46 @@ bool transitionAllowed(OperationState from, OperationState to, bool cancelled) {
     return false;
 }
 
+// What a failed transfer means to the caller: the URL error code and its text, by libcurl code.
+struct CurlMeaning {
+    std::vector<CURLcode> codes;
+    long urlCode;
+    const char* description;
+};
+const CurlMeaning kCurlMeanings[] = {
+    {{CURLE_OPERATION_TIMEDOUT}, URLErrorCode::TimedOut, "The request timed out."},
+    {{CURLE_COULDNT_RESOLVE_HOST, CURLE_COULDNT_RESOLVE_PROXY},
+     URLErrorCode::CannotFindHost,
+     "A server with the specified hostname could not be found."},
+    {{CURLE_COULDNT_CONNECT}, URLErrorCode::CannotConnectToHost, "Could not connect to the server."},
+    {{CURLE_PARTIAL_FILE, CURLE_GOT_NOTHING, CURLE_RECV_ERROR, CURLE_SEND_ERROR, CURLE_HTTP2,
+      CURLE_HTTP2_STREAM},
+     URLErrorCode::NetworkConnectionLost,
+     "The network connection was lost."},
+    {{CURLE_TOO_MANY_REDIRECTS}, URLErrorCode::HTTPTooManyRedirects, "too many HTTP redirects"},
+    {{CURLE_PEER_FAILED_VERIFICATION, CURLE_SSL_PINNEDPUBKEYNOTMATCH, CURLE_SSL_CACERT_BADFILE},
+     URLErrorCode::ServerCertificateUntrusted,
+     "The certificate for this server is invalid."},
+    {{CURLE_SSL_CONNECT_ERROR},
+     URLErrorCode::SecureConnectionFailed,
+     "An SSL error has occurred and a secure connection to the server cannot be made."},
+    {{CURLE_UNSUPPORTED_PROTOCOL}, URLErrorCode::UnsupportedURL, "unsupported URL"},
+    {{CURLE_URL_MALFORMAT}, URLErrorCode::BadURL, "bad URL"},
+    {{CURLE_BAD_CONTENT_ENCODING}, URLErrorCode::CannotDecodeRawData, "cannot decode raw data"},
+    {{CURLE_LOGIN_DENIED},
+     URLErrorCode::UserAuthenticationRequired,
+     "The user name or password is not correct."},
+};
+
 Error errorForCurlCode(CURLcode code, const std::string& url, const char* detail) {
     long urlCode = URLErrorCode::Unknown;
-    std::string description;
-    switch (code) {
-        case CURLE_OPERATION_TIMEDOUT:
-            urlCode = URLErrorCode::TimedOut;
-            description = "The request timed out.";
+    std::string description = curl_easy_strerror(code);
+    for (const auto& m : kCurlMeanings)
+        if (std::find(m.codes.begin(), m.codes.end(), code) != m.codes.end()) {
+            urlCode = m.urlCode;
+            description = m.description;
             break;
-        case CURLE_COULDNT_RESOLVE_HOST:
-        case CURLE_COULDNT_RESOLVE_PROXY:
-            urlCode = URLErrorCode::CannotFindHost;
-            description = "A server with the specified hostname could not be found.";
-            break;
-        case CURLE_COULDNT_CONNECT:
-            urlCode = URLErrorCode::CannotConnectToHost;
-            description = "Could not connect to the server.";
-            break;
-        case CURLE_PARTIAL_FILE:
-        case CURLE_GOT_NOTHING:
-        case CURLE_RECV_ERROR:
-        case CURLE_SEND_ERROR:
-        case CURLE_HTTP2:
-        case CURLE_HTTP2_STREAM:
-            urlCode = URLErrorCode::NetworkConnectionLost;
-            description = "The network connection was lost.";
-            break;
-        case CURLE_TOO_MANY_REDIRECTS:
-            urlCode = URLErrorCode::HTTPTooManyRedirects;
-            description = "too many HTTP redirects";
-            break;
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-        case CURLE_SSL_CACERT_BADFILE:
-            urlCode = URLErrorCode::ServerCertificateUntrusted;
-            description = "The certificate for this server is invalid.";
-            break;
-        case CURLE_SSL_CONNECT_ERROR:
-            urlCode = URLErrorCode::SecureConnectionFailed;
-            description = "An SSL error has occurred and a secure connection to the server cannot be made.";
-            break;
-        case CURLE_UNSUPPORTED_PROTOCOL:
-            urlCode = URLErrorCode::UnsupportedURL;
-            description = "unsupported URL";
-            break;
-        case CURLE_URL_MALFORMAT:
-            urlCode = URLErrorCode::BadURL;
-            description = "bad URL";
-            break;
-        case CURLE_BAD_CONTENT_ENCODING:
-            urlCode = URLErrorCode::CannotDecodeRawData;
-            description = "cannot decode raw data";
-            break;
-        case CURLE_LOGIN_DENIED:
-            urlCode = URLErrorCode::UserAuthenticationRequired;
-            description = "The user name or password is not correct.";
-            break;
-        default:
-            description = curl_easy_strerror(code);
-            break;
-    }
+        }
     Error e = makeURLError(urlCode, description, url);
     if (detail && *detail) e.userInfo[kErrorFailureReasonKey] = std::string(detail);
     e.userInfo["CURLcode"] = static_cast<long>(code);
