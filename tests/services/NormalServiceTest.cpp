@@ -1,10 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "ServiceTestSupport.h"
 #include "services/NormalService.h"
 
 namespace busdesk::test {
 namespace {
+
+// A check of the first row of a list answer of the expected kind.
+template <class List, class Row>
+std::function<void(const std::shared_ptr<WireModel>&)> firstRowOf(
+    WireModelArray<Row> List::*field, std::type_identity_t<std::function<void(const Row&)>> f) {
+    return [field, f](const std::shared_ptr<WireModel>& m) {
+        auto list = std::dynamic_pointer_cast<List>(m);
+        ASSERT_TRUE(list);
+        ASSERT_GT(((*list).*field).count(), 0u);
+        f(*((*list).*field)[0]);
+    };
+}
 
 namespace json = boost::json;
 using json::object;
@@ -237,29 +251,12 @@ TEST_F(NormalServiceTest, NumberedSearchesYieldTheirListKinds) {
         object params;
         std::function<void(const std::shared_ptr<WireModel>&)> check;
     };
-    auto normal = [](std::function<void(const NormalInfo&)> f) {
-        return [f](const std::shared_ptr<WireModel>& m) {
-            auto list = std::dynamic_pointer_cast<NormalList>(m);
-            ASSERT_TRUE(list);
-            ASSERT_GT(list->List.count(), 0u);
-            f(*list->List[0]);
-        };
-    };
+    auto normal = [](std::function<void(const NormalInfo&)> f) { return firstRowOf(&NormalList::List, f); };
     auto revenue = [](std::function<void(const DssticketcostSum&)> f) {
-        return [f](const std::shared_ptr<WireModel>& m) {
-            auto list = std::dynamic_pointer_cast<DssticketcostSumList>(m);
-            ASSERT_TRUE(list);
-            ASSERT_GT(list->DssfuelcostList.count(), 0u);
-            f(*list->DssfuelcostList[0]);
-        };
+        return firstRowOf(&DssticketcostSumList::DssfuelcostList, f);
     };
     auto mileage = [](std::function<void(const MileDriverInfo&)> f) {
-        return [f](const std::shared_ptr<WireModel>& m) {
-            auto list = std::dynamic_pointer_cast<MileDriverList>(m);
-            ASSERT_TRUE(list);
-            ASSERT_GT(list->List.count(), 0u);
-            f(*list->List[0]);
-        };
+        return firstRowOf(&MileDriverList::List, f);
     };
     const std::vector<NumCase> cases = {
         {0, "Query_StockbillSUM", everyVehicleMonth, normal([](const NormalInfo& r) {
