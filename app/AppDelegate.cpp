@@ -43,7 +43,7 @@ void AppDelegate::applicationDidEnterBackground() {
 }
 
 void AppDelegate::invalidateBackgroundTask() {
-    if (bgTask_ != BackgroundTaskInvalid) bgTask_ = BackgroundTaskInvalid;
+    bgTask_ = BackgroundTaskInvalid;
 }
 
 }  // namespace busdesk

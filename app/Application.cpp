@@ -77,6 +77,14 @@ class WindowScript {
 };
 #endif
 
+// Opens the script file when there is one; false (with a message) when it cannot be read.
+bool openScript(const LaunchOptions& options, std::ifstream& file) {
+    if (!options.script) return true;
+    file.open(*options.script);
+    if (!file) std::cerr << "busdesk: cannot read the script " << *options.script << "\n";
+    return static_cast<bool>(file);
+}
+
 }  // namespace
 
 void prepareEnvironment(const LaunchOptions& options) {
@@ -91,13 +99,7 @@ int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostre
     RunLoop::main().adoptCurrentThread();
     RunLoop::main().useManualClock();
     std::ifstream file;
-    if (options.script) {
-        file.open(*options.script);
-        if (!file) {
-            std::cerr << "busdesk: cannot read the script " << *options.script << "\n";
-            return 2;
-        }
-    }
+    if (!openScript(options, file)) return 2;
     auto delegate = std::make_shared<AppDelegate>();
     delegate->applicationDidFinishLaunchingWithOptions();
     ScriptRunner runner(delegate->window(), out);
@@ -142,13 +144,7 @@ int runBusDesk(int argc, char** argv) {
     auto delegate = std::make_shared<AppDelegate>();
     std::ifstream file;
     std::unique_ptr<WindowScript> script;
-    if (options.script) {
-        file.open(*options.script);
-        if (!file) {
-            std::cerr << "busdesk: cannot read the script " << *options.script << "\n";
-            return 2;
-        }
-    }
+    if (!openScript(options, file)) return 2;
     auto launch = [&] {
         delegate->applicationDidFinishLaunchingWithOptions();
         if (options.script) script = std::make_unique<WindowScript>(delegate->window(), file, options.shots);
