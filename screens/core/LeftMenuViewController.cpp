@@ -6,6 +6,7 @@
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
 #include "screens/core/NewsViewController.h"
+#include "screens/operations/KaoQinViewController.h"
 
 namespace busdesk {
 
@@ -44,7 +45,7 @@ std::vector<ScreenEntry> LeftMenuViewController::entries() {
         {"燃料消耗", "", "IconFuel", "RanYouXiaoHaoDateViewController", {}},
         {"营收情况", "", "IconRevenue", "ShowRuViewController", {}},
         {"里程情况", "", "IconMileage", "ShowRuViewController", {}},
-        {"考勤信息", "", "IconAttendance", "KaoQinViewController", {}},
+        {"考勤信息", "", "IconAttendance", "KaoQinViewController", plain<KaoQinViewController>()},
     };
 }
 

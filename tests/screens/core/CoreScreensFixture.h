@@ -7,9 +7,12 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/core/PublicMethod.h"
+#include "platform/Log.h"
 #include "model/LoginResult.h"
 #include "platform/Date.h"
 #include "platform/DateFormat.h"
@@ -59,6 +62,8 @@ class CoreScreensTest : public ::testing::Test {
         SignedInAccount::setTypedCardID(std::nullopt);
         window = std::make_shared<Window>();
         window->makeKeyAndVisible();
+        logLines_.clear();
+        previousSink_ = Log::setSink([this](const std::string& line) { logLines_.push_back(line); });
     }
 
     void TearDown() override {
@@ -66,6 +71,7 @@ class CoreScreensTest : public ::testing::Test {
         RunLoop::main().advance(std::chrono::seconds(10));
         RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
         window.reset();
+        Log::setSink(previousSink_);
         Date::setNow(std::nullopt);
         sim().faults().clear();
         Paths::clearProfileDir();
@@ -126,11 +132,52 @@ class CoreScreensTest : public ::testing::Test {
         return run(script);
     }
 
+    // Every console line of this test so far.
+    const std::vector<std::string>& logLines() const { return logLines_; }
+    // The addresses requested so far whose path holds `method` ("Query_Arrange"), oldest first.
+    std::vector<std::string> requestsTo(const std::string& method) const {
+        std::vector<std::string> urls;
+        const std::string mark = "last url == ";
+        for (const auto& line : logLines_)
+            if (line.rfind(mark, 0) == 0 && line.find("/" + method + "/") != std::string::npos)
+                urls.push_back(line.substr(mark.size()));
+        return urls;
+    }
+    // The decoded value of one query parameter of `url`; nothing when the key is absent.
+    static std::optional<std::string> queryParam(const std::string& url, const std::string& key) {
+        auto q = url.find('?');
+        if (q == std::string::npos) return std::nullopt;
+        std::string query = url.substr(q + 1);
+        std::size_t at = 0;
+        while (at <= query.size()) {
+            auto end = query.find('&', at);
+            if (end == std::string::npos) end = query.size();
+            std::string pair = query.substr(at, end - at);
+            auto eq = pair.find('=');
+            if (pair.substr(0, eq) == key) {
+                std::string raw = eq == std::string::npos ? "" : pair.substr(eq + 1), value;
+                for (std::size_t i = 0; i < raw.size(); ++i) {
+                    if (raw[i] == '%' && i + 2 < raw.size()) {
+                        value += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
+                        i += 2;
+                    } else {
+                        value += raw[i] == '+' ? ' ' : raw[i];
+                    }
+                }
+                return value;
+            }
+            at = end + 1;
+        }
+        return std::nullopt;
+    }
+
     std::shared_ptr<Window> window;
     std::ostringstream out;
 
   private:
     std::filesystem::path profile_;
+    std::vector<std::string> logLines_;
+    Log::Sink previousSink_;
 };
 
 inline bool contains(const std::string& text, const std::string& part) {

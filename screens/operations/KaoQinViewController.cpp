@@ -1,0 +1,38 @@
+#include "screens/operations/KaoQinViewController.h"
+
+#include "platform/views/NavigationController.h"
+#include "screens/operations/KaoQinListViewController.h"
+#include "screens/query/QueryForm.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+void KaoQinViewController::viewDidLoad() {
+    screen::setNavTitleBar(*this, "考勤信息");
+    lblStart_ = form::caption(*view(), "起始日期：");
+    lblEnd_ = form::caption(*view(), "结束日期：");
+    range = DateRangeInput::addTo(*view());
+    btnSearch = form::queryButton(*view(), "Search", action(&KaoQinViewController::Search));
+    layout();
+}
+
+void KaoQinViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void KaoQinViewController::layout() {
+    if (!btnSearch) return;
+    form::Rows rows(*view());
+    range->layout(rows.field(*lblStart_), rows.field(*lblEnd_));
+    btnSearch->setFrame(rows.button());
+}
+
+void KaoQinViewController::Search() {
+    if (!range->check(*view())) return;
+    auto list = std::make_shared<KaoQinListViewController>();
+    list->bDate = range->tf_Btime->text();
+    list->eDate = range->tf_Etime->text();
+    if (auto nav = navigationController()) nav->pushViewController(list, true);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,51 @@
+#include "screens/query/LinesCell.h"
+
+#include <algorithm>
+
+namespace busdesk {
+
+LinesCell::LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool withBadge)
+    : TableViewCell(CellStyle::Default, std::move(reuseIdentifier)) {
+    setSelectionStyle(CellSelectionStyle::None);
+    if (withBadge) {
+        badge = std::make_shared<Label>();
+        badge->setIdentifier("badge");
+        badge->setFontSize(14);
+        badge->setTextAlignment(TextAlignment::Center);
+        badge->setTextColor(Color::whiteColor());
+        badge->setBackgroundColor(Color{0.16, 0.45, 0.78, 1});
+        badge->setCornerRadius(kBadgeSize / 2);
+        contentView().addSubview(badge);
+    }
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        auto label = std::make_shared<Label>();
+        label->setFontSize(15);
+        label->setTextColor(Color::white(0.2));
+        lines.push_back(label);
+        contentView().addSubview(label);
+    }
+    setFrame({0, 0, 390, rowHeight()});
+}
+
+void LinesCell::setLines(const std::vector<std::string>& texts) {
+    for (std::size_t i = 0; i < lines.size(); ++i) lines[i]->setText(i < texts.size() ? texts[i] : std::string());
+}
+
+void LinesCell::setPosition(int position) {
+    if (badge) badge->setText(std::to_string(position));
+}
+
+void LinesCell::layoutSubviews() {
+    TableViewCell::layoutSubviews();
+    Rect b = contentView().bounds();
+    double left = 12;
+    if (badge) {
+        badge->setFrame({10, kPadding, kBadgeSize, kBadgeSize});
+        left = 10 + kBadgeSize + 10;
+    }
+    double width = std::max(0.0, b.width - left - 10);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        lines[i]->setFrame({left, kPadding + kLineHeight * static_cast<double>(i), width, kLineHeight});
+}
+
+}  // namespace busdesk

@@ -1,0 +1,89 @@
+#include "screens/query/QueryListViewController.h"
+
+#include "app/core/PublicMethod.h"
+#include "model/LoginResult.h"
+#include "services/NormalService.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+void QueryListViewController::viewDidLoad() {
+    if (openedFromMenu())
+        screen::setNavTitleBar(*this, screenTitle());
+    else
+        screen::setNavTitleBarWithLeftBTAndTitle(*this, screenTitle());
+    tbList = std::make_shared<TableView>(view()->bounds());
+    tbList->setIdentifier(listIdentifier());
+    tbList->setSeparatorStyle(SeparatorStyle::None);
+    tbList->setTableFooterView(std::make_shared<View>());
+    tbList->setDataSource(self<QueryListViewController>());
+    tbList->setDelegate(self<QueryListViewController>());
+    if (hidesListUntilRows()) tbList->setHidden(true);
+    view()->addSubview(tbList);
+    configureList(*tbList);
+    request();
+}
+
+void QueryListViewController::viewDidLayoutSubviews() {
+    if (tbList) tbList->setFrame(view()->bounds());
+}
+
+void QueryListViewController::request() {
+    screen::showActivityOrNo(true, *view());
+    ++outstanding_;
+    boost::json::object params;
+    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
+        params["EmpID"] = *session->EmpID;
+    addParameters(params);
+    int tag = requestTag();
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    send(
+        std::move(params),
+        [weak, tag](std::shared_ptr<WireModel> model) {
+            auto self = std::static_pointer_cast<QueryListViewController>(weak.lock());
+            if (!self) return;
+            self->answered();
+            self->didReceive(std::move(model), tag);
+        },
+        [weak] {
+            auto self = std::static_pointer_cast<QueryListViewController>(weak.lock());
+            if (!self) return;
+            self->answered();
+            self->didFail();
+        });
+}
+
+void QueryListViewController::answered() {
+    // With two requests out (a tab pressed twice) the overlay stays until the last one is in.
+    if (outstanding_ > 0) --outstanding_;
+    if (outstanding_ == 0) screen::showActivityOrNo(false, *view());
+}
+
+void QueryListViewController::didReceive(std::shared_ptr<WireModel> model, int tag) {
+    if (keep(std::move(model), tag) > 0) {
+        tbList->setHidden(false);
+        tbList->reloadData();
+    } else {
+        tbList->reloadData();
+        showToast(kNoDataText);
+    }
+}
+
+void QueryListViewController::didFail() {
+    showToast(kNetworkErrorText);
+}
+
+void QueryListViewController::showToast(const std::string& text) {
+    screen::setAlertInfo(text, *view());
+}
+
+void QueryListViewController::sendSearch(const std::string& tag, boost::json::object params, Delivered ok,
+                                         Failed fail) {
+    NormalService::getSearchWithPara(std::move(params), tag, std::move(ok), std::move(fail));
+}
+
+void QueryListViewController::sendSearchNum(int tag, boost::json::object params, Delivered ok, Failed fail) {
+    NormalService::getSearchNumWithPara(std::move(params), tag, std::move(ok), std::move(fail));
+}
+
+}  // namespace busdesk

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <boost/json/object.hpp>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "model/WireModel.h"
+#include "platform/views/TableView.h"
+#include "platform/views/ViewController.h"
+
+namespace busdesk {
+
+// A screen that asks the office service once when it loads and shows the answer as a list:
+// title bar, busy overlay, the parameter set with "EmpID" from the session, the service call,
+// keeping the delivered model, "暂无数据" for an empty list, "网络异常！" for a failure with the
+// previous data kept. A screen says only what differs: its title, parameters, call and rows.
+class QueryListViewController : public ViewController, public TableViewDataSource, public TableViewDelegate {
+  public:
+    using Delivered = std::function<void(std::shared_ptr<WireModel>)>;
+    using Failed = std::function<void()>;
+
+    static constexpr const char* kNoDataText = "暂无数据";
+    static constexpr const char* kNetworkErrorText = "网络异常！";
+
+    void viewDidLoad() override;
+    void viewDidLayoutSubviews() override;
+
+    // Asks again: overlay on, then exactly one of didReceive / didFail when the answer is in.
+    void request();
+    // Requests sent and not yet answered.
+    int outstandingRequests() const { return outstanding_; }
+
+    bool shouldHighlightRow(TableView&, IndexPath) override { return false; }
+
+    std::shared_ptr<TableView> tbList;
+
+  protected:
+    // ---- what a screen says
+    virtual std::string screenTitle() const = 0;
+    // A screen the menu opens gets the menu title bar; a pushed one the back and home buttons.
+    virtual bool openedFromMenu() const { return false; }
+    virtual std::string listIdentifier() const { return "tbList"; }
+    // The list stays hidden until an answer brings rows.
+    virtual bool hidesListUntilRows() const { return false; }
+    // The screen's own keys; "EmpID" of the session is already in (a screen may replace it).
+    virtual void addParameters(boost::json::object&) const {}
+    virtual void send(boost::json::object params, Delivered ok, Failed fail) = 0;
+    // Keeps the delivered model (null when the answer carried none) as the data of the request
+    // made with `requestTag`; returns how many rows it holds.
+    virtual std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) = 0;
+    // Sent along with a request and handed back to keep(), so an answer lands where it was asked.
+    virtual int requestTag() const { return 0; }
+    // Called once the table exists, before the first request.
+    virtual void configureList(TableView&) {}
+
+    // ---- the answer; screens that deviate from the usual handling override these
+    // keep(), then reload the list when it holds rows, else the toast "暂无数据".
+    virtual void didReceive(std::shared_ptr<WireModel> model, int requestTag);
+    // The toast "网络异常！"; what was shown stays.
+    virtual void didFail();
+
+    void showToast(const std::string& text);
+    // The usual office calls.
+    static void sendSearch(const std::string& tag, boost::json::object params, Delivered ok, Failed fail);
+    static void sendSearchNum(int tag, boost::json::object params, Delivered ok, Failed fail);
+
+  private:
+    void answered();
+    int outstanding_ = 0;
+};
+
+// A result list of one list record whose rows are one cell kind. `Items` is the record's list
+// field (&NormalList::List); `Cell` is a RowLinesCell over the element kind.
+template <class>
+struct ListFieldTraits;
+template <class ListModel, class Element>
+struct ListFieldTraits<WireModelArray<Element> ListModel::*> {
+    using List = ListModel;
+    using Item = Element;
+};
+
+template <auto Items, class Cell>
+class ResultListViewController : public QueryListViewController {
+  public:
+    using List = typename ListFieldTraits<decltype(Items)>::List;
+    using Item = typename ListFieldTraits<decltype(Items)>::Item;
+
+    // The last list received (null until then).
+    std::shared_ptr<List> received;
+
+    std::size_t rowCount() const { return received ? ((*received).*Items).count() : 0; }
+    std::shared_ptr<Item> itemAt(int row) const {
+        return received && row >= 0 ? ((*received).*Items).objectAtIndex(static_cast<std::size_t>(row)) : nullptr;
+    }
+
+    int numberOfRows(TableView&, int) override { return static_cast<int>(rowCount()); }
+    std::shared_ptr<TableViewCell> cellForRow(TableView& tv, IndexPath ip) override {
+        auto cell = std::dynamic_pointer_cast<Cell>(tv.dequeueReusableCell(Cell::kReuseIdentifier));
+        if (!cell) cell = std::make_shared<Cell>();
+        auto item = itemAt(ip.row);
+        cell->fill(item.get(), ip.row);
+        prepareCell(*cell, ip.row);
+        return cell;
+    }
+    double heightForRow(TableView&, IndexPath) override { return prototype().rowHeight(); }
+
+  protected:
+    // Buttons and other per-row wiring beyond the lines.
+    virtual void prepareCell(Cell&, int /*row*/) {}
+
+    std::size_t keep(std::shared_ptr<WireModel> model, int) override {
+        received = std::dynamic_pointer_cast<List>(model);
+        return rowCount();
+    }
+
+  private:
+    Cell& prototype() {
+        if (!prototype_) prototype_ = std::make_shared<Cell>();
+        return *prototype_;
+    }
+    std::shared_ptr<Cell> prototype_;
+};
+
+}  // namespace busdesk
