@@ -1,3 +1,8 @@
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <typeinfo>
+
 #include "CoreScreensFixture.h"
 #include "app/core/SettingsKeys.h"
 #include "platform/views/AlertView.h"
@@ -82,15 +87,27 @@ TEST_F(ShellTest, EachCoreRowOpensAFreshScreenAsTheOnlyContent) {
     EXPECT_NE(top<MainViewController>(), home);
 }
 
-TEST_F(ShellTest, RowsOfScreensStillToComeChangeNothing) {
+TEST_F(ShellTest, EveryRowOpensItsOwnScreenAndARowWithoutOneChangesNothing) {
     signedInAtHome();
-    auto before = content();
-    ASSERT_TRUE(run("menu left\ntap 考勤信息\ntap 配车排班\n"));
-    EXPECT_EQ(content(), before);
-    EXPECT_TRUE(top<MainViewController>());
-    EXPECT_EQ(shell()->menuState(), SideMenu::MenuState::Left);
-    EXPECT_FALSE(leftMenu()->tableView->indexPathForSelectedRow());
-    for (std::size_t i = 4; i < 16; ++i) EXPECT_FALSE(LeftMenuViewController::entries()[i].available()) << i;
+    for (const auto& entry : LeftMenuViewController::entries()) {
+        auto before = content();
+        ASSERT_TRUE(run("menu left\ntap " + entry.title + "\n")) << entry.title;
+        if (!entry.available()) {
+            EXPECT_EQ(content(), before) << entry.title;
+            EXPECT_EQ(shell()->menuState(), SideMenu::MenuState::Left) << entry.title;
+            EXPECT_FALSE(leftMenu()->tableView->indexPathForSelectedRow()) << entry.title;
+            ASSERT_TRUE(run("menu hide\n"));
+            continue;
+        }
+        EXPECT_NE(content(), before) << entry.title;
+        auto top = content() ? content()->topViewController() : nullptr;
+        ASSERT_TRUE(top) << entry.title;
+        int status = 0;
+        char* name = abi::__cxa_demangle(typeid(*top).name(), nullptr, nullptr, &status);
+        std::string shown = status == 0 && name ? name : "";
+        std::free(name);
+        EXPECT_EQ(shown, "busdesk::" + entry.screenClass) << entry.title;
+    }
 }
 
 TEST_F(ShellTest, TheRightMenuShowsTheNameAndOpensProfileAndSettings) {
