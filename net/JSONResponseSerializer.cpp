@@ -5,6 +5,7 @@
 #include "net/QueryStringPair.h"
 #include "net/TextEncoding.h"
 #include "net/URLError.h"
+#include "platform/Charset.h"
 
 namespace busdesk {
 
@@ -88,7 +89,7 @@ ResponseObject JSONResponseSerializer::responseObjectForResponse(
             // less than node by node.
             json::value parsed =
                 json::parse(body, ec, json::make_shared_resource<json::monotonic_resource>());
-            if (ec && decoded.has_value() == false && !isValidUTF8(data)) {
+            if (ec && decoded.has_value() == false && !Charset::isValidUTF8(data)) {
                 // Undecodable bytes: nothing, as for any text that does not decode.
             } else if (ec) {
                 serialization = parseError(ec.message());

@@ -9,6 +9,5 @@ namespace busdesk {
 // Strict: bytes that are not valid in `encoding` give nullopt.
 std::optional<std::string> decodeText(std::string_view bytes, std::string_view encoding);
 bool isKnownEncoding(std::string_view encoding);
-bool isValidUTF8(std::string_view bytes);
 
 }  // namespace busdesk

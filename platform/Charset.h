@@ -14,6 +14,8 @@ namespace Charset {
 std::optional<std::string> decodeToUTF8(std::string_view bytes, std::string_view ianaName);
 std::optional<std::string> encodeFromUTF8(std::string_view utf8, std::string_view ianaName);
 bool isKnown(std::string_view ianaName);
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUTF8(std::string_view bytes);
 }  // namespace Charset
 
 }  // namespace busdesk

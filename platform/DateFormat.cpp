@@ -5,11 +5,11 @@
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
-#include <unicode/ustring.h>
 
 #include <cmath>
 #include <memory>
 
+#include "platform/Charset.h"
 #include "platform/DateLocale.h"
 
 namespace busdesk {
@@ -19,15 +19,9 @@ icu::UnicodeString fromUTF8(std::string_view text) {
     return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
 }
 
-bool validUTF8(std::string_view text) {
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t needed = 0;
-    u_strFromUTF8(nullptr, 0, &needed, text.data(), static_cast<int32_t>(text.size()), &status);
-    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
-}
 
 std::unique_ptr<icu::SimpleDateFormat> makeFormat(std::string_view pattern) {
-    if (pattern.empty() || !validUTF8(pattern)) return nullptr;
+    if (pattern.empty() || !Charset::isValidUTF8(pattern)) return nullptr;
     UErrorCode status = U_ZERO_ERROR;
     auto format =
         std::make_unique<icu::SimpleDateFormat>(fromUTF8(pattern), deviceFormattingLocale(), status);
@@ -48,7 +42,7 @@ std::string formatDate(Date date, std::string_view pattern) {
 }
 
 std::optional<Date> parseDate(std::string_view text, std::string_view pattern) {
-    if (text.empty() || !validUTF8(text)) return std::nullopt;
+    if (text.empty() || !Charset::isValidUTF8(text)) return std::nullopt;
     auto format = makeFormat(pattern);
     if (!format) return std::nullopt;
     format->setLenient(false);
