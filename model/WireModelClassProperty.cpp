@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <boost/json/serialize.hpp>
 
-#include "model/WireModel.h"
 #include "platform/Log.h"
 
 namespace busdesk {

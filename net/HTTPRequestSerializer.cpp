@@ -275,4 +275,33 @@ std::optional<URLRequest> HTTPRequestSerializer::requestBySerializingRequest(
     return mutableRequest;
 }
 
+std::optional<URLRequest> HTTPRequestSerializer::multipartFormRequestWithMethod(
+    const std::string& method, const std::string& URLString, const std::optional<json::value>& parameters,
+    const std::function<void(StreamingMultipartFormData&)>& block, Error* error) const {
+    if (method == "GET" || method == "HEAD") {
+        if (error) {
+            *error = Error(kRequestSerializationErrorDomain, URLErrorCode::BadURL,
+                           "A multipart body cannot be sent with " + method);
+        }
+        return std::nullopt;
+    }
+    auto request = requestWithMethod(method, URLString, std::nullopt, error);
+    if (!request) return std::nullopt;
+    StreamingMultipartFormData formData(std::move(*request), stringEncoding);
+    if (parameters) {
+        for (const auto& pair : QueryStringPairsFromDictionary(*parameters)) {
+            std::string data;
+            if (pair.value().is_string()) {
+                auto bytes = encodeText(pair.value().get_string(), stringEncoding);
+                data = bytes ? *bytes : std::string(pair.value().get_string());
+            } else if (!pair.value().is_null()) {
+                data = descriptionOfJSONValue(pair.value());
+            }
+            formData.appendPartWithFormData(std::move(data), pair.field());
+        }
+    }
+    if (block) block(formData);
+    return formData.requestByFinalizingMultipartFormData();
+}
+
 }  // namespace busdesk

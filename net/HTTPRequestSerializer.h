@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "net/URLError.h"
 #include "net/URLRequest.h"
 #include "platform/Error.h"
 
@@ -94,7 +95,5 @@ class HTTPRequestSerializer {
 };
 
 std::string base64Encode(std::string_view bytes);
-// The domain of request-building failures.
-inline constexpr const char* kRequestSerializationErrorDomain = "com.corvane.error.serialization.request";
 
 }  // namespace busdesk

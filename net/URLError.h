@@ -6,6 +6,9 @@
 
 namespace busdesk {
 
+// The domain of request-building failures.
+inline constexpr const char* kRequestSerializationErrorDomain = "com.corvane.error.serialization.request";
+
 // Codes of the URL error domain that the transport reports (the values the office client's
 // platform uses, so callers can compare them across layers).
 namespace URLErrorCode {
