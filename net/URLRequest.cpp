@@ -92,99 +92,60 @@ std::optional<std::string> HTTPURLResponse::textEncodingName() const {
 }
 
 std::string HTTPURLResponse::localizedStringForStatusCode(long statusCode) {
-    switch (statusCode) {
-        case 100:
-            return "continue";
-        case 101:
-            return "switching protocols";
-        case 200:
-            return "no error";
-        case 201:
-            return "created";
-        case 202:
-            return "accepted";
-        case 203:
-            return "non-authoritative information";
-        case 204:
-            return "no content";
-        case 205:
-            return "reset content";
-        case 206:
-            return "partial content";
-        case 300:
-            return "multiple choices";
-        case 301:
-            return "moved permanently";
-        case 302:
-            return "found";
-        case 303:
-            return "see other";
-        case 304:
-            return "not modified";
-        case 305:
-            return "needs proxy";
-        case 307:
-            return "temporarily redirected";
-        case 308:
-            return "permanently redirected";
-        case 400:
-            return "bad request";
-        case 401:
-            return "unauthorized";
-        case 402:
-            return "payment required";
-        case 403:
-            return "forbidden";
-        case 404:
-            return "not found";
-        case 405:
-            return "method not allowed";
-        case 406:
-            return "unacceptable";
-        case 407:
-            return "proxy authentication required";
-        case 408:
-            return "request timed out";
-        case 409:
-            return "conflict";
-        case 410:
-            return "no longer exists";
-        case 411:
-            return "length required";
-        case 412:
-            return "precondition failed";
-        case 413:
-            return "request too large";
-        case 414:
-            return "requested URL too long";
-        case 415:
-            return "unsupported media type";
-        case 416:
-            return "requested range not satisfiable";
-        case 417:
-            return "expectation failed";
-        case 429:
-            return "too many requests";
-        case 500:
-            return "internal server error";
-        case 501:
-            return "unimplemented";
-        case 502:
-            return "bad gateway";
-        case 503:
-            return "service unavailable";
-        case 504:
-            return "gateway timed out";
-        case 505:
-            return "unsupported version";
-        default:
-            break;
-    }
-    if (statusCode >= 100 && statusCode < 200) return "informational";
-    if (statusCode >= 200 && statusCode < 300) return "success";
-    if (statusCode >= 300 && statusCode < 400) return "redirected";
-    if (statusCode >= 400 && statusCode < 500) return "client error";
-    if (statusCode >= 500 && statusCode < 600) return "server error";
+    struct Known {
+        long code;
+        const char* text;
+    };
+    static constexpr Known kKnown[] = {
+        {100, "continue"},
+        {101, "switching protocols"},
+        {200, "no error"},
+        {201, "created"},
+        {202, "accepted"},
+        {203, "non-authoritative information"},
+        {204, "no content"},
+        {205, "reset content"},
+        {206, "partial content"},
+        {300, "multiple choices"},
+        {301, "moved permanently"},
+        {302, "found"},
+        {303, "see other"},
+        {304, "not modified"},
+        {305, "needs proxy"},
+        {307, "temporarily redirected"},
+        {308, "permanently redirected"},
+        {400, "bad request"},
+        {401, "unauthorized"},
+        {402, "payment required"},
+        {403, "forbidden"},
+        {404, "not found"},
+        {405, "method not allowed"},
+        {406, "unacceptable"},
+        {407, "proxy authentication required"},
+        {408, "request timed out"},
+        {409, "conflict"},
+        {410, "no longer exists"},
+        {411, "length required"},
+        {412, "precondition failed"},
+        {413, "request too large"},
+        {414, "requested URL too long"},
+        {415, "unsupported media type"},
+        {416, "requested range not satisfiable"},
+        {417, "expectation failed"},
+        {429, "too many requests"},
+        {500, "internal server error"},
+        {501, "unimplemented"},
+        {502, "bad gateway"},
+        {503, "service unavailable"},
+        {504, "gateway timed out"},
+        {505, "unsupported version"},
+    };
+    for (const auto& k : kKnown)
+        if (k.code == statusCode) return k.text;
+    // Otherwise by class; anything outside 100-599 reads as a server error.
+    static constexpr const char* kClasses[] = {"informational", "success", "redirected", "client error",
+                                                "server error"};
+    if (statusCode >= 100 && statusCode < 600) return kClasses[statusCode / 100 - 1];
     return "server error";
 }
 
