@@ -30,8 +30,8 @@
 namespace busdesk::qt {
 
 namespace {
-// The tint UIKit gives buttons without a title colour of their own.
-const QColor kDefaultTint(0, 122, 255);
+// The tint of buttons without a title colour of their own: a blue that reads at 4.5:1 on white.
+const QColor kDefaultTint(0, 102, 204);
 constexpr double kPickerRowHeight = 36;
 }  // namespace
 
@@ -64,6 +64,10 @@ ViewWidget::ViewWidget(WindowPresenter& presenter, View& view, QWidget* parent)
         line_->setFrame(false);
         line_->setAttribute(Qt::WA_TransparentForMouseEvents);
         line_->setStyleSheet("QLineEdit { background: transparent; }");
+        // The placeholder stays readable (4.6:1 on white), not the style's pale default.
+        QPalette palette = line_->palette();
+        palette.setColor(QPalette::PlaceholderText, QColor(117, 117, 117));
+        line_->setPalette(palette);
         QObject::connect(line_, &QLineEdit::textEdited, this, [this](const QString& text) {
             if (auto* f = dynamic_cast<TextField*>(view_)) f->userType(fromQString(text));
         });
