@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPainterPath>
+#include <cmath>
 #include <map>
 
 #include "platform/views/IconGlyphs.h"
@@ -73,6 +74,15 @@ QImage toQImage(const std::shared_ptr<const Image>& image) {
     QImage copy = view.copy();  // detach from the Image's buffer
     cache[image.get()] = Entry{image, copy};
     return copy;
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 bool iconFontAvailable() {

@@ -26,6 +26,12 @@ const QColor kNavBarLight(30, 100, 170);
 const QColor kNavBarDark(20, 80, 145);
 // The side menus' background picture at its lightest.
 const QColor kMenuBackgroundLight(36, 98, 160);
+// The tint of buttons without a title colour of their own: a blue that reads at 4.5:1 on white.
+const QColor kDefaultTint(0, 102, 204);
+
+// The contrast ratio of two opaque colours (1 to 21), as the accessibility guidelines define it;
+// body text needs 4.5.
+double contrastRatio(const QColor& a, const QColor& b);
 
 // Our font sizes are in points of the phone screen, which maps one to one onto pixels here, never
 // below kSmallestTextPixels. The family list ends with the CJK faces so Chinese never falls back

@@ -30,8 +30,6 @@
 namespace busdesk::qt {
 
 namespace {
-// The tint of buttons without a title colour of their own: a blue that reads at 4.5:1 on white.
-const QColor kDefaultTint(0, 102, 204);
 constexpr double kPickerRowHeight = 36;
 }  // namespace
 
