@@ -397,7 +397,8 @@ void paintWheelColumn(QPainter& p, const QRectF& column, int selected, int rows,
         if (row < 0 || row >= rows) continue;
         QRectF r(column.left(), mid - kPickerRowHeight / 2 + d * kPickerRowHeight, column.width(),
                  kPickerRowHeight);
-        int fade = std::min(200, std::abs(d) * 55);
+        // Rows away from the band fade, but never below 4.5:1 on white.
+        int fade = std::min(110, std::abs(d) * 55);
         p.setPen(d == 0 ? QColor(20, 20, 20) : QColor(fade, fade, fade + 10));
         p.setFont(uiFont(d == 0 ? 20 : 17));
         p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, title(row));
