@@ -1,5 +1,8 @@
 #include "app/Application.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +15,11 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RunLoop.h"
+#include "platform/views/NavigationController.h"
 #include "platform/views/Window.h"
+#include "screens/core/LeftMenuViewController.h"
+#include "screens/core/MainViewController.h"
+#include "screens/core/NavigationShell.h"
 #include "ui/ScriptRunner.h"
 
 #ifdef BUSDESK_HAVE_QT
@@ -22,6 +29,32 @@
 namespace busdesk {
 
 namespace {
+
+// `home` on a top-level screen: the home page, opened as the left menu's first row opens it.
+void installHomeAction(ScriptRunner& runner, const std::shared_ptr<Window>& window) {
+    runner.setHomeAction([weak = std::weak_ptr<Window>(window)] {
+        auto w = weak.lock();
+        auto side = w ? std::dynamic_pointer_cast<SideMenu>(w->rootViewController()) : nullptr;
+        if (!side || !side->leftMenuViewController()) return false;
+        if (auto nav = std::dynamic_pointer_cast<NavigationController>(side->contentViewController());
+            nav && nav->viewControllers().size() == 1 &&
+            std::dynamic_pointer_cast<MainViewController>(nav->viewControllers().front()))
+            return true;  // already there
+        auto entries = LeftMenuViewController::entries();
+        if (entries.empty() || !entries.front().available()) return false;
+        NavigationShell::showContent(*side->leftMenuViewController(), entries.front().make());
+        return true;
+    });
+}
+
+// The terminal's width in columns (80 when it cannot be told).
+int terminalColumns() {
+    winsize size{};
+    if (::isatty(STDOUT_FILENO) && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    if (const char* c = std::getenv("COLUMNS"); c && std::atoi(c) > 0) return std::atoi(c);
+    return 80;
+}
 
 #ifdef BUSDESK_HAVE_QT
 bool displayAvailable() {
@@ -37,7 +70,9 @@ bool displayAvailable() {
 class WindowScript {
   public:
     WindowScript(std::shared_ptr<Window> window, std::istream& in, std::optional<std::string> shots)
-        : runner_(std::move(window), std::cout), in_(in), shots_(std::move(shots)) {}
+        : runner_(window, std::cout), in_(in), shots_(std::move(shots)) {
+        installHomeAction(runner_, window);
+    }
 
     bool step(qt::QtHost& host) {
         std::string line;
@@ -95,15 +130,39 @@ void prepareEnvironment(const LaunchOptions& options) {
     installNetworkLoaders();
 }
 
-int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out) {
+std::string consoleLogPath() {
+    return Paths::stateDir() + "/console.log";
+}
+
+int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out, int columns) {
     RunLoop::main().adoptCurrentThread();
     RunLoop::main().useManualClock();
     std::ifstream file;
     if (!openScript(options, file)) return 2;
-    auto delegate = std::make_shared<AppDelegate>();
-    delegate->applicationDidFinishLaunchingWithOptions();
-    ScriptRunner runner(delegate->window(), out);
-    return options.script ? runner.runScript(file) : runner.runInteractive(terminal);
+    // A person at the terminal reads the screen; the console lines go to a file beside it.
+    std::optional<Log::Sink> previousSink;
+    if (!options.script && !options.console) {
+        std::string path = consoleLogPath();
+        auto log = std::make_shared<std::ofstream>();
+        if (Paths::ensureDirectory(Paths::stateDir())) log->open(path, std::ios::app);
+        if (*log) {
+            previousSink = Log::setSink([log](const std::string& line) { *log << line << std::endl; });
+            out << "Console lines go to " << path << " (--console shows them here).\n";
+        } else {
+            out << "Console lines stay on the terminal: " << path << " cannot be written.\n";
+        }
+    }
+    int status = 0;
+    {
+        auto delegate = std::make_shared<AppDelegate>();
+        delegate->applicationDidFinishLaunchingWithOptions();
+        ScriptRunner runner(delegate->window(), out);
+        runner.setTextWidth(columns);
+        installHomeAction(runner, delegate->window());
+        status = options.script ? runner.runScript(file) : runner.runInteractive(terminal);
+    }
+    if (previousSink) Log::setSink(std::move(*previousSink));
+    return status;
 }
 
 int runBusDesk(int argc, char** argv) {
@@ -138,7 +197,7 @@ int runBusDesk(int argc, char** argv) {
         headless = true;
     }
 #endif
-    if (headless) return runHeadless(options, std::cin, std::cout);
+    if (headless) return runHeadless(options, std::cin, std::cout, terminalColumns());
 
 #ifdef BUSDESK_HAVE_QT
     auto delegate = std::make_shared<AppDelegate>();

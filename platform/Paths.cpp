@@ -65,6 +65,9 @@ std::string Paths::cacheDir() {
 std::string Paths::dataDir() {
     return inProfileOr("data", "XDG_DATA_HOME", ".local/share");
 }
+std::string Paths::stateDir() {
+    return inProfileOr("state", "XDG_STATE_HOME", ".local/state");
+}
 
 bool Paths::ensureDirectory(const std::string& dir) {
     if (dir.empty()) return false;

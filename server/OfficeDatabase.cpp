@@ -334,7 +334,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         std::string id = (kind == 2 ? "N" : "R") + std::to_string(1000 + i);
         std::string publisher = kind == 2 ? (i % 4 == 1 ? "安全技术部" : "公司办公室") : "安全技术部";
         std::string html =
-            "<h3>" + title + "</h3><p>各单位、全体职工：</p><p>为进一步做好" + title +
+            "<p>各单位、全体职工：</p><p>为进一步做好" + title +
             "相关工作，现将有关事项通知如下，请认真遵照执行。</p><ol><li>提高认识，加强领导。</li>"
             "<li>明确责任，落实到人。</li><li>严格检查，及时整改。</li></ol>";
         // Pictures are stored relative to the server and made absolute when answered.

@@ -1,5 +1,6 @@
 #include "ui/ScriptRunner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "platform/views/TableView.h"
 #include "platform/views/TextField.h"
 #include "platform/views/ViewFinder.h"
+#include "platform/views/WebView.h"
 #include "platform/views/Window.h"
 #include "ui/MonthPicker.h"
 #include "ui/PickerSheet.h"
@@ -62,6 +64,10 @@ std::shared_ptr<SideMenu> findSideMenu(const std::shared_ptr<ViewController>& vc
 }
 }  // namespace
 
+// The longest of the app's own delays that interactive mode waits out on its own (the advertising
+// picture's three seconds, a list's pause before it loads, a toast fading).
+constexpr auto kImpliedWaitLimit = std::chrono::seconds(15);
+
 ScriptRunner::ScriptRunner(std::shared_ptr<Window> window, std::ostream& out)
     : window_(std::move(window)), out_(out) {}
 
@@ -107,7 +113,14 @@ ScriptRunner::Outcome ScriptRunner::execute(const std::string& rawLine) {
         settle();
         out_ << ScreenDump::dump(*window_);
         out_.flush();
-        return {};
+        return {true, false, {}, true};
+    } else if (command == "read") {
+        settle();
+        return read(unquote(rest));
+    } else if (command == "help") {
+        out_ << helpText();
+        out_.flush();
+        return {true, false, {}, true};
     } else if (command == "expect") {
         settle();
         std::string text = unquote(rest);
@@ -284,6 +297,7 @@ ScriptRunner::Outcome ScriptRunner::back(bool home) {
         }
     }
     auto top = window_->topViewController();
+    if (home && homeAction_ && top == window_->rootViewController() && homeAction_()) return {};
     if (!home && top && top != window_->rootViewController()) {
         top->dismissViewController(true);
         return {};
@@ -324,6 +338,179 @@ ScriptRunner::Outcome ScriptRunner::wait(const std::string& secondsText) {
     return {};
 }
 
+ScriptRunner::Outcome ScriptRunner::read(const std::string& selector) {
+    View* v = nullptr;
+    if (selector.empty()) {
+        v = ViewFinder::last(*window_, [](View& x) { return dynamic_cast<WebView*>(&x) && x.isReachable(); });
+        if (!v) return fail("no page is shown here");
+    } else {
+        std::string error;
+        v = resolve(selector, error);
+        if (!v) return fail(error);
+    }
+    auto* web = dynamic_cast<WebView*>(v);
+    if (!web) return fail(selector + " is not a page");
+    std::string text = web->plainText();
+    if (text.empty()) return fail("the page is empty or still loading");
+    out_ << wrapForTerminal(text, textWidth_);
+    out_.flush();
+    return {true, false, {}, true};
+}
+
+void ScriptRunner::waitOutFixedDelays() {
+    auto& loop = RunLoop::main();
+    auto clock = loop.clock();
+    if (!clock || !clock->isManual()) return;
+    auto start = clock->now();
+    // Every delay of the app is a one-shot timer, so this ends; the bound keeps it so.
+    for (int i = 0; i < 200; ++i) {
+        auto due = loop.nextTimerDue();
+        if (!due || *due - start > kImpliedWaitLimit) break;
+        loop.advance(std::max(Clock::Duration::zero(), *due - clock->now()));
+        settle();
+    }
+}
+
+std::string ScriptRunner::helpText() {
+    return "Commands (one a line; SEL is #identifier, #identifier@N or a text on the screen):\n"
+           "  tap SEL           tap a button, a list row, a field, a check box\n"
+           "  type SEL TEXT     put TEXT into a field (type #username 10086)\n"
+           "  pick VALUE        choose in the open picker (a date yyyy-MM-dd, or a row's text)\n"
+           "  cancel            cancel the open picker, sheet or alert\n"
+           "  alert TITLE       press the alert's (or sheet's) button TITLE\n"
+           "  menu left|right|hide   open or close a side menu\n"
+           "  back              back one screen\n"
+           "  home              the home page\n"
+           "  pull              pull the list down to refresh it\n"
+           "  more              scroll the list to its end to load more\n"
+           "  wait SECONDS      let time pass\n"
+           "  read [SEL]        print the whole text of the page on the screen\n"
+           "  dump              print the screen again\n"
+           "  expect TEXT       check that TEXT is on the screen\n"
+           "  help              this list\n"
+           "  quit              leave\n"
+           "The screen format and every identifier are described in docs/headless.md.\n";
+}
+
+namespace {
+// Terminal cells one code point takes: East Asian wide and full-width characters take two.
+int cellWidth(char32_t c) {
+    if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
+        (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+        (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+        (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD))
+        return 2;
+    return 1;
+}
+
+// Next code point of `s` at `i` (advanced past it); a malformed byte reads as U+FFFD.
+char32_t nextCodePoint(const std::string& s, std::size_t& i) {
+    auto b = static_cast<unsigned char>(s[i]);
+    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + static_cast<std::size_t>(len) > s.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+    for (int k = 1; k < len; ++k) {
+        auto cont = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((cont & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        c = (c << 6) | (cont & 0x3F);
+    }
+    i += static_cast<std::size_t>(len);
+    return c;
+}
+
+std::string encodeUTF8(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+}  // namespace
+
+std::string ScriptRunner::wrapForTerminal(const std::string& text, int columns) {
+    columns = std::max(columns, 10);
+    std::string out, line;
+    int width = 0;
+    // Where the current line may break: after its last space, and the width that follows it.
+    std::size_t lastSpace = std::string::npos;
+    int widthAfterSpace = 0;
+    auto flush = [&] {
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out += line;
+        out += '\n';
+        line.clear();
+        width = 0;
+        lastSpace = std::string::npos;
+        widthAfterSpace = 0;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = nextCodePoint(text, i);
+        if (c == '\n') {
+            flush();
+            continue;
+        }
+        if (c == '\r') continue;
+        if (c == '\t') c = ' ';
+        std::string piece;
+        int w = 0;
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+            // Never handed raw to the terminal: shown as an escape.
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(c));
+            piece = buf;
+            w = 4;
+        } else {
+            piece = encodeUTF8(c);
+            w = cellWidth(c);
+        }
+        bool space = c == ' ';
+        if (width + w > columns && !line.empty()) {
+            if (!space && lastSpace != std::string::npos && w == 1) {
+                // Carry the word in progress over to the next line.
+                std::string rest = line.substr(lastSpace + 1);
+                int restWidth = widthAfterSpace;
+                line.resize(lastSpace);
+                flush();
+                line = rest;
+                width = restWidth;
+            } else {
+                flush();
+            }
+            if (space) continue;
+        }
+        line += piece;
+        width += w;
+        if (space) {
+            lastSpace = line.size() - 1;
+            widthAfterSpace = 0;
+        } else if (w == 2) {
+            lastSpace = std::string::npos;  // a wide character may break anywhere
+        } else {
+            widthAfterSpace += w;
+        }
+    }
+    if (!line.empty()) flush();
+    return out;
+}
+
 int ScriptRunner::runScript(std::istream& in) {
     std::string line;
     int number = 0;
@@ -344,12 +531,15 @@ int ScriptRunner::runScript(std::istream& in) {
 int ScriptRunner::runInteractive(std::istream& in) {
     std::string line;
     settle();
-    out_ << ScreenDump::dump(*window_) << "> " << std::flush;
+    waitOutFixedDelays();
+    out_ << ScreenDump::dump(*window_) << "(type help for the commands)\n> " << std::flush;
     while (std::getline(in, line)) {
         auto r = execute(line);
         if (r.quit) return 0;
+        waitOutFixedDelays();
         if (!r.ok) out_ << "error: " << r.message << "\n";
-        out_ << ScreenDump::dump(*window_) << "> " << std::flush;
+        if (!r.printed || !r.ok) out_ << ScreenDump::dump(*window_);
+        out_ << "> " << std::flush;
     }
     return 0;
 }

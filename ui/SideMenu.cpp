@@ -21,6 +21,8 @@ void SideMenu::loadView() {
     v->addSubview(contentContainer_);
     cover_ = std::make_shared<View>(b);
     cover_->setIdentifier("hideMenuViewController");
+    // The content beside an open menu is dimmed: it only takes the tap that closes the menu.
+    cover_->setBackgroundColor(Color::white(0, 0.12));
     cover_->setBlocksTouchesBelow(true);
     cover_->setHidden(true);
     cover_->addTapHandler([weak = std::weak_ptr<ViewController>(weak_from_this())](View&) {

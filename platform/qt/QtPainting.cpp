@@ -1,8 +1,12 @@
 #include "platform/qt/QtPainting.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QPainterPath>
+#include <cmath>
 #include <map>
+
+#include "platform/views/IconGlyphs.h"
 
 namespace busdesk::qt {
 
@@ -42,7 +46,7 @@ QFont uiFont(double pixelSize, bool bold, const std::string& family) {
              << "DejaVu Sans"
              << "Noto Serif CJK SC";
     f.setFamilies(families);
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(pixelSize))));
+    f.setPixelSize(std::max(kSmallestTextPixels, static_cast<int>(std::lround(pixelSize))));
     f.setBold(bold);
     f.setStyleStrategy(QFont::PreferAntialias);
     return f;
@@ -70,6 +74,20 @@ QImage toQImage(const std::shared_ptr<const Image>& image) {
     QImage copy = view.copy();  // detach from the Image's buffer
     cache[image.get()] = Entry{image, copy};
     return copy;
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool iconFontAvailable() {
+    static const bool available = QFontDatabase::families().contains(IconGlyphs::kFontFamily);
+    return available;
 }
 
 namespace {
@@ -110,7 +128,7 @@ void paintHouse(QPainter& p, const QRectF& r, const QColor& c) {
 void paintMenuBackground(QPainter& p, const QRectF& r) {
     QLinearGradient g(r.topLeft(), r.bottomRight());
     g.setColorAt(0, QColor(22, 60, 112));
-    g.setColorAt(0.55, QColor(36, 98, 160));
+    g.setColorAt(0.55, kMenuBackgroundLight);
     g.setColorAt(1, QColor(18, 40, 78));
     p.fillRect(r, g);
     // A faint road line suggests the bus network without a bitmap.
@@ -152,9 +170,24 @@ void paintTile(QPainter& p, const std::string& name, const QRectF& r, const QCol
 
 void paintNavBar(QPainter& p, const QRectF& r) {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, QColor(41, 128, 205));
-    g.setColorAt(1, QColor(28, 100, 172));
+    g.setColorAt(0, kNavBarLight);
+    g.setColorAt(1, kNavBarDark);
     p.fillRect(r, g);
+}
+
+// The icon font's glyph for `name`, drawn to fill `r` in the tint; false when the name has no
+// glyph or the font is not installed.
+bool paintGlyph(QPainter& p, const std::string& name, const QRectF& r, const QColor& tint) {
+    auto glyph = IconGlyphs::find(name);
+    if (!glyph || !iconFontAvailable()) return false;
+    QFont font(IconGlyphs::kFontFamily);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(std::min(r.width(), r.height())))));
+    font.setStyleStrategy(QFont::PreferAntialias);
+    p.setFont(font);
+    p.setPen(tint);
+    char32_t cp = glyph->codePoint;
+    p.drawText(r, Qt::AlignCenter, QString::fromUcs4(&cp, 1));
+    return true;
 }
 
 }  // namespace
@@ -177,15 +210,15 @@ bool paintNamedImage(QPainter& p, const std::string& name, const QRectF& rect, c
     else if (name == "navbar")
         paintNavBar(p, rect);
     else if (name == "new") {
-        QRectF badge(rect.right() - 26, rect.top() + 2, 24, 14);
+        // White on this red reads at 5:1; the text keeps the smallest size.
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(230, 57, 70));
-        p.drawRoundedRect(badge, 7, 7);
+        p.setBrush(QColor(200, 30, 45));
+        p.drawRoundedRect(rect, rect.height() / 2, rect.height() / 2);
         p.setPen(Qt::white);
-        p.setFont(uiFont(9, true));
-        p.drawText(badge, Qt::AlignCenter, "NEW");
+        p.setFont(uiFont(kSmallestTextPixels, true));
+        p.drawText(rect, Qt::AlignCenter, "NEW");
     } else
-        known = false;
+        known = paintGlyph(p, name, rect, tint);
     p.restore();
     return known;
 }

@@ -30,8 +30,6 @@
 namespace busdesk::qt {
 
 namespace {
-// The tint UIKit gives buttons without a title colour of their own.
-const QColor kDefaultTint(0, 122, 255);
 constexpr double kPickerRowHeight = 36;
 }  // namespace
 
@@ -64,6 +62,10 @@ ViewWidget::ViewWidget(WindowPresenter& presenter, View& view, QWidget* parent)
         line_->setFrame(false);
         line_->setAttribute(Qt::WA_TransparentForMouseEvents);
         line_->setStyleSheet("QLineEdit { background: transparent; }");
+        // The placeholder stays readable (4.6:1 on white), not the style's pale default.
+        QPalette palette = line_->palette();
+        palette.setColor(QPalette::PlaceholderText, QColor(117, 117, 117));
+        line_->setPalette(palette);
         QObject::connect(line_, &QLineEdit::textEdited, this, [this](const QString& text) {
             if (auto* f = dynamic_cast<TextField*>(view_)) f->userType(fromQString(text));
         });
@@ -395,7 +397,8 @@ void paintWheelColumn(QPainter& p, const QRectF& column, int selected, int rows,
         if (row < 0 || row >= rows) continue;
         QRectF r(column.left(), mid - kPickerRowHeight / 2 + d * kPickerRowHeight, column.width(),
                  kPickerRowHeight);
-        int fade = std::min(200, std::abs(d) * 55);
+        // Rows away from the band fade, but never below 4.5:1 on white.
+        int fade = std::min(110, std::abs(d) * 55);
         p.setPen(d == 0 ? QColor(20, 20, 20) : QColor(fade, fade, fade + 10));
         p.setFont(uiFont(d == 0 ? 20 : 17));
         p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, title(row));

@@ -1,7 +1,14 @@
 #include "platform/qt/WebPageBrowser.h"
 
 #include <QImage>
+#include <QResizeEvent>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <utility>
+#include <vector>
 
 #include "platform/views/WebView.h"
 
@@ -25,6 +32,49 @@ void WebPageBrowser::showPage(const std::string& html, const std::string& baseUR
     base_ = baseURL;
     document()->setBaseUrl(QUrl(QString::fromStdString(baseURL)));
     setHtml(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
+    fitPictures();
+}
+
+namespace {
+// Marks a picture that follows the page's width.
+constexpr int kFitsPageWidth = QTextFormat::UserProperty + 1;
+}  // namespace
+
+void WebPageBrowser::fitPictures() {
+    double available = viewport()->width() - 2 * document()->documentMargin() - 1;
+    if (available <= 0) return;
+    std::vector<std::pair<std::pair<int, int>, QTextImageFormat>> changes;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            double width = format.width();
+            // A relative width reads back negative: the picture follows the page.
+            bool follows = format.boolProperty(kFitsPageWidth) || width < 0;
+            QImage picture = document()->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+            double natural = width > 0 ? width : picture.isNull() ? 0 : picture.width();
+            double target = follows ? available : natural > available ? available : width;
+            if (target == width) continue;
+            format.setProperty(kFitsPageWidth, follows);
+            format.setWidth(target);
+            if (format.height() > 0 && width > 0) format.setHeight(format.height() * target / width);
+            else if (!picture.isNull() && picture.width() > 0)
+                format.setHeight(target * picture.height() / picture.width());
+            changes.push_back({{fragment.position(), fragment.length()}, format});
+        }
+    }
+    for (auto& [range, format] : changes) {
+        QTextCursor cursor(document());
+        cursor.setPosition(range.first);
+        cursor.setPosition(range.first + range.second, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+    }
+}
+
+void WebPageBrowser::resizeEvent(QResizeEvent* event) {
+    QTextBrowser::resizeEvent(event);
+    fitPictures();
 }
 
 std::string WebPageBrowser::absolute(const QUrl& name) const {
@@ -58,7 +108,8 @@ QVariant WebPageBrowser::loadResource(int type, const QUrl& name) {
         loaded_[url] = value;
         ++arrived_;
         document()->addResource(type, key, value);
-        // Re-lay out so the picture takes its real size.
+        // Re-lay out so the picture takes its real size (within the page's width).
+        fitPictures();
         document()->markContentsDirty(0, document()->characterCount());
         viewport()->update();
     });

@@ -25,7 +25,14 @@ class WebPageBrowser : public QTextBrowser {
 
     QVariant loadResource(int type, const QUrl& name) override;
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    // Pictures as wide as the page ("100%", which the rich-text engine does not take and would
+    // lay out beside the following text) and pictures wider than the page are fitted to its
+    // width, keeping their proportions.
+    void fitPictures();
     std::string absolute(const QUrl& name) const;
     std::string base_;
     std::set<std::string> requested_;

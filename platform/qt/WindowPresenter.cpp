@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -227,6 +228,7 @@ void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* pa
             if (it != widgets_.end() && it->second->seenGeneration == generation_)
                 order.push_back(it->second);
         }
+        raiseSideMenuCover(view, order);
         if (order != w->stackOrder) {
             for (QWidget* c : order) c->raise();
             w->stackOrder = std::move(order);
@@ -272,6 +274,20 @@ std::vector<QPointF> WindowPresenter::childShifts(View& view) {
         shifts.assign(children.size(), QPointF(0, (1 - r) * travel));
     }
     return shifts;
+}
+
+// The cover beside an open side menu sits where the content slid to, and takes the taps there
+// before the menu's own views, which span the whole window under it (a menu row reaching under
+// the content must not catch a tap meant to close the menu).
+void WindowPresenter::raiseSideMenuCover(View& view, std::vector<QWidget*>& order) {
+    auto* menu = dynamic_cast<SideMenu*>(view.owningViewController());
+    if (!menu || &view != menu->view().get()) return;
+    for (auto& c : view.subviews()) {
+        if (c->identifier() != "hideMenuViewController") continue;
+        ViewWidget* cover = widgetFor(*c);
+        auto it = std::find(order.begin(), order.end(), cover);
+        if (it != order.end()) std::rotate(it, it + 1, order.end());
+    }
 }
 
 // The content of an open side menu casts its shadow on the background picture.

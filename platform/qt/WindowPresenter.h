@@ -91,6 +91,7 @@ class WindowPresenter : public ViewObserver {
     ViewWidget* ensureWidget(View& view, QWidget* parentWidget);
     std::vector<QPointF> childShifts(View& view);
     void decorateSideMenu(View& view);
+    void raiseSideMenuCover(View& view, std::vector<QWidget*>& order);
     ScrollView* scrollTargetAt(QPointF point) const;
     bool turnWheelAt(QPointF point);
 

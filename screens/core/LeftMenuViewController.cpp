@@ -5,6 +5,7 @@
 #include "screens/core/CultureViewController.h"
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
+#include "screens/core/ScreenIcons.h"
 #include "screens/core/NewsViewController.h"
 #include "screens/operations/KaoQinViewController.h"
 
@@ -50,6 +51,7 @@ std::vector<ScreenEntry> LeftMenuViewController::entries() {
 }
 
 void LeftMenuViewController::viewDidLoad() {
+    defineScreenIcons();
     entries_ = entries();
     view()->setBackgroundColor(Color::clear());
     tableView = std::make_shared<TableView>(Rect{}, TableViewStyle::Plain);

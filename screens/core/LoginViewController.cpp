@@ -43,6 +43,11 @@ void LoginViewController::viewDidLoad() {
 
     loginButton_ = std::make_shared<Button>(Rect{}, "登录");
     loginButton_->setIdentifier("loginAction");
+    // A filled, rounded button, white on blue (5.6:1).
+    loginButton_->setBackgroundColor(Color::rgb(0, 102, 204));
+    loginButton_->setCornerRadius(8);
+    loginButton_->setTitleColor(Color::whiteColor());
+    loginButton_->setFontSize(18);
     loginButton_->addAction(action(&LoginViewController::loginAction));
     root->addSubview(loginButton_);
 

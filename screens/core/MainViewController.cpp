@@ -13,6 +13,7 @@
 #include "screens/core/NewsCellView.h"
 #include "screens/core/NewsDetailViewController.h"
 #include "screens/core/NewsViewController.h"
+#include "screens/core/ScreenIcons.h"
 #include "screens/core/SignedInAccount.h"
 #include "services/NormalService.h"
 #include "ui/PullToRefresh.h"
@@ -46,19 +47,20 @@ std::vector<ScreenEntry> MainViewController::shortcutEntries() {
 }
 
 void MainViewController::viewDidLoad() {
+    defineScreenIcons();
     screen::setNavTitleBar(*this, "首页");
     auto root = view();
 
     time = std::make_shared<Label>(Rect{}, PublicMethod::getStringForKey(kTime).value_or(std::string()));
     time->setIdentifier("time");
-    time->setFontSize(12);
+    time->setFontSize(13);
     time->setTextColor(Color::white(0.4));
     root->addSubview(time);
 
     lblFirstNewsDetail = std::make_shared<ScrollingLabel>(Rect{0, 0, 390, 24}, 100, 10);
     lblFirstNewsDetail->setIdentifier("lblFirstNewsDetail");
     lblFirstNewsDetail->setMarqueeType(MarqueeType::Continuous);
-    lblFirstNewsDetail->setTextColor(Color::lightGray());
+    lblFirstNewsDetail->setTextColor(Color::white(0.4));
     lblFirstNewsDetail->setFontSize(14);
     lblFirstNewsDetail->setText(kWelcomeText);
     root->addSubview(lblFirstNewsDetail);
@@ -75,7 +77,7 @@ void MainViewController::viewDidLoad() {
         auto button = std::make_shared<Button>(Rect{}, entry.title);
         button->setIdentifier(entry.action);
         button->setImageName(entry.icon);
-        button->setFontSize(12);
+        button->setFontSize(13);
         std::weak_ptr<ViewController> weak = weak_from_this();
         button->addAction([weak, entry](View&) {
             if (auto self = std::static_pointer_cast<MainViewController>(weak.lock()))

@@ -25,12 +25,12 @@ NewsCellView::NewsCellView() : TableViewCell(CellStyle::Default, kReuseIdentifie
     lblTitle->setFontSize(16);
     time = std::make_shared<Label>();
     time->setIdentifier("time");
-    time->setFontSize(12);
-    time->setTextColor(Color::white(0.5));
+    time->setFontSize(13);
+    time->setTextColor(Color::white(0.4));
     people = std::make_shared<Label>();
     people->setIdentifier("people");
-    people->setFontSize(12);
-    people->setTextColor(Color::white(0.5));
+    people->setFontSize(13);
+    people->setTextColor(Color::white(0.4));
     imageNew = std::make_shared<UnreadMark>();
     imageNew->setIdentifier("imageNew");
     imageNew->setImageName("new");
@@ -53,10 +53,10 @@ void NewsCellView::layoutSubviews() {
     TableViewCell::layoutSubviews();
     Rect b = contentView().bounds();
     if (!lblTitle) return;
-    lblTitle->setFrame({12, 6, b.width - 60, 28});
+    lblTitle->setFrame({12, 6, b.width - 68, 28});
     time->setFrame({12, 38, 110, 22});
     people->setFrame({130, 38, b.width - 142, 22});
-    imageNew->setFrame({b.width - 40, 10, 28, 16});
+    imageNew->setFrame({b.width - 52, 10, 40, 18});
     btnDetail->setFrame({0, 0, b.width, b.height});
 }
 

@@ -1,5 +1,8 @@
 #include "screens/core/ProfileViewController.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/core/PublicMethod.h"
 #include "model/LoginResult.h"
 #include "screens/core/SignedInAccount.h"
@@ -67,12 +70,27 @@ std::shared_ptr<TableViewCell> ProfileViewController::cellForRow(TableView& tv, 
         // The label first: screen order (and the row's text) is label, then value.
         cell->textLabel().setTextColor(Color::black());
         cell->detailTextLabel().setTextAlignment(TextAlignment::Right);
-        cell->detailTextLabel().setTextColor(Color::lightGray());
+        cell->detailTextLabel().setTextColor(Color::white(0.4));
+        cell->detailTextLabel().setNumberOfLines(0);
     }
     auto s = static_cast<std::size_t>(ip.section), r = static_cast<std::size_t>(ip.row);
     cell->textLabel().setText(dataArr.at(s).at(r));
     cell->detailTextLabel().setText(infoArr.at(s).at(r));
     return cell;
+}
+
+double ProfileViewController::heightForRow(TableView& tv, IndexPath ip) {
+    constexpr double kRowHeight = 44, kPadding = 12;
+    auto s = static_cast<std::size_t>(ip.section), r = static_cast<std::size_t>(ip.row);
+    if (s >= infoArr.size() || r >= infoArr[s].size()) return kRowHeight;
+    // The value's half of the row, as the cell lays it out.
+    Label probe;
+    probe.setText(infoArr[s][r]);
+    probe.setNumberOfLines(0);
+    double width = std::max(40.0, (tv.bounds().width - 30) / 2);
+    // The window's Chinese face sets its lines up to a quarter further apart than the estimate.
+    double text = probe.sizeThatFits({width, 0}).height * 1.25;
+    return std::max(kRowHeight, std::ceil(text + 2 * kPadding));
 }
 
 double ProfileViewController::heightForHeader(TableView&, int) {

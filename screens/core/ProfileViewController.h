@@ -28,6 +28,8 @@ class ProfileViewController : public ViewController, public TableViewDataSource,
     int numberOfRows(TableView&, int section) override;
     std::shared_ptr<TableViewCell> cellForRow(TableView&, IndexPath ip) override;
     double heightForHeader(TableView&, int section) override;
+    // A long value (an address) wraps: its row grows to hold every line.
+    double heightForRow(TableView&, IndexPath ip) override;
     std::shared_ptr<View> viewForHeader(TableView&, int section) override;
     bool shouldHighlightRow(TableView&, IndexPath) override { return false; }
 

@@ -5,6 +5,7 @@
 #include "model/LoginResult.h"
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
+#include "screens/core/ScreenIcons.h"
 #include "screens/core/ProfileViewController.h"
 #include "screens/core/SettingViewController.h"
 #include "screens/core/SignedInAccount.h"
@@ -32,6 +33,7 @@ std::vector<ScreenEntry> RightMenu1ViewController::entries() {
 }
 
 void RightMenu1ViewController::viewDidLoad() {
+    defineScreenIcons();
     view()->setBackgroundColor(Color::clear());
     auto session = PublicMethod::sharedEngine().loginResult();
     userBtn = std::make_shared<Button>(Rect{}, session ? displayText(session->Name) : std::string());
@@ -59,6 +61,7 @@ void RightMenu1ViewController::viewDidLoad() {
     }
     auto out = std::make_shared<Button>(Rect{}, "退出登录");
     out->setIdentifier("signOut");
+    out->setImageName("IconSignOut");
     out->setTitleColor(Color::whiteColor());
     out->addAction(action(&RightMenu1ViewController::signOut));
     buttons_.push_back(out);

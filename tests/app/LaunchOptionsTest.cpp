@@ -19,6 +19,8 @@ TEST(LaunchOptions, ReadsEveryOptionWithSeparateOrInlineValues) {
     ASSERT_TRUE(o.now);
     EXPECT_EQ(formatDate(*o.now, "yyyy-MM-dd HH:mm:ss"), "2014-05-20 09:00:00");
     EXPECT_FALSE(o.version);
+    EXPECT_FALSE(o.console);
+    EXPECT_TRUE(LaunchOptions::parse({"--headless", "--console"}).console);
 }
 
 TEST(LaunchOptions, CultureFollowsTheServerUnlessGivenItsOwn) {

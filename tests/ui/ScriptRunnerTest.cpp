@@ -8,6 +8,7 @@
 #include "platform/views/NavigationController.h"
 #include "platform/views/TableView.h"
 #include "platform/views/TextField.h"
+#include "platform/views/WebView.h"
 #include "platform/views/Window.h"
 #include "ui/CheckBoxView.h"
 #include "ui/DatePickerSheet.h"
@@ -238,6 +239,118 @@ TEST_F(ScriptRunnerTest, TapsUnderTheBusyOverlayAreRefused) {
     out.str("");
     EXPECT_EQ(run("tap 公告 1\n"), 1);
     EXPECT_NE(out.str().find("covered"), std::string::npos) << out.str();
+}
+
+// Splits what an interactive session printed at its prompts.
+std::vector<std::string> answers(const std::string& printed) {
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = printed.find("> ", from)) != std::string::npos; from = at + 2)
+        out.push_back(printed.substr(from, at - from));
+    out.push_back(printed.substr(from));
+    return out;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(ScriptRunnerTest, AtTheTerminalTheAppsDelaysPassOnTheirOwnAndEachScreenPrintsOnce) {
+    std::istringstream in("pull\ndump\nhelp\nbogus\nquit\n");
+    ScriptRunner runner(window, out);
+    EXPECT_EQ(runner.runInteractive(in), 0);
+    auto a = answers(out.str());
+    ASSERT_EQ(a.size(), 6u) << out.str();
+    // The first screen says how to learn the commands.
+    EXPECT_NE(a[0].find("type help"), std::string::npos);
+    EXPECT_NE(a[0].find("61 rows"), std::string::npos);
+    // The list's two-second pause after a pull needs no `wait`.
+    EXPECT_NE(a[1].find("62 rows"), std::string::npos) << a[1];
+    EXPECT_EQ(a[1].find("refresh: loading"), std::string::npos) << a[1];
+    // dump prints the screen once, help the commands and no screen.
+    EXPECT_EQ(count(a[2], "bar:"), 1u) << a[2];
+    EXPECT_NE(a[3].find("docs/headless.md"), std::string::npos);
+    EXPECT_NE(a[3].find("read [SEL]"), std::string::npos);
+    EXPECT_EQ(a[3].find("bar:"), std::string::npos);
+    // An error is followed by the screen, so the person sees where they are.
+    EXPECT_NE(a[4].find("error: unknown command: bogus"), std::string::npos);
+    EXPECT_EQ(count(a[4], "bar:"), 1u);
+}
+
+TEST_F(ScriptRunnerTest, ScriptsKeepVirtualTime) {
+    EXPECT_EQ(run("pull\nexpect list #tbList: 62 rows\n"), 1) << out.str();
+    out.str("");
+    EXPECT_EQ(run("pull\nwait 2\nexpect list #tbList: 62 rows\n"), 0) << out.str();
+}
+
+TEST_F(ScriptRunnerTest, ReadPrintsThePagesWholeTextWrappedToTheWidth) {
+    std::string body;
+    for (int i = 1; i <= 30; ++i) body += "<p>第" + std::to_string(i) + "条：严格检查，及时整改。</p>";
+    auto page = std::make_shared<WebView>(Rect{0, 0, 390, 600});
+    page->setIdentifier("webV");
+    page->loadHTMLString(body + "<p>the end of a rather long line in plain English words</p>", "");
+    std::ostringstream fail;
+    {
+        ScriptRunner runner(window, fail);
+        auto r = runner.execute("read");
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message, "no page is shown here");
+    }
+    list->view()->addSubview(page);
+    ScriptRunner runner(window, out);
+    runner.setTextWidth(24);
+    auto r = runner.execute("read");
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_TRUE(r.printed);
+    std::string text = out.str();
+    // Past the dump's 200 bytes, to the last line.
+    EXPECT_NE(text.find("第30条"), std::string::npos);
+    EXPECT_NE(text.find("the end of a rather"), std::string::npos);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        int cells = 0;
+        for (unsigned char c : line)
+            if ((c & 0xC0) != 0x80) cells += c >= 0xE0 ? 2 : 1;
+        EXPECT_LE(cells, 24) << line;
+    }
+    EXPECT_FALSE(runner.execute("read #tbList").ok);
+}
+
+TEST(TerminalText, WrapsByCellsKeepsWordsAndEscapesControlCharacters) {
+    // Chinese takes two cells a character.
+    EXPECT_EQ(ScriptRunner::wrapForTerminal("一二三四五六", 10), "一二三四五\n六\n");
+    // A word that does not fit goes to the next line whole.
+    EXPECT_EQ(ScriptRunner::wrapForTerminal("read the whole bulletin", 12), "read the\nwhole\nbulletin\n");
+    EXPECT_EQ(ScriptRunner::wrapForTerminal("a\nb", 10), "a\nb\n");
+    // Nothing from the server reaches the terminal as a control sequence.
+    std::string shown = ScriptRunner::wrapForTerminal("x\x1b[2Jy\x07", 40);
+    EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+    EXPECT_EQ(shown.find('\x07'), std::string::npos);
+    EXPECT_EQ(shown, "x\\x1B[2Jy\\x07\n");
+    // Broken UTF-8 shows as the replacement character.
+    EXPECT_EQ(ScriptRunner::wrapForTerminal("a\xff", 10), "a\xEF\xBF\xBD\n");
+}
+
+TEST_F(ScriptRunnerTest, HomeOnATopLevelScreenReachesTheHomePage) {
+    ScriptRunner runner(window, out);
+    RunLoop::main().runUntilIdle();
+    auto r = runner.execute("home");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, "already at the first screen");
+    int calls = 0;
+    runner.setHomeAction([&] {
+        ++calls;
+        return true;
+    });
+    EXPECT_TRUE(runner.execute("home").ok);
+    EXPECT_EQ(calls, 1);
+    // A pushed screen goes back to its list first, as its home button does.
+    ASSERT_TRUE(runner.execute("tap 公告 3").ok);
+    EXPECT_TRUE(runner.execute("home").ok);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(runner.execute("expect \"公告通知\"").ok);
 }
 
 }  // namespace

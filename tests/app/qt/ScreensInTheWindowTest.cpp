@@ -1,0 +1,189 @@
+// The real screens in the window (offscreen), against the substitute office server: every text
+// can be read on what is behind it, a long profile value wraps, and a read bulletin's row loses
+// its unread mark in the window as it does in the model.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+#include "app/AppDelegate.h"
+#include "app/Application.h"
+#include "platform/RunLoop.h"
+#include "platform/qt/QtPainting.h"
+#include "platform/qt/WindowPresenter.h"
+#include "platform/views/Button.h"
+#include "platform/views/Label.h"
+#include "platform/views/NavigationController.h"
+#include "platform/views/TableView.h"
+#include "platform/views/ViewFinder.h"
+#include "platform/views/Window.h"
+#include "screens/core/SignedInAccount.h"
+#include "server/OfficeSimulator.h"
+#include "ui/ScriptRunner.h"
+
+namespace busdesk {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScreensInTheWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "busdesk_tests_app_qt";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+        qt::installApplicationFont();
+        sim::SimOptions o;
+        o.today = "2014-05-20";
+        o.timeOfDay = "09:00:00";
+        sim_ = std::make_unique<sim::OfficeSimulator>(o);
+        ASSERT_TRUE(sim_->start()) << sim_->lastError();
+        dir_ = fs::temp_directory_path() / "busdesk-window-screens";
+        fs::remove_all(dir_);
+        auto options = LaunchOptions::parse({"--server", sim_->baseURL(), "--profile", (dir_ / "profile").string(),
+                                             "--now", "2014-05-20 09:00:00"});
+        ASSERT_EQ(options.error, "");
+        prepareEnvironment(options);
+        SignedInAccount::setTypedCardID(std::nullopt);
+        RunLoop::main().adoptCurrentThread();
+        RunLoop::main().useManualClock();
+        delegate_ = std::make_shared<AppDelegate>();
+        delegate_->applicationDidFinishLaunchingWithOptions();
+        presenter_ = std::make_unique<qt::WindowPresenter>(delegate_->window());
+        presenter_->surface()->show();
+        runner_ = std::make_unique<ScriptRunner>(delegate_->window(), out_);
+    }
+    void TearDown() override {
+        RunLoop::main().advance(seconds(10));
+        runner_.reset();
+        presenter_.reset();
+        delegate_.reset();
+        if (sim_) sim_->stop();
+        app_.reset();
+        fs::remove_all(dir_);
+    }
+
+    void step(const std::string& line) {
+        auto r = runner_->execute(line);
+        ASSERT_TRUE(r.ok) << line << ": " << r.message;
+        presenter_->sync();
+    }
+
+    // What the text is drawn on: the nearest opaque colour behind it, the title bar's or the side
+    // menus' picture, else the white window.
+    static QColor backdrop(View& view) {
+        for (View* v = &view; v; v = v->superview()) {
+            if (auto* bar = dynamic_cast<NavigationBar*>(v); bar && bar->backgroundImageName())
+                return qt::kNavBarLight;
+            if (v->identifier() == "leftMenu" || v->identifier() == "rightMenu") return qt::kMenuBackgroundLight;
+            if (auto bg = v->backgroundColor(); bg && bg->alpha > 0.99) return qt::toQColor(*bg);
+        }
+        return Qt::white;
+    }
+
+    static QColor over(const QColor& text, const QColor& back) {
+        double a = text.alphaF();
+        return QColor::fromRgbF(static_cast<float>(text.redF() * a + back.redF() * (1 - a)),
+                                static_cast<float>(text.greenF() * a + back.greenF() * (1 - a)),
+                                static_cast<float>(text.blueF() * a + back.blueF() * (1 - a)));
+    }
+
+    // Every text on the screen reads at 4.5:1 or more.
+    void expectLegible(const std::string& screen) {
+        presenter_->sync();
+        int texts = 0;
+        for (View* v : ViewFinder::visibleViews(*delegate_->window())) {
+            QColor colour;
+            std::string text;
+            if (auto* l = dynamic_cast<Label*>(v); l && !l->text().empty()) {
+                colour = qt::toQColor(l->textColor());
+                text = l->text();
+            } else if (auto* b = dynamic_cast<Button*>(v); b && !b->currentTitle().empty() && b->enabled()) {
+                auto c = b->titleColorForState(b->state());
+                colour = c ? qt::toQColor(*c) : qt::kDefaultTint;
+                text = b->currentTitle();
+            } else {
+                continue;
+            }
+            QColor back = backdrop(*v);
+            EXPECT_GE(qt::contrastRatio(over(colour, back), back), 4.5)
+                << screen << ": \"" << text << "\" in " << colour.name().toStdString() << " on "
+                << back.name().toStdString();
+            ++texts;
+        }
+        EXPECT_GT(texts, 2) << screen;
+    }
+
+    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<sim::OfficeSimulator> sim_;
+    fs::path dir_;
+    std::shared_ptr<AppDelegate> delegate_;
+    std::unique_ptr<qt::WindowPresenter> presenter_;
+    std::unique_ptr<ScriptRunner> runner_;
+    std::ostringstream out_;
+};
+
+TEST_F(ScreensInTheWindow, TextReadsOnItsBackgroundLongValuesWrapAndReadMarksLeaveTheRow) {
+    RunLoop::main().runUntilIdle();
+    expectLegible("login");
+    step("type #username 10086");
+    step("type #password 123456");
+    step("tap #loginAction");
+    step("wait 3");
+    step("expect 首页");
+    expectLegible("home");
+    step("menu left");
+    expectLegible("left menu");
+    step("tap 公告通知");
+    expectLegible("announcements");
+    step("tap 关于冬季安全行车的通知");
+    expectLegible("bulletin");
+    step("back");
+    step("pull");
+    step("wait 2");
+    // The row just read shows no mark in the window either.
+    auto* list = dynamic_cast<TableView*>(ViewFinder::find(*delegate_->window(), "#tbList"));
+    ASSERT_NE(list, nullptr);
+    // Every mark of every row that has a cell, hidden ones included.
+    std::vector<View*> all;
+    std::function<void(View&)> walk = [&](View& v) {
+        if (v.identifier() == "imageNew") all.push_back(&v);
+        for (auto& c : v.subviews()) walk(*c);
+    };
+    walk(*list);
+    int marks = 0, unmarked = 0;
+    for (View* v : all) {
+        qt::ViewWidget* w = presenter_->widgetFor(*v);
+        bool modelShows = !v->hidden();
+        for (View* up = v->superview(); up && modelShows; up = up->superview()) modelShows = !up->hidden();
+        bool windowShows = w && w->isVisibleTo(presenter_->surface());
+        EXPECT_EQ(windowShows, modelShows);
+        marks += modelShows;
+        unmarked += !v->hidden();
+    }
+    EXPECT_GT(marks, 3);
+    EXPECT_EQ(all.size() - static_cast<std::size_t>(unmarked), 1u) << "one row was read";
+
+    step("menu right");
+    expectLegible("right menu");
+    step("tap #userInfo");
+    expectLegible("profile");
+    // The address is longer than its half of the row: it wraps, and every line fits the row.
+    auto* address = dynamic_cast<Label*>(ViewFinder::find(*delegate_->window(), "济南市历下区二环东路10号"));
+    ASSERT_NE(address, nullptr);
+    QFontMetricsF metrics(qt::uiFont(address->fontSize()));
+    Rect f = address->frame();
+    QString text = qt::toQString(address->text());
+    ASSERT_GT(metrics.horizontalAdvance(text), f.width) << "the demo address fits on one line";
+    QRectF needed = metrics.boundingRect(QRectF(0, 0, f.width, 10000), Qt::TextWordWrap, text);
+    EXPECT_LE(needed.height(), f.height);
+    EXPECT_NE(address->numberOfLines(), 1);
+}
+
+}  // namespace
+}  // namespace busdesk
