@@ -23,6 +23,8 @@ PlanRowView::PlanRowView() : View(Rect{0, 0, 390, kHeight}) {
         labels.push_back(label);
         addSubview(label);
     }
+    // Placed now as well: a section header may be shown without a layout pass.
+    layoutSubviews();
 }
 
 void PlanRowView::setTotals(const DisplanDetailInfoArray& totals) {
