@@ -4,7 +4,7 @@
 #include "screens/operations/PlanCellView.h"
 #include "screens/operations/PlanViewController.h"
 #include "screens/operations/QArrangeViewController.h"
-#include "tests/screens/operations/OperationsFixture.h"
+#include "tests/screens/operations/DriverDayFixture.h"
 #include "ui/PullToRefresh.h"
 
 namespace busdesk::test {
@@ -51,7 +51,7 @@ TEST(PlanRowsTest, TomorrowsRowShowsItsPositionAndLinesAndIgnoresAMissingTrip) {
 
 // ---- the plan screen
 
-class PlanScreenTest : public OperationsTest {
+class PlanScreenTest : public DriverDayTest {
   protected:
     std::shared_ptr<PlanViewController> openPlan(const std::string& row = "运营情况") {
         openMenu(row);

@@ -4,7 +4,7 @@
 #include "screens/operations/illListViewController.h"
 #include "screens/operations/illSumTableViewCell.h"
 #include "screens/operations/illegalViewController.h"
-#include "tests/screens/operations/OperationsFixture.h"
+#include "tests/screens/operations/DriverDayFixture.h"
 
 namespace busdesk::test {
 namespace {
@@ -25,7 +25,7 @@ TEST(ViolationRowsTest, TheCountFollowsTheKindDirectlyAndTheBadgeCountsFromOne) 
     EXPECT_EQ(rows.lines[2]->text(), "超速3次");
 }
 
-class ViolationScreenTest : public OperationsTest {
+class ViolationScreenTest : public DriverDayTest {
   protected:
     std::shared_ptr<illegalViewController> openCalendar(const std::string& row) {
         openMenu(row);

@@ -10,7 +10,7 @@ namespace busdesk::test {
 
 // Signed in as the driver 10086 (E10086, early shift of 12004, first depot) on the substitute
 // server, the clock pinned to its day, no calendar day remembered.
-class OperationsTest : public CoreScreensTest {
+class DriverDayTest : public CoreScreensTest {
   protected:
     void SetUp() override {
         CoreScreensTest::SetUp();
