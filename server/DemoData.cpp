@@ -532,14 +532,17 @@ json::value DemoData::alertSummary(const std::string& empID, const std::string& 
                                    const std::string& end) const {
     json::array out;
     auto days = daysBetween(start, end);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string current = now();
+    // No vehicle number: every vehicle of the employee's depot.
     eachRow(
         days,
-        "SELECT alert_type,busname,COUNT(*),run_date FROM violations WHERE run_date BETWEEN ?1 AND ?2 "
-        "AND alert_at<=?3 AND (?4='' OR busname=?4) GROUP BY run_date,busname,alert_type "
-        "ORDER BY run_date,busname,alert_type",
-        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus); },
+        "SELECT v.alert_type,v.busname,COUNT(*),v.run_date FROM violations v WHERE v.run_date BETWEEN ?1 "
+        "AND ?2 AND v.alert_at<=?3 AND (v.busname=?4 OR (?4='' AND v.busname IN (SELECT b.busname FROM "
+        "buses b JOIN routes r ON r.id=b.route_id WHERE r.depot=?5))) "
+        "GROUP BY v.run_date,v.busname,v.alert_type ORDER BY v.run_date,v.busname,v.alert_type",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus).bind(5, e->depot); },
         [&](Stmt& s) {
             json::object o;
             o["AlertType"] = s.text(0);

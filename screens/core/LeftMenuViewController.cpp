@@ -8,6 +8,9 @@
 #include "screens/core/ScreenIcons.h"
 #include "screens/core/NewsViewController.h"
 #include "screens/operations/KaoQinViewController.h"
+#include "screens/operations/PlanViewController.h"
+#include "screens/operations/QArrangeViewController.h"
+#include "screens/operations/illegalViewController.h"
 
 namespace busdesk {
 
@@ -15,6 +18,14 @@ namespace {
 template <class T>
 std::function<std::shared_ptr<ViewController>()> plain() {
     return [] { return std::static_pointer_cast<ViewController>(std::make_shared<T>()); };
+}
+
+std::function<std::shared_ptr<ViewController>()> dayCalendar(const char* titleStr) {
+    return [titleStr] {
+        auto calendar = std::make_shared<illegalViewController>();
+        calendar->titleStr = titleStr;
+        return std::static_pointer_cast<ViewController>(calendar);
+    };
 }
 
 std::function<std::shared_ptr<ViewController>()> news(int tag) {
@@ -35,11 +46,11 @@ std::vector<ScreenEntry> LeftMenuViewController::entries() {
         {"企业文化", "", "IconCulture", "CultureViewController", plain<CultureViewController>()},
         {"公告通知", "", "IconNotice", "NewsViewController", news(2)},
         {"规章制度", "", "IconRules", "NewsViewController", news(3)},
-        {"配车排班", "", "IconArrange", "QArrangeViewController", {}},
-        {"实时查询", "", "IconRealtime", "PlanViewController", {}},
-        {"运营情况", "", "IconPlan", "PlanViewController", {}},
-        {"完成车次", "", "IconTrips", "illegalViewController", {}},
-        {"车辆违规", "", "IconViolation", "illegalViewController", {}},
+        {"配车排班", "", "IconArrange", "QArrangeViewController", plain<QArrangeViewController>()},
+        {"实时查询", "", "IconRealtime", "PlanViewController", plain<PlanViewController>()},
+        {"运营情况", "", "IconPlan", "PlanViewController", plain<PlanViewController>()},
+        {"完成车次", "", "IconTrips", "illegalViewController", dayCalendar("完成车次")},
+        {"车辆违规", "", "IconViolation", "illegalViewController", dayCalendar("车辆违规")},
         {"车辆保养", "", "IconMaintenance", "WeiXiuDateViewController", {}},
         {"维修查询", "", "IconRepair", "WeiXiuDateViewController", {}},
         {"车辆领料", "", "IconMaterial", "CheliangLingLiaoViewController", {}},

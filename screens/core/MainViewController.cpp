@@ -15,6 +15,10 @@
 #include "screens/core/NewsViewController.h"
 #include "screens/core/ScreenIcons.h"
 #include "screens/core/SignedInAccount.h"
+#include "screens/operations/PlanViewController.h"
+#include "screens/operations/QArrangeViewController.h"
+#include "screens/operations/illListViewController.h"
+#include "screens/query/DateRangeInput.h"
 #include "services/NormalService.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
@@ -32,10 +36,19 @@ Clock::Duration secondsDuration(double s) {
 
 std::vector<ScreenEntry> MainViewController::shortcutEntries() {
     return {
-        {"配车排班", "showcheci", "checi", "QArrangeViewController", {}},
-        {"运营情况", "showPlan", "plan", "PlanViewController", {}},
-        // titleStr "车辆违规", isAll yes, selectDate today
-        {"车辆违规", "showRule", "rule", "illListViewController", {}},
+        {"配车排班", "showcheci", "checi", "QArrangeViewController",
+         [] { return std::static_pointer_cast<ViewController>(std::make_shared<QArrangeViewController>()); }},
+        {"运营情况", "showPlan", "plan", "PlanViewController",
+         [] { return std::static_pointer_cast<ViewController>(std::make_shared<PlanViewController>()); }},
+        // Today's violations of every vehicle; today is taken when the button is pressed.
+        {"车辆违规", "showRule", "rule", "illListViewController",
+         [] {
+             auto list = std::make_shared<illListViewController>();
+             list->titleStr = "车辆违规";
+             list->isAll = true;
+             list->selectDate = query_dates::today();
+             return std::static_pointer_cast<ViewController>(list);
+         }},
         {"车辆反馈", "showWeiGui", "weigui", "BusFeedBackViewController", {}},
         {"公告通知", "showRules", "rules", "NewsViewController",
          [] {

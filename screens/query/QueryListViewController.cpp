@@ -29,8 +29,8 @@ void QueryListViewController::viewDidLayoutSubviews() {
 }
 
 void QueryListViewController::request() {
-    screen::showActivityOrNo(true, *view());
-    ++outstanding_;
+    // One overlay for all requests out: it goes when the last of them is answered.
+    if (outstanding_++ == 0) screen::showActivityOrNo(true, *view());
     boost::json::object params;
     if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
         params["EmpID"] = *session->EmpID;

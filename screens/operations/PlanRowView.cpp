@@ -1,0 +1,42 @@
+#include "screens/operations/PlanRowView.h"
+
+namespace busdesk {
+
+const std::vector<RowLine<DisplanDetailInfoArray>>& PlanRowView::lines() {
+    static const std::vector<RowLine<DisplanDetailInfoArray>> table = {
+        {"计划车次：%@", &DisplanDetailInfoArray::SeqPlanSum},
+        {"计划总里程（公里）：%@", &DisplanDetailInfoArray::MilePlanSum},
+        {"已完成里程（公里）：%@", &DisplanDetailInfoArray::MileFinishSum},
+        {"完成车次：%@", &DisplanDetailInfoArray::SeqFinishSum},
+        {"已完成的非营运里程（公里）：%@", &DisplanDetailInfoArray::NonSeqMileFinishSum},
+    };
+    return table;
+}
+
+PlanRowView::PlanRowView() : View(Rect{0, 0, 390, kHeight}) {
+    setIdentifier("PlanRowView");
+    setBackgroundColor(Color::white(0.96));
+    for (std::size_t i = 0; i < lines().size(); ++i) {
+        auto label = std::make_shared<Label>();
+        label->setFontSize(13);
+        label->setTextColor(Color::white(0.2));
+        labels.push_back(label);
+        addSubview(label);
+    }
+    // Placed now as well: a section header may be shown without a layout pass.
+    layoutSubviews();
+}
+
+void PlanRowView::setTotals(const DisplanDetailInfoArray& totals) {
+    auto texts = printLines(lines(), totals);
+    for (std::size_t i = 0; i < labels.size(); ++i) labels[i]->setText(texts[i]);
+}
+
+void PlanRowView::layoutSubviews() {
+    View::layoutSubviews();
+    double lineHeight = (kHeight - 6) / static_cast<double>(labels.size());
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        labels[i]->setFrame({12, 3 + lineHeight * static_cast<double>(i), bounds().width - 24, lineHeight});
+}
+
+}  // namespace busdesk

@@ -1,0 +1,30 @@
+#include "screens/operations/QArrangeTableViewCell.h"
+
+namespace busdesk {
+
+const std::vector<RowLine<ArrangeInfo>>& QArrangeTableViewCell::lines() {
+    static const std::vector<RowLine<ArrangeInfo>> table = {
+        {"员工姓名：%@", &ArrangeInfo::Empname},
+        {"上班时间：%@", &ArrangeInfo::OnWorktime},
+        {"下班时间：%@", &ArrangeInfo::OffWorktime},
+        {"线路：%@", &ArrangeInfo::Routename},
+        {"班次：%@", &ArrangeInfo::Shiftnum},
+        {"车辆：%@", &ArrangeInfo::Busname},
+        {"首发时间：%@", &ArrangeInfo::Firstleavetime},
+    };
+    return table;
+}
+
+void QArrangeTableViewCell::AddRow(const ArrangeInfo* info, const std::string& date) {
+    dateStr = date;
+    fill(info, 0);
+}
+
+void QArrangeTableViewCell::fill(const ArrangeInfo* info, int) {
+    if (!info) return;
+    std::vector<std::string> texts{formatLine("日期：%@", std::optional<std::string>(dateStr))};
+    for (auto& line : printLines(lines(), *info)) texts.push_back(std::move(line));
+    setLines(texts);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/views/Button.h"
+#include "platform/views/Label.h"
+#include "platform/views/TextField.h"
+#include "platform/views/ViewController.h"
+#include "ui/CalendarView.h"
+
+namespace busdesk {
+
+// The day calendar of "完成车次" and "车辆违规" (`titleStr`): the user taps a day (remembered for
+// the whole run of the application), types a vehicle number for violations, and queries.
+class illegalViewController : public ViewController, public CalendarViewDelegate {
+  public:
+    static constexpr const char* kTripsTitle = "完成车次";
+    static constexpr const char* kViolationsTitle = "车辆违规";
+    static constexpr const char* kNoVehicleText = "请输入车号";
+
+    // The day last tapped in a calendar screen, "yyyy-MM-dd"; empty until a day is tapped. It
+    // outlives the screens; a query made before any tap asks for today without remembering it.
+    static std::optional<std::string> rememberedDay();
+    static void setRememberedDay(std::optional<std::string> day);
+
+    void viewDidLoad() override;
+    void viewDidLayoutSubviews() override;
+
+    // The query button.
+    void search();
+
+    void calendarViewSwitchedToMonth(CalendarView&, int month, double targetHeight, bool animated) override;
+    void calendarViewDateSelected(CalendarView&, Date date) override;
+
+    bool isViolations() const { return titleStr == kViolationsTitle; }
+
+    std::string titleStr;
+    std::shared_ptr<CalendarView> calendar;
+    std::shared_ptr<TextField> txt;
+    std::shared_ptr<Label> alert;
+    std::shared_ptr<Label> alertdet;
+    std::shared_ptr<Button> btnSearch;
+
+  private:
+    void layout();
+};
+
+}  // namespace busdesk
