@@ -6,7 +6,11 @@
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
 #include "screens/core/NewsViewController.h"
+#include "screens/operations/CheliangLingLiaoViewController.h"
 #include "screens/operations/KaoQinViewController.h"
+#include "screens/operations/RanYouXiaoHaoDateViewController.h"
+#include "screens/operations/ShowRuViewController.h"
+#include "screens/operations/WeiXiuDateViewController.h"
 
 namespace busdesk {
 
@@ -21,6 +25,21 @@ std::function<std::shared_ptr<ViewController>()> news(int tag) {
         auto list = std::make_shared<NewsViewController>();
         list->tag = tag;
         return std::static_pointer_cast<ViewController>(list);
+    };
+}
+std::function<std::shared_ptr<ViewController>()> weiXiu(const char* titleStr) {
+    return [titleStr] {
+        auto input = std::make_shared<WeiXiuDateViewController>();
+        input->titleStr = titleStr;
+        return std::static_pointer_cast<ViewController>(input);
+    };
+}
+
+std::function<std::shared_ptr<ViewController>()> showRu(bool islicheng) {
+    return [islicheng] {
+        auto input = std::make_shared<ShowRuViewController>();
+        input->islicheng = islicheng;
+        return std::static_pointer_cast<ViewController>(input);
     };
 }
 }  // namespace
@@ -39,12 +58,12 @@ std::vector<ScreenEntry> LeftMenuViewController::entries() {
         {"运营情况", "", "IconPlan", "PlanViewController", {}},
         {"完成车次", "", "IconTrips", "illegalViewController", {}},
         {"车辆违规", "", "IconViolation", "illegalViewController", {}},
-        {"车辆保养", "", "IconMaintenance", "WeiXiuDateViewController", {}},
-        {"维修查询", "", "IconRepair", "WeiXiuDateViewController", {}},
-        {"车辆领料", "", "IconMaterial", "CheliangLingLiaoViewController", {}},
-        {"燃料消耗", "", "IconFuel", "RanYouXiaoHaoDateViewController", {}},
-        {"营收情况", "", "IconRevenue", "ShowRuViewController", {}},
-        {"里程情况", "", "IconMileage", "ShowRuViewController", {}},
+        {"车辆保养", "", "IconMaintenance", "WeiXiuDateViewController", weiXiu("车辆保养")},
+        {"维修查询", "", "IconRepair", "WeiXiuDateViewController", weiXiu("维修查询")},
+        {"车辆领料", "", "IconMaterial", "CheliangLingLiaoViewController", plain<CheliangLingLiaoViewController>()},
+        {"燃料消耗", "", "IconFuel", "RanYouXiaoHaoDateViewController", plain<RanYouXiaoHaoDateViewController>()},
+        {"营收情况", "", "IconRevenue", "ShowRuViewController", showRu(false)},
+        {"里程情况", "", "IconMileage", "ShowRuViewController", showRu(true)},
         {"考勤信息", "", "IconAttendance", "KaoQinViewController", plain<KaoQinViewController>()},
     };
 }
