@@ -580,14 +580,16 @@ json::value DemoData::maintenance(const std::string& empID, const std::string& b
                                   const std::string& end) const {
     json::array out;
     auto days = daysBetween(start, end);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string today = now().substr(0, 10);
     eachRow(
         days,
         "SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
         "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON r.id=b.route_id "
-        "WHERE m.plan_date BETWEEN ?1 AND ?2 AND (?3='' OR m.busname=?3) ORDER BY m.plan_date,m.busname",
-        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, bus); },
+        "WHERE m.plan_date BETWEEN ?1 AND ?2 AND (m.busname=?3 OR (?3='' AND m.busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
+        "w.id=v.route_id WHERE w.depot=?4))) ORDER BY m.plan_date,m.busname",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, bus).bind(4, e->depot); },
         [&](Stmt& s) {
             json::object o;
             o["Busname"] = s.text(0);
@@ -608,14 +610,16 @@ json::value DemoData::workorders(const std::string& empID, const std::string& bu
                                  const std::string& end) const {
     json::array out;
     auto days = daysBetween(start, end);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string current = now();
     eachRow(
         days,
         "SELECT busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
         "caretype,mendtype FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 "
-        "AND (?4='' OR busname=?4) ORDER BY report_at",
-        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus); },
+        "AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
+        "w.id=v.route_id WHERE w.depot=?5))) ORDER BY report_at",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus).bind(5, e->depot); },
         [&](Stmt& s) {
             bool taken = s.text(2) <= current, done = s.text(3) <= current;
             json::object o;
@@ -682,15 +686,17 @@ json::value DemoData::stockDetail(const std::string& empID, const std::string& b
                                   const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string today = now().substr(0, 10);
     eachRow(
         days,
         "SELECT busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
-        "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND (?4='' OR busname=?4) "
+        "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
+        "w.id=v.route_id WHERE w.depot=?5))) "
         "ORDER BY busname,bill_date",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus).bind(5, e->depot);
         },
         [&](Stmt& s) {
             bool text = out.size() % 2 == 0;
@@ -715,14 +721,16 @@ json::value DemoData::stockSummary(const std::string& empID, const std::string& 
                                    const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string today = now().substr(0, 10);
     eachRow(
         days,
         "SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
-        "bill_date<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname",
+        "bill_date<=?3 AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
+        "w.id=v.route_id WHERE w.depot=?5))) GROUP BY busname ORDER BY busname",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus).bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;
@@ -737,14 +745,16 @@ json::value DemoData::fuelSummary(const std::string& empID, const std::string& b
                                   const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string current = now();
     eachRow(
         days,
         "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
-        "filled_at<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname",
+        "filled_at<=?3 AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
+        "w.id=v.route_id WHERE w.depot=?5))) GROUP BY busname ORDER BY busname",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus).bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;
@@ -761,15 +771,17 @@ json::value DemoData::fuelDetail(const std::string& empID, const std::string& bu
                                  const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string current = now();
     eachRow(
         days,
         "SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r ON "
         "r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND "
-        "(?4='' OR f.busname=?4) ORDER BY f.busname,f.run_date",
+        "(f.busname=?4 OR (?4='' AND f.busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
+        "w.id=v.route_id WHERE w.depot=?5))) ORDER BY f.busname,f.run_date",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus).bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;
