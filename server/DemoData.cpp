@@ -281,7 +281,12 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
             stock.bind(8, 1.0 + r.below(4)).bind(9, std::stod(m[1])).bind(10, who ? who->name : "").run();
         }
         if ((dayNo + static_cast<long>(bi) * 7) % 20 == 0) {
-            double odo = std::round(bus.odometer + static_cast<double>(dayNo - 19000) * 182.0);
+            // 182 km a day over a vehicle's eight years of service, then a new vehicle from 0 km:
+            // the reading stays positive on any day asked for.
+            const long life = 8 * 365 + 2;
+            long inService = (dayNo - 19000 + static_cast<long>(bus.odometer / 182.0)) % life;
+            if (inService < 0) inService += life;
+            double odo = static_cast<double>(inService) * 182.0 + std::fmod(bus.odometer, 182.0);
             bool second = ((dayNo + static_cast<long>(bi) * 7) / 20) % 3 == 0;
             plan.bind(1, bus.name).bind(2, day).bind(3, second ? "二级保养" : "一级保养");
             plan.bind(4, "保修车间" + std::to_string(1 + r.below(3)) + "号工位").bind(5, odo);

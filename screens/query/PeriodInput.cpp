@@ -28,16 +28,23 @@ std::shared_ptr<MonthPicker> addMonthWheel(View& parent, std::weak_ptr<MonthPick
 
 }  // namespace period_wheels
 
+namespace {
+constexpr double kIndicatorSize = 16;
+const Color kChosenColor{0.16, 0.45, 0.78, 1};
+}  // namespace
+
 ChoicePair::ChoicePair(View& parent, const Side& first, const Side& second, View::Action onFirst,
                        View::Action onSecond) {
     auto make = [&parent](const Side& side, View::Action onTap, std::shared_ptr<Button>& button,
                           std::shared_ptr<ImageView>& image) {
         image = std::make_shared<ImageView>();
         image->setIdentifier(side.imageIdentifier);
+        image->setCornerRadius(kIndicatorSize / 2);
         parent.addSubview(image);
         button = std::make_shared<Button>(Rect{}, side.title);
         button->setIdentifier(side.action);
         button->setTitleColor(Color::white(0.2));
+        button->setTitleColor(kChosenColor, ControlState::Selected);
         button->addAction(std::move(onTap));
         parent.addSubview(button);
     };
@@ -50,18 +57,21 @@ void ChoicePair::choose(bool first) {
     firstChosen_ = first;
     firstImage->setImageName(first ? "radio_on" : "radio_off");
     secondImage->setImageName(first ? "radio_off" : "radio_on");
+    // The dot beside the chosen side is filled, the other one a grey ring.
+    firstImage->setBackgroundColor(first ? kChosenColor : Color::lightGray());
+    secondImage->setBackgroundColor(first ? Color::lightGray() : kChosenColor);
     firstButton->setSelected(first);
     secondButton->setSelected(!first);
 }
 
 void ChoicePair::layout(Rect frame) {
     double half = frame.width / 2;
-    double side = 20;
+    double side = kIndicatorSize;
     double imageTop = frame.y + (frame.height - side) / 2;
-    firstImage->setFrame({frame.x, imageTop, side, side});
-    firstButton->setFrame({frame.x + side + 4, frame.y, half - side - 8, frame.height});
-    secondImage->setFrame({frame.x + half, imageTop, side, side});
-    secondButton->setFrame({frame.x + half + side + 4, frame.y, half - side - 8, frame.height});
+    firstImage->setFrame({frame.x + 16, imageTop, side, side});
+    firstButton->setFrame({frame.x + side + 20, frame.y, half - side - 24, frame.height});
+    secondImage->setFrame({frame.x + half + 16, imageTop, side, side});
+    secondButton->setFrame({frame.x + half + side + 20, frame.y, half - side - 24, frame.height});
 }
 
 }  // namespace busdesk

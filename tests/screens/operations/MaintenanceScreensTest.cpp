@@ -142,6 +142,21 @@ TEST_F(MaintenanceScreensTest, PlansOfTheDepotThisMonthShowEveryLineWithTwoDecim
     }
 }
 
+TEST_F(MaintenanceScreensTest, MileagesOfPlansYearsBackAreStillReadingsOfARunningVehicle) {
+    auto input = openInput();
+    query(*input, "2014-05-01", "2014-05-20");
+    auto list = top<WeiXiuDetailViewController>();
+    ASSERT_TRUE(list && list->normalList());
+    ASSERT_GT(list->normalList()->List.count(), 0u);
+    for (std::size_t i = 0; i < list->normalList()->List.count(); ++i) {
+        auto plan = list->normalList()->List.objectAtIndex(i);
+        EXPECT_GT(plan->DefMiles, 0) << *plan->Busname;
+        // The planned mileage is the next multiple of 5000 at or above the reading.
+        EXPECT_GE(plan->DefplanMiles, plan->DefMiles);
+        EXPECT_LT(plan->DefplanMiles - plan->DefMiles, 5000);
+    }
+}
+
 TEST_F(MaintenanceScreensTest, RepairOrdersAreTitledRepairDetailsAndUseTheRepairRows) {
     auto input = openInput("维修查询");
     run("tap #ShowDetail");
