@@ -581,6 +581,19 @@ json::value DemoData::alertDetail(const std::string& empID, const std::string& b
     return out;
 }
 
+namespace {
+
+// The vehicles a maintenance, repair, material or fuel question covers, on `column`: the vehicle
+// named by parameter ?bus, or, when that is empty, every vehicle of the depot in parameter ?depot.
+std::string vehicleOrDepot(const std::string& column, int bus, int depot) {
+    std::string b = "?" + std::to_string(bus);
+    return "(" + column + "=" + b + " OR (" + b + "='' AND " + column +
+           " IN (SELECT v.busname FROM buses v JOIN routes w ON w.id=v.route_id WHERE w.depot=?" +
+           std::to_string(depot) + ")))";
+}
+
+}  // namespace
+
 json::value DemoData::maintenance(const std::string& empID, const std::string& bus, const std::string& start,
                                   const std::string& end) const {
     json::array out;
@@ -590,10 +603,10 @@ json::value DemoData::maintenance(const std::string& empID, const std::string& b
     std::string today = now().substr(0, 10);
     eachRow(
         days,
-        "SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
-        "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON r.id=b.route_id "
-        "WHERE m.plan_date BETWEEN ?1 AND ?2 AND (m.busname=?3 OR (?3='' AND m.busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
-        "w.id=v.route_id WHERE w.depot=?4))) ORDER BY m.plan_date,m.busname",
+        std::string("SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
+                    "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON "
+                    "r.id=b.route_id WHERE m.plan_date BETWEEN ?1 AND ?2 AND ") +
+            vehicleOrDepot("m.busname", 3, 4) + " ORDER BY m.plan_date,m.busname",
         [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, bus).bind(4, e->depot); },
         [&](Stmt& s) {
             json::object o;
@@ -620,10 +633,11 @@ json::value DemoData::workorders(const std::string& empID, const std::string& bu
     std::string current = now();
     eachRow(
         days,
-        "SELECT busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
-        "caretype,mendtype FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 "
-        "AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
-        "w.id=v.route_id WHERE w.depot=?5))) ORDER BY report_at",
+        std::string("SELECT "
+                    "busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
+                    "caretype,mendtype "
+                    "FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " ORDER BY report_at",
         [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus).bind(5, e->depot); },
         [&](Stmt& s) {
             bool taken = s.text(2) <= current, done = s.text(3) <= current;
@@ -696,12 +710,16 @@ json::value DemoData::stockDetail(const std::string& empID, const std::string& b
     std::string today = now().substr(0, 10);
     eachRow(
         days,
-        "SELECT busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
-        "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
-        "w.id=v.route_id WHERE w.depot=?5))) "
-        "ORDER BY busname,bill_date",
+        std::string("SELECT "
+                    "busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
+                    "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " ORDER BY busname,bill_date",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus).bind(5, e->depot);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, today)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             bool text = out.size() % 2 == 0;
@@ -731,11 +749,15 @@ json::value DemoData::stockSummary(const std::string& empID, const std::string& 
     std::string today = now().substr(0, 10);
     eachRow(
         days,
-        "SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
-        "bill_date<=?3 AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
-        "w.id=v.route_id WHERE w.depot=?5))) GROUP BY busname ORDER BY busname",
+        std::string("SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
+                    "bill_date<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " GROUP BY busname ORDER BY busname",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus).bind(5, e->depot);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, today)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;
@@ -755,11 +777,16 @@ json::value DemoData::fuelSummary(const std::string& empID, const std::string& b
     std::string current = now();
     eachRow(
         days,
-        "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
-        "filled_at<=?3 AND (busname=?4 OR (?4='' AND busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
-        "w.id=v.route_id WHERE w.depot=?5))) GROUP BY busname ORDER BY busname",
+        std::string(
+            "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
+            "filled_at<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " GROUP BY busname ORDER BY busname",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus).bind(5, e->depot);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, current)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;
@@ -781,12 +808,15 @@ json::value DemoData::fuelDetail(const std::string& empID, const std::string& bu
     std::string current = now();
     eachRow(
         days,
-        "SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r ON "
-        "r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND "
-        "(f.busname=?4 OR (?4='' AND f.busname IN (SELECT v.busname FROM buses v JOIN routes w ON "
-        "w.id=v.route_id WHERE w.depot=?5))) ORDER BY f.busname,f.run_date",
+        std::string("SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r "
+                    "ON r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND ") +
+            vehicleOrDepot("f.busname", 4, 5) + " ORDER BY f.busname,f.run_date",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus).bind(5, e->depot);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, current)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;

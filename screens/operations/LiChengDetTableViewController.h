@@ -12,7 +12,8 @@ namespace busdesk {
 // "里程详情": the drivers' mileage of a day (tag 7, Query_BusdaymileInfoOnedayByDriver, for the
 // employee or everybody) or one driver's days of a month (tag 9, Query_BusdaymileInfoByDriver,
 // asked with the driver as EmpID).
-class LiChengDetTableViewController : public ResultListViewController<&MileDriverList::List, LichDetTableViewCell> {
+class LiChengDetTableViewController
+    : public ResultListViewController<&MileDriverList::List, LichDetTableViewCell> {
   public:
     static constexpr int kDayTag = 7;
     static constexpr int kDriverTag = 9;

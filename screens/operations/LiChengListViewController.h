@@ -10,7 +10,8 @@ namespace busdesk {
 
 // Mileage of a month per driver (tag 8, Query_BusdaymileSUMByDriver), "里程汇总"; a row opens that
 // driver's days of the month.
-class LiChengListViewController : public ResultListViewController<&MileDriverList::List, LichListTableViewCell> {
+class LiChengListViewController
+    : public ResultListViewController<&MileDriverList::List, LichListTableViewCell> {
   public:
     std::string startTime;  // yyyy-MM
     bool all = false;

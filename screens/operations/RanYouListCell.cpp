@@ -6,7 +6,9 @@ const RanYouListCell::Table& RanYouListCell::lines() {
     static const Table table = {
         {"%@", &NormalInfo::Busname},
         {"%@", &NormalInfo::Runningdate},
-        RowLine<NormalInfo>([](const NormalInfo& i) { return i.Fuelname.value_or("") + " " + formatLine("%.2f", i.Fuelnum); }),
+        RowLine<NormalInfo>([](const NormalInfo& i) {
+            return i.Fuelname.value_or("") + " " + formatLine("%.2f", i.Fuelnum);
+        }),
     };
     return table;
 }

@@ -11,7 +11,9 @@ class RanYouListCell : public RowLinesCell<NormalInfo> {
     static constexpr const char* kReuseIdentifier = "RanYouListCell";
     static const Table& lines();
 
-    RanYouListCell() : RowLinesCell(kReuseIdentifier, lines(), true) { addTrailingButton("showDetail", "详情"); }
+    RanYouListCell() : RowLinesCell(kReuseIdentifier, lines(), true) {
+        addTrailingButton("showDetail", "详情");
+    }
 };
 
 }  // namespace busdesk

@@ -10,7 +10,8 @@ namespace busdesk {
 
 // Revenue of a month per driver (tag 5, Query_DssticketreceiptSUM), "营收汇总"; each row's detail
 // button opens that driver's revenue of the month.
-class ShouRuListViewController : public ResultListViewController<&DssticketcostSumList::DssfuelcostList, ShouRuCell> {
+class ShouRuListViewController
+    : public ResultListViewController<&DssticketcostSumList::DssfuelcostList, ShouRuCell> {
   public:
     std::string startTime;  // yyyy-MM
     bool all = false;

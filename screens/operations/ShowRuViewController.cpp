@@ -15,11 +15,11 @@ namespace busdesk {
 void ShowRuViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, islicheng ? "里程情况" : "营收情况");
     mode.emplace(*view(), ChoicePair::Side{"dayAction", "按日查询", "dayImg"},
-                 ChoicePair::Side{"monthAction", "按月查询", "monthImg"}, action(&ShowRuViewController::dayAction),
-                 action(&ShowRuViewController::monthAction));
+                 ChoicePair::Side{"monthAction", "按月查询", "monthImg"},
+                 action(&ShowRuViewController::dayAction), action(&ShowRuViewController::monthAction));
     scope.emplace(*view(), ChoicePair::Side{"onePerBtn", "本人", "onePerImg"},
-                  ChoicePair::Side{"sumPerBtn", "全部人员", "sumPerImg"}, action(&ShowRuViewController::onePerBtn),
-                  action(&ShowRuViewController::sumPerBtn));
+                  ChoicePair::Side{"sumPerBtn", "全部人员", "sumPerImg"},
+                  action(&ShowRuViewController::onePerBtn), action(&ShowRuViewController::sumPerBtn));
     dayPicker = period_wheels::addDayWheel(*view(), "dayPicker");
     monthPicker = period_wheels::addMonthWheel(*view(), self<ShowRuViewController>());
     monthPicker->setHidden(true);

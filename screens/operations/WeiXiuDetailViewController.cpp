@@ -23,7 +23,8 @@ void WeiXiuDetailViewController::send(boost::json::object params, Delivered ok, 
 
 std::shared_ptr<TableViewCell> WeiXiuDetailViewController::cellForRow(TableView& tv, IndexPath ip) {
     if (!istag) return ResultListViewController::cellForRow(tv, ip);
-    auto cell = std::dynamic_pointer_cast<WeiXiuDetailCell>(tv.dequeueReusableCell(WeiXiuDetailCell::kReuseIdentifier));
+    auto cell = std::dynamic_pointer_cast<WeiXiuDetailCell>(
+        tv.dequeueReusableCell(WeiXiuDetailCell::kReuseIdentifier));
     if (!cell) cell = std::make_shared<WeiXiuDetailCell>();
     auto item = itemAt(ip.row);
     cell->fill(item.get(), ip.row);

@@ -28,7 +28,8 @@ LinesCell::LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool wi
 }
 
 void LinesCell::setLines(const std::vector<std::string>& texts) {
-    for (std::size_t i = 0; i < lines.size(); ++i) lines[i]->setText(i < texts.size() ? texts[i] : std::string());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        lines[i]->setText(i < texts.size() ? texts[i] : std::string());
 }
 
 void LinesCell::setPosition(int position) {

@@ -34,7 +34,7 @@ class LinesCell : public TableViewCell {
 
     void layoutSubviews() override;
 
-    std::shared_ptr<Label> badge;  // null for rows without one
+    std::shared_ptr<Label> badge;            // null for rows without one
     std::shared_ptr<Button> trailingButton;  // null for rows without one
     std::vector<std::shared_ptr<Label>> lines;
 };

@@ -83,14 +83,18 @@ TEST_F(ShellTest, EachCoreRowOpensAFreshScreenAsTheOnlyContent) {
 }
 
 TEST_F(ShellTest, RowsOfScreensStillToComeChangeNothing) {
+    // Whichever rows have no screen yet: tapping them leaves the menu and the content as they were.
+    std::string script = "menu left\n";
+    for (const auto& entry : LeftMenuViewController::entries())
+        if (!entry.available()) script += "tap " + entry.title + "\n";
+    if (script == "menu left\n") GTEST_SKIP() << "every row has its screen";
     signedInAtHome();
     auto before = content();
-    ASSERT_TRUE(run("menu left\ntap 考勤信息\ntap 配车排班\n"));
+    ASSERT_TRUE(run(script));
     EXPECT_EQ(content(), before);
     EXPECT_TRUE(top<MainViewController>());
     EXPECT_EQ(shell()->menuState(), SideMenu::MenuState::Left);
     EXPECT_FALSE(leftMenu()->tableView->indexPathForSelectedRow());
-    for (std::size_t i = 4; i < 16; ++i) EXPECT_FALSE(LeftMenuViewController::entries()[i].available()) << i;
 }
 
 TEST_F(ShellTest, TheRightMenuShowsTheNameAndOpensProfileAndSettings) {

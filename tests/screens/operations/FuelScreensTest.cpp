@@ -92,8 +92,9 @@ TEST_F(FuelScreensTest, AMonthGivesTheSummaryWhoseDetailButtonOpensThatVehicleFo
     ASSERT_GE(summary->normalList()->List.count(), 2u) << s;
     auto second = summary->normalList()->List.objectAtIndex(1);
     // Position, vehicle, period, fuel with two decimals.
-    EXPECT_TRUE(contains(s, "[1] \"2\" | \"" + *second->Busname + "\" | \"2025-03\" | \"" + *second->Fuelname + " " +
-                                formatLine("%.2f", second->Fuelnum) + "\" | \"详情\""))
+    EXPECT_TRUE(contains(s, "[1] \"2\" | \"" + *second->Busname + "\" | \"2025-03\" | \"" +
+                                *second->Fuelname + " " + formatLine("%.2f", second->Fuelnum) +
+                                "\" | \"详情\""))
         << s;
 
     run("tap #showDetail@2");
@@ -176,8 +177,8 @@ TEST_F(FuelScreensTest, AMaterialRowOpensThatVehiclesRequisitionsWithTwoDecimalM
     }
     // The summary is the sum of the vehicle's requisitions.
     EXPECT_NEAR(total, first->Totalsum, 0.01);
-    for (const char* caption : {"订单号：", "领料日期：", "数量：", "单价：", "材料名称：", "领料人：", "仓库：",
-                                "供应商：", "作业类别："})
+    for (const char* caption : {"订单号：", "领料日期：", "数量：", "单价：", "材料名称：", "领料人：",
+                                "仓库：", "供应商：", "作业类别："})
         EXPECT_TRUE(contains(s, caption)) << caption;
 }
 

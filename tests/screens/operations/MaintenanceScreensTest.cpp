@@ -167,8 +167,8 @@ TEST_F(MaintenanceScreensTest, RepairOrdersAreTitledRepairDetailsAndUseTheRepair
     std::string s = screen();
     EXPECT_TRUE(contains(s, "\"维修详情\"")) << s;
     ASSERT_TRUE(list->normalList() && list->normalList()->List.count() > 0) << s;
-    for (const char* caption : {"状态：", "报修类型：", "维修地点：", "报修时间：", "接修时间：", "完工时间：",
-                                "费用：", "报修描述：", "实修内容：", "维修类型："})
+    for (const char* caption : {"状态：", "报修类型：", "维修地点：", "报修时间：", "接修时间：",
+                                "完工时间：", "费用：", "报修描述：", "实修内容：", "维修类型："})
         EXPECT_TRUE(contains(s, caption)) << caption;
     EXPECT_FALSE(contains(s, "计划保养日期：")) << s;
 }

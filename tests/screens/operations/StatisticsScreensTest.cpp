@@ -116,9 +116,10 @@ TEST_F(StatisticsScreensTest, RevenueOfAMonthForEverybodySendsAllOneAndOpensADri
     ASSERT_TRUE(summary->revenueList());
     ASSERT_GE(summary->revenueList()->DssfuelcostList.count(), 2u) << s;
     auto second = summary->revenueList()->DssfuelcostList.objectAtIndex(1);
-    EXPECT_TRUE(contains(s, "[1] \"2\" | \"" + *second->Drivername + "\" | \"2025-03\" | \"IC收入:" +
-                                formatLine("%.2f", second->IcTotalIncome) + "\" | \"现金收入:" +
-                                formatLine("%.2f", second->TotalIncome) + "\" | \"详情\""))
+    EXPECT_TRUE(contains(s, "[1] \"2\" | \"" + *second->Drivername +
+                                "\" | \"2025-03\" | \"IC收入:" + formatLine("%.2f", second->IcTotalIncome) +
+                                "\" | \"现金收入:" + formatLine("%.2f", second->TotalIncome) +
+                                "\" | \"详情\""))
         << s;
     // The summary names the driver with a capital D; the row still knows it.
     ASSERT_TRUE(second->driverID);
@@ -145,7 +146,8 @@ TEST_F(StatisticsScreensTest, ASummaryRowWithoutADriverOpensItsDetailWithNone) {
     auto list = std::make_shared<DssticketcostSumList>();
     auto row = std::make_shared<DssticketcostSum>();
     row->Drivername = "无名";
-    list->DssfuelcostList = WireModelArray<DssticketcostSum>(std::vector<std::shared_ptr<DssticketcostSum>>{row});
+    list->DssfuelcostList =
+        WireModelArray<DssticketcostSum>(std::vector<std::shared_ptr<DssticketcostSum>>{row});
     summary->received = list;
     summary->tbList->reloadData();
     run("tap #showDetail");
