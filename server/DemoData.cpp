@@ -281,7 +281,12 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
             stock.bind(8, 1.0 + r.below(4)).bind(9, std::stod(m[1])).bind(10, who ? who->name : "").run();
         }
         if ((dayNo + static_cast<long>(bi) * 7) % 20 == 0) {
-            double odo = std::round(bus.odometer + static_cast<double>(dayNo - 19000) * 182.0);
+            // 182 km a day over a vehicle's eight years of service, then a new vehicle from 0 km:
+            // the reading stays positive on any day asked for.
+            const long life = 8 * 365 + 2;
+            long inService = (dayNo - 19000 + static_cast<long>(bus.odometer / 182.0)) % life;
+            if (inService < 0) inService += life;
+            double odo = static_cast<double>(inService) * 182.0 + std::fmod(bus.odometer, 182.0);
             bool second = ((dayNo + static_cast<long>(bi) * 7) / 20) % 3 == 0;
             plan.bind(1, bus.name).bind(2, day).bind(3, second ? "二级保养" : "一级保养");
             plan.bind(4, "保修车间" + std::to_string(1 + r.below(3)) + "号工位").bind(5, odo);
@@ -579,18 +584,33 @@ json::value DemoData::alertDetail(const std::string& empID, const std::string& b
     return out;
 }
 
+namespace {
+
+// The vehicles a maintenance, repair, material or fuel question covers, on `column`: the vehicle
+// named by parameter ?bus, or, when that is empty, every vehicle of the depot in parameter ?depot.
+std::string vehicleOrDepot(const std::string& column, int bus, int depot) {
+    std::string b = "?" + std::to_string(bus);
+    return "(" + column + "=" + b + " OR (" + b + "='' AND " + column +
+           " IN (SELECT v.busname FROM buses v JOIN routes w ON w.id=v.route_id WHERE w.depot=?" +
+           std::to_string(depot) + ")))";
+}
+
+}  // namespace
+
 json::value DemoData::maintenance(const std::string& empID, const std::string& bus, const std::string& start,
                                   const std::string& end) const {
     json::array out;
     auto days = daysBetween(start, end);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string today = now().substr(0, 10);
     eachRow(
         days,
-        "SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
-        "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON r.id=b.route_id "
-        "WHERE m.plan_date BETWEEN ?1 AND ?2 AND (?3='' OR m.busname=?3) ORDER BY m.plan_date,m.busname",
-        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, bus); },
+        std::string("SELECT m.busname,m.level,m.plan_date,m.company,m.miles,m.plan_miles,m.pre_miles,r.name "
+                    "FROM maintenance_plans m JOIN buses b ON b.busname=m.busname JOIN routes r ON "
+                    "r.id=b.route_id WHERE m.plan_date BETWEEN ?1 AND ?2 AND ") +
+            vehicleOrDepot("m.busname", 3, 4) + " ORDER BY m.plan_date,m.busname",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, bus).bind(4, e->depot); },
         [&](Stmt& s) {
             json::object o;
             o["Busname"] = s.text(0);
@@ -611,14 +631,17 @@ json::value DemoData::workorders(const std::string& empID, const std::string& bu
                                  const std::string& end) const {
     json::array out;
     auto days = daysBetween(start, end);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string current = now();
     eachRow(
         days,
-        "SELECT busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
-        "caretype,mendtype FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 "
-        "AND (?4='' OR busname=?4) ORDER BY report_at",
-        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus); },
+        std::string("SELECT "
+                    "busname,report_at,comein_at,finish_at,create_type,org_name,cost,checkview,notes,level,"
+                    "caretype,mendtype "
+                    "FROM repair_orders WHERE report_date BETWEEN ?1 AND ?2 AND report_at<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " ORDER BY report_at",
+        [&](Stmt& s) { s.bind(1, start).bind(2, end).bind(3, current).bind(4, bus).bind(5, e->depot); },
         [&](Stmt& s) {
             bool taken = s.text(2) <= current, done = s.text(3) <= current;
             json::object o;
@@ -685,15 +708,21 @@ json::value DemoData::stockDetail(const std::string& empID, const std::string& b
                                   const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string today = now().substr(0, 10);
     eachRow(
         days,
-        "SELECT busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
-        "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND (?4='' OR busname=?4) "
-        "ORDER BY busname,bill_date",
+        std::string("SELECT "
+                    "busname,order_no,bill_date,count,price,material,warehouse,supplier,job_type,drawn_by "
+                    "FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND bill_date<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " ORDER BY busname,bill_date",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, today)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             bool text = out.size() % 2 == 0;
@@ -718,14 +747,20 @@ json::value DemoData::stockSummary(const std::string& empID, const std::string& 
                                    const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string today = now().substr(0, 10);
     eachRow(
         days,
-        "SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
-        "bill_date<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname",
+        std::string("SELECT busname,SUM(count*price) FROM stock_bills WHERE bill_date BETWEEN ?1 AND ?2 AND "
+                    "bill_date<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " GROUP BY busname ORDER BY busname",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, today).bind(4, bus);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, today)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;
@@ -740,14 +775,21 @@ json::value DemoData::fuelSummary(const std::string& empID, const std::string& b
                                   const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string current = now();
     eachRow(
         days,
-        "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
-        "filled_at<=?3 AND (?4='' OR busname=?4) GROUP BY busname ORDER BY busname",
+        std::string(
+            "SELECT busname,fuel,SUM(quantity) FROM fuel_records WHERE run_date BETWEEN ?1 AND ?2 AND "
+            "filled_at<=?3 AND ") +
+            vehicleOrDepot("busname", 4, 5) + " GROUP BY busname ORDER BY busname",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, current)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;
@@ -764,15 +806,20 @@ json::value DemoData::fuelDetail(const std::string& empID, const std::string& bu
                                  const std::string& period) const {
     json::array out;
     auto days = daysOf(period);
-    if (days.empty() || !db_.employee(empID)) return out;
+    auto e = db_.employee(empID);
+    if (days.empty() || !e) return out;
     std::string current = now();
     eachRow(
         days,
-        "SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r ON "
-        "r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND "
-        "(?4='' OR f.busname=?4) ORDER BY f.busname,f.run_date",
+        std::string("SELECT f.run_date,f.quantity,r.name,f.fuel,f.busname FROM fuel_records f JOIN routes r "
+                    "ON r.id=f.route_id WHERE f.run_date BETWEEN ?1 AND ?2 AND f.filled_at<=?3 AND ") +
+            vehicleOrDepot("f.busname", 4, 5) + " ORDER BY f.busname,f.run_date",
         [&](Stmt& s) {
-            s.bind(1, dayText(days.front())).bind(2, dayText(days.back())).bind(3, current).bind(4, bus);
+            s.bind(1, dayText(days.front()))
+                .bind(2, dayText(days.back()))
+                .bind(3, current)
+                .bind(4, bus)
+                .bind(5, e->depot);
         },
         [&](Stmt& s) {
             json::object o;

@@ -7,10 +7,14 @@
 #include "screens/core/NavigationShell.h"
 #include "screens/core/ScreenIcons.h"
 #include "screens/core/NewsViewController.h"
+#include "screens/operations/CheliangLingLiaoViewController.h"
 #include "screens/operations/KaoQinViewController.h"
 #include "screens/operations/PlanViewController.h"
 #include "screens/operations/QArrangeViewController.h"
 #include "screens/operations/illegalViewController.h"
+#include "screens/operations/RanYouXiaoHaoDateViewController.h"
+#include "screens/operations/ShowRuViewController.h"
+#include "screens/operations/WeiXiuDateViewController.h"
 
 namespace busdesk {
 
@@ -35,6 +39,21 @@ std::function<std::shared_ptr<ViewController>()> news(int tag) {
         return std::static_pointer_cast<ViewController>(list);
     };
 }
+std::function<std::shared_ptr<ViewController>()> weiXiu(const char* titleStr) {
+    return [titleStr] {
+        auto input = std::make_shared<WeiXiuDateViewController>();
+        input->titleStr = titleStr;
+        return std::static_pointer_cast<ViewController>(input);
+    };
+}
+
+std::function<std::shared_ptr<ViewController>()> showRu(bool islicheng) {
+    return [islicheng] {
+        auto input = std::make_shared<ShowRuViewController>();
+        input->islicheng = islicheng;
+        return std::static_pointer_cast<ViewController>(input);
+    };
+}
 }  // namespace
 
 // Operations screens get their set-up from the row: illegalViewController and
@@ -51,12 +70,14 @@ std::vector<ScreenEntry> LeftMenuViewController::entries() {
         {"运营情况", "", "IconPlan", "PlanViewController", plain<PlanViewController>()},
         {"完成车次", "", "IconTrips", "illegalViewController", dayCalendar("完成车次")},
         {"车辆违规", "", "IconViolation", "illegalViewController", dayCalendar("车辆违规")},
-        {"车辆保养", "", "IconMaintenance", "WeiXiuDateViewController", {}},
-        {"维修查询", "", "IconRepair", "WeiXiuDateViewController", {}},
-        {"车辆领料", "", "IconMaterial", "CheliangLingLiaoViewController", {}},
-        {"燃料消耗", "", "IconFuel", "RanYouXiaoHaoDateViewController", {}},
-        {"营收情况", "", "IconRevenue", "ShowRuViewController", {}},
-        {"里程情况", "", "IconMileage", "ShowRuViewController", {}},
+        {"车辆保养", "", "IconMaintenance", "WeiXiuDateViewController", weiXiu("车辆保养")},
+        {"维修查询", "", "IconRepair", "WeiXiuDateViewController", weiXiu("维修查询")},
+        {"车辆领料", "", "IconMaterial", "CheliangLingLiaoViewController",
+         plain<CheliangLingLiaoViewController>()},
+        {"燃料消耗", "", "IconFuel", "RanYouXiaoHaoDateViewController",
+         plain<RanYouXiaoHaoDateViewController>()},
+        {"营收情况", "", "IconRevenue", "ShowRuViewController", showRu(false)},
+        {"里程情况", "", "IconMileage", "ShowRuViewController", showRu(true)},
         {"考勤信息", "", "IconAttendance", "KaoQinViewController", plain<KaoQinViewController>()},
     };
 }

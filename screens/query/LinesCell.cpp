@@ -28,11 +28,23 @@ LinesCell::LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool wi
 }
 
 void LinesCell::setLines(const std::vector<std::string>& texts) {
-    for (std::size_t i = 0; i < lines.size(); ++i) lines[i]->setText(i < texts.size() ? texts[i] : std::string());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        lines[i]->setText(i < texts.size() ? texts[i] : std::string());
 }
 
 void LinesCell::setPosition(int position) {
     if (badge) badge->setText(std::to_string(position));
+}
+
+std::shared_ptr<Button> LinesCell::addTrailingButton(const std::string& action, const std::string& title) {
+    trailingButton = std::make_shared<Button>(Rect{}, title);
+    trailingButton->setIdentifier(action);
+    trailingButton->setFontSize(14);
+    trailingButton->setTitleColor(Color::whiteColor());
+    trailingButton->setBackgroundColor(Color{0.16, 0.45, 0.78, 1});
+    trailingButton->setCornerRadius(4);
+    contentView().addSubview(trailingButton);
+    return trailingButton;
 }
 
 void LinesCell::layoutSubviews() {
@@ -43,7 +55,12 @@ void LinesCell::layoutSubviews() {
         badge->setFrame({10, kPadding, kBadgeSize, kBadgeSize});
         left = 10 + kBadgeSize + 10;
     }
-    double width = std::max(0.0, b.width - left - 10);
+    double right = 10;
+    if (trailingButton) {
+        trailingButton->setFrame({b.width - 10 - kButtonWidth, (b.height - 30) / 2, kButtonWidth, 30});
+        right += kButtonWidth + 8;
+    }
+    double width = std::max(0.0, b.width - left - right);
     for (std::size_t i = 0; i < lines.size(); ++i)
         lines[i]->setFrame({left, kPadding + kLineHeight * static_cast<double>(i), width, kLineHeight});
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "platform/views/TableViewCell.h"
 #include "screens/query/RowLine.h"
@@ -16,6 +17,7 @@ class LinesCell : public TableViewCell {
     static constexpr double kLineHeight = 22;
     static constexpr double kPadding = 8;
     static constexpr double kBadgeSize = 26;
+    static constexpr double kButtonWidth = 56;
 
     LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool badge);
 
@@ -26,10 +28,14 @@ class LinesCell : public TableViewCell {
     void setLines(const std::vector<std::string>& texts);
     // The 1-based position shown in the badge ("%d").
     void setPosition(int position);
+    // A button at the right end of the row (a summary row's detail button), identified by its
+    // action's name; the lines leave room for it.
+    std::shared_ptr<Button> addTrailingButton(const std::string& action, const std::string& title);
 
     void layoutSubviews() override;
 
-    std::shared_ptr<Label> badge;  // null for rows without one
+    std::shared_ptr<Label> badge;            // null for rows without one
+    std::shared_ptr<Button> trailingButton;  // null for rows without one
     std::vector<std::shared_ptr<Label>> lines;
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "model/NormalList.h"
+#include "screens/operations/CheliangLingLiaoCell.h"
+#include "screens/query/QueryListViewController.h"
+
+namespace busdesk {
+
+// Material cost of a month per vehicle (tag 0, Query_StockbillSUM), titled "领料列表（yyyy-MM）";
+// a row opens that vehicle's requisitions of the month.
+class CheliangLingLiaoTableViewController
+    : public ResultListViewController<&NormalList::List, CheliangLingLiaoCell> {
+  public:
+    std::string selectDate;  // yyyy-MM
+    std::string busNo;
+
+    std::shared_ptr<NormalList> normalList() const { return received; }
+
+    bool shouldHighlightRow(TableView&, IndexPath) override { return true; }
+    void didSelectRow(TableView& tv, IndexPath ip) override;
+
+  protected:
+    std::string screenTitle() const override { return "领料列表（" + selectDate + "）"; }
+    void addParameters(boost::json::object& params) const override {
+        params["Buselfid"] = busNo;
+        params["StartTime"] = selectDate;
+        params["EndTime"] = selectDate;
+    }
+    void send(boost::json::object params, Delivered ok, Failed fail) override {
+        sendSearchNum(0, std::move(params), std::move(ok), std::move(fail));
+    }
+};
+
+}  // namespace busdesk

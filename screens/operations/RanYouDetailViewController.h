@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "model/NormalList.h"
+#include "screens/operations/RanYouDetailCell.h"
+#include "screens/query/QueryListViewController.h"
+
+namespace busdesk {
+
+// Fuel records of a day ("详情") or of one vehicle's month (titled with the vehicle), tag 3
+// (Query_DssfuelcostInfo).
+class RanYouDetailViewController : public ResultListViewController<&NormalList::List, RanYouDetailCell> {
+  public:
+    std::string selectDate;  // yyyy-MM-dd or yyyy-MM
+    std::string busNo;
+    bool isday = false;
+
+    std::shared_ptr<NormalList> normalList() const { return received; }
+
+  protected:
+    std::string screenTitle() const override { return isday ? "详情" : busNo; }
+    void addParameters(boost::json::object& params) const override {
+        params["Buselfid"] = busNo;
+        params["StartTime"] = selectDate;
+        params["EndTime"] = selectDate;
+    }
+    void send(boost::json::object params, Delivered ok, Failed fail) override {
+        sendSearchNum(3, std::move(params), std::move(ok), std::move(fail));
+    }
+};
+
+}  // namespace busdesk

@@ -1,0 +1,32 @@
+#include "screens/operations/RanYouXiaoHaoListViewController.h"
+
+#include "platform/views/NavigationController.h"
+#include "screens/operations/RanYouDetailViewController.h"
+
+namespace busdesk {
+
+void RanYouXiaoHaoListViewController::addParameters(boost::json::object& params) const {
+    params["Buselfid"] = busNo;
+    params["StartTime"] = selectDate;
+    params["EndTime"] = selectDate;
+}
+
+void RanYouXiaoHaoListViewController::prepareCell(RanYouListCell& cell, int row) {
+    cell.trailingButton->setTag(row);
+    cell.trailingButton->removeAllActions();
+    std::weak_ptr<RanYouXiaoHaoListViewController> weak = self<RanYouXiaoHaoListViewController>();
+    cell.trailingButton->addAction([weak](View& sender) {
+        if (auto s = weak.lock()) s->showDetail(sender.tag());
+    });
+}
+
+void RanYouXiaoHaoListViewController::showDetail(int tag) {
+    auto item = itemAt(tag);
+    if (!item) return;
+    auto detail = std::make_shared<RanYouDetailViewController>();
+    detail->selectDate = selectDate;
+    detail->busNo = item->Busname.value_or("");
+    if (auto nav = navigationController()) nav->pushViewController(detail, true);
+}
+
+}  // namespace busdesk

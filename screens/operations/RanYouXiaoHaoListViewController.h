@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "model/NormalList.h"
+#include "screens/operations/RanYouListCell.h"
+#include "screens/query/QueryListViewController.h"
+
+namespace busdesk {
+
+// Fuel of a month per vehicle (tag 2, Query_DssfuelcostSUM), titled "统计（yyyy-MM）"; each row's
+// detail button opens that vehicle's records of the month.
+class RanYouXiaoHaoListViewController : public ResultListViewController<&NormalList::List, RanYouListCell> {
+  public:
+    std::string selectDate;  // yyyy-MM
+    std::string busNo;
+
+    std::shared_ptr<NormalList> normalList() const { return received; }
+
+    // The detail button of row `tag`.
+    void showDetail(int tag);
+
+  protected:
+    std::string screenTitle() const override { return "统计（" + selectDate + "）"; }
+    void addParameters(boost::json::object& params) const override;
+    void send(boost::json::object params, Delivered ok, Failed fail) override {
+        sendSearchNum(2, std::move(params), std::move(ok), std::move(fail));
+    }
+    void prepareCell(RanYouListCell& cell, int row) override;
+};
+
+}  // namespace busdesk

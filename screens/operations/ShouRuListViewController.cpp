@@ -1,0 +1,26 @@
+#include "screens/operations/ShouRuListViewController.h"
+
+#include "platform/views/NavigationController.h"
+#include "screens/operations/ShouRuDetTableViewController.h"
+
+namespace busdesk {
+
+void ShouRuListViewController::prepareCell(ShouRuCell& cell, int row) {
+    cell.trailingButton->setTag(row);
+    cell.trailingButton->removeAllActions();
+    std::weak_ptr<ShouRuListViewController> weak = self<ShouRuListViewController>();
+    cell.trailingButton->addAction([weak](View& sender) {
+        if (auto s = weak.lock()) s->showDetail(sender.tag());
+    });
+}
+
+void ShouRuListViewController::showDetail(int tag) {
+    auto item = itemAt(tag);
+    if (!item) return;
+    auto detail = std::make_shared<ShouRuDetTableViewController>();
+    detail->startTime = startTime;
+    detail->userId = item->driverID;
+    if (auto nav = navigationController()) nav->pushViewController(detail, true);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "model/DssticketcostSumList.h"
+#include "screens/operations/ShouRuCell.h"
+#include "screens/query/QueryListViewController.h"
+
+namespace busdesk {
+
+// Revenue of a month per driver (tag 5, Query_DssticketreceiptSUM), "营收汇总"; each row's detail
+// button opens that driver's revenue of the month.
+class ShouRuListViewController
+    : public ResultListViewController<&DssticketcostSumList::DssfuelcostList, ShouRuCell> {
+  public:
+    std::string startTime;  // yyyy-MM
+    bool all = false;
+
+    std::shared_ptr<DssticketcostSumList> revenueList() const { return received; }
+
+    // The detail button of row `tag`.
+    void showDetail(int tag);
+
+  protected:
+    std::string screenTitle() const override { return "营收汇总"; }
+    void addParameters(boost::json::object& params) const override {
+        params["all"] = all ? "1" : "0";
+        params["StartTime"] = startTime;
+    }
+    void send(boost::json::object params, Delivered ok, Failed fail) override {
+        sendSearchNum(5, std::move(params), std::move(ok), std::move(fail));
+    }
+    void prepareCell(ShouRuCell& cell, int row) override;
+};
+
+}  // namespace busdesk

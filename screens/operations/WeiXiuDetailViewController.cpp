@@ -1,0 +1,39 @@
+#include "screens/operations/WeiXiuDetailViewController.h"
+
+namespace busdesk {
+
+void WeiXiuDetailViewController::viewDidLoad() {
+    istag = titleStr == "维修查询";
+    ResultListViewController::viewDidLoad();
+}
+
+std::string WeiXiuDetailViewController::screenTitle() const {
+    return titleStr == "维修查询" ? "维修详情" : titleStr;
+}
+
+void WeiXiuDetailViewController::addParameters(boost::json::object& params) const {
+    params["Buselfid"] = busNo;
+    params["StartTime"] = bDate;
+    params["EndTime"] = eDate;
+}
+
+void WeiXiuDetailViewController::send(boost::json::object params, Delivered ok, Failed fail) {
+    sendSearch(titleStr, std::move(params), std::move(ok), std::move(fail));
+}
+
+std::shared_ptr<TableViewCell> WeiXiuDetailViewController::cellForRow(TableView& tv, IndexPath ip) {
+    if (!istag) return ResultListViewController::cellForRow(tv, ip);
+    auto cell = std::dynamic_pointer_cast<WeiXiuDetailCell>(
+        tv.dequeueReusableCell(WeiXiuDetailCell::kReuseIdentifier));
+    if (!cell) cell = std::make_shared<WeiXiuDetailCell>();
+    auto item = itemAt(ip.row);
+    cell->fill(item.get(), ip.row);
+    return cell;
+}
+
+double WeiXiuDetailViewController::heightForRow(TableView& tv, IndexPath ip) {
+    if (!istag) return ResultListViewController::heightForRow(tv, ip);
+    return LinesCell::heightFor(WeiXiuDetailCell::lines().size());
+}
+
+}  // namespace busdesk
