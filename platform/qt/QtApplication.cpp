@@ -24,23 +24,15 @@ namespace busdesk::qt {
 
 namespace {
 
-// The album on a desktop: the user picks picture files. Thumbnails are what the picker lists, so
-// full-size pictures are scaled down as they are read.
+// The album on a desktop: the user picks picture files. The picker lists thumbnails, made one
+// file at a time; the full pictures are read again only when a chosen photo is needed.
 std::vector<Asset> albumFromFileDialog() {
     QStringList files = QFileDialog::getOpenFileNames(nullptr, QString::fromUtf8("从手机相册获取"),
                                                       QDir::homePath(), "Pictures (*.png *.jpg *.jpeg)");
-    std::vector<Asset> out;
-    for (const QString& file : files) {
-        std::string path = fromQString(file);
-        auto image = Image::fromFile(path);
-        if (!image) continue;  // unreadable or not a picture: left out rather than shown broken
-        Asset a;
-        a.name = fromQString(QFileInfo(file).fileName());
-        a.path = path;
-        a.image = std::make_shared<const Image>(std::move(*image));
-        out.push_back(std::move(a));
-    }
-    return out;
+    std::vector<std::string> paths;
+    for (const QString& file : files) paths.push_back(fromQString(file));
+    // Unreadable files and files that are no picture are left out rather than shown broken.
+    return AssetPickerController::albumFromFiles(paths);
 }
 
 class Host : public QtHost {

@@ -14,6 +14,7 @@
 #include "screens/core/NewsDetailViewController.h"
 #include "screens/core/NewsViewController.h"
 #include "screens/core/SignedInAccount.h"
+#include "screens/self_service/BusFeedBackViewController.h"
 #include "services/NormalService.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
@@ -35,7 +36,12 @@ std::vector<ScreenEntry> MainViewController::shortcutEntries() {
         {"运营情况", "showPlan", "plan", "PlanViewController", {}},
         // titleStr "车辆违规", isAll yes, selectDate today
         {"车辆违规", "showRule", "rule", "illListViewController", {}},
-        {"车辆反馈", "showWeiGui", "weigui", "BusFeedBackViewController", {}},
+        {"车辆反馈", "showWeiGui", "weigui", "BusFeedBackViewController",
+         [] {
+             auto form = std::make_shared<BusFeedBackViewController>();
+             form->openedFromMenu = false;
+             return std::static_pointer_cast<ViewController>(form);
+         }},
         {"公告通知", "showRules", "rules", "NewsViewController",
          [] {
              auto list = std::make_shared<NewsViewController>();
