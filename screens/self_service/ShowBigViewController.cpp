@@ -50,7 +50,23 @@ void ShowBigViewController::viewDidLoad() {
     btnFinish->setBackgroundColor(Color{0.16, 0.6, 0.3, 1});
     btnFinish->addAction(action(&ShowBigViewController::finish));
     v->addSubview(btnFinish);
+    layout();
     showPage(0);
+}
+
+void ShowBigViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void ShowBigViewController::layout() {
+    if (!btnFinish) return;
+    Rect b = view()->bounds();
+    const double footer = 60;
+    double h = std::max(0.0, b.height - footer);
+    scrollView->setFrame({0, 0, b.width, h});
+    scrollView->setContentSize({b.width * static_cast<double>(pages.size()), h});
+    for (std::size_t i = 0; i < pages.size(); ++i) pages[i]->setFrame({b.width * static_cast<double>(i), 0, b.width, h});
+    btnFinish->setFrame({b.width - 130, b.height - footer + 10, 110, 40});
 }
 
 void ShowBigViewController::showPage(int index) {

@@ -20,6 +20,7 @@ class ShowBigViewController : public ViewController, public ScrollViewListener {
     ~ShowBigViewController() override;
 
     void viewDidLoad() override;
+    void viewDidLayoutSubviews() override;
     void scrollViewDidScroll(ScrollView&) override;
 
     void finish();
@@ -33,6 +34,7 @@ class ShowBigViewController : public ViewController, public ScrollViewListener {
     std::shared_ptr<Button> btnFinish;
 
   private:
+    void layout();
     int current_ = -1;
 };
 
