@@ -211,6 +211,18 @@ TEST_F(FeedbackTest, OddAnswersAreFailures) {
     EXPECT_EQ(BusFeedBackViewController::identifierFromAnswer(" \"57\"\r\n"), "57");
 }
 
+TEST_F(FeedbackTest, TheHomeShortcutPushesTheFormWithBackAndHomeButtons) {
+    launch();
+    ASSERT_TRUE(loginAs("10086", "123456", false));
+    ASSERT_TRUE(run("wait 3\nexpect \"首页\"\ntap #showWeiGui\nexpect \"车况信息反馈\"\nexpect \"#goBack\"\n"));
+    auto form = top<BusFeedBackViewController>();
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(form->openedFromMenu);
+    EXPECT_EQ(content()->viewControllers().size(), 3u);  // advertising, home, form
+    ASSERT_TRUE(run("tap #showList\nexpect \"意见列表\"\nexpect \"答复内容：\"\n"));
+    EXPECT_TRUE(top<DetListViewController>());
+}
+
 TEST_F(FeedbackTest, AnsweredListRowsWithAndWithoutPicturesAndTheBrowser) {
     signIn(kSession);
     auto list = open(std::make_shared<DetListViewController>());
