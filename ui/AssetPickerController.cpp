@@ -42,7 +42,8 @@ std::vector<Asset> AssetPickerController::albumFromFiles(const std::vector<std::
         {
             auto image = Image::fromFile(path);
             if (!image) continue;  // not a picture
-            thumbnail = std::make_shared<const Image>(image->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
+            thumbnail = std::make_shared<const Image>(
+                image->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
         }  // the full picture is gone before the next file is read
         out.push_back({std::filesystem::path(path).filename().string(), path, std::move(thumbnail)});
     }

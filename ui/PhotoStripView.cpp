@@ -136,7 +136,8 @@ void PhotoStripView::openCamera() {
         if (written) {
             s->cameraPath_ = path;
             // The file holds the picture; the strip keeps the thumbnail.
-            auto thumb = std::make_shared<const Image>(photo->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
+            auto thumb = std::make_shared<const Image>(
+                photo->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
             s->items_.push_back({std::move(thumb), name, path});
         } else {
             s->items_.push_back({std::make_shared<const Image>(std::move(*photo)), name, ""});

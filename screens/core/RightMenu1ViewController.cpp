@@ -27,11 +27,13 @@ constexpr double kButtonHeight = 44;
 std::vector<ScreenEntry> RightMenu1ViewController::entries() {
     return {
         {"个人信息", "userInfo", "IconProfile", "ProfileViewController", plain<ProfileViewController>()},
-        {"工资查询", "ShowSalary", "IconSalary", "SalaryQueryViewController", plain<SalaryQueryViewController>()},
+        {"工资查询", "ShowSalary", "IconSalary", "SalaryQueryViewController",
+         plain<SalaryQueryViewController>()},
         {"餐补查询", "ShowLunch", "IconLunch", "SubsidyViewController", plain<SubsidyViewController>()},
         {"乘车记录", "ShowBusRecord", "IconBusRecord", "RidingRecordViewController",
          plain<RidingRecordViewController>()},
-        {"车辆反馈", "ShowFeedBack", "IconFeedBack", "BusFeedBackViewController", plain<BusFeedBackViewController>()},
+        {"车辆反馈", "ShowFeedBack", "IconFeedBack", "BusFeedBackViewController",
+         plain<BusFeedBackViewController>()},
         {"系统设置", "ShowSetting", "IconSetting", "SettingViewController", plain<SettingViewController>()},
     };
 }

@@ -27,7 +27,9 @@ std::string BusFeedBackViewController::identifierFromAnswer(const std::string& a
     std::string id;
     for (char c : answer)
         if (c != '"') id += c;
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
+    auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    };
     std::size_t a = 0, b = id.size();
     while (a < b && space(id[a])) ++a;
     while (b > a && space(id[b - 1])) --b;
@@ -135,7 +137,8 @@ void BusFeedBackViewController::photoStripDidPickPhotos(PhotoStripView& strip) {
 }
 
 void BusFeedBackViewController::showList() {
-    if (auto nav = navigationController()) nav->pushViewController(std::make_shared<DetListViewController>(), true);
+    if (auto nav = navigationController())
+        nav->pushViewController(std::make_shared<DetListViewController>(), true);
 }
 
 void BusFeedBackViewController::submit() {
@@ -219,12 +222,14 @@ void BusFeedBackViewController::uploadPhotos() {
             if (auto self = std::static_pointer_cast<BusFeedBackViewController>(weak.lock()))
                 self->uploadAnswered(round, i, ok);
         };
-        SuggestServer::PostSubmitImageWithPar(std::move(params), std::move(images), {fileNameArr[i]},
-                                              [answered] { answered(true); }, [answered] { answered(false); });
+        SuggestServer::PostSubmitImageWithPar(
+            std::move(params), std::move(images), {fileNameArr[i]}, [answered] { answered(true); },
+            [answered] { answered(false); });
     }
 }
 
-void BusFeedBackViewController::uploadAnswered(const std::shared_ptr<Round>& round, std::size_t index, bool ok) {
+void BusFeedBackViewController::uploadAnswered(const std::shared_ptr<Round>& round, std::size_t index,
+                                               bool ok) {
     round->stored[index] = ok;
     screen::setAlertInfo(ok ? kSucceededText : kFailedText, *view());
     if (round->pending > 0) --round->pending;

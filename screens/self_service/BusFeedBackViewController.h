@@ -18,7 +18,9 @@ namespace busdesk {
 // succeeded. Photos whose upload failed stay in the strip, and the next submit uploads only them
 // against the same identifier without sending the text again (unless the text was changed, which
 // makes it a new submission).
-class BusFeedBackViewController : public ViewController, public TextViewDelegate, public PhotoStripViewDelegate {
+class BusFeedBackViewController : public ViewController,
+                                  public TextViewDelegate,
+                                  public PhotoStripViewDelegate {
   public:
     static constexpr const char* kPlaceholder = "请输入您的反馈意见，以提高车辆服务的质量，安全。";
     static constexpr const char* kBlankText = "请填写反馈意见！";

@@ -14,7 +14,8 @@ void DetListViewController::send(boost::json::object params, Delivered ok, Faile
     std::optional<std::string> empID;
     if (auto* v = params.if_contains("EmpID"); v && v->is_string()) empID = std::string(v->get_string());
     SuggestServer::getSuggestsWithEmpID(
-        empID, [ok = std::move(ok)](std::shared_ptr<SuggestList> list) { ok(std::move(list)); }, std::move(fail));
+        empID, [ok = std::move(ok)](std::shared_ptr<SuggestList> list) { ok(std::move(list)); },
+        std::move(fail));
 }
 
 void DetListViewController::prepareCell(DetListTableViewCell& cell, int row) {

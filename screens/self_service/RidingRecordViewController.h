@@ -9,7 +9,8 @@
 namespace busdesk {
 
 // The rides paid with the employee's own bus card, asked by the card number (oneCardID).
-class RidingRecordViewController : public ResultListViewController<&RidingRecordList::List, RidingRecordCell> {
+class RidingRecordViewController
+    : public ResultListViewController<&RidingRecordList::List, RidingRecordCell> {
   public:
     std::shared_ptr<RidingRecordList> data() const { return received; }
 

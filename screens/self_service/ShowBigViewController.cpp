@@ -65,7 +65,8 @@ void ShowBigViewController::layout() {
     double h = std::max(0.0, b.height - footer);
     scrollView->setFrame({0, 0, b.width, h});
     scrollView->setContentSize({b.width * static_cast<double>(pages.size()), h});
-    for (std::size_t i = 0; i < pages.size(); ++i) pages[i]->setFrame({b.width * static_cast<double>(i), 0, b.width, h});
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        pages[i]->setFrame({b.width * static_cast<double>(i), 0, b.width, h});
     btnFinish->setFrame({b.width - 130, b.height - footer + 10, 110, 40});
 }
 

@@ -14,9 +14,12 @@ constexpr double kHeaderHeight = 150;
 
 std::vector<const char*> headings(int kind) {
     switch (kind) {
-        case 0: return {"充值时间/地点", "充值(元)", "余额(元)"};
-        case 1: return {"消费时间/地点", "充值(元)", "余额(元)"};
-        default: return {"时间/地点", "补贴余额(元)"};
+        case 0:
+            return {"充值时间/地点", "充值(元)", "余额(元)"};
+        case 1:
+            return {"消费时间/地点", "充值(元)", "余额(元)"};
+        default:
+            return {"时间/地点", "补贴余额(元)"};
     }
 }
 
@@ -56,7 +59,8 @@ void SubsidyListViewController::configureList(TableView& list) {
     auto header = std::make_shared<View>(Rect{0, 0, w, kHeaderHeight});
     headerLabel(*header, "起始时间：", {12, 8, 90, 34});
     headerLabel(*header, "结束时间：", {12, 46, 90, 34});
-    auto dateButton = [&](const char* id, const std::string& text, double y, void (SubsidyListViewController::*m)()) {
+    auto dateButton = [&](const char* id, const std::string& text, double y,
+                          void (SubsidyListViewController::*m)()) {
         auto b = std::make_shared<Button>(Rect{104, y, w - 124, 34}, text);
         b->setIdentifier(id);
         b->setTitleColor(Color{0.16, 0.45, 0.78, 1});
@@ -64,8 +68,10 @@ void SubsidyListViewController::configureList(TableView& list) {
         header->addSubview(b);
         return b;
     };
-    btnStartTime = dateButton("btnStartTime", query_dates::firstOfMonth(), 8, &SubsidyListViewController::chooseStartTime);
-    btnEndTime = dateButton("btnEndTime", query_dates::today(), 46, &SubsidyListViewController::chooseEndTime);
+    btnStartTime = dateButton("btnStartTime", query_dates::firstOfMonth(), 8,
+                              &SubsidyListViewController::chooseStartTime);
+    btnEndTime =
+        dateButton("btnEndTime", query_dates::today(), 46, &SubsidyListViewController::chooseEndTime);
     auto hint = headerLabel(*header, kHint, {12, 84, w - 24, 24}, 12);
     hint->setTextColor(Color{0.8, 0.2, 0.1, 1});
     auto cols = headings(tag);
@@ -92,7 +98,8 @@ void SubsidyListViewController::send(boost::json::object params, Delivered ok, F
     if (auto* v = params.if_contains("EmpID"); v && v->is_string()) empID = std::string(v->get_string());
     SubsidyService::getRechargeInfoWithEmpID(
         empID, btnStartTime->currentTitle(), btnEndTime->currentTitle(), tag,
-        [ok = std::move(ok)](std::shared_ptr<SubsidyRechargeList> list) { ok(std::move(list)); }, std::move(fail));
+        [ok = std::move(ok)](std::shared_ptr<SubsidyRechargeList> list) { ok(std::move(list)); },
+        std::move(fail));
 }
 
 std::size_t SubsidyListViewController::keep(std::shared_ptr<WireModel> model, int) {
@@ -103,7 +110,8 @@ std::size_t SubsidyListViewController::keep(std::shared_ptr<WireModel> model, in
 }
 
 void SubsidyListViewController::chooseStartTime() {
-    Date at = PublicMethod::getDateFromString(btnStartTime->currentTitle(), query_dates::kDay).value_or(Date::now());
+    Date at = PublicMethod::getDateFromString(btnStartTime->currentTitle(), query_dates::kDay)
+                  .value_or(Date::now());
     std::weak_ptr<Button> target = btnStartTime;
     DatePickerSheet::showPickerWithTitle(
         DateRangeInput::kStartTitle, DatePickerMode::Date, at, weak_from_this(),
@@ -114,7 +122,8 @@ void SubsidyListViewController::chooseStartTime() {
 }
 
 void SubsidyListViewController::chooseEndTime() {
-    Date at = PublicMethod::getDateFromString(btnEndTime->currentTitle(), query_dates::kDay).value_or(Date::now());
+    Date at =
+        PublicMethod::getDateFromString(btnEndTime->currentTitle(), query_dates::kDay).value_or(Date::now());
     std::weak_ptr<ViewController> weak = weak_from_this();
     DatePickerSheet::showPickerWithTitle(
         DateRangeInput::kEndTitle, DatePickerMode::Date, at, weak,

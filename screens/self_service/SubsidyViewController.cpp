@@ -63,10 +63,14 @@ void SubsidyViewController::layout() {
 
 std::shared_ptr<ViewController> SubsidyViewController::viewOfTab(SlideSwitchView&, int index) {
     switch (index) {
-        case 0: return vc1;
-        case 1: return vc2;
-        case 2: return vc3;
-        default: return nullptr;
+        case 0:
+            return vc1;
+        case 1:
+            return vc2;
+        case 2:
+            return vc3;
+        default:
+            return nullptr;
     }
 }
 

@@ -40,7 +40,8 @@ class SelfServiceFlow : public ::testing::Test {
         auto album = dir_ / "profile" / "data" / "Album";
         fs::create_directories(album);
         for (int i = 1; i <= 2; ++i) {
-            Image photo{320, 240, std::vector<std::uint8_t>(320 * 240 * 4, static_cast<std::uint8_t>(90 * i))};
+            Image photo{320, 240,
+                        std::vector<std::uint8_t>(320 * 240 * 4, static_cast<std::uint8_t>(90 * i))};
             std::ofstream(album / ("p" + std::to_string(i) + ".png"), std::ios::binary) << photo.pngData();
         }
     }

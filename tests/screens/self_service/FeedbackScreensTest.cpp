@@ -26,7 +26,9 @@ class FeedbackTest : public SelfServiceTest {
         PublicMethod::setOfficeBaseURL(server().url(prefix));
     }
     std::string textPath() const { return prefix_ + "OfficeServiceQ/FeedBackInfoNP/"; }
-    std::string uploadPath(const std::string& id) const { return prefix_ + "OfficeServiceQ/UploadPictureFromID/" + id; }
+    std::string uploadPath(const std::string& id) const {
+        return prefix_ + "OfficeServiceQ/UploadPictureFromID/" + id;
+    }
 
     std::shared_ptr<BusFeedBackViewController> openForm(std::vector<PhotoItem> photos = {}) {
         signIn(kSession);
@@ -214,7 +216,8 @@ TEST_F(FeedbackTest, OddAnswersAreFailures) {
 TEST_F(FeedbackTest, TheHomeShortcutPushesTheFormWithBackAndHomeButtons) {
     launch();
     ASSERT_TRUE(loginAs("10086", "123456", false));
-    ASSERT_TRUE(run("wait 3\nexpect \"首页\"\ntap #showWeiGui\nexpect \"车况信息反馈\"\nexpect \"#goBack\"\n"));
+    ASSERT_TRUE(
+        run("wait 3\nexpect \"首页\"\ntap #showWeiGui\nexpect \"车况信息反馈\"\nexpect \"#goBack\"\n"));
     auto form = top<BusFeedBackViewController>();
     ASSERT_TRUE(form);
     EXPECT_FALSE(form->openedFromMenu);
