@@ -20,6 +20,7 @@
 #include "screens/core/LeftMenuViewController.h"
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
+#include "ui/AssetPickerController.h"
 #include "ui/ScriptRunner.h"
 
 #ifdef BUSDESK_HAVE_QT
@@ -213,7 +214,14 @@ int runBusDesk(int argc, char** argv) {
     qt::QtOptions window;
     window.didEnterBackground = [&] { delegate->applicationDidEnterBackground(); };
     window.willEnterForeground = [&] { delegate->applicationWillEnterForeground(); };
-    return qt::runApplication(argc, argv, launch, step, window);
+    // The album is the file dialog; a script cannot answer a dialog, so it keeps the profile's
+    // album folder, as in headless mode.
+    if (!options.script)
+        AssetPickerController::setAlbumSource(
+            [] { return AssetPickerController::albumFromFiles(qt::pickPictureFiles()); });
+    int status = qt::runApplication(argc, argv, launch, step, window);
+    AssetPickerController::setAlbumSource({});
+    return status;
 #else
     return 0;
 #endif

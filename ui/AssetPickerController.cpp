@@ -24,17 +24,28 @@ void AssetPickerController::setAlbumSource(AlbumSource source) {
 }
 
 std::vector<Asset> AssetPickerController::defaultAlbum() {
-    std::vector<Asset> out;
     std::error_code ec;
     std::filesystem::path dir = Paths::dataDir() + "/Album";
     std::vector<std::filesystem::path> files;
     for (auto& entry : std::filesystem::directory_iterator(dir, ec))
         if (entry.is_regular_file()) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    for (auto& f : files) {
-        auto image = Image::fromFile(f.string());
-        if (!image) continue;  // not a picture
-        out.push_back({f.filename().string(), f.string(), std::make_shared<const Image>(std::move(*image))});
+    std::vector<std::string> paths;
+    for (auto& f : files) paths.push_back(f.string());
+    return albumFromFiles(paths);
+}
+
+std::vector<Asset> AssetPickerController::albumFromFiles(const std::vector<std::string>& paths) {
+    std::vector<Asset> out;
+    for (const auto& path : paths) {
+        std::shared_ptr<const Image> thumbnail;
+        {
+            auto image = Image::fromFile(path);
+            if (!image) continue;  // not a picture
+            thumbnail = std::make_shared<const Image>(
+                image->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
+        }  // the full picture is gone before the next file is read
+        out.push_back({std::filesystem::path(path).filename().string(), path, std::move(thumbnail)});
     }
     return out;
 }

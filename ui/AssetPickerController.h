@@ -11,11 +11,14 @@
 
 namespace busdesk {
 
-// A photo of the album.
+// A photo of the album. A photo read from a file keeps only its thumbnail in memory; the full
+// picture is decoded again from `path` when it is needed (one photo at a time).
 struct Asset {
+    static constexpr int kThumbnailSize = 160;
+
     std::string name;
     std::string path;
-    std::shared_ptr<const Image> image;
+    std::shared_ptr<const Image> image;  // the thumbnail (the picture itself when there is no file)
 };
 
 enum class AssetsFilter { AllAssets, AllPhotos, AllVideos };
@@ -33,6 +36,8 @@ class AssetPickerController : public ViewController, public TableViewDataSource,
 
     static void setAlbumSource(AlbumSource source);
     static std::vector<Asset> defaultAlbum();
+    // The picture files among `paths`, each decoded once for its thumbnail and then let go.
+    static std::vector<Asset> albumFromFiles(const std::vector<std::string>& paths);
 
     int maximumNumberOfSelection = 10;
     AssetsFilter assetsFilter = AssetsFilter::AllPhotos;

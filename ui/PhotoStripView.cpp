@@ -4,6 +4,7 @@
 
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/UUID.h"
 #include "platform/views/ActionSheet.h"
 #include "platform/views/ImageView.h"
 #include "platform/views/NavigationController.h"
@@ -24,6 +25,13 @@ PhotoStripView* stripOf(View& v) {
     return nullptr;
 }
 }  // namespace
+
+std::optional<Image> PhotoItem::fullImage() const {
+    if (!path.empty())
+        if (auto decoded = Image::fromFile(path)) return decoded;
+    if (image) return *image;
+    return std::nullopt;
+}
 
 PhotoStripView::PhotoStripView(Rect frame) : View(frame) {
     reloadData();
@@ -114,16 +122,26 @@ void PhotoStripView::openCamera() {
         auto s = std::static_pointer_cast<PhotoStripView>(weak.lock());
         if (!s || !photo || photo->empty()) return;
         std::string dir = documentsDirectory();
-        std::string path = dir + "/image.png";
+        std::string name = "image-" + uuidString() + ".png";
+        std::string path = dir + "/" + name;
         // Our pictures always have a PNG form; JPEG is the fallback when encoding fails.
         std::string bytes = photo->pngData();
         if (bytes.empty()) bytes = photo->jpegData(100);
+        bool written = false;
         if (Paths::ensureDirectory(dir)) {
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            if (out) s->cameraPath_ = path;
+            written = static_cast<bool>(out);
         }
-        s->items_.push_back({std::make_shared<const Image>(std::move(*photo)), "image.png", s->cameraPath_});
+        if (written) {
+            s->cameraPath_ = path;
+            // The file holds the picture; the strip keeps the thumbnail.
+            auto thumb = std::make_shared<const Image>(
+                photo->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
+            s->items_.push_back({std::move(thumb), name, path});
+        } else {
+            s->items_.push_back({std::make_shared<const Image>(std::move(*photo)), name, ""});
+        }
         s->reloadData();
     });
 }

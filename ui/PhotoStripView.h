@@ -14,10 +14,15 @@ namespace busdesk {
 
 class PhotoStripView;
 
+// A chosen photo. When it has a file, `image` is only its thumbnail and fullImage() decodes the
+// file again, so a strip of ten photos never holds ten full-size pictures.
 struct PhotoItem {
-    std::shared_ptr<const Image> image;  // full size
+    std::shared_ptr<const Image> image;  // the thumbnail, or the picture itself when there is no file
     std::string name;
     std::string path;
+
+    // The full picture: decoded from the file, else the image held; nothing when neither is there.
+    std::optional<Image> fullImage() const;
 };
 
 class PhotoStripViewDelegate {
@@ -58,7 +63,8 @@ class PhotoStripView : public View {
     void showAddSheet();
     void openCamera();
     void openAlbum();
-    // Where the last camera photo was written ("…/Documents/image.png").
+    // Where the last camera photo was written: each photo gets its own file
+    // ("…/Documents/image-<unique>.png"), so no item points at another photo's file.
     const std::string& cameraImagePath() const { return cameraPath_; }
     static std::string documentsDirectory();
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The one entry point of the windowed app; no Qt type appears here, so the app layer stays free
 // of Qt headers.
@@ -24,6 +25,10 @@ struct QtOptions {
     std::function<void()> didEnterBackground;
     std::function<void()> willEnterForeground;
 };
+
+// The desktop's album: asks the user for picture files with the file dialog and returns their
+// paths (none when the dialog is cancelled). Call it on the main thread while the app runs.
+std::vector<std::string> pickPictureFiles();
 
 // Creates the QApplication, calls launch() (which builds the app's Window and makes it key),
 // shows the key window mirrored into widgets, and runs the event loop. When step is set it is

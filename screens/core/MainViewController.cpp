@@ -19,6 +19,7 @@
 #include "screens/operations/QArrangeViewController.h"
 #include "screens/operations/illListViewController.h"
 #include "screens/query/DateRangeInput.h"
+#include "screens/self_service/BusFeedBackViewController.h"
 #include "services/NormalService.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
@@ -49,7 +50,12 @@ std::vector<ScreenEntry> MainViewController::shortcutEntries() {
              list->selectDate = query_dates::today();
              return std::static_pointer_cast<ViewController>(list);
          }},
-        {"车辆反馈", "showWeiGui", "weigui", "BusFeedBackViewController", {}},
+        {"车辆反馈", "showWeiGui", "weigui", "BusFeedBackViewController",
+         [] {
+             auto form = std::make_shared<BusFeedBackViewController>();
+             form->openedFromMenu = false;
+             return std::static_pointer_cast<ViewController>(form);
+         }},
         {"公告通知", "showRules", "rules", "NewsViewController",
          [] {
              auto list = std::make_shared<NewsViewController>();

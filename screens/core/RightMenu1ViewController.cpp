@@ -9,6 +9,10 @@
 #include "screens/core/ProfileViewController.h"
 #include "screens/core/SettingViewController.h"
 #include "screens/core/SignedInAccount.h"
+#include "screens/self_service/BusFeedBackViewController.h"
+#include "screens/self_service/RidingRecordViewController.h"
+#include "screens/self_service/SalaryQueryViewController.h"
+#include "screens/self_service/SubsidyViewController.h"
 #include "ui/SideMenu.h"
 
 namespace busdesk {
@@ -24,10 +28,13 @@ constexpr double kButtonHeight = 44;
 std::vector<ScreenEntry> RightMenu1ViewController::entries() {
     return {
         {"个人信息", "userInfo", "IconProfile", "ProfileViewController", plain<ProfileViewController>()},
-        {"工资查询", "ShowSalary", "IconSalary", "SalaryQueryViewController", {}},
-        {"餐补查询", "ShowLunch", "IconLunch", "SubsidyViewController", {}},
-        {"乘车记录", "ShowBusRecord", "IconBusRecord", "RidingRecordViewController", {}},
-        {"车辆反馈", "ShowFeedBack", "IconFeedBack", "BusFeedBackViewController", {}},
+        {"工资查询", "ShowSalary", "IconSalary", "SalaryQueryViewController",
+         plain<SalaryQueryViewController>()},
+        {"餐补查询", "ShowLunch", "IconLunch", "SubsidyViewController", plain<SubsidyViewController>()},
+        {"乘车记录", "ShowBusRecord", "IconBusRecord", "RidingRecordViewController",
+         plain<RidingRecordViewController>()},
+        {"车辆反馈", "ShowFeedBack", "IconFeedBack", "BusFeedBackViewController",
+         plain<BusFeedBackViewController>()},
         {"系统设置", "ShowSetting", "IconSetting", "SettingViewController", plain<SettingViewController>()},
     };
 }

@@ -8,7 +8,9 @@
 namespace busdesk {
 
 void QueryListViewController::viewDidLoad() {
-    if (openedFromMenu())
+    if (!showsTitleBar())
+        setTitle(screenTitle());
+    else if (openedFromMenu())
         screen::setNavTitleBar(*this, screenTitle());
     else
         screen::setNavTitleBarWithLeftBTAndTitle(*this, screenTitle());
@@ -21,7 +23,7 @@ void QueryListViewController::viewDidLoad() {
     if (hidesListUntilRows()) tbList->setHidden(true);
     view()->addSubview(tbList);
     configureList(*tbList);
-    request();
+    if (requestsOnLoad()) request();
 }
 
 void QueryListViewController::viewDidLayoutSubviews() {

@@ -40,6 +40,10 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     virtual std::string screenTitle() const = 0;
     // A screen the menu opens gets the menu title bar; a pushed one the back and home buttons.
     virtual bool openedFromMenu() const { return false; }
+    // A page inside another screen (a tab) has no title bar of its own.
+    virtual bool showsTitleBar() const { return true; }
+    // A page that asks only when it is first shown returns false and calls request() itself.
+    virtual bool requestsOnLoad() const { return true; }
     virtual std::string listIdentifier() const { return "tbList"; }
     // The list stays hidden until an answer brings rows.
     virtual bool hidesListUntilRows() const { return false; }

@@ -270,8 +270,10 @@ TEST_F(SimTest, FeedbackRoundTripStoresTwoPhotos) {
     auto bad = c.Post("/OfficeServiceQ/UploadPictureFromID/999999",
                       httplib::MultipartFormDataItems{{"x.jpg", "x", "pic", "application/octet-stream"}});
     EXPECT_EQ(bad->body, "0");
+    // Newest first: the new one, then the answered one she had.
     auto list = get("Query_FeedBackInfoNP/?EmpID=E10010").as_array();
-    ASSERT_EQ(list.size(), 1u);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_NE(list[1].at("AnsContent"), "");
     expectKeys(list[0], {"AnsContent", "AnsTime", "Empid", "ID", "Imagenames", "ParentID", "QueTime",
                          "Content", "Type"});
     EXPECT_EQ(list[0].at("Type"), "咨询");

@@ -116,10 +116,18 @@ TEST_F(ShellTest, TheRightMenuShowsTheNameAndOpensProfileAndSettings) {
     EXPECT_TRUE(top<ProfileViewController>());
     ASSERT_TRUE(run("menu right\ntap #ShowSetting\nexpect \"系统设置\"\n"));
     EXPECT_TRUE(top<SettingViewController>());
-    // Salary and the other self-service entries are not there yet: nothing changes.
-    auto before = content();
-    ASSERT_TRUE(run("menu right\ntap #ShowSalary\ntap #ShowFeedBack\n"));
-    EXPECT_EQ(content(), before);
+    // The self-service entries replace the content with their screens.
+    const std::pair<const char*, const char*> entries[] = {{"ShowSalary", "薪资查看"},
+                                                           {"ShowLunch", "个人就餐"},
+                                                           {"ShowBusRecord", "乘车记录"},
+                                                           {"ShowFeedBack", "车况信息反馈"}};
+    for (auto [action, title] : entries) {
+        SCOPED_TRACE(action);
+        auto before = content();
+        ASSERT_TRUE(run(std::string("menu right\ntap #") + action + "\nexpect \"" + title + "\"\n"));
+        EXPECT_NE(content(), before);
+        EXPECT_EQ(content()->viewControllers().size(), 1u);
+    }
 }
 
 TEST_F(ShellTest, LogoutRemovesTheCredentialsAndKeepsTheRest) {

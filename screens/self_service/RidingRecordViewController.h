@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "model/RidingRecordList.h"
+#include "screens/query/QueryListViewController.h"
+#include "screens/self_service/RidingRecordCell.h"
+
+namespace busdesk {
+
+// The rides paid with the employee's own bus card, asked by the card number (oneCardID).
+class RidingRecordViewController
+    : public ResultListViewController<&RidingRecordList::List, RidingRecordCell> {
+  public:
+    std::shared_ptr<RidingRecordList> data() const { return received; }
+
+  protected:
+    std::string screenTitle() const override { return "乘车记录"; }
+    bool openedFromMenu() const override { return true; }
+    void addParameters(boost::json::object& params) const override;
+    void send(boost::json::object params, Delivered ok, Failed fail) override;
+};
+
+}  // namespace busdesk

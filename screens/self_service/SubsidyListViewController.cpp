@@ -1,0 +1,143 @@
+#include "screens/self_service/SubsidyListViewController.h"
+
+#include "app/core/PublicMethod.h"
+#include "app/core/SettingsKeys.h"
+#include "screens/core/SignedInAccount.h"
+#include "screens/query/DateRangeInput.h"
+#include "services/SubsidyService.h"
+#include "ui/DatePickerSheet.h"
+
+namespace busdesk {
+
+namespace {
+constexpr double kHeaderHeight = 150;
+
+std::vector<const char*> headings(int kind) {
+    switch (kind) {
+        case 0:
+            return {"充值时间/地点", "充值(元)", "余额(元)"};
+        case 1:
+            return {"消费时间/地点", "充值(元)", "余额(元)"};
+        default:
+            return {"时间/地点", "补贴余额(元)"};
+    }
+}
+
+std::shared_ptr<Label> headerLabel(View& parent, const std::string& text, Rect frame, double size = 14) {
+    auto l = std::make_shared<Label>(frame, text);
+    l->setFontSize(size);
+    l->setTextColor(Color::white(0.25));
+    parent.addSubview(l);
+    return l;
+}
+}  // namespace
+
+SubsidyListViewController::SubsidyListViewController(std::string title, int kind) : tag(kind) {
+    setTitle(std::move(title));
+}
+
+std::optional<std::string> SubsidyListViewController::cardIdentifier() {
+    auto remembered = PublicMethod::getObjectForKey(kZtUsername);
+    if (remembered && remembered->is_string() && !remembered->get_string().empty())
+        return std::string(remembered->get_string());
+    return SignedInAccount::typedCardID();
+}
+
+void SubsidyListViewController::viewDidLoad() {
+    ResultListViewController::viewDidLoad();
+    firstDisplay = true;
+}
+
+void SubsidyListViewController::viewDidCurrentView() {
+    if (!firstDisplay) return;
+    firstDisplay = false;
+    request();
+}
+
+void SubsidyListViewController::configureList(TableView& list) {
+    double w = view()->bounds().width;
+    auto header = std::make_shared<View>(Rect{0, 0, w, kHeaderHeight});
+    headerLabel(*header, "起始时间：", {12, 8, 90, 34});
+    headerLabel(*header, "结束时间：", {12, 46, 90, 34});
+    auto dateButton = [&](const char* id, const std::string& text, double y,
+                          void (SubsidyListViewController::*m)()) {
+        auto b = std::make_shared<Button>(Rect{104, y, w - 124, 34}, text);
+        b->setIdentifier(id);
+        b->setTitleColor(Color{0.16, 0.45, 0.78, 1});
+        b->addAction(action(m));
+        header->addSubview(b);
+        return b;
+    };
+    btnStartTime = dateButton("btnStartTime", query_dates::firstOfMonth(), 8,
+                              &SubsidyListViewController::chooseStartTime);
+    btnEndTime =
+        dateButton("btnEndTime", query_dates::today(), 46, &SubsidyListViewController::chooseEndTime);
+    auto hint = headerLabel(*header, kHint, {12, 84, w - 24, 24}, 12);
+    hint->setTextColor(Color{0.8, 0.2, 0.1, 1});
+    auto cols = headings(tag);
+    double x = 0;
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+        double cw = cols.size() == 2 ? w / 2 : (i == 0 ? w / 2 : w / 4);
+        auto l = headerLabel(*header, cols[i], {x + (i == 0 ? 10 : 0), 114, cw - (i == 0 ? 10 : 0), 32});
+        l->setIdentifier("columnTitle");
+        if (i > 0) l->setTextAlignment(TextAlignment::Center);
+        l->setBackgroundColor(Color{0.93, 0.96, 1, 1});
+        x += cw;
+    }
+    list.setTableHeaderView(header);
+}
+
+void SubsidyListViewController::addParameters(boost::json::object& params) const {
+    // The meal card answers to the card number, not to the session's employee identifier.
+    params.erase("EmpID");
+    if (auto id = cardIdentifier()) params["EmpID"] = *id;
+}
+
+void SubsidyListViewController::send(boost::json::object params, Delivered ok, Failed fail) {
+    std::optional<std::string> empID;
+    if (auto* v = params.if_contains("EmpID"); v && v->is_string()) empID = std::string(v->get_string());
+    SubsidyService::getRechargeInfoWithEmpID(
+        empID, btnStartTime->currentTitle(), btnEndTime->currentTitle(), tag,
+        [ok = std::move(ok)](std::shared_ptr<SubsidyRechargeList> list) { ok(std::move(list)); },
+        std::move(fail));
+}
+
+std::size_t SubsidyListViewController::keep(std::shared_ptr<WireModel> model, int) {
+    auto list = std::dynamic_pointer_cast<SubsidyRechargeList>(model);
+    if (!list || list->listArr.count() == 0) return 0;  // the rows shown before stay
+    received = std::move(list);
+    return rowCount();
+}
+
+void SubsidyListViewController::chooseStartTime() {
+    Date at = PublicMethod::getDateFromString(btnStartTime->currentTitle(), query_dates::kDay)
+                  .value_or(Date::now());
+    std::weak_ptr<Button> target = btnStartTime;
+    DatePickerSheet::showPickerWithTitle(
+        DateRangeInput::kStartTitle, DatePickerMode::Date, at, weak_from_this(),
+        [target](Date picked, View*) {
+            if (auto b = target.lock()) b->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
+        },
+        btnStartTime);
+}
+
+void SubsidyListViewController::chooseEndTime() {
+    Date at =
+        PublicMethod::getDateFromString(btnEndTime->currentTitle(), query_dates::kDay).value_or(Date::now());
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    DatePickerSheet::showPickerWithTitle(
+        DateRangeInput::kEndTitle, DatePickerMode::Date, at, weak,
+        [weak](Date picked, View*) {
+            auto self = std::static_pointer_cast<SubsidyListViewController>(weak.lock());
+            if (!self) return;
+            self->btnEndTime->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
+            if (!queryRangeAllowed(self->btnStartTime->currentTitle(), self->btnEndTime->currentTitle())) {
+                self->showToast(kTooLongText);
+                return;
+            }
+            self->request();
+        },
+        btnEndTime);
+}
+
+}  // namespace busdesk

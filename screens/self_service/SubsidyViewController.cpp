@@ -1,0 +1,82 @@
+#include "screens/self_service/SubsidyViewController.h"
+
+#include "app/core/PublicMethod.h"
+#include "model/LoginResult.h"
+#include "screens/core/SignedInAccount.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+namespace {
+constexpr double kParticularsHeight = 96;
+}
+
+void SubsidyViewController::viewDidLoad() {
+    screen::setNavTitleBar(*this, "个人就餐");
+    auto session = PublicMethod::sharedEngine().loginResult();
+    auto field = [&](const char* caption, const char* id, const std::string& text) {
+        auto c = std::make_shared<Label>(Rect{}, caption);
+        c->setFontSize(14);
+        c->setTextColor(Color::white(0.45));
+        view()->addSubview(c);
+        captions_.push_back(c);
+        auto l = std::make_shared<Label>(Rect{}, text);
+        l->setIdentifier(id);
+        l->setFontSize(15);
+        view()->addSubview(l);
+        return l;
+    };
+    userid = field("卡号：", "userid", displayText(SubsidyListViewController::cardIdentifier()));
+    name = field("姓名：", "name", session ? displayText(session->Name) : std::string());
+    job = field("岗位：", "job", session ? displayText(session->EmpRoleName) : std::string());
+    org = field("单位：", "org", session ? displayText(session->OrgName) : std::string());
+
+    vc1 = std::make_shared<SubsidyListViewController>("充值记录", 0);
+    vc2 = std::make_shared<SubsidyListViewController>("消费记录", 1);
+    vc3 = std::make_shared<SubsidyListViewController>("补贴记录", 2);
+    Rect b = view()->bounds();
+    slideSwitchView = std::make_shared<SlideSwitchView>(
+        Rect{0, kParticularsHeight, b.width, std::max(0.0, b.height - kParticularsHeight)});
+    slideSwitchView->setIdentifier("slideSwitchView");
+    view()->addSubview(slideSwitchView);
+    layout();
+    slideSwitchView->setDelegate(self<SubsidyViewController>());
+    slideSwitchView->buildUI();
+}
+
+void SubsidyViewController::viewDidLayoutSubviews() {
+    layout();
+}
+
+void SubsidyViewController::layout() {
+    if (!slideSwitchView) return;
+    Rect b = view()->bounds();
+    double half = b.width / 2;
+    std::shared_ptr<Label> values[] = {userid, name, job, org};
+    for (int i = 0; i < 4; ++i) {
+        double x = (i % 2) * half, y = 8 + (i / 2) * 40.0;
+        captions_[static_cast<std::size_t>(i)]->setFrame({x + 10, y, 50, 34});
+        values[i]->setFrame({x + 60, y, half - 66, 34});
+    }
+    slideSwitchView->setFrame({0, kParticularsHeight, b.width, std::max(0.0, b.height - kParticularsHeight)});
+}
+
+std::shared_ptr<ViewController> SubsidyViewController::viewOfTab(SlideSwitchView&, int index) {
+    switch (index) {
+        case 0:
+            return vc1;
+        case 1:
+            return vc2;
+        case 2:
+            return vc3;
+        default:
+            return nullptr;
+    }
+}
+
+void SubsidyViewController::didselectTab(SlideSwitchView&, int index) {
+    if (auto page = std::dynamic_pointer_cast<SubsidyListViewController>(viewOfTab(*slideSwitchView, index)))
+        page->viewDidCurrentView();
+}
+
+}  // namespace busdesk

@@ -1,0 +1,281 @@
+#include <future>
+#include <regex>
+
+#include "screens/self_service/BusFeedBackViewController.h"
+#include "screens/self_service/DetListViewController.h"
+#include "screens/self_service/ShowBigViewController.h"
+#include "tests/screens/self_service/SelfServiceFixture.h"
+#include "tests/support/ScriptedServer.h"
+#include "ui/ImageBrowser.h"
+#include "ui/PickerSheet.h"
+
+namespace busdesk::test {
+namespace {
+
+PhotoItem photo(const std::string& name, std::uint8_t shade) {
+    Image image{8, 8, std::vector<std::uint8_t>(8 * 8 * 4, shade)};
+    return {std::make_shared<const Image>(std::move(image)), name, ""};
+}
+
+class FeedbackTest : public SelfServiceTest {
+  protected:
+    ScriptedServer& server() { return ScriptedServer::shared(); }
+    // Answers of the scripted office under its own prefix.
+    void useOffice(const std::string& prefix) {
+        prefix_ = prefix;
+        PublicMethod::setOfficeBaseURL(server().url(prefix));
+    }
+    std::string textPath() const { return prefix_ + "OfficeServiceQ/FeedBackInfoNP/"; }
+    std::string uploadPath(const std::string& id) const {
+        return prefix_ + "OfficeServiceQ/UploadPictureFromID/" + id;
+    }
+
+    std::shared_ptr<BusFeedBackViewController> openForm(std::vector<PhotoItem> photos = {}) {
+        signIn(kSession);
+        auto form = open(std::make_shared<BusFeedBackViewController>());
+        form->photoView->setPhotoMenuItems(std::move(photos));
+        return form;
+    }
+    void submitAndWait(BusFeedBackViewController& form) {
+        form.btnSubmit->userTap();
+        RunLoop::main().runUntil([&] { return !form.busy(); });
+        RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    }
+
+    std::string prefix_;
+};
+
+TEST_F(FeedbackTest, BlankTextIsRefusedAndTheKindPickedIsSentWithParentZero) {
+    useOffice("h14fbKind/");
+    server().respond(textPath(), 200, "application/json", "\"58\"");
+    auto form = openForm();
+    EXPECT_EQ(form->lblType->text(), "建议");
+    EXPECT_EQ(form->lblDesc->text(), BusFeedBackViewController::kPlaceholder);
+    ASSERT_TRUE(run("type #txtDesc \"   \"\ntap #submit\nexpect toast: \"请填写反馈意见！\"\n"));
+    EXPECT_EQ(server().requestCount(textPath()), 0u);
+    EXPECT_EQ(form->lblDesc->text(), "");  // there is text, if only spaces
+
+    ASSERT_TRUE(run("tap #lblType\nexpect \"Select a Block\"\npick 咨询\n"));
+    EXPECT_EQ(form->lblType->text(), "咨询");
+    ASSERT_TRUE(run("tap #lblType\ncancel\n"));
+    EXPECT_TRUE(std::count(logLines().begin(), logLines().end(), "Block Picker Canceled"));
+    EXPECT_EQ(form->lblType->text(), "咨询");
+
+    // Text alone: stored, said so, and cleared so it is not sent twice.
+    ASSERT_TRUE(run("type #txtDesc 5路早班车能否加密？\ntap #submit\nexpect toast: \"提交成功\"\n"));
+    ASSERT_EQ(server().requestCount(textPath()), 1u);
+    auto sent = server().lastRequest(textPath()).query;
+    auto url = "http://x/?" + sent;
+    EXPECT_EQ(queryParam(url, "pType"), "咨询");
+    EXPECT_EQ(queryParam(url, "ParentID"), "0");
+    EXPECT_EQ(queryParam(url, "Empid"), "E10086");
+    EXPECT_EQ(queryParam(url, "Content"), "5路早班车能否加密？");
+    EXPECT_EQ(form->txtDesc->text(), "");
+    EXPECT_EQ(form->lblDesc->text(), BusFeedBackViewController::kPlaceholder);
+    EXPECT_FALSE(overlayShown());
+}
+
+TEST_F(FeedbackTest, TwoPhotosMakeTwoUploadsOfOneJPEGPartEachUnderTheBareIdentifier) {
+    useOffice("h14fbTwo/");
+    server().respond(textPath(), 200, "application/json", "\"57\"");
+    server().respond(uploadPath("57"), 200, "text/plain", "1");
+    auto form = openForm({photo("a.png", 40), photo("b.png", 220)});
+    form->txtDesc->userType("12004号车空调不制冷");
+    submitAndWait(*form);
+    auto uploads = server().requests(uploadPath("57"));
+    ASSERT_EQ(uploads.size(), 2u);
+    std::set<std::string> names;
+    for (auto& r : uploads) {
+        EXPECT_EQ(r.method, "POST");
+        ASSERT_EQ(r.files.size(), 1u);
+        const auto& part = r.files.begin()->second;
+        EXPECT_TRUE(std::regex_match(part.name, std::regex("[0-9A-F]{32}\\.png"))) << part.name;
+        EXPECT_EQ(part.filename, "pic");
+        EXPECT_EQ(part.content_type, "application/octet-stream");
+        ASSERT_GT(part.content.size(), 3u);
+        EXPECT_EQ(part.content.substr(0, 3), std::string("\xFF\xD8\xFF"));
+        names.insert(part.name);
+    }
+    EXPECT_EQ(names.size(), 2u);
+    EXPECT_EQ(std::set<std::string>(form->fileNameArr.begin(), form->fileNameArr.end()), names);
+    EXPECT_EQ(toastCount("提交成功"), 2);
+    EXPECT_TRUE(form->photoView->photoMenuItems().empty());
+    EXPECT_EQ(form->txtDesc->text(), "");
+    EXPECT_TRUE(form->backId.empty());
+    EXPECT_FALSE(overlayShown());
+}
+
+TEST_F(FeedbackTest, AFailedPhotoStaysAndTheResendUploadsOnlyItWithoutTheText) {
+    useOffice("h14fbHalf/");
+    server().respond(textPath(), 200, "application/json", " \"57\"\n");
+    std::atomic<int> seen{0};
+    std::mutex lock;
+    std::string refusedName;
+    server().on(uploadPath("57"), [&](const httplib::Request& req, httplib::Response& res) {
+        // The second upload to arrive is refused.
+        bool refuse = ++seen == 2;
+        if (refuse && !req.files.empty()) {
+            std::lock_guard g(lock);
+            refusedName = req.files.begin()->second.name;
+        }
+        res.set_content(refuse ? "0" : "1", "text/plain");
+    });
+    auto a = photo("a.png", 40), b = photo("b.png", 220);
+    auto form = openForm({a, b});
+    form->txtDesc->userType("后门关不严");
+    submitAndWait(*form);
+    ASSERT_EQ(server().requestCount(uploadPath("57")), 2u);
+    EXPECT_EQ(toastCount("提交成功"), 1);
+    EXPECT_EQ(toastCount("提交失败！"), 1);
+    // The text and the failed photo stay; the other is gone.
+    EXPECT_EQ(form->txtDesc->text(), "后门关不严");
+    ASSERT_EQ(form->photoView->photoMenuItems().size(), 1u);
+    std::string refused;
+    {
+        std::lock_guard g(lock);
+        refused = refusedName;
+    }
+    auto at = std::find(form->fileNameArr.begin(), form->fileNameArr.end(), refused);
+    ASSERT_NE(at, form->fileNameArr.end());
+    std::string expected = at == form->fileNameArr.begin() ? "a.png" : "b.png";
+    EXPECT_EQ(form->photoView->photoMenuItems()[0].name, expected);
+    EXPECT_EQ(form->backId, "57");
+
+    // The resend: one upload against the same record, no second text.
+    server().respond(uploadPath("57"), 200, "text/plain", "1");
+    submitAndWait(*form);
+    EXPECT_EQ(server().requestCount(textPath()), 1u);
+    EXPECT_EQ(server().requestCount(uploadPath("57")), 3u);
+    EXPECT_EQ(form->fileNameArr.size(), 1u);
+    EXPECT_TRUE(form->photoView->photoMenuItems().empty());
+    EXPECT_EQ(form->txtDesc->text(), "");
+    EXPECT_FALSE(overlayShown());
+}
+
+TEST_F(FeedbackTest, TheOverlayStaysUntilTheLastUploadHasAnswered) {
+    useOffice("h14fbSlow/");
+    server().respond(textPath(), 200, "application/json", "\"61\"");
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> seen{0};
+    server().on(uploadPath("61"), [&seen, released](const httplib::Request&, httplib::Response& res) {
+        if (++seen == 2) released.wait_for(std::chrono::seconds(20));
+        res.set_content("1", "text/plain");
+    });
+    struct Release {
+        std::promise<void>& p;
+        ~Release() {
+            try {
+                p.set_value();
+            } catch (...) {
+            }
+        }
+    } guard{release};
+    auto form = openForm({photo("a.png", 40), photo("b.png", 220)});
+    form->txtDesc->userType("座椅破损");
+    form->btnSubmit->userTap();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return toastCount("提交成功") == 1; }));
+    EXPECT_TRUE(form->busy());
+    EXPECT_TRUE(overlayShown());
+    EXPECT_EQ(form->photoView->photoMenuItems().size(), 2u);
+    EXPECT_EQ(form->txtDesc->text(), "座椅破损");
+    release.set_value();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !form->busy(); }));
+    EXPECT_EQ(toastCount("提交成功"), 2);
+    EXPECT_FALSE(overlayShown());
+    EXPECT_TRUE(form->photoView->photoMenuItems().empty());
+}
+
+TEST_F(FeedbackTest, OddAnswersAreFailures) {
+    useOffice("h14fbOdd/");
+    // "1" and a line break is not "1".
+    server().respond(textPath(), 200, "application/json", "\"57\"");
+    server().respond(uploadPath("57"), 200, "text/plain", "1\n");
+    auto form = openForm({photo("a.png", 40)});
+    form->txtDesc->userType("车内异味");
+    submitAndWait(*form);
+    EXPECT_EQ(toastCount("提交失败！"), 1);
+    EXPECT_EQ(toastCount("提交成功"), 0);
+    EXPECT_EQ(form->photoView->photoMenuItems().size(), 1u);
+    EXPECT_EQ(form->txtDesc->text(), "车内异味");
+
+    // An identifier of quotes and spaces only: nothing is uploaded to a bare address.
+    useOffice("h14fbNoId/");
+    server().respond(textPath(), 200, "application/json", "\" \"");
+    auto other = openForm({photo("a.png", 40)});
+    other->txtDesc->userType("车内异味");
+    submitAndWait(*other);
+    EXPECT_EQ(server().requestCount(textPath()), 1u);
+    EXPECT_EQ(server().requestCount(uploadPath("")), 0u);
+    EXPECT_EQ(toastCount("提交失败！"), 2);
+    EXPECT_TRUE(other->backId.empty());
+    EXPECT_FALSE(overlayShown());
+    EXPECT_EQ(BusFeedBackViewController::identifierFromAnswer(" \"57\"\r\n"), "57");
+}
+
+TEST_F(FeedbackTest, TheHomeShortcutPushesTheFormWithBackAndHomeButtons) {
+    launch();
+    ASSERT_TRUE(loginAs("10086", "123456", false));
+    ASSERT_TRUE(
+        run("wait 3\nexpect \"首页\"\ntap #showWeiGui\nexpect \"车况信息反馈\"\nexpect \"#goBack\"\n"));
+    auto form = top<BusFeedBackViewController>();
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(form->openedFromMenu);
+    EXPECT_EQ(content()->viewControllers().size(), 3u);  // advertising, home, form
+    ASSERT_TRUE(run("tap #showList\nexpect \"意见列表\"\nexpect \"答复内容：\"\n"));
+    EXPECT_TRUE(top<DetListViewController>());
+}
+
+TEST_F(FeedbackTest, AnsweredListRowsWithAndWithoutPicturesAndTheBrowser) {
+    signIn(kSession);
+    auto list = open(std::make_shared<DetListViewController>());
+    ASSERT_TRUE(list->received);
+    int with = -1, without = -1;
+    for (int i = 0; i < list->tbList->numberOfRows(0); ++i) {
+        auto item = list->itemAt(i);
+        (DetListTableViewCell::pictureAddresses(*item).empty() ? without : with) = i;
+    }
+    ASSERT_GE(with, 0);
+    ASSERT_GE(without, 0);
+    EXPECT_EQ(list->tbList->rectForRow(IndexPath{0, without}).height, 160);
+    EXPECT_EQ(list->tbList->rectForRow(IndexPath{0, with}).height, 250);
+    std::string s = screen();
+    EXPECT_TRUE(contains(s, "答复内容：已安排保修车间检查")) << s;
+    EXPECT_TRUE(contains(s, "类型：建议")) << s;
+
+    list->showPictures(with, 1);
+    auto browser = topScreen<ImageBrowser>();
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(browser->title(), "图片预览");
+    EXPECT_EQ(browser->StartIndex(), 1);
+    EXPECT_EQ(browser->ImageDataSource().size(),
+              DetListTableViewCell::pictureAddresses(*list->itemAt(with)).size());
+}
+
+TEST_F(FeedbackTest, AlbumPhotosArePreviewedAndKeepOnlyThumbnails) {
+    // Two pictures in the profile's album, larger than any thumbnail.
+    auto album = Paths::dataDir() + "/Album";
+    std::filesystem::create_directories(album);
+    for (int i = 1; i <= 2; ++i) {
+        Image big{600, 400, std::vector<std::uint8_t>(600 * 400 * 4, static_cast<std::uint8_t>(60 * i))};
+        std::ofstream(album + "/p" + std::to_string(i) + ".png", std::ios::binary) << big.pngData();
+    }
+    auto form = openForm();
+    ASSERT_TRUE(run("tap #addPhoto\nalert 从手机相册获取\ntap p1.png\ntap p2.png\ntap #finishPicking\n"));
+    auto preview = topScreen<ShowBigViewController>();
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->btnFinish->currentTitle(), "完成(2)");
+    ASSERT_EQ(form->photoView->photoMenuItems().size(), 2u);
+    for (auto& item : form->photoView->photoMenuItems()) {
+        ASSERT_TRUE(item.image);
+        EXPECT_LE(item.image->width, Asset::kThumbnailSize);
+        auto full = item.fullImage();
+        ASSERT_TRUE(full);
+        EXPECT_EQ(full->width, 600);
+    }
+    ASSERT_TRUE(run("tap #finish\n"));
+    EXPECT_EQ(topScreen<BusFeedBackViewController>(), form);
+}
+
+}  // namespace
+}  // namespace busdesk::test
