@@ -37,12 +37,15 @@ void AppDelegate::applicationDidEnterBackground() {
             if (auto self = weak.lock()) self->invalidateBackgroundTask();
         });
     };
+    // A grant still open from an earlier minimise is handed back before asking for the next.
+    invalidateBackgroundTask();
     bgTask_ = BackgroundTasks::beginBackgroundTaskWithExpirationHandler(hop);
     // Nothing needs the time: hand it back at once, from a background queue as the system expects.
     DispatchQueue::processing().async(hop);
 }
 
 void AppDelegate::invalidateBackgroundTask() {
+    BackgroundTasks::endBackgroundTask(bgTask_);
     bgTask_ = BackgroundTaskInvalid;
 }
 

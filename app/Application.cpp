@@ -12,6 +12,7 @@
 #include "app/AppDelegate.h"
 #include "app/NetworkLoaders.h"
 #include "app/core/PublicMethod.h"
+#include "net/NetworkThread.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RunLoop.h"
@@ -137,7 +138,12 @@ std::string consoleLogPath() {
 
 int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out, int columns) {
     RunLoop::main().adoptCurrentThread();
-    RunLoop::main().useManualClock();
+    // Requests time out on the same virtual clock that `wait` advances: a script that waits past
+    // a time-out sees the request fail, as a user would.
+    NetworkThread::shared().setTimeoutClock(RunLoop::main().useManualClock());
+    struct RealTimeOutsAfter {
+        ~RealTimeOutsAfter() { NetworkThread::shared().setTimeoutClock(nullptr); }
+    } realTimeOutsAfter;
     std::ifstream file;
     if (!openScript(options, file)) return 2;
     // A person at the terminal reads the screen; the console lines go to a file beside it.

@@ -1,6 +1,7 @@
 #include "net/HTTPRequestOperationManager.h"
 
 #include "net/URLError.h"
+#include "platform/ConsoleText.h"
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
 
@@ -37,30 +38,7 @@ void HTTPRequestOperationManager::setResponseSerializer(std::shared_ptr<HTTPResp
 }
 
 std::string HTTPRequestOperationManager::maskedURLForLog(const std::string& url) {
-    size_t q = url.find('?');
-    if (q == std::string::npos) return url;
-    size_t hash = url.find('#', q);
-    std::string query = url.substr(q + 1, hash == std::string::npos ? std::string::npos : hash - q - 1);
-    std::string out = url.substr(0, q + 1);
-    size_t start = 0;
-    bool first = true;
-    while (start <= query.size()) {
-        size_t amp = query.find('&', start);
-        std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-        size_t eq = pair.find('=');
-        std::string field = pair.substr(0, eq);
-        if (eq != std::string::npos &&
-            (field == "Password" || field == "OldPassword" || field == "NewPassword")) {
-            pair = field + "=***";
-        }
-        if (!first) out += '&';
-        out += pair;
-        first = false;
-        if (amp == std::string::npos) break;
-        start = amp + 1;
-    }
-    if (hash != std::string::npos) out += url.substr(hash);
-    return out;
+    return maskSecrets(url);
 }
 
 std::optional<std::string> HTTPRequestOperationManager::resolvedURL(const std::string& URLString) const {

@@ -71,7 +71,8 @@ class HTTPRequestOperationManager : public std::enable_shared_from_this<HTTPRequ
                                                  const std::optional<boost::json::value>& parameters,
                                                  Success success, Failure failure);
 
-    // "last url == ..." with the values of Password, OldPassword and NewPassword replaced by ***.
+    // "last url == ..." with the values of Password, OldPassword and NewPassword replaced by ***
+    // (maskSecrets, which every console line also passes through).
     static std::string maskedURLForLog(const std::string& url);
 
   private:

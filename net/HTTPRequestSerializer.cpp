@@ -211,6 +211,10 @@ void HTTPRequestSerializer::setTimeoutInterval(double seconds) {
     timeoutInterval_ = seconds;
     changed_.insert("timeoutInterval");
 }
+void HTTPRequestSerializer::setDeadlineInterval(double seconds) {
+    deadlineInterval_ = seconds;
+    changed_.insert("deadlineInterval");
+}
 
 std::optional<URLRequest> HTTPRequestSerializer::requestWithMethod(
     const std::string& method, const std::string& URLString, const std::optional<json::value>& parameters,
@@ -228,6 +232,7 @@ std::optional<URLRequest> HTTPRequestSerializer::requestWithMethod(
     if (changed_.count("HTTPShouldUsePipelining")) request.HTTPShouldUsePipelining = shouldUsePipelining_;
     if (changed_.count("networkServiceType")) request.networkServiceType = networkServiceType_;
     if (changed_.count("timeoutInterval")) request.timeoutInterval = timeoutInterval_;
+    if (changed_.count("deadlineInterval")) request.deadlineInterval = deadlineInterval_;
     return requestBySerializingRequest(request, parameters, error);
 }
 

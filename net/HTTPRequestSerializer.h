@@ -45,7 +45,7 @@ class HTTPRequestSerializer {
     int queryStringSerializationStyle() const { return style_; }
     void setQueryStringSerializationWithBlock(QueryStringSerialization block) { custom_ = std::move(block); }
 
-    // The six request settings: a request gets a value only after it was set here.
+    // The request settings: a request gets a value only after it was set here.
     bool allowsCellularAccess() const { return allowsCellularAccess_; }
     void setAllowsCellularAccess(bool v);
     URLRequestCachePolicy cachePolicy() const { return cachePolicy_; }
@@ -58,6 +58,8 @@ class HTTPRequestSerializer {
     void setNetworkServiceType(URLRequestNetworkServiceType v);
     double timeoutInterval() const { return timeoutInterval_; }
     void setTimeoutInterval(double seconds);
+    double deadlineInterval() const { return deadlineInterval_; }
+    void setDeadlineInterval(double seconds);
     const std::set<std::string>& mutableObservedChangedKeyPaths() const { return changed_; }
 
     // nullopt with *error set when the URL is not a valid absolute URL or encoding failed.
@@ -92,6 +94,7 @@ class HTTPRequestSerializer {
     bool shouldUsePipelining_ = false;
     URLRequestNetworkServiceType networkServiceType_ = URLRequestNetworkServiceType::Default;
     double timeoutInterval_ = URLRequest::kDefaultTimeoutInterval;
+    double deadlineInterval_ = URLRequest::kDefaultDeadlineInterval;
 };
 
 std::string base64Encode(std::string_view bytes);

@@ -17,6 +17,7 @@ std::atomic<int> gThreadsStarted{0};
 // Connections per host, as the platform's loading system allows; further requests wait for a
 // free connection instead of opening hundreds of sockets.
 constexpr long kMaxHostConnections = 6;
+constexpr long kVirtualClockLookMs = 20;
 }  // namespace
 
 int NetworkThread::threadsStarted() {
@@ -67,6 +68,23 @@ void NetworkThread::post(std::function<void()> job) {
         jobs_.push_back(std::move(job));
     }
     curl_multi_wakeup(multi_);
+}
+
+void NetworkThread::setTimeoutClock(std::shared_ptr<const Clock> clock) {
+    {
+        std::lock_guard lock(mutex_);
+        timeoutClock_ = std::move(clock);
+    }
+    curl_multi_wakeup(multi_);
+}
+
+std::shared_ptr<const Clock> NetworkThread::timeoutClock() const {
+    std::lock_guard lock(mutex_);
+    if (!timeoutClock_) {
+        static const auto steady = std::make_shared<const SteadyClock>();
+        return steady;
+    }
+    return timeoutClock_;
 }
 
 void NetworkThread::addTransfer(CURL* easy, std::shared_ptr<NetworkTransfer> transfer) {
@@ -131,6 +149,9 @@ void NetworkThread::run() {
         {
             std::lock_guard lock(mutex_);
             if (!jobs_.empty() || stop_) wait = 0;
+            // A virtual clock moves without telling anyone: look again soon while requests run.
+            if (timeoutClock_ && timeoutClock_->isManual() && !transfers_.empty())
+                wait = std::min(wait, kVirtualClockLookMs);
         }
         curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait), nullptr);
     }

@@ -9,6 +9,8 @@
 #include <optional>
 #include <thread>
 
+#include "platform/Clock.h"
+
 typedef void CURL;
 typedef void CURLM;
 typedef void CURLSH;
@@ -44,6 +46,13 @@ class NetworkThread {
     CURLSH* share() const { return share_; }
     std::size_t activeTransfers() const { return transfers_.size(); }
 
+    // The clock the silence time-outs and deadlines of requests count on: the steady clock by
+    // default; in headless mode the main run loop's virtual clock, so that a script's `wait`
+    // moves a request towards its time-out as it moves every timer. Affects transfers started
+    // afterwards. Any thread.
+    void setTimeoutClock(std::shared_ptr<const Clock> clock);
+    std::shared_ptr<const Clock> timeoutClock() const;
+
     // How many network threads this process started (tests check it stays one).
     static int threadsStarted();
 
@@ -51,7 +60,8 @@ class NetworkThread {
     NetworkThread();
     void run();
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    std::shared_ptr<const Clock> timeoutClock_;
     std::deque<std::function<void()>> jobs_;
     bool stop_ = false;
     CURLM* multi_ = nullptr;

@@ -132,8 +132,13 @@ class Connection : public NetworkTransfer, public std::enable_shared_from_this<C
     std::shared_ptr<const HTTPURLResponse> response_;
     std::string data_;
     std::optional<Error> abortError_;
-    std::chrono::steady_clock::duration timeout_{};
-    TimePoint lastActivity_;
+    // Silence time-out and overall deadline, on the network thread's time-out clock (virtual in
+    // headless mode); throttling pauses stay on real time.
+    void noteActivity() { lastActivity_ = clock_->now(); }
+    std::shared_ptr<const Clock> clock_;
+    Clock::Duration timeout_{};
+    Clock::TimePoint lastActivity_;
+    Clock::TimePoint deadline_;
     std::optional<TimePoint> pausedUntil_;
     curl_off_t lastDown_ = 0, lastUp_ = 0;
     bool done_ = false;
@@ -221,16 +226,24 @@ bool Connection::begin() {
 
     double seconds =
         request.timeoutInterval > 0 ? request.timeoutInterval : URLRequest::kDefaultTimeoutInterval;
-    timeout_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(seconds));
-    lastActivity_ = std::chrono::steady_clock::now();
+    double overall =
+        request.deadlineInterval > 0 ? request.deadlineInterval : URLRequest::kDefaultDeadlineInterval;
+    // A longer silence time-out than the deadline would never count; the deadline grows with it.
+    // Both are kept to what the clock's arithmetic holds (a year).
+    constexpr double kLongestSeconds = 365.0 * 24 * 3600;
+    seconds = std::min(seconds, kLongestSeconds);
+    overall = std::min(std::max(overall, seconds), kLongestSeconds);
+    timeout_ = std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(seconds));
+    clock_ = NetworkThread::shared().timeoutClock();
+    lastActivity_ = clock_->now();
+    deadline_ = lastActivity_ + std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(overall));
     NetworkThread::shared().addTransfer(easy_, shared_from_this());
     return true;
 }
 
 size_t Connection::onHeader(char* data, size_t size, size_t count, void* userData) {
     auto* self = static_cast<Connection*>(userData);
-    self->lastActivity_ = std::chrono::steady_clock::now();
+    self->noteActivity();
     std::string_view line(data, size * count);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     if (line.substr(0, 5) == "HTTP/") {
@@ -273,7 +286,7 @@ void Connection::ensureResponse() {
 size_t Connection::onWrite(char* data, size_t size, size_t count, void* userData) {
     auto* self = static_cast<Connection*>(userData);
     size_t n = size * count;
-    self->lastActivity_ = std::chrono::steady_clock::now();
+    self->noteActivity();
     self->ensureResponse();
     if (self->data_.size() + n > self->op_->maximumResponseDataLength) {
         self->abortError_ = makeURLError(URLErrorCode::DataLengthExceedsMaximum,
@@ -313,7 +326,7 @@ size_t Connection::onRead(char* buffer, size_t size, size_t count, void* userDat
         self->abortError_ = e;
         return CURL_READFUNC_ABORT;
     }
-    self->lastActivity_ = std::chrono::steady_clock::now();
+    self->noteActivity();
     return static_cast<size_t>(n);
 }
 
@@ -330,8 +343,7 @@ int Connection::onSeek(void* userData, curl_off_t offset, int origin) {
 int Connection::onProgress(void* userData, curl_off_t, curl_off_t dlNow, curl_off_t ulTotal,
                            curl_off_t ulNow) {
     auto* self = static_cast<Connection*>(userData);
-    if (dlNow != self->lastDown_ || ulNow != self->lastUp_)
-        self->lastActivity_ = std::chrono::steady_clock::now();
+    if (dlNow != self->lastDown_ || ulNow != self->lastUp_) self->noteActivity();
     if (ulNow != self->lastUp_) {
         if (auto progress = self->op_->uploadProgress()) {
             std::uint64_t bytes = static_cast<std::uint64_t>(ulNow - self->lastUp_);
@@ -350,12 +362,13 @@ void Connection::poll(TimePoint now) {
     if (pausedUntil_) {
         if (now >= *pausedUntil_) {
             pausedUntil_.reset();
-            lastActivity_ = now;
+            noteActivity();
             curl_easy_pause(easy_, CURLPAUSE_CONT);
         }
         return;
     }
-    if (now - lastActivity_ >= timeout_) {
+    const auto current = clock_->now();
+    if (current - lastActivity_ >= timeout_ || current >= deadline_) {
         NetworkThread::shared().removeTransfer(easy_);
         fail(makeURLError(URLErrorCode::TimedOut, "The request timed out.", op_->request().URL));
     }
@@ -364,7 +377,10 @@ void Connection::poll(TimePoint now) {
 std::optional<NetworkTransfer::TimePoint> Connection::nextDeadline() const {
     if (done_) return std::nullopt;
     if (pausedUntil_) return pausedUntil_;
-    return lastActivity_ + timeout_;
+    // In real time from now; with a virtual clock the thread looks again often anyway.
+    const auto remaining = std::min(lastActivity_ + timeout_, deadline_) - clock_->now();
+    return std::chrono::steady_clock::now() +
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(remaining);
 }
 
 void Connection::fail(Error error) {

@@ -30,6 +30,7 @@ enum class URLRequestNetworkServiceType { Default = 0, VoIP = 1, Video = 2, Back
 // (a stream can be sent only once at a time).
 struct URLRequest {
     static constexpr double kDefaultTimeoutInterval = 60.0;
+    static constexpr double kDefaultDeadlineInterval = 120.0;
 
     std::string URL;
     std::string HTTPMethod = "GET";
@@ -44,6 +45,10 @@ struct URLRequest {
     URLRequestNetworkServiceType networkServiceType = URLRequestNetworkServiceType::Default;
     // Seconds without any progress after which the request fails with a time-out.
     double timeoutInterval = kDefaultTimeoutInterval;
+    // Seconds from the start after which the request fails with a time-out however steadily it
+    // is still receiving (a server trickling a byte now and then). Never shorter than
+    // timeoutInterval; zero or less means the default.
+    double deadlineInterval = kDefaultDeadlineInterval;
 
     std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const;
     // An empty optional removes the header.

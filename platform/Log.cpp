@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/ConsoleText.h"
+
 namespace busdesk {
 namespace {
 std::mutex& logMutex() {
@@ -19,10 +21,13 @@ bool& quietRef() {
 }
 }  // namespace
 
-void Log::line(std::string_view text) {
+void Log::line(std::string_view raw) {
+    // Whatever layer built the line, and whatever URL or server text it quotes, it is made safe
+    // here, once: the sink sees what the console would.
+    const std::string text = consoleSafe(raw);
     std::lock_guard lock(logMutex());
     if (sinkRef()) {
-        sinkRef()(std::string(text));
+        sinkRef()(text);
         return;
     }
     if (quietRef()) return;

@@ -7,7 +7,8 @@
 namespace busdesk {
 
 // Console logging of plain lines. Lines go to stderr unless a sink is installed
-// (tests install one to read what was logged).
+// (tests install one to read what was logged). Every line passes consoleSafe() first: passwords
+// masked, control characters written out (platform/ConsoleText.h).
 class Log {
 public:
     using Sink = std::function<void(const std::string&)>;

@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "platform/Log.h"
@@ -41,15 +44,19 @@ bool writeAll(int fd, const std::string& data) {
 
 enum class ReadResult { Missing, Ok, Failed };
 
+// Failed leaves errno set.
 ReadResult readFile(const std::string& path, std::string& out) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    // No file there: not even its folder (ENOTDIR: a file stands where the folder should be).
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     char buffer[8192];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
+            const int saved = errno;
             ::close(fd);
+            errno = saved;
             return ReadResult::Failed;
         }
         if (n == 0) break;
@@ -59,21 +66,62 @@ ReadResult readFile(const std::string& path, std::string& out) {
     return ReadResult::Ok;
 }
 
-// A crash between creating the temporary file and renaming it leaves "settings.json.XXXXXX"
-// behind; the next start removes such leftovers so they do not pile up.
-void removeStaleTemporaries(const std::string& path) {
-    const std::string dir = parentOf(path);
+std::string baseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
-    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
-    DIR* d = ::opendir(dir.c_str());
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Temporaries carry a marker no one else uses, so the clean-up at start never touches a file the
+// user put beside the settings (settings.json.backup, settings.json.orig...).
+constexpr std::string_view kTemporaryMarker = ".busdesk-tmp-";
+constexpr std::size_t kTemporarySuffix = 6;  // mkostemp's XXXXXX
+
+// A crash between creating the temporary file and renaming it leaves one behind; the next start
+// removes those so they do not pile up.
+void removeStaleTemporaries(const std::string& path) {
+    const std::string prefix = baseName(path) + std::string(kTemporaryMarker);
+    DIR* d = ::opendir(parentOf(path).c_str());
     if (!d) return;
     while (const dirent* entry = ::readdir(d)) {
         std::string_view name(entry->d_name);
-        // Exactly six characters after the dot: mkostemp's suffix ("settings.json.corrupt" has seven).
-        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        if (name.size() != prefix.size() + kTemporarySuffix || name.substr(0, prefix.size()) != prefix) continue;
         ::unlinkat(::dirfd(d), entry->d_name, 0);
     }
     ::closedir(d);
+}
+
+// The numbers N of the copies "settings.json.corrupt-N" beside `path`, lowest first.
+std::vector<unsigned long> corruptCopyNumbers(const std::string& path) {
+    const std::string prefix = baseName(path) + ".corrupt-";
+    std::vector<unsigned long> numbers;
+    DIR* d = ::opendir(parentOf(path).c_str());
+    if (!d) return numbers;
+    while (const dirent* entry = ::readdir(d)) {
+        std::string_view name(entry->d_name);
+        if (name.size() <= prefix.size() || name.size() > prefix.size() + 9 ||
+            name.substr(0, prefix.size()) != prefix)
+            continue;
+        std::string_view digits = name.substr(prefix.size());
+        if (digits.find_first_not_of("0123456789") != std::string_view::npos) continue;
+        numbers.push_back(std::stoul(std::string(digits)));
+    }
+    ::closedir(d);
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+// Renames without replacing what is already there.
+bool renameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    struct stat st;
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 }  // namespace
@@ -102,40 +150,85 @@ void Preferences::load() {
     std::string text;
     ReadResult r = readFile(path_, text);
     if (r == ReadResult::Missing) return;
-    if (r == ReadResult::Ok) {
-        boost::system::error_code ec;
-        boost::json::value parsed = boost::json::parse(text, ec);
-        if (!ec && parsed.is_object()) {
-            values_ = std::move(parsed.as_object());
-            return;
-        }
+    if (r == ReadResult::Failed) {
+        // Not damage: the file may be perfectly good (no permission now, too many open files, an
+        // I/O error). It stays where it is and is never written over from this run.
+        writable_ = false;
+        Log::line("settings: cannot read " + path_ + " (" + std::strerror(errno) +
+                  "), running without the saved settings; the file is left as it is and nothing is saved");
+        return;
     }
-    std::string aside = path_ + ".corrupt";
-    if (::rename(path_.c_str(), aside.c_str()) == 0) {
-        Log::line("settings: unreadable " + path_ + " moved to " + aside + ", starting empty");
-    } else {
+    // A byte-order mark some editors put before the text.
+    constexpr std::string_view kBOM = "\xEF\xBB\xBF";
+    std::string_view json = text;
+    if (json.substr(0, kBOM.size()) == kBOM) json.remove_prefix(kBOM.size());
+    boost::system::error_code ec;
+    boost::json::value parsed = boost::json::parse(json, ec);
+    if (!ec && parsed.is_object()) {
+        values_ = std::move(parsed.as_object());
+        return;
+    }
+    moveDamagedAside();
+}
+
+void Preferences::moveDamagedAside() {
+    // Each damaged file gets a copy of its own, numbered after the newest; the oldest go once
+    // there are more than kMaxCorruptCopies.
+    auto numbers = corruptCopyNumbers(path_);
+    unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
+    std::string aside;
+    bool moved = false;
+    for (int attempt = 0; attempt < 8 && !moved; ++attempt, ++next) {
+        aside = path_ + ".corrupt-" + std::to_string(next);
+        moved = renameNoReplace(path_, aside);
+        if (!moved && errno != EEXIST) break;
+    }
+    if (!moved) {
         writable_ = false;
         Log::line("settings: unreadable " + path_ + " could not be moved aside (" + std::strerror(errno) +
                   "), starting empty without saving");
+        return;
     }
+    numbers.push_back(next - 1);
+    std::sort(numbers.begin(), numbers.end());
+    for (std::size_t i = 0; i + kMaxCorruptCopies < numbers.size(); ++i)
+        ::unlink((path_ + ".corrupt-" + std::to_string(numbers[i])).c_str());
+    Log::line("settings: unreadable " + path_ + " moved to " + aside + ", starting empty");
 }
 
 bool Preferences::persistLocked() {
     if (!writable_) return false;
+    const int failure = writeFileLocked();
+    if (failure == 0) {
+        saveFailureReported_ = false;
+        return true;
+    }
+    // Once, not at every change: the values are still kept for this run.
+    if (!saveFailureReported_) {
+        saveFailureReported_ = true;
+        Log::line("settings: cannot save to " + path_ + " (" + std::strerror(failure) +
+                  "); changes are kept only until the app quits");
+    }
+    return false;
+}
+
+int Preferences::writeFileLocked() {
     std::string dir = parentOf(path_);
-    if (!Paths::ensureDirectory(dir)) return false;
-    std::string tmpl = path_ + ".XXXXXX";
+    errno = 0;
+    if (!Paths::ensureDirectory(dir)) return errno ? errno : ENOTDIR;
+    std::string tmpl = path_ + std::string(kTemporaryMarker) + "XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return errno;
     std::string data = boost::json::serialize(values_);
-    bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(name.data(), path_.c_str()) == 0;
-    if (!ok) {
+    int failure = 0;
+    if (::fchmod(fd, 0600) != 0 || !writeAll(fd, data) || ::fsync(fd) != 0) failure = errno ? errno : EIO;
+    if (::close(fd) != 0 && failure == 0) failure = errno ? errno : EIO;
+    if (failure == 0 && ::rename(name.data(), path_.c_str()) != 0) failure = errno ? errno : EIO;
+    if (failure != 0) {
         ::unlink(name.data());
-        return false;
+        return failure;
     }
     // The rename is only durable once the folder entry itself is on disk.
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -143,7 +236,7 @@ bool Preferences::persistLocked() {
         ::fsync(dfd);
         ::close(dfd);
     }
-    return true;
+    return 0;
 }
 
 bool Preferences::setObject(const std::string& key, boost::json::value value) {

@@ -16,8 +16,13 @@ namespace busdesk {
 // Removal is written as surely as a write: logout removes the remembered password, and a crash
 // right after must not bring it back.
 //
-// A file that cannot be read or parsed is moved aside to settings.json.corrupt (one log line)
-// and the store starts empty; it is never silently overwritten. All operations are thread-safe.
+// A file that does not parse (a UTF-8 byte-order mark before valid JSON is fine) is moved aside
+// to settings.json.corrupt-N, numbered after the newest such copy, keeping the last
+// kMaxCorruptCopies (one log line), and the store starts empty. A file that cannot be read at all
+// (permission, too many open files, I/O error) is not damage: it stays in place, the store runs
+// empty without saving, and says so once. Saving that fails says so once. Temporaries are named
+// settings.json.busdesk-tmp-XXXXXX, and only those are cleared at start. All operations are
+// thread-safe.
 class Preferences {
   public:
     explicit Preferences(std::string filePath);
@@ -37,15 +42,22 @@ class Preferences {
     boost::json::object snapshot() const;
     const std::string& filePath() const { return path_; }
 
+    static constexpr std::size_t kMaxCorruptCopies = 5;
+
   private:
     void load();
+    void moveDamagedAside();
     bool persistLocked();
+    // 0, or the errno of the step that failed.
+    int writeFileLocked();
 
     std::string path_;
     mutable std::mutex mutex_;
     boost::json::object values_;
-    // False when a damaged file could not be moved aside: then nothing is written over it.
+    // False when the file could not be read, or when a damaged file could not be moved aside:
+    // then nothing is written over it.
     bool writable_ = true;
+    bool saveFailureReported_ = false;
 };
 
 }  // namespace busdesk

@@ -1,5 +1,7 @@
 #include "services/LoginResultService.h"
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 
 #include "app/core/PublicMethod.h"
@@ -20,7 +22,7 @@ void LoginResultService::GetLoginResult(
     mgr->GET(
         PublicMethod::getLoginInfo(), boost::json::value(std::move(params)),
         [mgr, success](const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
-            OfficeCall::logJSONLine(answer.json);
+            OfficeCall::logJSONLine(withPersonalDataMasked(answer.json));
             // Mapped from the raw text, not from the parsed value: nothing unless it is an object.
             auto result = LoginResult::initWithString(OfficeCall::answerText(operation).value_or(""));
             // Every answered attempt replaces the session, a refusal or an unusable answer too,
@@ -49,6 +51,20 @@ void LoginResultService::changePasswordWithUsername(
             if (success) success(result, changed);
         },
         OfficeCall::failureBlock(mgr, fail, false));
+}
+
+std::optional<boost::json::value> LoginResultService::withPersonalDataMasked(
+    const std::optional<boost::json::value>& json) {
+    if (!json || !json->is_object()) return json;
+    boost::json::value copy = *json;
+    for (auto& member : copy.get_object()) {
+        std::string key(member.key());
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (key == "idcard" || key == "address" || key == "telephone" || key == "birthday")
+            member.value() = "***";
+    }
+    return copy;
 }
 
 long LoginResultService::integerValue(const std::optional<std::string>& text) {

@@ -132,10 +132,12 @@ void NormalService::getPlansServiceInfoWithPara(boost::json::object params, int 
         OfficeCall::failureBlock(mgr, fail, false));
 }
 
-void NormalService::getADImageWithPara(boost::json::object params, std::function<void(std::string)> success,
-                                       Fail fail) {
+void NormalService::getADImageWithPara(std::optional<boost::json::object> params,
+                                       std::function<void(std::string)> success, Fail fail) {
+    std::optional<boost::json::value> query;
+    if (params) query = boost::json::value(std::move(*params));
     OfficeCall::fetchText(
-        PublicMethod::addUrlPreWithNameNoPara(OfficeMethod::Query_CompanyLogo), std::move(params),
+        PublicMethod::addUrlPreWithNameNoPara(OfficeMethod::Query_CompanyLogo), std::move(query),
         "logo answer", false,
         [success](std::string text) {
             Log::line("1str==" + text);

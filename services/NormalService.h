@@ -26,8 +26,9 @@ class NormalService {
     static void getPlansServiceInfoWithPara(boost::json::object params, int tag,
                                             std::function<void(std::shared_ptr<WireModel>)> success,
                                             Fail fail);
-    // Company picture address, cleaned of the decoration characters.
-    static void getADImageWithPara(boost::json::object params, std::function<void(std::string)> success,
+    // Company picture address, cleaned of the decoration characters. Without parameters (the
+    // launch screen asks with none) the address goes out bare.
+    static void getADImageWithPara(std::optional<boost::json::object> params, std::function<void(std::string)> success,
                                    Fail fail);
     static void getArrangeWithPara(boost::json::object params,
                                    std::function<void(std::shared_ptr<ArrangeInfoList>)> success, Fail fail);

@@ -77,12 +77,12 @@ HTTPRequestOperationManager::Failure OfficeCall::failureBlock(
     };
 }
 
-void OfficeCall::fetchText(const std::string& url, boost::json::object params, const std::string& what,
+void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::value> params, const std::string& what,
                            bool logUndecodableOperation, std::function<void(std::string)> onText,
                            std::function<void()> fail) {
     auto mgr = manager(true);
     mgr->GET(
-        url, boost::json::value(std::move(params)),
+        url, params,
         [mgr, what, logUndecodableOperation, onText, fail](
             const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
             Log::line("JSON: " + describeBytes(answer.data));

@@ -55,7 +55,8 @@ class OfficeCall {
                                                              bool withOperationText);
     // A GET whose answer is text: the console line of its bytes, the text decoded by the charset
     // it names, and `fail` (after an "Error:" line naming `what`) when it does not decode.
-    static void fetchText(const std::string& url, boost::json::object params, const std::string& what,
+    // No parameters leave the URL as it is (not even a "?").
+    static void fetchText(const std::string& url, std::optional<boost::json::value> params, const std::string& what,
                           bool logUndecodableOperation, std::function<void(std::string)> onText,
                           std::function<void()> fail);
 

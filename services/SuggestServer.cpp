@@ -60,7 +60,8 @@ void SuggestServer::PostSubmitTextWithPar(boost::json::object params,
                                           std::function<void()> fail) {
     // A GET, although it stores a record: the server reads the fields from the query string.
     OfficeCall::fetchText(
-        PublicMethod::addUrlPreWithName(OfficeMethod::FeedBackInfoNP), std::move(params), "submission answer",
+        PublicMethod::addUrlPreWithName(OfficeMethod::FeedBackInfoNP), boost::json::value(std::move(params)),
+        "submission answer",
         true,
         [success](std::string text) {
             Log::line("1str ID==" + text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <list>
@@ -17,12 +18,20 @@ namespace busdesk {
 
 // Images by address, through a memory cache, a disk cache and a pluggable fetch. The fetch is
 // installed by the app (it goes through the HTTP client); without one, nothing is downloaded and
-// placeholders stay. Everything runs on the main thread; the fetch must call back there.
+// placeholders stay. Calls come and go on the main thread (the fetch must call back there); the
+// disk cache is read and written, and pictures decoded, on the processing queue.
+//
+// The disk cache holds at most diskByteLimit() bytes and no file older than diskAgeLimit(), age
+// counted from the last time a picture was written or read: past either limit the least recently
+// used pictures are removed first.
 class RemoteImageLoader {
   public:
     using Fetch =
         std::function<void(const std::string& url, std::function<void(std::optional<std::string> bytes)>)>;
     using Done = std::function<void(std::shared_ptr<const Image>)>;
+
+    static constexpr std::size_t kDefaultDiskByteLimit = 50u << 20;
+    static constexpr std::chrono::hours kDefaultDiskAgeLimit{24 * 30};
 
     static RemoteImageLoader& shared();
 
@@ -31,9 +40,16 @@ class RemoteImageLoader {
     void setCacheDirectory(std::optional<std::string> dir) { cacheDir_ = std::move(dir); }
     std::string cacheDirectory() const;
     void setMemoryLimit(std::size_t bytes) { memoryLimit_ = bytes; }
+    void setDiskLimits(std::size_t bytes, std::chrono::seconds age) {
+        diskByteLimit_ = bytes;
+        diskAgeLimit_ = age;
+    }
+    std::size_t diskByteLimit() const { return diskByteLimit_; }
+    std::chrono::seconds diskAgeLimit() const { return diskAgeLimit_; }
 
-    // Calls `done` once: at once from memory, else from disk, else after the fetch; null when the
-    // image could not be had. Requests for the same address share one fetch.
+    // Calls `done` once: at once from memory, else from disk or after the fetch (always later,
+    // on the main thread); null when the image could not be had. Requests for the same address
+    // share one disk read and one fetch.
     void loadImage(const std::string& url, Done done);
     std::shared_ptr<const Image> cachedImage(const std::string& url);
     void clearMemoryCache();
@@ -43,10 +59,14 @@ class RemoteImageLoader {
 
   private:
     void remember(const std::string& url, std::shared_ptr<const Image> image);
+    void startFetch(const std::string& url, const std::string& dir);
+    void deliver(const std::string& url, std::shared_ptr<const Image> image);
     Fetch fetch_;
     std::optional<std::string> cacheDir_;
     std::size_t memoryLimit_ = 32u << 20;
     std::size_t memoryUsed_ = 0;
+    std::size_t diskByteLimit_ = kDefaultDiskByteLimit;
+    std::chrono::seconds diskAgeLimit_ = kDefaultDiskAgeLimit;
     std::list<std::pair<std::string, std::shared_ptr<const Image>>> lru_;
     std::map<std::string, decltype(lru_)::iterator> index_;
     std::map<std::string, std::vector<Done>> waiting_;

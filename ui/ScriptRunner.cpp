@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/ConsoleText.h"
 #include "platform/DateFormat.h"
 #include "platform/RunLoop.h"
 #include "platform/views/ActionSheet.h"
@@ -50,8 +51,23 @@ std::string unquote(const std::string& s) {
     return s;
 }
 
+// A failure message line by line made safe for the terminal: it may quote a selector or a
+// screen text that came from the server. Every failure is made so where it is made, so whoever
+// prints it (script, interactive mode, the window's script) prints it safely.
+std::string printable(const std::string& message) {
+    std::string out;
+    std::size_t start = 0;
+    while (true) {
+        auto end = message.find('\n', start);
+        out += consoleSafe(message.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return out;
+        out += '\n';
+        start = end + 1;
+    }
+}
+
 ScriptRunner::Outcome fail(std::string message) {
-    return {false, false, std::move(message)};
+    return {false, false, printable(message)};
 }
 
 std::shared_ptr<SideMenu> findSideMenu(const std::shared_ptr<ViewController>& vc) {

@@ -18,7 +18,8 @@ class DumpWriter {
     const std::vector<std::string>& lines() const { return lines_; }
     // "kind #id", or just "kind" for a view without identifier.
     static std::string head(const std::string& kind, const View& v);
-    // Quotes a text for the dump: inside "…", with \" \\ and \n escaped.
+    // Quotes a text for the dump: inside "…", with \" and \\ escaped and control characters
+    // written out (\n, \r, \t, \x1b, \u009b; see escapeControlCharacters).
     static std::string quote(const std::string& text);
 
   private:

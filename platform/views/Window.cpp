@@ -73,6 +73,7 @@ void Window::setFirstResponder(View* v) {
 }
 
 void Window::recordToast(std::string text) {
+    if (toasts_.size() >= kMaxRecordedToasts) toasts_.erase(toasts_.begin());
     toasts_.push_back(std::move(text));
 }
 

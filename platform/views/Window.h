@@ -39,7 +39,9 @@ class Window : public View {
     View* firstResponder() const { return firstResponder_.lock().get(); }
     void setFirstResponder(View* v);
 
-    // Messages shown as toasts since the last takeToasts(), for the dump.
+    // Messages shown as toasts since the last takeToasts(), for the dump. Only the newest
+    // kMaxRecordedToasts are kept: in the window nothing may ever collect them.
+    static constexpr std::size_t kMaxRecordedToasts = 100;
     void recordToast(std::string text);
     std::vector<std::string> takeToasts();
     const std::vector<std::string>& pendingToasts() const { return toasts_; }

@@ -47,7 +47,7 @@ void HomeAdvertiseViewController::viewDidLoad() {
 
     std::weak_ptr<ViewController> weak = weak_from_this();
     NormalService::getADImageWithPara(
-        {},
+        std::nullopt,
         [weak](std::string address) {
             auto self = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock());
             if (!self) return;

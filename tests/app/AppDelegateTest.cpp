@@ -65,5 +65,41 @@ TEST_F(AppDelegateTest, ExpiryAfterTheDelegateIsGoneTouchesNothing) {
     EXPECT_EQ(BackgroundTasks::openCount(), 0u);
 }
 
+TEST_F(AppDelegateTest, MinimisingManyTimesKeepsNoGrantAfterItIsHandedBack) {
+    auto app = std::make_shared<AppDelegate>();
+    app->applicationDidFinishLaunchingWithOptions();
+    for (int i = 0; i < 500; ++i) {
+        app->applicationDidEnterBackground();
+        // Several minimises may come before the queued hand-back runs.
+        if (i % 3 == 0) {
+            ASSERT_TRUE(RunLoop::main().runUntil(
+                [&] { return app->backgroundTask() == BackgroundTaskInvalid; }, std::chrono::milliseconds(5000)));
+        }
+    }
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    RunLoop::main().runUntil([&] { return app->backgroundTask() == BackgroundTaskInvalid; },
+                             std::chrono::milliseconds(5000));
+    EXPECT_EQ(BackgroundTasks::openCount(), 0u);
+}
+
+TEST_F(AppDelegateTest, GrantsNeverHandedBackAreBoundedAndTheOldestExpire) {
+    BackgroundTasks::expireAll();
+    int expired = 0;
+    std::vector<BackgroundTaskIdentifier> ids;
+    for (int i = 0; i < 1000; ++i)
+        ids.push_back(BackgroundTasks::beginBackgroundTaskWithExpirationHandler([&] { ++expired; }));
+    EXPECT_EQ(BackgroundTasks::openCount(), BackgroundTasks::kMaxOpenGrants);
+    EXPECT_EQ(expired, 1000 - static_cast<int>(BackgroundTasks::kMaxOpenGrants));
+    // Ending a grant drops its handler uncalled; ending it twice, or an expired one, does nothing.
+    BackgroundTasks::endBackgroundTask(ids.back());
+    BackgroundTasks::endBackgroundTask(ids.back());
+    BackgroundTasks::endBackgroundTask(ids.front());
+    BackgroundTasks::endBackgroundTask(BackgroundTaskInvalid);
+    EXPECT_EQ(BackgroundTasks::openCount(), BackgroundTasks::kMaxOpenGrants - 1);
+    BackgroundTasks::expireAll();
+    EXPECT_EQ(expired, 999);
+    EXPECT_EQ(BackgroundTasks::openCount(), 0u);
+}
+
 }  // namespace
 }  // namespace busdesk

@@ -162,6 +162,23 @@ expect "#loginAction"
     EXPECT_EQ(r.status, 0) << r.screen;
 }
 
+// The server takes the request and never answers. Time is virtual in a script, and so is the
+// request's time-out: after a minute of waiting the login gives up, as it would for a user.
+// (Each command still waits up to ten real seconds for the request in flight, once here.)
+TEST_F(Flows, ASilentServerTimesOutWhenTheScriptWaitsPastTheTimeOut) {
+    sim::Fault silent;
+    silent.body = sim::Fault::Body::NoAnswer;
+    sim_->faults().set("User_Login", silent);
+    auto r = run(R"(type #username 10086
+type #password 123456
+tap #loginAction
+wait 61
+expect "网络异常！"
+expect "#loginAction"
+)");
+    EXPECT_EQ(r.status, 0) << r.screen;
+}
+
 TEST_F(Flows, AFailedExpectationEndsTheScriptWithStatusOne) {
     auto r = run("expect \"no such text on the login screen\"\n");
     EXPECT_EQ(r.status, 1);

@@ -201,6 +201,82 @@ TEST_F(OperationTest, DefaultTimeoutIsSixtySecondsAndNotCopiedUntilSet) {
     EXPECT_TRUE(manager->requestSerializer()->mutableObservedChangedKeyPaths().empty());
 }
 
+// Headers at once, then a byte every 50 ms for ten seconds: never silent long enough for the
+// silence time-out, so only the overall deadline ends it.
+TEST_F(OperationTest, ATricklingAnswerEndsAtTheOverallDeadlineInOneCallback) {
+    auto sent = std::make_shared<std::atomic<int>>(0);
+    server.on("trickle", [sent](const httplib::Request&, httplib::Response& res) {
+        // A type the server does not compress: a compressor would hold the bytes back.
+        res.set_chunked_content_provider("application/octet-stream", [sent](size_t, httplib::DataSink& sink) {
+            if (sent->load() >= 200) {
+                sink.done();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the server's pace, not the test's
+            ++*sent;
+            return sink.write(" ", 1);
+        });
+    });
+    manager->requestSerializer()->setTimeoutInterval(0.3);
+    manager->requestSerializer()->setDeadlineInterval(0.8);
+    const auto start = std::chrono::steady_clock::now();
+    manager->GET(server.url("trickle"), std::nullopt, outcome.success(), outcome.failure());
+    ASSERT_TRUE(outcome.wait(std::chrono::milliseconds(5000)));
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(outcome.failures, 1);
+    EXPECT_EQ(outcome.error->domain, kURLErrorDomain);
+    EXPECT_EQ(outcome.error->code, URLErrorCode::TimedOut);
+    EXPECT_GE(sent->load(), 8);  // bytes kept coming: this was no silence
+    EXPECT_GE(took, std::chrono::milliseconds(700));
+    drainMainQueue();
+    EXPECT_EQ(outcome.calls(), 1);
+}
+
+TEST_F(OperationTest, DeadlineIsTwoMinutesByDefaultAndNeverShorterThanTheSilenceTimeOut) {
+    auto request = manager->requestSerializer()->requestWithMethod("GET", server.url("x"), std::nullopt);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->deadlineInterval, 120.0);
+    manager->requestSerializer()->setDeadlineInterval(0.05);
+    manager->requestSerializer()->setTimeoutInterval(5);
+    // A held answer released after the deadline but within the silence time-out still succeeds.
+    server.hold("slowdeadline");
+    manager->GET(server.url("slowdeadline"), std::nullopt, outcome.success(), outcome.failure());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server.heldCount("slowdeadline") == 1; },
+                                         std::chrono::seconds(5)));
+    EXPECT_FALSE(outcome.wait(std::chrono::milliseconds(300)));
+    server.releaseHeld();
+    ASSERT_TRUE(outcome.wait());
+    EXPECT_EQ(outcome.successes, 1);
+}
+
+// Headless mode points the time-outs at the run loop's virtual clock: advancing it past the
+// silence time-out fails a request to a silent server, with no real minute spent.
+TEST_F(OperationTest, TimeOutsFollowTheVirtualClockWhenToldTo) {
+    struct Restore {
+        std::shared_ptr<Clock> clock = RunLoop::main().clock();
+        ~Restore() {
+            NetworkThread::shared().setTimeoutClock(nullptr);
+            RunLoop::main().setClock(clock);
+        }
+    } restore;
+    auto virtualClock = std::make_shared<ManualClock>();
+    RunLoop::main().setClock(virtualClock);
+    NetworkThread::shared().setTimeoutClock(virtualClock);
+    server.hold("virtual");
+    manager->GET(server.url("virtual"), std::nullopt, outcome.success(), outcome.failure());
+    ASSERT_TRUE(
+        RunLoop::main().runUntil([&] { return server.heldCount("virtual") == 1; }, std::chrono::seconds(5)));
+    RunLoop::main().advance(std::chrono::seconds(59));
+    EXPECT_FALSE(outcome.wait(std::chrono::milliseconds(300)));
+    RunLoop::main().advance(std::chrono::seconds(2));
+    ASSERT_TRUE(outcome.wait(std::chrono::milliseconds(3000)));
+    ASSERT_EQ(outcome.failures, 1);
+    EXPECT_EQ(outcome.error->code, URLErrorCode::TimedOut);
+    server.releaseHeld();
+    drainMainQueue();
+    EXPECT_EQ(outcome.calls(), 1);
+}
+
 TEST_F(OperationTest, SlowAnswerWithinTheTimeoutSucceeds) {
     server.hold("slowok");
     manager->requestSerializer()->setTimeoutInterval(5);

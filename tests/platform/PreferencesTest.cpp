@@ -90,6 +90,7 @@ TEST_F(PreferencesTest, RemovalReachesTheDiskAtOnce) {
 }
 
 TEST_F(PreferencesTest, DamagedFileIsMovedAsideWithOneLogLineAndStoreStartsEmpty) {
+    int copy = 0;
     for (const std::string& garbage : {std::string("{\"zt_username\": \"100"), std::string("[1,2]"),
                                        std::string(""), std::string("\xFF\xFE")}) {
         writeDisk(garbage);
@@ -100,7 +101,7 @@ TEST_F(PreferencesTest, DamagedFileIsMovedAsideWithOneLogLineAndStoreStartsEmpty
         EXPECT_EQ(lines.size(), 1u) << garbage;
         EXPECT_TRUE(p.snapshot().empty());
         EXPECT_FALSE(fs::exists(file_));
-        std::ifstream aside(file_ + ".corrupt");
+        std::ifstream aside(file_ + ".corrupt-" + std::to_string(++copy));
         std::stringstream ss;
         ss << aside.rdbuf();
         EXPECT_EQ(ss.str(), garbage);
@@ -111,19 +112,105 @@ TEST_F(PreferencesTest, DamagedFileIsMovedAsideWithOneLogLineAndStoreStartsEmpty
     }
 }
 
+TEST_F(PreferencesTest, EveryDamagedStartKeepsItsOwnCopyUpToTheLimit) {
+    const int starts = static_cast<int>(Preferences::kMaxCorruptCopies) + 2;
+    for (int i = 1; i <= starts; ++i) {
+        writeDisk("{broken " + std::to_string(i));
+        Preferences p(file_);
+    }
+    std::vector<std::string> copies;
+    for (const auto& e : fs::directory_iterator(dir_)) copies.push_back(e.path().filename().string());
+    std::sort(copies.begin(), copies.end());
+    ASSERT_EQ(copies.size(), Preferences::kMaxCorruptCopies);
+    // The newest are kept, each with the content of its own start.
+    for (int i = starts - static_cast<int>(Preferences::kMaxCorruptCopies) + 1; i <= starts; ++i) {
+        std::ifstream in(file_ + ".corrupt-" + std::to_string(i));
+        std::stringstream ss;
+        ss << in.rdbuf();
+        EXPECT_EQ(ss.str(), "{broken " + std::to_string(i));
+    }
+}
+
 TEST_F(PreferencesTest, DamagedFileIsNotOverwrittenWhenItCannotBeMovedAside) {
+    // A name so long that no copy of it can be named: the rename fails, for root too.
+    file_ = dir_ + "/settings" + std::string(240, 's') + ".json";
     writeDisk("{\"zt_username\":\"100");
-    // A folder in the way makes the rename fail, for root too.
-    fs::create_directories(file_ + ".corrupt/occupied");
     std::vector<std::string> lines;
     auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
     Preferences p(file_);
-    Log::setSink(old);
     EXPECT_EQ(lines.size(), 1u);
     EXPECT_FALSE(p.setObject("k", "v"));
     EXPECT_EQ(p.objectForKey("k"), boost::json::value("v"));
     EXPECT_FALSE(p.removeObject("k"));
+    Log::setSink(old);
+    EXPECT_EQ(lines.size(), 1u);
     EXPECT_EQ(readDisk(), "{\"zt_username\":\"100");
+}
+
+TEST_F(PreferencesTest, AFileThatCannotBeReadIsLeftAloneAndSaidOnce) {
+    // Reading a folder fails (EISDIR) without the file being damaged, as a permission or an I/O
+    // error would.
+    fs::create_directories(file_ + "/inside");
+    std::vector<std::string> lines;
+    auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
+    Preferences p(file_);
+    EXPECT_TRUE(p.snapshot().empty());
+    EXPECT_FALSE(p.setObject("k", "v"));
+    EXPECT_FALSE(p.setObject("k2", "v2"));
+    EXPECT_EQ(p.objectForKey("k2"), boost::json::value("v2"));
+    Log::setSink(old);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("cannot read"), std::string::npos) << lines[0];
+    EXPECT_TRUE(fs::is_directory(file_ + "/inside"));
+    int entries = 0;
+    for (const auto& e : fs::directory_iterator(dir_)) {
+        ++entries;
+        EXPECT_EQ(e.path().filename(), "settings.json");
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(PreferencesTest, ByteOrderMarkBeforeValidJSONIsNoDamage) {
+    writeDisk("\xEF\xBB\xBF{\"zt_username\":\"10086\"}");
+    std::vector<std::string> lines;
+    auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
+    Preferences p(file_);
+    Log::setSink(old);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(p.objectForKey("zt_username"), boost::json::value("10086"));
+    EXPECT_TRUE(fs::exists(file_));
+    EXPECT_FALSE(fs::exists(file_ + ".corrupt-1"));
+}
+
+TEST_F(PreferencesTest, SettingsThatCannotBeSavedAreSaidOnce) {
+    // A file where the folder should be: nothing can be written there, for root too.
+    std::ofstream(dir_ + "/blocker") << "x";
+    Preferences p(dir_ + "/blocker/settings.json");
+    std::vector<std::string> lines;
+    auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
+    EXPECT_FALSE(p.setObject("a", 1));
+    EXPECT_FALSE(p.setObject("b", 2));
+    EXPECT_FALSE(p.removeObject("a"));
+    Log::setSink(old);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("cannot save"), std::string::npos) << lines[0];
+    EXPECT_EQ(p.objectForKey("b"), boost::json::value(2));
+    // Once the folder can be made, saving works again.
+    fs::remove(dir_ + "/blocker");
+    EXPECT_TRUE(p.setObject("c", 3));
+    EXPECT_EQ(Preferences(dir_ + "/blocker/settings.json").objectForKey("b"), boost::json::value(2));
+}
+
+TEST_F(PreferencesTest, StartClearsOnlyTheTemporariesItMade) {
+    for (const char* name : {"settings.json.backup", "settings.json.orig12", "settings.json.corrupt"})
+        std::ofstream(dir_ + "/" + name) << "keep";
+    std::ofstream(dir_ + "/settings.json.busdesk-tmp-Ab12Cd") << "{\"half";
+    writeDisk("{\"k\":1}");
+    Preferences p(file_);
+    EXPECT_EQ(p.objectForKey("k"), boost::json::value(1));
+    EXPECT_FALSE(fs::exists(dir_ + "/settings.json.busdesk-tmp-Ab12Cd"));
+    for (const char* name : {"settings.json.backup", "settings.json.orig12", "settings.json.corrupt"})
+        EXPECT_TRUE(fs::exists(dir_ + "/" + name)) << name;
 }
 
 TEST_F(PreferencesTest, StandardStoreFollowsTheProfileFolder) {

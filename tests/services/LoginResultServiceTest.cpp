@@ -139,6 +139,61 @@ TEST_F(LoginResultServiceTest, PasswordChangeRefusalsAndSuccess) {
     EXPECT_TRUE(change("20001", "222222", "111111").arg<1>());
 }
 
+// Whatever goes wrong, no console line shows a password: the failing URL of every "Error:" line
+// is masked as the "last url ==" line is.
+TEST_F(LoginResultServiceTest, FailedLoginsAndPasswordChangesNeverPrintThePassword) {
+    const std::string secret = "S3cret!Pw";
+    auto check = [&](const std::string& what) {
+        EXPECT_TRUE(log_.has("Error: ")) << what;
+        for (const auto& line : log_.lines()) {
+            EXPECT_EQ(line.find("S3cret"), std::string::npos) << what << ": " << line;
+            EXPECT_EQ(line.find("Pw0ld"), std::string::npos) << what << ": " << line;
+        }
+        bool maskedURL = false;
+        for (const auto& line : log_.withPrefix("Error: "))
+            maskedURL = maskedURL || line.find("Password=***") != std::string::npos;
+        EXPECT_TRUE(maskedURL) << what;
+        log_.clear();
+    };
+    sim::Fault status;
+    status.status = 500;
+    sim::Fault plain;
+    plain.contentType = "text/plain";  // a content type the JSON reader refuses
+    for (const auto& f : {status, plain}) {
+        sim().faults().set("User_Login", f);
+        EXPECT_EQ(login("10086", secret).failures, 1);
+        check("login");
+        sim().faults().set("User_ChangePassword", f);
+        ChangeCalls calls;
+        LoginResultService::changePasswordWithUsername("10086", "Pw0ld", secret, calls.success(), calls.fail());
+        EXPECT_TRUE(calls.wait());
+        EXPECT_EQ(calls.failures, 1);
+        check("change");
+        sim().faults().clear();
+    }
+    // Nobody listens on port 1: the connection is refused.
+    PublicMethod::setOfficeBaseURL("http://127.0.0.1:1/");
+    EXPECT_EQ(login("10086", secret).failures, 1);
+    check("server down");
+}
+
+TEST_F(LoginResultServiceTest, LoginJSONLineHidesIdentityCardAddressTelephoneAndBirthday) {
+    auto calls = login("10086", "123456");
+    ASSERT_TRUE(calls.arg<1>());
+    auto result = calls.arg<0>();
+    ASSERT_TRUE(result && result->IDcard && result->address && result->telephone && result->birthday);
+    auto lines = log_.withPrefix("JSON: ");
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string& line = lines.front();
+    for (const auto& key : {"IDcard", "address", "telephone", "birthday"})
+        EXPECT_NE(line.find("\"" + std::string(key) + "\":\"***\""), std::string::npos) << key << ": " << line;
+    for (const auto& value : {*result->IDcard, *result->address, *result->telephone, *result->birthday})
+        EXPECT_EQ(line.find(value), std::string::npos) << value;
+    // The rest of the line stays, and the session keeps the real values.
+    EXPECT_NE(line.find("张建国"), std::string::npos);
+    EXPECT_EQ(session()->IDcard, result->IDcard);
+}
+
 // Answers the substitute server never gives, from a scripted server.
 class LoginOddAnswerTest : public ::testing::Test {
   protected:

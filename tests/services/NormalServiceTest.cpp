@@ -347,10 +347,13 @@ TEST_F(NormalServiceTest, TagsWithoutAMethodFailOnceWithoutARequest) {
 
 TEST_F(NormalServiceTest, CompanyLogoAddressHasNoClosingSlashAndIsCleaned) {
     Calls<std::string> logo;
-    NormalService::getADImageWithPara({}, logo.success(), logo.fail());
+    NormalService::getADImageWithPara(std::nullopt, logo.success(), logo.fail());
     ASSERT_TRUE(logo.wait());
     ASSERT_EQ(logo.successes, 1);
     EXPECT_EQ(log_.sent("Query_CompanyLogo")->path, "/OfficeServiceQ/Query_CompanyLogo");
+    // No parameters: the address goes out bare, without a lone "?".
+    EXPECT_EQ(log_.withPrefix("last url == ").back(),
+              "last url == " + sim().baseURL() + "OfficeServiceQ/Query_CompanyLogo");
     EXPECT_EQ(logo.arg(), sim().baseURL() + "static/companylogo.png");
     EXPECT_TRUE(log_.has("JSON: <68747470"));  // "http" as bytes
     EXPECT_EQ(log_.withPrefix("1str==").size(), 1u);

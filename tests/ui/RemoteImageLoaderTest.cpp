@@ -40,6 +40,8 @@ class RemoteImageLoaderTest : public ::testing::Test {
     std::vector<std::string> requested;
     std::vector<std::function<void(std::optional<std::string>)>> pending;
     std::string png;
+
+    static void settle() { ASSERT_TRUE(RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000))); }
 };
 
 TEST_F(RemoteImageLoaderTest, PlaceholderFirstThenTheImageFromMemoryAndDiskOnLaterUses) {
@@ -50,8 +52,11 @@ TEST_F(RemoteImageLoaderTest, PlaceholderFirstThenTheImageFromMemoryAndDiskOnLat
     // A second view asking for the same address shares the one download.
     auto other = std::make_shared<ImageView>(Rect{});
     setImageWithURL(*other, "http://h/a.png");
+    settle();  // the disk is looked at first, off the main thread
     ASSERT_EQ(pending.size(), 1u);
     pending[0](png);
+    // Decoded and written off the main thread; the views get it on the main thread after.
+    settle();
     ASSERT_TRUE(view->image());
     EXPECT_EQ(view->image()->width, 3);
     EXPECT_EQ(view->imageSource(), "http://h/a.png");
@@ -66,6 +71,8 @@ TEST_F(RemoteImageLoaderTest, PlaceholderFirstThenTheImageFromMemoryAndDiskOnLat
     RemoteImageLoader::shared().clearMemoryCache();
     auto fourth = std::make_shared<ImageView>(Rect{});
     setImageWithURL(*fourth, "http://h/a.png");
+    EXPECT_FALSE(fourth->image());  // read from disk off the main thread
+    settle();
     EXPECT_TRUE(fourth->image());
     EXPECT_EQ(requested.size(), 1u);
 }
@@ -73,7 +80,9 @@ TEST_F(RemoteImageLoaderTest, PlaceholderFirstThenTheImageFromMemoryAndDiskOnLat
 TEST_F(RemoteImageLoaderTest, AFailedOrOutdatedLoadLeavesThePlaceholder) {
     auto view = std::make_shared<ImageView>(Rect{});
     setImageWithURL(*view, "http://h/broken.png", "placeholder");
+    settle();
     pending[0](std::string("not a picture"));
+    settle();
     EXPECT_EQ(view->image(), nullptr);
     EXPECT_EQ(view->imageName(), "placeholder");
     EXPECT_FALSE(std::filesystem::exists(RemoteImageLoader::shared().diskPathFor("http://h/broken.png")));
@@ -81,16 +90,82 @@ TEST_F(RemoteImageLoaderTest, AFailedOrOutdatedLoadLeavesThePlaceholder) {
     // A reused view moved on to another address before the first one arrived.
     setImageWithURL(*view, "http://h/first.png", "placeholder");
     setImageWithURL(*view, "http://h/second.png", "placeholder");
+    settle();
     ASSERT_EQ(pending.size(), 3u);
     pending[1](png);
+    settle();
     EXPECT_EQ(view->image(), nullptr);
     pending[2](std::nullopt);
+    settle();
     EXPECT_EQ(view->image(), nullptr);
     // The view is gone when the answer comes.
     auto gone = std::make_shared<Button>(Rect{});
     setBackgroundImageWithURL(*gone, "http://h/late.png", ControlState::Normal, "ph");
+    settle();
     gone.reset();
     pending.back()(png);
+    settle();
+}
+
+// A late answer for a destroyed view must not take the place of a new view that happens to sit
+// at the same address.
+TEST_F(RemoteImageLoaderTest, ALateAnswerForAGoneViewLeavesTheNextViewAtItsAddressAlone) {
+    // Made apart from their control blocks, so a view's memory is freed with the view while a
+    // weak pointer to it still waits for the answer.
+    std::shared_ptr<ImageView> first(new ImageView(Rect{}));
+    setImageWithURL(*first, "http://h/old.png");
+    const View* address = first.get();
+    first.reset();
+    std::shared_ptr<ImageView> second;
+    std::vector<std::shared_ptr<ImageView>> misses;
+    for (int i = 0; i < 16 && (!second || second.get() != address); ++i) {
+        if (second) misses.push_back(second);
+        second.reset(new ImageView(Rect{}));
+    }
+    if (second.get() != address) GTEST_SKIP() << "the allocator gave no address twice";
+    setImageWithURL(*second, "http://h/new.png");
+    settle();
+    ASSERT_EQ(pending.size(), 2u);
+    pending[0](png);  // the old view's answer
+    settle();
+    pending[1](png);
+    settle();
+    ASSERT_TRUE(second->image());
+    EXPECT_EQ(second->imageSource(), "http://h/new.png");
+}
+
+TEST_F(RemoteImageLoaderTest, DiskCacheKeepsTheMostRecentlyUsedWithinItsByteAndAgeLimits) {
+    auto& loader = RemoteImageLoader::shared();
+    const auto previousBytes = loader.diskByteLimit();
+    const auto previousAge = loader.diskAgeLimit();
+    loader.setDiskLimits(3 * png.size() + png.size() / 2, std::chrono::hours(1));
+    const auto base = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(30);
+    std::vector<std::string> urls;
+    for (int i = 0; i < 5; ++i) {
+        urls.push_back("http://h/p" + std::to_string(i) + ".png");
+        auto v = std::make_shared<ImageView>(Rect{});
+        setImageWithURL(*v, urls.back());
+        settle();
+        pending.back()(png);
+        settle();
+        ASSERT_TRUE(v->image());
+        // Written one minute apart, as far as the cache can tell.
+        std::filesystem::last_write_time(loader.diskPathFor(urls.back()), base + std::chrono::minutes(i));
+    }
+    // Only the last three fit; the oldest went first.
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(std::filesystem::exists(loader.diskPathFor(urls[i])), i >= 2) << i;
+
+    // A picture past the age limit is fetched again rather than shown.
+    std::filesystem::last_write_time(loader.diskPathFor(urls[4]), base - std::chrono::hours(2));
+    loader.clearMemoryCache();
+    auto v = std::make_shared<ImageView>(Rect{});
+    const auto fetchesBefore = requested.size();
+    setImageWithURL(*v, urls[4]);
+    settle();
+    EXPECT_EQ(requested.size(), fetchesBefore + 1);
+    EXPECT_FALSE(v->image());
+    loader.setDiskLimits(previousBytes, previousAge);
 }
 
 TEST(SlideSwitchViewTest, OnePageVisibleAndTheDelegateToldOnEachChange) {

@@ -2,6 +2,7 @@
 
 #include "platform/views/AlertView.h"
 #include "platform/views/Button.h"
+#include "platform/views/ImageView.h"
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/ScreenDump.h"
@@ -200,6 +201,47 @@ TEST(ViewTreeTest, DumpPrintsAScreenInTheDocumentedForm) {
     EXPECT_EQ(ScreenDump::dump(*window), expected);
     // Toasts are printed once.
     EXPECT_EQ(ScreenDump::dump(*window).find("toast:"), std::string::npos);
+}
+
+// A bulletin title is server text: whatever bytes it carries, the terminal gets none it would obey.
+TEST(ViewTreeTest, DumpWritesOutControlCharactersOfServerText) {
+    auto window = std::make_shared<Window>();
+    window->makeKeyAndVisible();
+    auto screen = std::make_shared<ViewController>();
+    window->setRootViewController(std::make_shared<NavigationController>(screen));
+    auto v = screen->view();
+    v->addSubview(std::make_shared<Label>(Rect{}, "\x1b[2J通知\x07\xc2\x9b" "31m"));
+    auto picture = std::make_shared<ImageView>(Rect{});
+    picture->setIdentifier("ivAdvertise");
+    picture->setImageSource("http://h/\x1b]0;x\x07.png?Password=S3cret");
+    v->addSubview(picture);
+    auto alert = std::make_shared<AlertView>("提示\x1b", "", std::string("取消\x07"), std::vector<std::string>{},
+                                             [](AlertView&, int) {});
+    alert->show();
+    window->recordToast("完成\r\x1b[1A");
+    const std::string dump = ScreenDump::dump(*window);
+    EXPECT_NE(dump.find("label: \"\\x1b[2J通知\\x07\\u009b31m\"\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("image #ivAdvertise: none from http://h/\\x1b]0;x\\x07.png?Password=***\n"),
+              std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find("alert: \"提示\\x1b\" [取消\\x07]\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("toast: \"完成\\r\\x1b[1A\"\n"), std::string::npos) << dump;
+    for (std::size_t i = 0; i < dump.size(); ++i) {
+        const auto b = static_cast<unsigned char>(dump[i]);
+        EXPECT_FALSE((b < 0x20 && b != '\n') || b == 0x7f) << "byte " << i << " of " << dump;
+        EXPECT_FALSE(b == 0xc2 && i + 1 < dump.size() && static_cast<unsigned char>(dump[i + 1]) < 0xa0);
+    }
+    alert->dismissWithClickedButtonIndex(0);
+}
+
+TEST(ViewTreeTest, UncollectedToastsAreBoundedToTheNewest) {
+    auto window = std::make_shared<Window>();
+    for (int i = 0; i < 5000; ++i) window->recordToast("toast " + std::to_string(i));
+    ASSERT_EQ(window->pendingToasts().size(), Window::kMaxRecordedToasts);
+    EXPECT_EQ(window->pendingToasts().front(), "toast " + std::to_string(5000 - Window::kMaxRecordedToasts));
+    EXPECT_EQ(window->pendingToasts().back(), "toast 4999");
+    EXPECT_EQ(window->takeToasts().size(), Window::kMaxRecordedToasts);
+    EXPECT_TRUE(window->pendingToasts().empty());
 }
 
 TEST(ViewTreeTest, TextMetricIsDeterministicAndRespectsTheBox) {
