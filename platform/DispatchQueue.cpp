@@ -58,8 +58,10 @@ void DispatchGroup::leave() {
         std::lock_guard lock(mutex_);
         if (count_ > 0) --count_;
         if (count_ == 0) ready.swap(waiters_);
+        // Notified under the lock: a waiter may return and destroy the group as soon as the lock
+        // is free, so nothing of the group is touched after it is released.
+        cv_.notify_all();
     }
-    cv_.notify_all();
     for (auto& j : ready) dispatchMain(std::move(j));
 }
 

@@ -292,9 +292,12 @@ ScriptRunner::Outcome ScriptRunner::menu(const std::string& which) {
 
 ScriptRunner::Outcome ScriptRunner::back(bool home) {
     // The screen's own button first, so its goBack/goIndex runs as a tap would run it.
-    for (const char* id : home ? std::initializer_list<const char*>{"#goIndex"}
-                               : std::initializer_list<const char*>{"#goBack", "#navBack"}) {
-        auto hits = ViewFinder::withIdentifier(*window_, std::string(id).substr(1));
+    // Arrays with static storage: a braced list chosen by a conditional dies with the condition,
+    // before the loop reads it.
+    static const char* const kHome[] = {"goIndex", nullptr};
+    static const char* const kBack[] = {"goBack", "navBack", nullptr};
+    for (const char* const* id = home ? kHome : kBack; *id; ++id) {
+        auto hits = ViewFinder::withIdentifier(*window_, *id);
         for (auto it = hits.rbegin(); it != hits.rend(); ++it)
             if ((*it)->isReachable() && (*it)->userTap()) return {};
     }
@@ -340,8 +343,9 @@ ScriptRunner::Outcome ScriptRunner::wait(const std::string& secondsText) {
     double s = 0;
     auto text = trim(secondsText);
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), s);
-    if (ec != std::errc() || ptr != text.data() + text.size() || !(s >= 0) || !std::isfinite(s))
-        return fail("wait needs a number of seconds");
+    // At most a day: the clock counts nanoseconds in 64 bits, and a longer wait would overflow it.
+    if (ec != std::errc() || ptr != text.data() + text.size() || !(s >= 0) || !std::isfinite(s) || s > 86400)
+        return fail("wait needs a number of seconds, at most 86400");
     auto& loop = RunLoop::main();
     if (loop.clock()->isManual()) {
         loop.advance(seconds(s));

@@ -42,6 +42,9 @@ void Control::sendActions() {
 bool Control::userTap() {
     if (!enabled_) return false;
     if (actions_.empty()) return View::userTap();
+    // The tap handlers run after the actions, and an action may drop the last owner of this
+    // control (a bar rebuilding its buttons): keep it alive for both.
+    auto keep = weak_from_this().lock();
     sendActions();
     View::userTap();
     return true;

@@ -161,6 +161,7 @@ bool TextView::isFirstResponder() const {
 
 bool TextView::userTap() {
     if (!editable_) return View::userTap();
+    auto keep = weak_from_this().lock();
     if (auto d = delegate_.lock(); d && !d->textViewShouldBeginEditing(*this)) return true;
     becomeFirstResponder();
     View::userTap();

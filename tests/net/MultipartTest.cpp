@@ -284,11 +284,10 @@ TEST_F(MultipartUploadTest, UploadGoesOnWhileTheMainThreadIsBlocked) {
     bool received = false;
     std::size_t receivedSize = 0;
     server.on("upload-blocked", [&](const httplib::Request& req, httplib::Response& res) {
-        {
-            std::lock_guard lock(m);
-            received = true;
-            receivedSize = req.files.count("big") ? req.files.find("big")->second.content.size() : 0;
-        }
+        std::lock_guard lock(m);
+        received = true;
+        receivedSize = req.files.count("big") ? req.files.find("big")->second.content.size() : 0;
+        // Under the lock: the test may return and destroy the condition as soon as it sees `received`.
         cv.notify_all();
         res.set_content("{}", "application/json");
     });

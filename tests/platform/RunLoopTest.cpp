@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -68,6 +69,19 @@ TEST(RunLoop, RunUntilIsBounded) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(loop.runUntil([] { return false; }, 50ms));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+TEST(DispatchQueue, AGroupMayBeDestroyedAsSoonAsItsWaitReturns) {
+    // The waiter frees the group the moment wait() returns; the thread that emptied it must be
+    // done with it by then (the thread sanitizer reports the condition destroyed mid-broadcast).
+    for (int round = 0; round < 200; ++round) {
+        auto group = std::make_unique<DispatchGroup>();
+        group->enter();
+        std::thread leaver([g = group.get()] { g->leave(); });
+        ASSERT_TRUE(group->wait(5000ms));
+        group.reset();
+        leaver.join();
+    }
 }
 
 TEST(DispatchQueue, ProcessingQueueHandsResultsToMain) {

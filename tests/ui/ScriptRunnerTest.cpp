@@ -229,6 +229,7 @@ TEST_F(ScriptRunnerTest, FailuresStopTheScriptWithStatusOneAndSayWhy) {
     EXPECT_NE(out.str().find("no visible view matches #nothing"), std::string::npos);
     out.str("");
     EXPECT_EQ(run("wait soon\n"), 1);
+    EXPECT_EQ(run("wait 1e30\n"), 1);  // more than the clock can count
     EXPECT_EQ(run("frobnicate\n"), 1);
     EXPECT_EQ(run("cancel\n"), 1);
 }

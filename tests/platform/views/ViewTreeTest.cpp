@@ -88,6 +88,33 @@ TEST(ViewTreeTest, TouchBlockersCoverWhatLiesBelowThemOnly) {
     EXPECT_TRUE(button->isReachable());
 }
 
+TEST(ViewTreeTest, AControlRemovedByItsOwnActionFinishesItsTap) {
+    // A bar rebuilding its buttons from one of them: the tapped button loses its last owner in
+    // the middle of its own tap, and its tap handlers still run after the actions.
+    auto bar = std::make_shared<View>(Rect{0, 0, 300, 44});
+    int actions = 0, handlers = 0;
+    std::weak_ptr<View> watched;
+    {
+        auto button = std::make_shared<Button>(Rect{0, 0, 60, 44}, "Back");
+        watched = button;
+        button->addAction([&](View&) {
+            ++actions;
+            for (auto& child : std::vector<std::shared_ptr<View>>(bar->subviews())) child->removeFromSuperview();
+            bar->addSubview(std::make_shared<Button>(Rect{0, 0, 60, 44}, "New"));
+        });
+        button->addTapHandler([&](View&) { ++handlers; });
+        bar->addSubview(std::move(button));
+    }
+    EXPECT_FALSE(watched.expired());
+    View* tapped = bar->subviews().front().get();
+    EXPECT_TRUE(tapped->userTap());
+    EXPECT_EQ(actions, 1);
+    EXPECT_EQ(handlers, 1);
+    EXPECT_TRUE(watched.expired());
+    ASSERT_EQ(bar->subviews().size(), 1u);
+    EXPECT_NE(bar->subviews().front().get(), tapped);
+}
+
 TEST(ViewTreeTest, AlertButtonsAreIndexedCancelFirstAndCallBackOnce) {
     auto window = std::make_shared<Window>();
     window->makeKeyAndVisible();

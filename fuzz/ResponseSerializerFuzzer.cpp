@@ -1,0 +1,61 @@
+// Arbitrary answer bodies through the response serializers, under every charset a server may
+// name (UTF-8, GBK and its relatives, Latin-1, unknown names) and through the text decoding the
+// response string uses. The first byte picks the charset, the content type and the options.
+#include <boost/json.hpp>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "net/HTTPResponseSerializer.h"
+#include "net/JSONResponseSerializer.h"
+#include "net/TextEncoding.h"
+
+namespace {
+
+using namespace busdesk;
+
+constexpr const char* kCharsets[] = {nullptr, "utf-8", "UTF8", "gbk", "GB2312", "gb18030", "big5",
+                                     "iso-8859-1", "windows-1252", "shift_jis", "\"gbk\"", "no-such-charset"};
+constexpr const char* kTypes[] = {"application/json", "text/html", "text/plain", nullptr};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const unsigned selector = data[0];
+    const std::string body(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const char* charset = kCharsets[selector % std::size(kCharsets)];
+    const char* type = kTypes[(selector / std::size(kCharsets)) % std::size(kTypes)];
+
+    auto response = std::make_shared<HTTPURLResponse>();
+    response->URL = "http://127.0.0.1/OfficeServiceQ/Query";
+    response->statusCode = (selector & 0x80) ? 500 : 200;
+    if (type) response->allHeaderFields["Content-Type"] = charset ? std::string(type) + "; charset=" + charset : type;
+    response->expectedContentLength = static_cast<long long>(body.size());
+
+    // Whatever decodes is UTF-8 afterwards.
+    std::string encoding = charset ? charset : "UTF-8";
+    if (auto text = decodeText(body, encoding)) {
+        if (!isValidUTF8(*text)) __builtin_trap();
+    }
+    if (auto text = decodeText(body, "UTF-8"); text.has_value() != isValidUTF8(body)) __builtin_trap();
+
+    std::optional<Error> error;
+    auto plain = HTTPResponseSerializer::serializer();
+    auto raw = plain->responseObjectForResponse(response, body, error);
+    if (!raw.data || *raw.data != body) __builtin_trap();  // the bytes pass unchanged
+
+    auto json = JSONResponseSerializer::serializer();
+    json->removesKeysWithNullValues = selector & 0x40;
+    if (selector & 0x20) json->readingOptions = JSONReadingAllowFragments;
+    error.reset();
+    auto object = json->responseObjectForResponse(response, body, error);
+    if (object.json) {
+        // What was parsed serializes and parses back to the same value.
+        auto again = boost::json::parse(boost::json::serialize(*object.json));
+        if (again != *object.json) __builtin_trap();
+    }
+    return 0;
+}
