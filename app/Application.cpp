@@ -24,6 +24,7 @@
 
 #ifdef BUSDESK_HAVE_QT
 #include "platform/qt/QtApplication.h"
+#include "ui/AssetPickerController.h"
 #endif
 
 namespace busdesk {
@@ -213,7 +214,16 @@ int runBusDesk(int argc, char** argv) {
     qt::QtOptions window;
     window.didEnterBackground = [&] { delegate->applicationDidEnterBackground(); };
     window.willEnterForeground = [&] { delegate->applicationWillEnterForeground(); };
-    return qt::runApplication(argc, argv, launch, step, window);
+    // The album on a desktop: the user picks picture files.
+    AssetPickerController::setAlbumSource([] {
+        std::vector<Asset> album;
+        for (auto& picked : qt::pickPictureFiles("从手机相册获取"))
+            album.push_back(Asset{std::move(picked.name), std::move(picked.path), std::move(picked.image)});
+        return album;
+    });
+    int status = qt::runApplication(argc, argv, launch, step, window);
+    AssetPickerController::setAlbumSource({});
+    return status;
 #else
     return 0;
 #endif

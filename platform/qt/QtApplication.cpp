@@ -18,30 +18,10 @@
 #include "platform/qt/RunLoopDriver.h"
 #include "platform/qt/WindowPresenter.h"
 #include "platform/views/Window.h"
-#include "ui/AssetPickerController.h"
 
 namespace busdesk::qt {
 
 namespace {
-
-// The album on a desktop: the user picks picture files. Thumbnails are what the picker lists, so
-// full-size pictures are scaled down as they are read.
-std::vector<Asset> albumFromFileDialog() {
-    QStringList files = QFileDialog::getOpenFileNames(nullptr, QString::fromUtf8("从手机相册获取"),
-                                                      QDir::homePath(), "Pictures (*.png *.jpg *.jpeg)");
-    std::vector<Asset> out;
-    for (const QString& file : files) {
-        std::string path = fromQString(file);
-        auto image = Image::fromFile(path);
-        if (!image) continue;  // unreadable or not a picture: left out rather than shown broken
-        Asset a;
-        a.name = fromQString(QFileInfo(file).fileName());
-        a.path = path;
-        a.image = std::make_shared<const Image>(std::move(*image));
-        out.push_back(std::move(a));
-    }
-    return out;
-}
 
 class Host : public QtHost {
   public:
@@ -128,14 +108,12 @@ int runApplication(int argc, char** argv, const std::function<void()>& launch,
     installApplicationFont();
 
     RunLoopDriver driver(&app);
-    AssetPickerController::setAlbumSource(albumFromFileDialog);
 
     if (launch) launch();
     driver.pump();
     auto window = Window::keyWindow();
     if (!window) {
         std::cerr << "busdesk: nothing to show (no key window)\n";
-        AssetPickerController::setAlbumSource({});
         return 1;
     }
     window->setFrame({0, 0, static_cast<double>(std::max(1, options.width)),
@@ -179,9 +157,25 @@ int runApplication(int argc, char** argv, const std::function<void()>& launch,
 
     int status = QApplication::exec();
     driver.setAfterPump({});
-    AssetPickerController::setAlbumSource({});
     presenter.reset();
     return host.status().value_or(status);
+}
+
+std::vector<PickedPicture> pickPictureFiles(const std::string& title) {
+    QStringList files = QFileDialog::getOpenFileNames(nullptr, QString::fromStdString(title),
+                                                      QDir::homePath(), "Pictures (*.png *.jpg *.jpeg)");
+    std::vector<PickedPicture> out;
+    for (const QString& file : files) {
+        std::string path = fromQString(file);
+        auto image = Image::fromFile(path);
+        if (!image) continue;  // unreadable or not a picture: left out rather than shown broken
+        PickedPicture picked;
+        picked.name = fromQString(QFileInfo(file).fileName());
+        picked.path = path;
+        picked.image = std::make_shared<const Image>(std::move(*image));
+        out.push_back(std::move(picked));
+    }
+    return out;
 }
 
 }  // namespace busdesk::qt

@@ -1,10 +1,16 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 // The one entry point of the windowed app; no Qt type appears here, so the app layer stays free
 // of Qt headers.
+namespace busdesk {
+struct Image;
+}
+
 namespace busdesk::qt {
 
 // Handed to the step callback.
@@ -32,5 +38,16 @@ struct QtOptions {
 // called. Returns the exit status (1 when launch made no key window).
 int runApplication(int argc, char** argv, const std::function<void()>& launch,
                    const std::function<bool(QtHost&)>& step = {}, QtOptions options = {});
+
+// A picture file the user picked, read.
+struct PickedPicture {
+    std::string name;  // the file name
+    std::string path;
+    std::shared_ptr<const Image> image;
+};
+
+// Asks the user for picture files in a modal file dialog titled `title` and reads them; files that
+// are no readable picture are left out. Only while runApplication runs.
+std::vector<PickedPicture> pickPictureFiles(const std::string& title);
 
 }  // namespace busdesk::qt
