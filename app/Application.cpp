@@ -26,6 +26,7 @@
 
 #ifdef BUSDESK_HAVE_QT
 #include "platform/qt/QtApplication.h"
+#include "ui/AssetPickerController.h"
 #endif
 
 namespace busdesk {

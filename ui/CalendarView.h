@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/Date.h"
+#include "platform/LocalDate.h"
 #include "platform/views/Button.h"
-#include "ui/LocalDate.h"
 
 namespace busdesk {
 

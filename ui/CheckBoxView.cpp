@@ -23,6 +23,10 @@ void CheckBoxView::setStateChangedTarget(std::weak_ptr<void> target, StateChange
     targetCallback_ = std::move(callback);
 }
 
+std::optional<CheckBoxLook> CheckBoxView::checkBoxLook() const {
+    return CheckBoxLook{style_ == CheckBoxStyle::Circle, checked_};
+}
+
 bool CheckBoxView::userTap() {
     if (!enabled()) return false;
     auto keep = weak_from_this().lock();

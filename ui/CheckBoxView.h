@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/views/Control.h"
 #include "platform/views/Label.h"
@@ -26,6 +27,7 @@ class CheckBoxView : public Control {
     void setStateChangedBlock(StateChanged block) { block_ = std::move(block); }
     void setStateChangedTarget(std::weak_ptr<void> target, StateChanged callback);
 
+    std::optional<CheckBoxLook> checkBoxLook() const override;
     bool userTap() override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "platform/Date.h"
+#include "platform/LocalDate.h"
 #include "platform/views/PickerView.h"
-#include "ui/LocalDate.h"
 
 namespace busdesk {
 

@@ -78,6 +78,16 @@ void PickerSheet::build() {
         picker->setFrame({0, top + kToolbarHeight, b.width, kPickerHeight});
         addSubview(picker);
     }
+    followRise();
+}
+
+// The toolbar and the picker are drawn below the fold at first and rise into place.
+void PickerSheet::followRise() {
+    Rect b = bounds();
+    double top = b.height;
+    for (auto& c : subviews()) top = std::min(top, c->frame().y);
+    PresentationOffset rise{rise_, {0, b.height - top}, {0, 0}};
+    for (auto& c : subviews()) c->setPresentationOffset(rise);
 }
 
 void PickerSheet::showActionSheetPicker() {
@@ -97,6 +107,7 @@ void PickerSheet::showActionSheetPicker() {
         w->overlayLayer().addSubview(self);
     }
     rise_ = AnimatedValue::begin(0, 1, seconds(0.25));
+    followRise();
     notifyChanged(ViewChange::Animation);
 }
 

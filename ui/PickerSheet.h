@@ -35,7 +35,7 @@ class PickerSheet : public View {
 
     void showActionSheetPicker();
     bool isShown() const { return shown_; }
-    // 0 → 1 while the sheet rises; the presenter may follow it.
+    // 0 → 1 while the sheet rises; its toolbar and picker are drawn following it.
     const AnimatedValue& riseAnimation() const { return rise_; }
 
     // User input.
@@ -63,6 +63,7 @@ class PickerSheet : public View {
 
   private:
     void build();
+    void followRise();
     std::string title_;
     std::weak_ptr<View> origin_;
     std::vector<CustomButton> customButtons_;

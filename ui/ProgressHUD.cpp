@@ -9,6 +9,7 @@ ProgressHUD::ProgressHUD(Rect frame) : View(frame) {
     setBackgroundColor(Color::white(0, 0.15));
     setBlocksTouchesBelow(true);
     setIdentifier("progressHUD");
+    setShowsActivityIndicator(true);
     label_ = std::make_shared<Label>(Rect{0, frame.height / 2 + 24, frame.width, 20});
     label_->setTextAlignment(TextAlignment::Center);
     label_->setTextColor(Color::whiteColor());

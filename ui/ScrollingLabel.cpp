@@ -64,6 +64,16 @@ double ScrollingLabel::scrollOffset() const {
     return scrollOffsetAt(RunLoop::main().clock()->now());
 }
 
+std::optional<MarqueeFrame> ScrollingLabel::marqueeFrame() const {
+    if (!needsScrolling()) return std::nullopt;
+    MarqueeFrame m;
+    m.offset = scrollOffset();
+    m.textWidth = textContentWidth();
+    if (type_ == MarqueeType::Continuous || type_ == MarqueeType::ContinuousReverse)
+        m.repeatGap = kContinuousGap;
+    return m;
+}
+
 void ScrollingLabel::setFrame(Rect frame) {
     Label::setFrame(frame);
     restartLabel();

@@ -9,7 +9,7 @@ enum class MarqueeType { LeftRight = 0, RightLeft = 1, Continuous = 2, Continuou
 
 // A one-line label whose text, when wider than the label, moves at `rate` points per second.
 // The offset is a function of the main run loop's clock, so no timer runs; a presenter reads
-// scrollOffset() on each frame.
+// marqueeFrame() on each frame.
 class ScrollingLabel : public Label {
   public:
     static constexpr double kContinuousGap = 40;
@@ -30,6 +30,7 @@ class ScrollingLabel : public Label {
     double scrollOffsetAt(Clock::TimePoint now) const;
     double scrollOffset() const;
 
+    std::optional<MarqueeFrame> marqueeFrame() const override;
     void setFrame(Rect frame) override;
 
   private:

@@ -1,5 +1,7 @@
 #include "ui/SideMenu.h"
 
+#include "platform/RunLoop.h"
+
 namespace busdesk {
 
 SideMenu::SideMenu(std::shared_ptr<ViewController> content, std::shared_ptr<ViewController> leftMenu,
@@ -25,6 +27,9 @@ void SideMenu::loadView() {
     cover_->setBackgroundColor(Color::white(0, 0.12));
     cover_->setBlocksTouchesBelow(true);
     cover_->setHidden(true);
+    // Over the menus too: a menu spans the window under the slid-aside content, and a tap there
+    // must close the menu, not reach a menu row.
+    cover_->setZPosition(1);
     cover_->addTapHandler([weak = std::weak_ptr<ViewController>(weak_from_this())](View&) {
         if (auto self = std::dynamic_pointer_cast<SideMenu>(weak.lock())) self->hideMenuViewController();
     });
@@ -40,6 +45,7 @@ void SideMenu::loadView() {
     if (content_) attachChildView(*content_, *contentContainer_, b);
     if (left_) attachChildView(*left_, *leftContainer_, b);
     if (right_) attachChildView(*right_, *rightContainer_, b);
+    followSlide();
 }
 
 void SideMenu::viewDidLayoutSubviews() {
@@ -49,6 +55,27 @@ void SideMenu::viewDidLayoutSubviews() {
     for (auto* c : {&contentContainer_, &cover_, &leftContainer_, &rightContainer_}) (*c)->setFrame(b);
     for (auto& vc : {content_, left_, right_})
         if (vc && vc->isViewLoaded()) vc->view()->setFrame(b);
+    followSlide();
+}
+
+void SideMenu::followSlide() {
+    double width = view()->bounds().width;
+    PresentationOffset content{fraction_, {0, 0}, {direction_ * kMenuSlide * width, 0}};
+    contentContainer_->setPresentationOffset(content);
+    cover_->setPresentationOffset(content);
+    leftContainer_->setPresentationOffset(PresentationOffset{fraction_, {-kMenuParallax * width, 0}, {0, 0}});
+    rightContainer_->setPresentationOffset(PresentationOffset{fraction_, {kMenuParallax * width, 0}, {0, 0}});
+}
+
+// The content casts its shadow while a menu is open and while it slides shut.
+void SideMenu::updateContentShadow() {
+    bool casts = contentViewShadowEnabled && (state_ != MenuState::Hidden || !fraction_.finished());
+    if (!casts) {
+        contentContainer_->setShadow(std::nullopt);
+        return;
+    }
+    contentContainer_->setShadow(Shadow{contentViewShadowColor, contentViewShadowOpacity,
+                                        contentViewShadowRadius, contentViewShadowOffset});
 }
 
 std::vector<std::shared_ptr<ViewController>> SideMenu::visibleChildViewControllers() const {
@@ -97,12 +124,21 @@ void SideMenu::showMenu(MenuState which) {
         if (shown) showing->beginAppearanceTransition(true, true);
     }
     state_ = which;
+    if (which == MenuState::Left) direction_ = 1;
+    if (which == MenuState::Right) direction_ = -1;
     leftContainer_->setHidden(which != MenuState::Left);
     rightContainer_->setHidden(which != MenuState::Right);
     cover_->setHidden(which == MenuState::Hidden);
     // Typing in the content ends when a menu covers it.
     if (which != MenuState::Hidden) contentContainer_->endEditing();
     fraction_ = AnimatedValue::begin(from, which == MenuState::Hidden ? 0 : 1, seconds(kAnimationSeconds));
+    followSlide();
+    updateContentShadow();
+    if (which == MenuState::Hidden) {
+        RunLoop::main().postDelayed(seconds(kAnimationSeconds), [weak = weak_from_this()] {
+            if (auto self = std::static_pointer_cast<SideMenu>(weak.lock())) self->updateContentShadow();
+        });
+    }
     view()->notifyChanged(ViewChange::Animation);
     if (hiding) {
         if (shown) hiding->endAppearanceTransition();

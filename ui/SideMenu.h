@@ -25,11 +25,16 @@ enum class StatusBarStyle { Default, LightContent };
 // One content screen with a left and a right menu that slide in over a background picture.
 // While a menu shows, the content stays visible but a cover over it takes its touches (a tap on
 // it hides the menu). The menu state changes at once; menuFraction() is the 0…1 slide the
-// presenter animates.
+// content and the menus are drawn following (the content slides aside, a menu slides in a little;
+// the cover goes with the content and is drawn over the menus).
 class SideMenu : public ViewController {
   public:
     enum class MenuState { Hidden, Left, Right };
     static constexpr double kAnimationSeconds = 0.35;
+    // How far the content slides aside for a menu, and how far a menu comes in from, as shares of
+    // the width.
+    static constexpr double kMenuSlide = 0.62;
+    static constexpr double kMenuParallax = 0.25;
 
     SideMenu(std::shared_ptr<ViewController> content, std::shared_ptr<ViewController> leftMenu,
              std::shared_ptr<ViewController> rightMenu);
@@ -47,7 +52,7 @@ class SideMenu : public ViewController {
     MenuState menuState() const { return state_; }
     const AnimatedValue& menuFraction() const { return fraction_; }
 
-    // Presentation settings (the presenter reads them).
+    // Presentation settings (read when a menu shows).
     std::string backgroundImageName;
     StatusBarStyle menuPreferredStatusBarStyle = StatusBarStyle::Default;
     bool contentViewShadowEnabled = false;
@@ -64,11 +69,15 @@ class SideMenu : public ViewController {
 
   private:
     void showMenu(MenuState which);
+    void followSlide();
+    void updateContentShadow();
     std::shared_ptr<ViewController> menuFor(MenuState s) const;
     std::shared_ptr<ViewController> content_, left_, right_;
     std::shared_ptr<ImageView> background_;
     std::shared_ptr<View> contentContainer_, cover_, leftContainer_, rightContainer_;
     MenuState state_ = MenuState::Hidden;
+    // The side the content slides to: 1 right (left menu), -1 left; kept while it slides back.
+    int direction_ = 1;
     AnimatedValue fraction_ = AnimatedValue::fixed(0);
     std::weak_ptr<SideMenuDelegate> delegate_;
 };

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 // The one entry point of the windowed app; no Qt type appears here, so the app layer stays free
 // of Qt headers.
+namespace busdesk {
+struct Image;
+}
+
 namespace busdesk::qt {
 
 // Handed to the step callback.
@@ -37,5 +42,6 @@ std::vector<std::string> pickPictureFiles();
 // called. Returns the exit status (1 when launch made no key window).
 int runApplication(int argc, char** argv, const std::function<void()>& launch,
                    const std::function<bool(QtHost&)>& step = {}, QtOptions options = {});
+
 
 }  // namespace busdesk::qt

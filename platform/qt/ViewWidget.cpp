@@ -9,9 +9,9 @@
 #include <cmath>
 
 #include "platform/DateFormat.h"
+#include "platform/LocalDate.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/WebPageBrowser.h"
-#include "platform/qt/WindowPresenter.h"
 #include "platform/views/Button.h"
 #include "platform/views/DatePicker.h"
 #include "platform/views/ImageView.h"
@@ -22,10 +22,6 @@
 #include "platform/views/TextField.h"
 #include "platform/views/WebView.h"
 #include "platform/views/Window.h"
-#include "ui/CheckBoxView.h"
-#include "ui/LocalDate.h"
-#include "ui/ProgressHUD.h"
-#include "ui/ScrollingLabel.h"
 
 namespace busdesk::qt {
 
@@ -39,7 +35,7 @@ ViewWidget::Kind kindOf(View& v) {
     if (dynamic_cast<TableViewCell*>(&v)) return K::Cell;
     if (dynamic_cast<ScrollView*>(&v)) return K::Scroll;
     if (dynamic_cast<Label*>(&v)) return K::Label;
-    if (dynamic_cast<CheckBoxView*>(&v)) return K::CheckBox;
+    if (v.checkBoxLook()) return K::CheckBox;
     if (dynamic_cast<TextField*>(&v)) return K::TextField;
     if (dynamic_cast<Button*>(&v)) return K::Button;
     if (dynamic_cast<TextView*>(&v)) return K::TextView;
@@ -47,12 +43,12 @@ ViewWidget::Kind kindOf(View& v) {
     if (dynamic_cast<WebView*>(&v)) return K::Web;
     if (dynamic_cast<PickerView*>(&v)) return K::Picker;
     if (dynamic_cast<DatePicker*>(&v)) return K::DatePicker;
-    if (dynamic_cast<ProgressHUD*>(&v)) return K::Busy;
+    if (v.showsActivityIndicator()) return K::Busy;
     return K::Plain;
 }
 
-ViewWidget::ViewWidget(WindowPresenter& presenter, View& view, QWidget* parent)
-    : QWidget(parent), presenter_(presenter), view_(&view), kind_(kindOf(view)) {
+ViewWidget::ViewWidget(WidgetRegistry& registry, View& view, QWidget* parent)
+    : QWidget(parent), registry_(registry), view_(&view), kind_(kindOf(view)) {
     // Touches go to the presenter's surface, which hit-tests the view tree itself.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -90,7 +86,7 @@ ViewWidget::ViewWidget(WindowPresenter& presenter, View& view, QWidget* parent)
 }
 
 ViewWidget::~ViewWidget() {
-    presenter_.forgetWidget(view_, this);
+    registry_.forgetWidget(view_, this);
 }
 
 void ViewWidget::detach() {
@@ -244,13 +240,13 @@ void ViewWidget::paintLabel(QPainter& p) {
     p.setFont(font);
     p.setPen(toQColor(l->textColor()));
     Qt::Alignment align = toQtAlignment(l->textAlignment()) | Qt::AlignVCenter;
-    if (auto* s = dynamic_cast<ScrollingLabel*>(l); s && s->needsScrolling()) {
-        double offset = s->scrollOffset();
-        double width = s->textContentWidth();
+    if (auto marquee = l->marqueeFrame()) {
+        double offset = marquee->offset;
+        double width = marquee->textWidth;
         p.setClipRect(rect());
         p.drawText(QRectF(-offset, 0, width + 4, area.height()), Qt::AlignLeft | Qt::AlignVCenter, text);
-        if (s->marqueeType() == MarqueeType::Continuous || s->marqueeType() == MarqueeType::ContinuousReverse)
-            p.drawText(QRectF(-offset + width + ScrollingLabel::kContinuousGap, 0, width + 4, area.height()),
+        if (marquee->repeatGap)
+            p.drawText(QRectF(-offset + width + *marquee->repeatGap, 0, width + 4, area.height()),
                        Qt::AlignLeft | Qt::AlignVCenter, text);
         return;
     }
@@ -309,17 +305,18 @@ void ViewWidget::paintButton(QPainter& p) {
 }
 
 void ViewWidget::paintCheckBox(QPainter& p) {
-    auto* c = static_cast<CheckBoxView*>(view_);
+    CheckBoxLook look = view_->checkBoxLook().value_or(CheckBoxLook{});
+    auto* control = dynamic_cast<Control*>(view_);
     double side = std::min<double>(height(), 22);
     QRectF box(2, (height() - side) / 2, side, side);
-    QColor tint = c->enabled() ? kDefaultTint : QColor(160, 160, 160);
+    QColor tint = !control || control->enabled() ? kDefaultTint : QColor(160, 160, 160);
     p.setPen(QPen(tint, 1.5));
-    p.setBrush(c->checked() ? tint : QColor(Qt::white));
-    if (c->style() == CheckBoxStyle::Circle)
+    p.setBrush(look.checked ? tint : QColor(Qt::white));
+    if (look.round)
         p.drawEllipse(box);
     else
         p.drawRoundedRect(box, 4, 4);
-    if (c->checked()) {
+    if (look.checked) {
         p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolyline(QPolygonF{QPointF(box.left() + side * 0.25, box.center().y()),
                                  QPointF(box.left() + side * 0.45, box.bottom() - side * 0.28),

@@ -13,8 +13,16 @@ class QGraphicsOpacityEffect;
 
 namespace busdesk::qt {
 
-class WindowPresenter;
+class ViewWidget;
 class WebPageBrowser;
+
+// Keeps the map from views to their widgets; a widget leaves it when destroyed. WindowPresenter
+// implements it.
+class WidgetRegistry {
+  public:
+    virtual ~WidgetRegistry() = default;
+    virtual void forgetWidget(View* view, ViewWidget* widget) = 0;
+};
 
 // The widget that stands for one view of the tree. It paints its view by kind and holds the real
 // Qt editors where typing needs one (fields, text views) and the page browser for web views.
@@ -39,7 +47,7 @@ class ViewWidget : public QWidget {
         Busy,
     };
 
-    ViewWidget(WindowPresenter& presenter, View& view, QWidget* parent);
+    ViewWidget(WidgetRegistry& registry, View& view, QWidget* parent);
     ~ViewWidget() override;
 
     View* view() const { return view_; }
@@ -58,7 +66,7 @@ class ViewWidget : public QWidget {
     std::uint64_t seenRevision = ~std::uint64_t{0};
     std::uint64_t seenGeneration = 0;
     std::vector<QWidget*> stackOrder;
-    // The side menu's content shadow, painted by the background under the sliding content.
+    // The shadow of the sibling drawn right above this widget, painted over this widget's content.
     std::optional<QRectF> shadowRect;
     QColor shadowColor;
     double shadowRadius = 0;
@@ -86,7 +94,7 @@ class ViewWidget : public QWidget {
     void refreshTextEdit();
     void refreshBrowser();
 
-    WindowPresenter& presenter_;
+    WidgetRegistry& registry_;
     View* view_;
     Kind kind_;
     QLineEdit* line_ = nullptr;

@@ -7,25 +7,19 @@
 #include <chrono>
 #include <cmath>
 
+#include "platform/LocalDate.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/WebPageBrowser.h"
 #include "platform/views/Control.h"
 #include "platform/views/DatePicker.h"
+#include "platform/views/Label.h"
 #include "platform/views/PickerView.h"
-#include "platform/views/ViewController.h"
-#include "ui/LocalDate.h"
-#include "ui/PickerSheet.h"
-#include "ui/ScrollingLabel.h"
-#include "ui/SideMenu.h"
 
 namespace busdesk::qt {
 
 namespace {
 constexpr double kDragSlop = 6;
 constexpr double kPickerRowHeight = 36;
-// How far the content slides aside for a menu, as a share of the window width.
-constexpr double kMenuSlide = 0.62;
-constexpr double kMenuParallax = 0.25;
 
 int rounded(double v) {
     return static_cast<int>(std::lround(v));
@@ -170,7 +164,7 @@ void WindowPresenter::sync() {
     ++generation_;
     finiteAnimating_ = false;
     perpetualAnimating_ = false;
-    syncView(*window_, surface_, nullptr, QPointF(0, 0));
+    syncView(*window_, surface_, nullptr);
     for (auto& [view, widget] : widgets_)
         if (widget->seenGeneration != generation_ && !widget->isHidden()) widget->hide();
     if (finiteAnimating_ || perpetualAnimating_) {
@@ -181,11 +175,17 @@ void WindowPresenter::sync() {
     syncing_ = false;
 }
 
-void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* parent, QPointF shift) {
+void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* parent) {
     if (view.hidden()) return;
     if (!view.alphaAnimation().finished()) finiteAnimating_ = true;
     double alpha = view.presentationAlpha();
     if (alpha <= 0.001) return;
+    QPointF shift(0, 0);
+    if (const auto& offset = view.presentationOffset()) {
+        if (!offset->progress.finished()) finiteAnimating_ = true;
+        Point now = offset->current();
+        shift = QPointF(now.x, now.y);
+    }
 
     ViewWidget* w = ensureWidget(view, parentWidget);
     w->seenGeneration = generation_;
@@ -209,7 +209,7 @@ void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* pa
             w->update();
         }
     } else if (w->kind() == ViewWidget::Kind::Label) {
-        if (auto* s = dynamic_cast<ScrollingLabel*>(&view); s && s->needsScrolling()) {
+        if (static_cast<Label&>(view).marqueeFrame()) {
             perpetualAnimating_ = true;
             w->update();
         }
@@ -218,99 +218,48 @@ void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* pa
 
     const auto& children = view.subviews();
     if (!children.empty()) {
-        std::vector<QPointF> shifts = childShifts(view);
         std::vector<QWidget*> order;
         order.reserve(children.size());
-        for (std::size_t i = 0; i < children.size(); ++i) {
-            View& child = *children[i];
-            syncView(child, w, &view, shifts.empty() ? QPointF(0, 0) : shifts[i]);
-            auto it = widgets_.find(&child);
+        bool layered = false;
+        for (auto& child : children) {
+            syncView(*child, w, &view);
+            layered = layered || child->zPosition() != 0;
+            auto it = widgets_.find(child.get());
             if (it != widgets_.end() && it->second->seenGeneration == generation_)
                 order.push_back(it->second);
         }
-        raiseSideMenuCover(view, order);
+        if (layered) {
+            std::stable_sort(order.begin(), order.end(), [](QWidget* a, QWidget* b) {
+                return static_cast<ViewWidget*>(a)->view()->zPosition() <
+                       static_cast<ViewWidget*>(b)->view()->zPosition();
+            });
+        }
         if (order != w->stackOrder) {
             for (QWidget* c : order) c->raise();
-            w->stackOrder = std::move(order);
+            w->stackOrder = order;
         }
-        decorateSideMenu(view);
+        castShadows(order);
     }
 }
 
-// Presentation-only offsets of a view's children: the side menu's slide and a sheet's rise.
-std::vector<QPointF> WindowPresenter::childShifts(View& view) {
-    const auto& children = view.subviews();
-    std::vector<QPointF> shifts;
-    if (auto* menu = dynamic_cast<SideMenu*>(view.owningViewController());
-        menu && &view == menu->view().get()) {
-        const AnimatedValue& fraction = menu->menuFraction();
-        if (!fraction.finished()) finiteAnimating_ = true;
-        double f = std::clamp(fraction.current(), 0.0, 1.0);
-        int& direction = menuDirection_[&view];
-        if (menu->menuState() == SideMenu::MenuState::Left) direction = 1;
-        if (menu->menuState() == SideMenu::MenuState::Right) direction = -1;
-        if (direction == 0) direction = 1;
-        double width = view.bounds().width;
-        shifts.assign(children.size(), QPointF(0, 0));
-        for (std::size_t i = 0; i < children.size(); ++i) {
-            const std::string& id = children[i]->identifier();
-            if (id == "sideMenuContent" || id == "hideMenuViewController")
-                shifts[i] = QPointF(direction * f * kMenuSlide * width, 0);
-            else if (id == "leftMenu")
-                shifts[i] = QPointF(-(1 - f) * kMenuParallax * width, 0);
-            else if (id == "rightMenu")
-                shifts[i] = QPointF((1 - f) * kMenuParallax * width, 0);
+// A view's shadow falls on the sibling drawn right under it; every other sibling carries none.
+void WindowPresenter::castShadows(const std::vector<QWidget*>& order) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        auto* below = static_cast<ViewWidget*>(order[i]);
+        auto* above = i + 1 < order.size() ? static_cast<ViewWidget*>(order[i + 1]) : nullptr;
+        const std::optional<Shadow>* shadow = above ? &above->view()->shadow() : nullptr;
+        std::optional<QRectF> rect;
+        if (shadow && *shadow) rect = QRectF(above->geometry());
+        if (rect == below->shadowRect) continue;
+        below->shadowRect = rect;
+        if (rect) {
+            const Shadow& s = **shadow;
+            below->shadowColor = toQColor(s.color);
+            below->shadowOpacity = s.opacity;
+            below->shadowRadius = s.radius;
+            below->shadowOffset = QPointF(s.offset.x, s.offset.y);
         }
-        return shifts;
-    }
-    if (auto* sheet = dynamic_cast<PickerSheet*>(&view)) {
-        const AnimatedValue& rise = sheet->riseAnimation();
-        if (!rise.finished()) finiteAnimating_ = true;
-        double r = std::clamp(rise.current(), 0.0, 1.0);
-        if (r >= 1) return shifts;
-        double top = view.bounds().height;
-        for (auto& c : children) top = std::min(top, c->frame().y);
-        double travel = view.bounds().height - top;
-        shifts.assign(children.size(), QPointF(0, (1 - r) * travel));
-    }
-    return shifts;
-}
-
-// The cover beside an open side menu sits where the content slid to, and takes the taps there
-// before the menu's own views, which span the whole window under it (a menu row reaching under
-// the content must not catch a tap meant to close the menu).
-void WindowPresenter::raiseSideMenuCover(View& view, std::vector<QWidget*>& order) {
-    auto* menu = dynamic_cast<SideMenu*>(view.owningViewController());
-    if (!menu || &view != menu->view().get()) return;
-    for (auto& c : view.subviews()) {
-        if (c->identifier() != "hideMenuViewController") continue;
-        ViewWidget* cover = widgetFor(*c);
-        auto it = std::find(order.begin(), order.end(), cover);
-        if (it != order.end()) std::rotate(it, it + 1, order.end());
-    }
-}
-
-// The content of an open side menu casts its shadow on the background picture.
-void WindowPresenter::decorateSideMenu(View& view) {
-    auto* menu = dynamic_cast<SideMenu*>(view.owningViewController());
-    if (!menu || &view != menu->view().get()) return;
-    const auto& children = view.subviews();
-    ViewWidget* background = children.empty() ? nullptr : widgetFor(*children.front());
-    if (!background) return;
-    std::optional<QRectF> rect;
-    if (menu->contentViewShadowEnabled && menu->menuFraction().current() > 0.001) {
-        for (auto& c : children)
-            if (c->identifier() == "sideMenuContent")
-                if (ViewWidget* content = widgetFor(*c); content && !content->isHidden())
-                    rect = QRectF(content->geometry());
-    }
-    if (rect != background->shadowRect) {
-        background->shadowRect = rect;
-        background->shadowColor = toQColor(menu->contentViewShadowColor);
-        background->shadowOpacity = menu->contentViewShadowOpacity;
-        background->shadowRadius = menu->contentViewShadowRadius;
-        background->shadowOffset = QPointF(menu->contentViewShadowOffset.x, menu->contentViewShadowOffset.y);
-        background->update();
+        below->update();
     }
 }
 

@@ -39,9 +39,11 @@ class SurfaceWidget : public QWidget {
 // are hidden or transparent get no widget work at all, and a table only ever has cells for its
 // visible rows, so the widget count follows what is on screen, not the length of a list.
 //
-// The model changes at once and records animations as values over time (fades, the side menu's
-// slide, a sheet rising); the presenter draws those values frame by frame while any is running.
-class WindowPresenter : public ViewObserver {
+// The model changes at once and records animations as values over time (fades, presentation
+// offsets such as a slide or a sheet rising); the presenter draws those values frame by frame while
+// any is running. Siblings stack by zPosition, then subview order; a view's shadow falls on the
+// sibling drawn right under it.
+class WindowPresenter : public ViewObserver, public WidgetRegistry {
   public:
     explicit WindowPresenter(std::shared_ptr<Window> window);
     ~WindowPresenter() override;
@@ -78,7 +80,7 @@ class WindowPresenter : public ViewObserver {
     void wheel(QPointF point, double deltaY);
 
     void surfaceResized(QSize size);
-    void forgetWidget(View* view, ViewWidget* widget);
+    void forgetWidget(View* view, ViewWidget* widget) override;
 
     // ViewObserver
     void viewAdded(View& parent, View& child, std::size_t index) override;
@@ -87,18 +89,15 @@ class WindowPresenter : public ViewObserver {
     void viewDestroyed(View& view) override;
 
   private:
-    void syncView(View& view, QWidget* parentWidget, const View* parent, QPointF shift);
+    void syncView(View& view, QWidget* parentWidget, const View* parent);
     ViewWidget* ensureWidget(View& view, QWidget* parentWidget);
-    std::vector<QPointF> childShifts(View& view);
-    void decorateSideMenu(View& view);
-    void raiseSideMenuCover(View& view, std::vector<QWidget*>& order);
+    static void castShadows(const std::vector<QWidget*>& order);
     ScrollView* scrollTargetAt(QPointF point) const;
     bool turnWheelAt(QPointF point);
 
     std::shared_ptr<Window> window_;
     SurfaceWidget* surface_;
     std::map<const View*, ViewWidget*> widgets_;
-    std::map<const View*, int> menuDirection_;
     QTimer frameTimer_;
     bool scheduled_ = false;
     bool syncing_ = false;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/views/Button.h"
+#include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
-#include "platform/views/ScreenDump.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {

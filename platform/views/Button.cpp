@@ -1,6 +1,6 @@
 #include "platform/views/Button.h"
 
-#include "platform/views/ScreenDump.h"
+#include "platform/views/DumpWriter.h"
 
 namespace busdesk {
 

@@ -1,7 +1,7 @@
 #include "platform/views/DatePicker.h"
 
 #include "platform/DateFormat.h"
-#include "platform/views/ScreenDump.h"
+#include "platform/views/DumpWriter.h"
 
 namespace busdesk {
 

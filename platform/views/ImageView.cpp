@@ -1,6 +1,6 @@
 #include "platform/views/ImageView.h"
 
-#include "platform/views/ScreenDump.h"
+#include "platform/views/DumpWriter.h"
 
 namespace busdesk {
 

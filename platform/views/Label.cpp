@@ -1,6 +1,6 @@
 #include "platform/views/Label.h"
 
-#include "platform/views/ScreenDump.h"
+#include "platform/views/DumpWriter.h"
 
 namespace busdesk {
 

@@ -32,6 +32,8 @@ class Label : public View {
 
     // Size of the text with this label's font within `constraint`.
     Size sizeThatFits(Size constraint) const;
+    // Where a text moving sideways is drawn now; none while the text stands still (the default).
+    virtual std::optional<MarqueeFrame> marqueeFrame() const { return std::nullopt; }
 
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;

@@ -41,7 +41,7 @@ class NavigationBar : public View {
 };
 
 // A stack of screens under one title bar. Only the top screen's view is in the tree.
-class NavigationController : public ViewController {
+class NavigationController : public ViewController, public ScreenStack {
   public:
     static constexpr double kStatusBarHeight = 20;
 
@@ -76,9 +76,14 @@ class NavigationController : public ViewController {
     std::vector<std::shared_ptr<ViewController>> visibleChildViewControllers() const override;
 
     // Rebuilds the title bar from the top screen (called when its navigation item or title change).
-    void refreshNavigationBar();
+    void refreshNavigationBar() override;
 
   private:
+    // ScreenStack
+    NavigationController& stackController() override { return *this; }
+    void popScreen(bool animated) override { popViewController(animated); }
+    void popToRootScreen(bool animated) override { popToRootViewController(animated); }
+
     void showTop(const std::shared_ptr<ViewController>& from, bool animated, Transition t);
     Rect contentFrame() const;
     std::shared_ptr<NavigationBar> bar_;

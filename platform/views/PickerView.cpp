@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/views/ScreenDump.h"
+#include "platform/views/DumpWriter.h"
 
 namespace busdesk {
 

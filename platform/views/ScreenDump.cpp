@@ -1,33 +1,9 @@
 #include "platform/views/ScreenDump.h"
 
-#include "platform/ConsoleText.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
-
-// Every line is made safe as a whole, so the parts a view writes outside quotes (addresses,
-// bracketed button titles) cannot carry a terminal control sequence or a password either.
-void DumpWriter::line(std::string text) {
-    lines_.push_back(consoleSafe(text));
-}
-
-void DumpWriter::indented(std::string text) {
-    lines_.push_back("  " + consoleSafe(text));
-}
-
-std::string DumpWriter::head(const std::string& kind, const View& v) {
-    return v.identifier().empty() ? kind : kind + " #" + v.identifier();
-}
-
-std::string DumpWriter::quote(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return escapeControlCharacters(out) + "\"";
-}
 
 namespace {
 void walk(const View& v, DumpWriter& out) {

@@ -214,6 +214,11 @@ bool TableView::userSelectRow(IndexPath ip) {
     return true;
 }
 
+bool TableView::userTapCell(TableViewCell& cell) {
+    auto ip = indexPathForCell(cell);
+    return ip && userSelectRow(*ip);
+}
+
 std::vector<std::string> TableView::textsForRow(IndexPath ip) {
     if (!loaded_) reloadData();
     if (ip.row < 0 || ip.row >= numberOfRows(ip.section)) return {};

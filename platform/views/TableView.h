@@ -52,7 +52,7 @@ enum class SeparatorStyle { None, SingleLine };
 // every row on reload (to know the content size), cells only for visible rows.
 //
 // Data source and delegate are held weakly: they are normally the screen that owns the table.
-class TableView : public ScrollView {
+class TableView : public ScrollView, public CellHost {
   public:
     explicit TableView(Rect frame = {}, TableViewStyle style = TableViewStyle::Plain);
     ~TableView() override;
@@ -111,6 +111,8 @@ class TableView : public ScrollView {
     // A finger on a row: highlight, select, tell the delegate. Scrolls the row into view first,
     // so rows below the fold can be chosen by scripts. False when out of range or selection off.
     bool userSelectRow(IndexPath ip);
+    // CellHost: the tapped cell's row is selected.
+    bool userTapCell(TableViewCell& cell) override;
 
     // A row's texts without requiring it to be visible: a visible cell is read directly, any other
     // row is built through the data source and put straight back into the pool.

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "platform/views/ScreenDump.h"
-#include "platform/views/TableView.h"
+#include "platform/views/DumpWriter.h"
 
 namespace busdesk {
 
@@ -133,10 +132,9 @@ void TableViewCell::layoutSubviews() {
 }
 
 bool TableViewCell::userTap() {
-    auto* table = dynamic_cast<TableView*>(superview());
+    auto* table = dynamic_cast<CellHost*>(superview());
     if (!table) return View::userTap();
-    auto ip = table->indexPathForCell(*this);
-    return ip && table->userSelectRow(*ip);
+    return table->userTapCell(*this);
 }
 
 bool TableViewCell::dump(DumpWriter& out) const {

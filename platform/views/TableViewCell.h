@@ -12,6 +12,16 @@ enum class CellStyle { Default, Value1, Value2, Subtitle };
 enum class CellAccessory { None, DisclosureIndicator, DetailDisclosureButton, Checkmark };
 enum class CellSelectionStyle { None, Blue, Gray, Default };
 
+class TableViewCell;
+
+// The list a cell is shown in, as the cell sees it (TableView implements it).
+class CellHost {
+  public:
+    virtual ~CellHost() = default;
+    // A finger lifted on `cell`: selects its row. False when nothing reacted.
+    virtual bool userTapCell(TableViewCell& cell) = 0;
+};
+
 // A row of a table. Put custom content into contentView(); textLabel and detailTextLabel are
 // created on first use, so a cell that never asks for them shows only its own content.
 class TableViewCell : public View {

@@ -1,6 +1,6 @@
 #include "platform/views/TextField.h"
 
-#include "platform/views/ScreenDump.h"
+#include "platform/views/DumpWriter.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {

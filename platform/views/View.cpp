@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/views/ScreenDump.h"
-#include "platform/views/ViewController.h"
-#include "platform/views/Window.h"
-
 namespace busdesk {
 
 namespace {
@@ -21,6 +17,11 @@ void tellObservers(F&& f) {
     auto copy = observers();
     for (auto* o : copy)
         if (std::find(observers().begin(), observers().end(), o) != observers().end()) f(*o);
+}
+
+std::weak_ptr<ViewHost>& keySlot() {
+    static std::weak_ptr<ViewHost> key;
+    return key;
 }
 
 bool subtreeBlocks(const View& v) {
@@ -41,6 +42,14 @@ void removeViewObserver(ViewObserver* observer) {
     std::erase(observers(), observer);
 }
 
+std::shared_ptr<ViewHost> ViewHost::keyHost() {
+    return keySlot().lock();
+}
+
+void ViewHost::setKeyHost(std::weak_ptr<ViewHost> host) {
+    keySlot() = std::move(host);
+}
+
 View::View() = default;
 View::View(Rect frame) : frame_(frame) {}
 
@@ -54,7 +63,7 @@ void View::setFrame(Rect frame) {
     frame_ = frame;
     notifyChanged(ViewChange::Frame);
     layoutSubviews();
-    if (owningController_) owningController_->viewDidLayoutSubviews();
+    if (owner_) owner_->viewDidLayoutSubviews();
 }
 
 Rect View::bounds() const {
@@ -98,13 +107,13 @@ void View::removeFromSuperview() {
                            [&](auto& c) { return c.get() == this; });
     if (it == parent->subviews_.end()) return;
     auto keep = *it;  // stay alive until the observers have heard of it
-    Window* oldWindow = window();
-    if (oldWindow && oldWindow->firstResponder() && oldWindow->firstResponder()->isDescendantOf(*this))
-        oldWindow->setFirstResponder(nullptr);
+    ViewHost* oldHost = host();
+    if (oldHost && oldHost->firstResponder() && oldHost->firstResponder()->isDescendantOf(*this))
+        oldHost->setFirstResponder(nullptr);
     parent->subviews_.erase(it);
     superview_ = nullptr;
     tellObservers([&](ViewObserver& o) { o.viewRemoved(*parent, *this); });
-    if (oldWindow) propagateWindowChange();
+    if (oldHost) propagateWindowChange();
 }
 
 void View::bringSubviewToFront(View& child) {
@@ -144,9 +153,14 @@ View* View::viewWithIdentifier(const std::string& identifier) {
 }
 
 Window* View::window() const {
+    ViewHost* h = host();
+    return h ? h->hostWindow() : nullptr;
+}
+
+ViewHost* View::host() const {
     const View* v = this;
     while (v->superview_) v = v->superview_;
-    return dynamic_cast<Window*>(const_cast<View*>(v));
+    return dynamic_cast<ViewHost*>(const_cast<View*>(v));
 }
 
 void View::setHidden(bool hidden) {
@@ -193,6 +207,29 @@ void View::setClipsToBounds(bool c) {
     notifyChanged(ViewChange::Appearance);
 }
 
+void View::setShadow(std::optional<Shadow> shadow) {
+    if (shadow == shadow_) return;
+    shadow_ = shadow;
+    notifyChanged(ViewChange::Appearance);
+}
+
+void View::setPresentationOffset(std::optional<PresentationOffset> offset) {
+    presentationOffset_ = offset;
+    notifyChanged(ViewChange::Animation);
+}
+
+void View::setZPosition(double z) {
+    if (z == zPosition_) return;
+    zPosition_ = z;
+    notifyChanged(ViewChange::Appearance);
+}
+
+void View::setShowsActivityIndicator(bool shows) {
+    if (shows == showsActivity_) return;
+    showsActivity_ = shows;
+    notifyChanged(ViewChange::Appearance);
+}
+
 void View::setIdentifier(std::string id) {
     identifier_ = std::move(id);
 }
@@ -220,7 +257,7 @@ bool View::isVisible() const {
         if (v->hidden_ || v->alpha_ <= 0) return false;
         if (!v->superview_) break;
     }
-    return dynamic_cast<const Window*>(v) != nullptr;
+    return dynamic_cast<const ViewHost*>(v) != nullptr;
 }
 
 bool View::isReachable() const {
@@ -249,9 +286,9 @@ void View::addTapHandler(Action handler) {
 }
 
 void View::endEditing() {
-    Window* w = window();
-    if (!w) return;
-    if (View* fr = w->firstResponder(); fr && fr->isDescendantOf(*this)) w->setFirstResponder(nullptr);
+    ViewHost* h = host();
+    if (!h) return;
+    if (View* fr = h->firstResponder(); fr && fr->isDescendantOf(*this)) h->setFirstResponder(nullptr);
 }
 
 bool View::dump(DumpWriter& out) const {

@@ -9,13 +9,46 @@
 
 #include "platform/views/Animation.h"
 #include "platform/views/Geometry.h"
+#include "platform/views/Presentation.h"
 #include "platform/views/ViewObserver.h"
 
 namespace busdesk {
 
 class Window;
+class View;
 class ViewController;
 class DumpWriter;
+
+// The root a view tree is shown in (the window), as the views and their controllers see it, so
+// that neither needs the window's class. Window implements it.
+class ViewHost {
+  public:
+    // A screen's frame before a window says otherwise (a phone's, in points).
+    static constexpr Rect kDefaultFrame{0, 0, 390, 844};
+
+    virtual ~ViewHost() = default;
+    // The host made key last (Window::makeKeyAndVisible); null when none.
+    static std::shared_ptr<ViewHost> keyHost();
+    static void setKeyHost(std::weak_ptr<ViewHost> host);
+
+    virtual Window* hostWindow() = 0;
+    // The host as a view: its bounds are the screen's.
+    virtual View& hostView() = 0;
+    // Keyboard focus.
+    virtual View* firstResponder() const = 0;
+    virtual void setFirstResponder(View* v) = 0;
+    // Shows a screen's view above the screens already shown, under the overlay layer.
+    virtual void insertScreenView(std::shared_ptr<View> v) = 0;
+};
+
+// The controller a root view belongs to, as the view sees it. ViewController implements it.
+class ViewOwner {
+  public:
+    virtual ~ViewOwner() = default;
+    virtual ViewController& owningController() = 0;
+    // The owned view's frame changed and its own layout ran.
+    virtual void viewDidLayoutSubviews() = 0;
+};
 
 // The retained, observable view tree. Views are always owned through std::shared_ptr (create
 // them with std::make_shared); a parent owns its children, a child knows its parent only by a
@@ -56,6 +89,8 @@ class View : public std::enable_shared_from_this<View> {
     View* viewWithIdentifier(const std::string& identifier);
     // The window this view is in, if any.
     Window* window() const;
+    // The same window as the views and controllers in it see it.
+    ViewHost* host() const;
 
     // ---- properties
     bool hidden() const { return hidden_; }
@@ -74,6 +109,20 @@ class View : public std::enable_shared_from_this<View> {
     void setCornerRadius(double r);
     bool clipsToBounds() const { return clipsToBounds_; }
     void setClipsToBounds(bool c);
+
+    // ---- presentation only (Presentation.h): what a presenter draws beyond frame and colours
+    const std::optional<Shadow>& shadow() const { return shadow_; }
+    void setShadow(std::optional<Shadow> shadow);
+    const std::optional<PresentationOffset>& presentationOffset() const { return presentationOffset_; }
+    void setPresentationOffset(std::optional<PresentationOffset> offset);
+    // Drawn above the siblings of a lower zPosition (0 by default; equal ones keep subview order).
+    double zPosition() const { return zPosition_; }
+    void setZPosition(double z);
+    // A busy spinner drawn in a dark box at the view's centre.
+    bool showsActivityIndicator() const { return showsActivity_; }
+    void setShowsActivityIndicator(bool shows);
+    // A tick box drawn instead of plain content; none by default.
+    virtual std::optional<CheckBoxLook> checkBoxLook() const { return std::nullopt; }
 
     // Names the view for scripts and tests ("#username"); screens use the documented names.
     const std::string& identifier() const { return identifier_; }
@@ -94,7 +143,7 @@ class View : public std::enable_shared_from_this<View> {
     bool isReachable() const;
 
     // The controller whose root view this is (set by ViewController).
-    ViewController* owningViewController() const { return owningController_; }
+    ViewController* owningViewController() const { return owner_ ? &owner_->owningController() : nullptr; }
 
     // ---- user input
     // A tap anywhere on the view. Default: runs tap handlers (a tap gesture); subclasses act
@@ -140,12 +189,16 @@ class View : public std::enable_shared_from_this<View> {
     std::optional<Color> backgroundColor_;
     double cornerRadius_ = 0;
     bool clipsToBounds_ = false;
+    std::optional<Shadow> shadow_;
+    std::optional<PresentationOffset> presentationOffset_;
+    double zPosition_ = 0;
+    bool showsActivity_ = false;
     std::string identifier_;
     std::string accessibilityLabel_;
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
     bool blocksTouchesBelow_ = false;
-    ViewController* owningController_ = nullptr;
+    ViewOwner* owner_ = nullptr;
     std::vector<Action> tapHandlers_;
     bool needsDisplay_ = true;
     std::uint64_t revision_ = 0;

@@ -1,16 +1,27 @@
 #include "platform/views/ViewController.h"
 
 #include <algorithm>
-
-#include "platform/views/NavigationController.h"
-#include "platform/views/Window.h"
+#include <utility>
 
 namespace busdesk {
 
 namespace {
 Rect screenBounds() {
-    if (auto w = Window::keyWindow()) return w->bounds();
-    return {0, 0, Window::kDefaultFrame.width, Window::kDefaultFrame.height};
+    if (auto host = ViewHost::keyHost()) return host->hostView().bounds();
+    return {0, 0, ViewHost::kDefaultFrame.width, ViewHost::kDefaultFrame.height};
+}
+
+// The nearest stack of screens up the parent chain of `vc` (itself excluded), kept alive.
+std::pair<std::shared_ptr<ViewController>, ScreenStack*> stackAbove(const ViewController& vc) {
+    for (auto p = vc.parentViewController(); p; p = p->parentViewController())
+        if (auto* stack = dynamic_cast<ScreenStack*>(p.get())) return {p, stack};
+    return {nullptr, nullptr};
+}
+
+// A screen's title bar changed: the stack it sits in directly rebuilds the bar.
+void refreshStackOf(const ViewController& vc) {
+    auto parent = vc.parentViewController();
+    if (auto* stack = dynamic_cast<ScreenStack*>(parent.get())) stack->refreshNavigationBar();
 }
 
 // The controller whose view sits directly in the window for `vc`: its outermost parent.
@@ -25,31 +36,28 @@ std::shared_ptr<ViewController> hostOf(std::shared_ptr<ViewController> vc) {
 }  // namespace
 
 ViewController::ViewController() {
-    navigationItem_.setChangeHandler([this] {
-        if (auto nav = std::dynamic_pointer_cast<NavigationController>(parentViewController()))
-            nav->refreshNavigationBar();
-    });
+    navigationItem_.setChangeHandler([this] { refreshStackOf(*this); });
 }
 
 ViewController::~ViewController() {
     for (auto& c : children_) c->parent_ = nullptr;
-    if (view_ && view_->owningController_ == this) view_->owningController_ = nullptr;
+    if (view_ && view_->owner_ == this) view_->owner_ = nullptr;
 }
 
 std::shared_ptr<View> ViewController::view() {
     if (!view_) {
         loadView();
         if (!view_) view_ = std::make_shared<View>(screenBounds());
-        view_->owningController_ = this;
+        view_->owner_ = this;
         viewDidLoad();
     }
     return view_;
 }
 
 void ViewController::setView(std::shared_ptr<View> v) {
-    if (view_ && view_->owningController_ == this) view_->owningController_ = nullptr;
+    if (view_ && view_->owner_ == this) view_->owner_ = nullptr;
     view_ = std::move(v);
-    if (view_) view_->owningController_ = this;
+    if (view_) view_->owner_ = this;
 }
 
 void ViewController::loadView() {
@@ -60,8 +68,7 @@ void ViewController::loadView() {
 
 void ViewController::setTitle(std::string t) {
     title_ = std::move(t);
-    if (auto nav = std::dynamic_pointer_cast<NavigationController>(parentViewController()))
-        nav->refreshNavigationBar();
+    refreshStackOf(*this);
 }
 
 std::shared_ptr<ViewController> ViewController::parentViewController() const {
@@ -85,9 +92,9 @@ void ViewController::removeFromParentViewController() {
 }
 
 std::shared_ptr<NavigationController> ViewController::navigationController() const {
-    for (auto p = parentViewController(); p; p = p->parentViewController())
-        if (auto nav = std::dynamic_pointer_cast<NavigationController>(p)) return nav;
-    return nullptr;
+    auto [holder, stack] = stackAbove(*this);
+    if (!stack) return nullptr;
+    return std::shared_ptr<NavigationController>(holder, &stack->stackController());
 }
 
 Window* ViewController::window() const {
@@ -139,17 +146,16 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> vc, b
     // Presentations stack: always over the topmost screen, hosted by the outermost controller.
     auto host = hostOf(shared_from_this());
     while (host->presented_) host = host->presented_;
-    Window* w = host->window();
-    if (!w) {
-        if (auto key = Window::keyWindow()) w = key.get();
-    }
+    ViewHost* w = host->isViewLoaded() ? host->view_->host() : nullptr;
+    std::shared_ptr<ViewHost> key;
+    if (!w && (key = ViewHost::keyHost())) w = key.get();
     host->presented_ = vc;
     vc->presenting_ = host;
     vc->lastAnimated_ = animated;
     auto v = vc->view();
     if (w) {
-        v->setFrame(w->bounds());
-        bool hostShown = host->isViewLoaded() && host->view_->window() == w;
+        v->setFrame(w->hostView().bounds());
+        bool hostShown = host->isViewLoaded() && host->view_->host() == w;
         if (hostShown) host->beginAppearanceTransition(false, animated);
         vc->beginAppearanceTransition(true, animated);
         if (hostShown) host->view_->removeFromSuperview();
@@ -173,14 +179,14 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
     std::vector<std::shared_ptr<ViewController>> chain;
     for (auto p = presented_; p; p = p->presented_) chain.push_back(p);
     auto top = chain.back();
-    Window* w = top->window();
+    ViewHost* w = top->isViewLoaded() ? top->view_->host() : nullptr;
     top->lastAnimated_ = animated;
     if (w) {
         top->beginAppearanceTransition(false, animated);
         beginAppearanceTransition(true, animated);
         top->view_->removeFromSuperview();
         auto v = view();
-        v->setFrame(w->bounds());
+        v->setFrame(w->hostView().bounds());
         w->insertScreenView(v);
     }
     for (auto& p : chain) {
@@ -196,11 +202,11 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
 }
 
 void ViewController::goBack() {
-    if (auto nav = navigationController()) nav->popViewController(true);
+    if (auto [holder, stack] = stackAbove(*this); stack) stack->popScreen(true);
 }
 
 void ViewController::goIndex() {
-    if (auto nav = navigationController()) nav->popToRootViewController(true);
+    if (auto [holder, stack] = stackAbove(*this); stack) stack->popToRootScreen(true);
 }
 
 }  // namespace busdesk

@@ -13,6 +13,18 @@ namespace busdesk {
 class NavigationController;
 class Window;
 
+// A container that stacks screens under a title bar, as the screens inside it see it, so that a
+// screen reaches its stack without the stack's class. NavigationController implements it.
+class ScreenStack {
+  public:
+    virtual ~ScreenStack() = default;
+    virtual NavigationController& stackController() = 0;
+    // A screen's title or navigation item changed: the title bar is rebuilt.
+    virtual void refreshNavigationBar() = 0;
+    virtual void popScreen(bool animated) = 0;
+    virtual void popToRootScreen(bool animated) = 0;
+};
+
 // A screen. Owned through std::shared_ptr; its view is created on first use of view()
 // (loadView, then viewDidLoad). Appearance calls come in the order
 // viewWillAppear → viewDidAppear → viewWillDisappear → viewDidDisappear, never twice in a row.
@@ -20,7 +32,7 @@ class Window;
 // Transitions (push, pop, present, dismiss) change the model at once and then tell the
 // lifecycle; `animated` is handed on and recorded for the presenter, which may animate what has
 // already happened.
-class ViewController : public std::enable_shared_from_this<ViewController> {
+class ViewController : public std::enable_shared_from_this<ViewController>, public ViewOwner {
   public:
     ViewController();
     virtual ~ViewController();
@@ -40,7 +52,7 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
     virtual void viewWillDisappear(bool animated) { (void)animated; }
     virtual void viewDidDisappear(bool animated) { (void)animated; }
     // Lays out the view when its frame changes (default: nothing).
-    virtual void viewDidLayoutSubviews() {}
+    void viewDidLayoutSubviews() override {}
 
     bool isAppeared() const { return appearState_ == Appear::Did; }
 
@@ -102,6 +114,9 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
 
   private:
     enum class Appear { None, Will, Did, WillDis, DidDis };
+    // ViewOwner
+    ViewController& owningController() override { return *this; }
+
     friend class Window;
     friend class NavigationController;
 

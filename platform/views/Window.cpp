@@ -4,13 +4,6 @@
 
 namespace busdesk {
 
-namespace {
-std::weak_ptr<Window>& keySlot() {
-    static std::weak_ptr<Window> key;
-    return key;
-}
-}  // namespace
-
 Window::Window(Rect frame) : View(frame) {
     overlay_ = std::make_shared<View>(Rect{0, 0, frame.width, frame.height});
     overlay_->setIdentifier("overlayLayer");
@@ -20,17 +13,19 @@ Window::Window(Rect frame) : View(frame) {
 Window::~Window() = default;
 
 std::shared_ptr<Window> Window::keyWindow() {
-    return keySlot().lock();
+    auto host = ViewHost::keyHost();
+    return host ? std::shared_ptr<Window>(host, host->hostWindow()) : nullptr;
 }
 
 void Window::makeKeyAndVisible() {
     auto self = std::static_pointer_cast<Window>(shared_from_this());
-    keySlot() = self;
+    ViewHost::setKeyHost(self);
     setHidden(false);
 }
 
 bool Window::isKeyWindow() const {
-    return keySlot().lock().get() == this;
+    auto host = ViewHost::keyHost();
+    return host && host->hostWindow() == this;
 }
 
 void Window::setRootViewController(std::shared_ptr<ViewController> vc) {

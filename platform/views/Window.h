@@ -12,10 +12,9 @@ class ViewController;
 
 // The screen. Children, bottom to top: the root controller's view, the views of presented
 // controllers (in presentation order), then the overlay layer (alerts, sheets, toasts).
-class Window : public View {
+class Window : public View, public ViewHost {
   public:
-    static constexpr Rect kDefaultFrame{0, 0, 390, 844};
-
+    // kDefaultFrame (ViewHost) is the frame a window starts with.
     explicit Window(Rect frame = kDefaultFrame);
     ~Window() override;
 
@@ -36,8 +35,8 @@ class Window : public View {
     std::shared_ptr<View> overlayLayerPtr() const { return overlay_; }
 
     // Keyboard focus.
-    View* firstResponder() const { return firstResponder_.lock().get(); }
-    void setFirstResponder(View* v);
+    View* firstResponder() const override { return firstResponder_.lock().get(); }
+    void setFirstResponder(View* v) override;
 
     // Messages shown as toasts since the last takeToasts(), for the dump. Only the newest
     // kMaxRecordedToasts are kept: in the window nothing may ever collect them.
@@ -54,8 +53,10 @@ class Window : public View {
     void didAddSubview(View& child) override;
 
   private:
-    friend class ViewController;
-    void insertScreenView(std::shared_ptr<View> v);
+    // ViewHost
+    Window* hostWindow() override { return this; }
+    View& hostView() override { return *this; }
+    void insertScreenView(std::shared_ptr<View> v) override;
 
     std::shared_ptr<ViewController> root_;
     std::shared_ptr<View> overlay_;

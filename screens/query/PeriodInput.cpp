@@ -1,6 +1,6 @@
 #include "screens/query/PeriodInput.h"
 
-#include "ui/LocalDate.h"
+#include "platform/LocalDate.h"
 
 namespace busdesk {
 

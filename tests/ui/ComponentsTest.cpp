@@ -14,6 +14,7 @@
 #include "ui/ProgressHUD.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
+#include "ui/ScrollingLabel.h"
 #include "ui/SideMenu.h"
 #include "ui/StringPickerSheet.h"
 
@@ -318,6 +319,106 @@ TEST_F(ComponentsTest, SideMenuIsFoundFromANestedScreenAndSwitchesContent) {
     EXPECT_TRUE(next->isAppeared());
     EXPECT_FALSE(left->isAppeared());
     EXPECT_EQ(menu->menuState(), SideMenu::MenuState::Hidden);
+}
+
+// The menu's slide and shadow are drawn from the toolkit's presentation properties of its
+// containers: the content (and its cover) slide aside to the menu's side, a menu comes in from its
+// own, the cover is layered over the menus, and the content casts its shadow until it is back.
+TEST_F(ComponentsTest, SideMenuSlidesItsContainersAndCastsTheContentShadowWhileOpen) {
+    auto menu =
+        std::make_shared<SideMenu>(std::make_shared<ViewController>(), std::make_shared<ViewController>(),
+                                   std::make_shared<ViewController>());
+    menu->contentViewShadowEnabled = true;
+    menu->contentViewShadowOpacity = 0.6;
+    menu->contentViewShadowRadius = 12;
+    window->setRootViewController(menu);
+    View& root = *menu->view();
+    View* content = root.viewWithIdentifier("sideMenuContent");
+    View* cover = root.viewWithIdentifier("hideMenuViewController");
+    View* right = root.viewWithIdentifier("rightMenu");
+    ASSERT_TRUE(content && cover && right && content->presentationOffset() && right->presentationOffset());
+    auto drawnX = [](View* v) { return v->presentationOffset()->current().x; };
+    EXPECT_EQ(drawnX(content), 0);
+    EXPECT_GT(cover->zPosition(), right->zPosition());
+    EXPECT_FALSE(content->shadow());
+
+    menu->presentRightMenuViewController();
+    RunLoop::main().advance(seconds(SideMenu::kAnimationSeconds / 2));
+    EXPECT_NEAR(drawnX(content), -0.31 * 390, 1);
+    EXPECT_NEAR(drawnX(right), 0.125 * 390, 1);
+    RunLoop::main().advance(seconds(SideMenu::kAnimationSeconds));
+    EXPECT_DOUBLE_EQ(drawnX(content), -0.62 * 390);
+    EXPECT_DOUBLE_EQ(drawnX(cover), drawnX(content));
+    EXPECT_DOUBLE_EQ(drawnX(right), 0);
+    ASSERT_TRUE(content->shadow());
+    EXPECT_DOUBLE_EQ(content->shadow()->opacity, 0.6);
+    EXPECT_DOUBLE_EQ(content->frame().x, 0);  // only the drawing moves
+
+    // A wider window: the open slide follows the new width.
+    window->setFrame({0, 0, 500, 844});
+    EXPECT_DOUBLE_EQ(drawnX(content), -0.62 * 500);
+
+    // Sliding back keeps its side and the shadow until the content is home.
+    menu->hideMenuViewController();
+    RunLoop::main().advance(seconds(SideMenu::kAnimationSeconds / 2));
+    EXPECT_LT(drawnX(content), -100);
+    EXPECT_TRUE(content->shadow());
+    RunLoop::main().advance(seconds(SideMenu::kAnimationSeconds / 2 + 0.01));
+    EXPECT_EQ(drawnX(content), 0);
+    EXPECT_FALSE(content->shadow());
+
+    // Closed and reopened before the close finished: the shadow stays.
+    menu->presentLeftMenuViewController();
+    RunLoop::main().advance(seconds(SideMenu::kAnimationSeconds + 0.01));
+    menu->hideMenuViewController();
+    RunLoop::main().advance(seconds(0.1));
+    menu->presentLeftMenuViewController();
+    RunLoop::main().advance(seconds(SideMenu::kAnimationSeconds + 0.01));
+    EXPECT_TRUE(content->shadow());
+    EXPECT_GT(drawnX(content), 0);
+}
+
+// The other components ask the toolkit for their looks: a tick box, a busy spinner, a marquee,
+// a sheet that rises.
+TEST_F(ComponentsTest, ComponentsDescribeTheirLooksThroughTheToolkit) {
+    auto box = std::make_shared<CheckBoxView>(Rect{0, 0, 120, 20}, CheckBoxStyle::Circle, false);
+    ASSERT_TRUE(box->checkBoxLook());
+    EXPECT_TRUE(box->checkBoxLook()->round);
+    EXPECT_FALSE(box->checkBoxLook()->checked);
+    box->userTap();
+    EXPECT_TRUE(box->checkBoxLook()->checked);
+    EXPECT_FALSE(box->textLabel().checkBoxLook());
+
+    auto hud = ProgressHUD::showHUDAddedTo(*screen->view(), "加载中...", false);
+    EXPECT_TRUE(hud->showsActivityIndicator());
+    EXPECT_FALSE(screen->view()->showsActivityIndicator());
+
+    auto marquee = std::make_shared<ScrollingLabel>(Rect{0, 0, 100, 20}, 50, 0);
+    marquee->setFontSize(20);
+    marquee->setText("short");
+    EXPECT_FALSE(marquee->marqueeFrame());  // fits: it stands still
+    marquee->setText("一条很长很长的公告文字");
+    ASSERT_TRUE(marquee->marqueeFrame());  // starts moving
+    RunLoop::main().advance(seconds(1));
+    auto frame = marquee->marqueeFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_DOUBLE_EQ(frame->offset, 50);
+    EXPECT_DOUBLE_EQ(frame->textWidth, marquee->textContentWidth());
+    EXPECT_EQ(frame->repeatGap, ScrollingLabel::kContinuousGap);
+    marquee->setMarqueeType(MarqueeType::LeftRight);
+    ASSERT_TRUE(marquee->marqueeFrame());
+    EXPECT_FALSE(marquee->marqueeFrame()->repeatGap);
+
+    auto sheet = StringPickerSheet::showPickerWithTitle("选择线路", {"1路", "2路"}, 0, {}, {},
+                                                        screen->view()->weak_from_this());
+    ASSERT_TRUE(sheet && !sheet->subviews().empty());
+    for (auto& part : sheet->subviews()) {
+        ASSERT_TRUE(part->presentationOffset());
+        EXPECT_DOUBLE_EQ(part->presentationOffset()->current().y, 44 + 216);  // below the fold
+    }
+    RunLoop::main().advance(seconds(0.3));
+    for (auto& part : sheet->subviews()) EXPECT_DOUBLE_EQ(part->presentationOffset()->current().y, 0);
+    sheet->userPressCancel();
 }
 
 TEST_F(ComponentsTest, BackAndHomeHelpersCallTheScreensOwnMethods) {

@@ -242,5 +242,83 @@ TEST_F(WindowPresenterTest, TheDateWheelMovesTheColumnUnderTheFingerAndKeepsTheD
     EXPECT_EQ(changes, 5);
 }
 
+// The presentation-only properties of the toolkit: a displacement that follows its progress, a
+// higher z drawn (and hit) above later siblings, a shadow falling on the sibling right under its
+// view. The model keeps its frames and its subview order.
+TEST_F(WindowPresenterTest, DrawsOffsetsLayersAndShadowsWithoutMovingTheModel) {
+    auto base = std::make_shared<View>(Rect{0, 100, 390, 400});
+    auto card = std::make_shared<View>(Rect{0, 100, 390, 400});
+    card->setBackgroundColor(Color::whiteColor());
+    auto lid = std::make_shared<View>(Rect{0, 100, 390, 400});
+    int lidTaps = 0, cardTaps = 0;
+    lid->addTapHandler([&](View&) { ++lidTaps; });
+    auto top = std::make_shared<View>(Rect{0, 100, 390, 400});
+    top->addTapHandler([&](View&) { ++cardTaps; });
+    root().addSubview(base);
+    root().addSubview(card);
+    root().addSubview(lid);
+    root().addSubview(top);
+
+    PresentationOffset slide{AnimatedValue::begin(0, 1, seconds(1)), {0, 0}, {200, 0}};
+    card->setPresentationOffset(slide);
+    lid->setPresentationOffset(slide);
+    card->setShadow(Shadow{Color::black(), 0.5, 6, {0, 2}});
+    lid->setZPosition(1);
+    presenter->sync();
+    EXPECT_TRUE(presenter->isAnimating());
+    EXPECT_EQ(presenter->widgetFor(*card)->geometry().x(), 0);
+    advance(0.5);
+    EXPECT_EQ(presenter->widgetFor(*card)->geometry().x(), 100);
+    advance(0.6);
+    EXPECT_FALSE(presenter->isAnimating());
+    ViewWidget* cardWidget = presenter->widgetFor(*card);
+    EXPECT_EQ(cardWidget->geometry(), QRect(200, 100, 390, 400));
+    EXPECT_EQ(card->frame().x, 0);
+
+    // The lid is drawn over the later sibling and takes the tap there first.
+    auto& stack = presenter->widgetFor(root())->children();
+    EXPECT_GT(stack.indexOf(presenter->widgetFor(*lid)), stack.indexOf(presenter->widgetFor(*top)));
+    EXPECT_EQ(root().subviews().back(), top);
+    EXPECT_TRUE(presenter->tapAt(QPointF(300, 300)));
+    EXPECT_EQ(lidTaps, 1);
+    EXPECT_EQ(cardTaps, 0);
+
+    // The card's shadow lies on the base, around where the card is drawn; only there.
+    ViewWidget* baseWidget = presenter->widgetFor(*base);
+    ASSERT_TRUE(baseWidget->shadowRect.has_value());
+    EXPECT_EQ(*baseWidget->shadowRect, QRectF(cardWidget->geometry()));
+    EXPECT_DOUBLE_EQ(baseWidget->shadowOpacity, 0.5);
+    EXPECT_FALSE(cardWidget->shadowRect.has_value());
+    QImage image = shot();
+    EXPECT_LT(image.pixelColor(195, 300).lightness(), 250);  // just left of the card
+    card->setShadow(std::nullopt);
+    presenter->sync();
+    EXPECT_FALSE(baseWidget->shadowRect.has_value());
+}
+
+// A check-box look and an activity indicator are drawn for any view that asks for them.
+TEST_F(WindowPresenterTest, DrawsTheCheckBoxLookAndTheActivityIndicatorOfPlainViews) {
+    class Tick : public View {
+      public:
+        using View::View;
+        bool on = false;
+        std::optional<CheckBoxLook> checkBoxLook() const override { return CheckBoxLook{true, on}; }
+    };
+    auto tick = std::make_shared<Tick>(Rect{20, 100, 30, 30});
+    auto busy = std::make_shared<View>(Rect{0, 200, 390, 300});
+    busy->setShowsActivityIndicator(true);
+    root().addSubview(tick);
+    root().addSubview(busy);
+    presenter->sync();
+    EXPECT_EQ(presenter->widgetFor(*tick)->kind(), ViewWidget::Kind::CheckBox);
+    EXPECT_EQ(presenter->widgetFor(*busy)->kind(), ViewWidget::Kind::Busy);
+    QRect box(24, 108, 14, 14);
+    int emptyInk = testing::inkIn(shot(), box);
+    tick->on = true;
+    tick->setNeedsDisplay();
+    EXPECT_GT(testing::inkIn(shot(), box), emptyInk + 50);
+    EXPECT_GT(testing::inkIn(shot(), QRect(150, 310, 90, 80)), 2000);  // the dark box at the centre
+}
+
 }  // namespace
 }  // namespace busdesk::qt

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/RunLoop.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/Button.h"
 #include "platform/views/ImageView.h"
@@ -306,6 +307,39 @@ TEST(ViewTreeTest, WebViewResolvesReferencesAndIgnoresLateAnswers) {
     web.reset();
     pending[2]("<p>three</p>");  // the view is gone: nothing happens
     WebView::setLoader({});
+}
+
+// Presentation properties tell the presenter but move nothing in the model: not the frame, not
+// what is reachable, not the dump.
+TEST(ViewTreeTest, PresentationPropertiesChangeOnlyWhatIsDrawn) {
+    auto realClock = RunLoop::main().clock();
+    RunLoop::main().useManualClock();
+    auto window = std::make_shared<Window>();
+    auto card = std::make_shared<Button>(Rect{0, 0, 100, 40}, "确定");
+    auto lid = std::make_shared<View>(Rect{0, 0, 100, 40});
+    window->addSubview(card);
+    window->addSubview(lid);
+    std::string before = ScreenDump::dump(*window);
+    auto revision = card->revision();
+
+    card->setPresentationOffset(
+        PresentationOffset{AnimatedValue::begin(0, 1, seconds(2)), {-50, 10}, {50, 10}});
+    card->setShadow(Shadow{Color::black(), 0.4, 3, {0, 1}});
+    card->setShadow(Shadow{Color::black(), 0.4, 3, {0, 1}});  // the same again: no change
+    card->setZPosition(2);
+    card->setShowsActivityIndicator(true);
+    EXPECT_EQ(card->revision(), revision + 4);
+    EXPECT_EQ(card->presentationOffset()->current().x, -50);
+    RunLoop::main().advance(seconds(0.5));
+    EXPECT_DOUBLE_EQ(card->presentationOffset()->current().x, -25);
+    EXPECT_DOUBLE_EQ(card->presentationOffset()->current().y, 10);
+    RunLoop::main().advance(seconds(5));
+    EXPECT_DOUBLE_EQ(card->presentationOffset()->current().x, 50);  // held at the end
+
+    EXPECT_EQ(card->frame().x, 0);
+    EXPECT_TRUE(card->isReachable());
+    EXPECT_EQ(ScreenDump::dump(*window), before);
+    RunLoop::main().setClock(realClock);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ui/LocalDate.h"
+#include "platform/LocalDate.h"
 
 #include <cstdio>
 #include <string>
