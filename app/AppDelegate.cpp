@@ -25,6 +25,7 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions() {
     NavigationShell::setInstalledHandler([weak](const std::shared_ptr<SideMenu>& shell) {
         if (auto self = weak.lock()) self->sideMenu_ = shell;
     });
+    LoginViewController::setAcceptedHandler([](Window& window) { NavigationShell::install(window); });
     // 4. The login screen; it reads the remembered credentials itself.
     window_->setRootViewController(std::make_shared<LoginViewController>());
     return true;

@@ -11,7 +11,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/NetworkLoaders.h"
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "net/NetworkThread.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         parameters[key] = in.ConsumeRandomLengthString(64);
     }
     std::vector<size_t> sizes;
-    for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) sizes.push_back(in.ConsumeIntegralInRange<size_t>(1, 700));
+    for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i)
+        sizes.push_back(in.ConsumeIntegralInRange<size_t>(1, 700));
 
     std::vector<std::shared_ptr<const std::string>> keep;
     auto block = [&](StreamingMultipartFormData& form) {
@@ -94,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         file << content;
                     }
                     Error error;
-                    if (!form.appendPartWithFileURL(scratchFile(parts), name, fileName, type, &error)) __builtin_trap();
+                    if (!form.appendPartWithFileURL(scratchFile(parts), name, fileName, type, &error))
+                        __builtin_trap();
                     break;
                 }
             }
@@ -103,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Error error;
     auto request = serializer->multipartFormRequestWithMethod(
         "POST", "http://127.0.0.1:8088/OfficeServiceQ/Upload", boost::json::value(parameters), block, &error);
-    if (!request) return 0;  // text the encoding cannot represent
+    if (!request) return 0;                  // text the encoding cannot represent
     if (!request->HTTPBodyStream) return 0;  // nothing to send
     auto declared = request->valueForHTTPHeaderField("Content-Length");
     if (!declared) __builtin_trap();

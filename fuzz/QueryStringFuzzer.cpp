@@ -39,8 +39,8 @@ std::string percentDecode(std::string_view text) {
 }
 
 bool isURLSafe(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-           c == '.' || c == '~' || c == '%' || c == '&' || c == '=' || c == '[' || c == ']';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.' || c == '~' || c == '%' || c == '&' || c == '=' || c == '[' || c == ']';
 }
 
 }  // namespace

@@ -16,8 +16,9 @@ namespace {
 
 using namespace busdesk;
 
-constexpr const char* kCharsets[] = {nullptr, "utf-8", "UTF8", "gbk", "GB2312", "gb18030", "big5",
-                                     "iso-8859-1", "windows-1252", "shift_jis", "\"gbk\"", "no-such-charset"};
+constexpr const char* kCharsets[] = {nullptr,        "utf-8",     "UTF8",    "gbk",
+                                     "GB2312",       "gb18030",   "big5",    "iso-8859-1",
+                                     "windows-1252", "shift_jis", "\"gbk\"", "no-such-charset"};
 constexpr const char* kTypes[] = {"application/json", "text/html", "text/plain", nullptr};
 
 }  // namespace
@@ -32,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto response = std::make_shared<HTTPURLResponse>();
     response->URL = "http://127.0.0.1/OfficeServiceQ/Query";
     response->statusCode = (selector & 0x80) ? 500 : 200;
-    if (type) response->allHeaderFields["Content-Type"] = charset ? std::string(type) + "; charset=" + charset : type;
+    if (type)
+        response->allHeaderFields["Content-Type"] =
+            charset ? std::string(type) + "; charset=" + charset : type;
     response->expectedContentLength = static_cast<long long>(body.size());
 
     // Whatever decodes is UTF-8 afterwards.

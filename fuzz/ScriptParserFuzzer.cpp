@@ -37,7 +37,9 @@ class FormScreen : public ViewController {
         ok->addAction([weakField](View& v) {
             auto f = weakField.lock();
             if (!f || f->text().empty()) return screen::setAlertInfo("请输入", v);
-            std::make_shared<AlertView>("提示", f->text(), std::string("取消"), std::vector<std::string>{"好"})->show();
+            std::make_shared<AlertView>("提示", f->text(), std::string("取消"),
+                                        std::vector<std::string>{"好"})
+                ->show();
         });
         view()->addSubview(ok);
     }
@@ -86,8 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ready;
     auto window = std::make_shared<Window>();
     window->makeKeyAndVisible();
-    auto shell = std::make_shared<SideMenu>(std::make_shared<NavigationController>(std::make_shared<ListScreen>()),
-                                            std::make_shared<ViewController>(), std::make_shared<ViewController>());
+    auto shell =
+        std::make_shared<SideMenu>(std::make_shared<NavigationController>(std::make_shared<ListScreen>()),
+                                   std::make_shared<ViewController>(), std::make_shared<ViewController>());
     window->setRootViewController(shell);
 
     NullBuffer sink;

@@ -79,15 +79,26 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::HTTPRequestOp
 std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::issue(
     const std::string& method, const std::string& URLString,
     const std::optional<boost::json::value>& parameters, Success success, Failure failure) {
+    return issue(
+        URLString,
+        [&](const std::string& absolute, Error* error) {
+            return requestSerializer_->requestWithMethod(method, absolute, parameters, error);
+        },
+        true, std::move(success), std::move(failure));
+}
+
+std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::issue(const std::string& URLString,
+                                                                         const Build& build, bool logURL,
+                                                                         Success success, Failure failure) {
     Error error;
     auto absolute = resolvedURL(URLString);
     std::optional<URLRequest> request;
     if (absolute) {
-        request = requestSerializer_->requestWithMethod(method, *absolute, parameters, &error);
+        request = build(*absolute, &error);
     } else {
         error = makeURLError(URLErrorCode::BadURL, "bad URL", URLString);
     }
-    Log::line("last url == " + maskedURLForLog(request ? request->URL : URLString));
+    if (logURL) Log::line("last url == " + maskedURLForLog(request ? request->URL : URLString));
     if (!request) return failBuilding(error, failure);
     auto operation =
         HTTPRequestOperationWithRequest(std::move(*request), std::move(success), std::move(failure));
@@ -127,20 +138,14 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::POST(
 std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::POST(
     const std::string& URLString, const std::optional<boost::json::value>& parameters,
     ConstructingBody constructingBody, Success success, Failure failure) {
-    Error error;
-    auto absolute = resolvedURL(URLString);
-    std::optional<URLRequest> request;
-    if (absolute) {
-        request = requestSerializer_->multipartFormRequestWithMethod("POST", *absolute, parameters,
-                                                                     constructingBody, &error);
-    } else {
-        error = makeURLError(URLErrorCode::BadURL, "bad URL", URLString);
-    }
-    if (!request) return failBuilding(error, failure);
-    auto operation =
-        HTTPRequestOperationWithRequest(std::move(*request), std::move(success), std::move(failure));
-    operationQueue_.addOperation(operation);
-    return operation;
+    // An upload does not print its address: the multipart body is built from the form instead.
+    return issue(
+        URLString,
+        [&](const std::string& absolute, Error* error) {
+            return requestSerializer_->multipartFormRequestWithMethod("POST", absolute, parameters,
+                                                                      constructingBody, error);
+        },
+        false, std::move(success), std::move(failure));
 }
 
 std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::PUT(

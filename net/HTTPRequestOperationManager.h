@@ -79,6 +79,11 @@ class HTTPRequestOperationManager : public std::enable_shared_from_this<HTTPRequ
     std::shared_ptr<HTTPRequestOperation> issue(const std::string& method, const std::string& URLString,
                                                 const std::optional<boost::json::value>& parameters,
                                                 Success success, Failure failure);
+    // Resolves the address, builds the request with `build`, prints "last url ==" when asked, and
+    // queues the operation; a request that cannot be built fails once through `failure`.
+    using Build = std::function<std::optional<URLRequest>(const std::string& absoluteURL, Error* error)>;
+    std::shared_ptr<HTTPRequestOperation> issue(const std::string& URLString, const Build& build, bool logURL,
+                                                Success success, Failure failure);
     std::optional<std::string> resolvedURL(const std::string& URLString) const;
     std::shared_ptr<HTTPRequestOperation> failBuilding(const Error& error, const Failure& failure);
 

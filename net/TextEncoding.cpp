@@ -5,7 +5,6 @@
 
 namespace busdesk {
 
-
 std::optional<std::string> decodeText(std::string_view bytes, std::string_view encoding) {
     if (isUTF8EncodingName(encoding)) {
         if (!Charset::isValidUTF8(bytes)) return std::nullopt;

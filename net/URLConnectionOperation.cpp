@@ -236,7 +236,8 @@ bool Connection::begin() {
     timeout_ = std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(seconds));
     clock_ = NetworkThread::shared().timeoutClock();
     lastActivity_ = clock_->now();
-    deadline_ = lastActivity_ + std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(overall));
+    deadline_ =
+        lastActivity_ + std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(overall));
     NetworkThread::shared().addTransfer(easy_, shared_from_this());
     return true;
 }

@@ -144,7 +144,7 @@ std::string HTTPURLResponse::localizedStringForStatusCode(long statusCode) {
         if (k.code == statusCode) return k.text;
     // Otherwise by class; anything outside 100-599 reads as a server error.
     static constexpr const char* kClasses[] = {"informational", "success", "redirected", "client error",
-                                                "server error"};
+                                               "server error"};
     if (statusCode >= 100 && statusCode < 600) return kClasses[statusCode / 100 - 1];
     return "server error";
 }

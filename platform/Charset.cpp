@@ -160,4 +160,53 @@ bool Charset::isValidUTF8(std::string_view s) {
     return true;
 }
 
+namespace {
+
+// Decodes one UTF-8 code point at `i`; false on a malformed or truncated sequence.
+bool nextCodePoint(std::string_view s, std::size_t& i, char32_t& cp) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    std::size_t extra = 0;
+    if (b0 < 0x80) {
+        extra = 0;
+    } else if ((b0 & 0xE0) == 0xC0) {
+        extra = 1;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3;
+    } else {
+        return false;
+    }
+    if (s.size() - i <= extra) return false;
+    cp = extra == 0 ? b0 : static_cast<char32_t>(b0 & (0x3F >> extra));
+    for (std::size_t k = 1; k <= extra; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return false;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    i += extra + 1;
+    return true;
+}
+
+// White space and line breaks as the phone platform's character set counts them: Unicode
+// space separators plus tab, line feed, vertical tab, form feed, carriage return, NEL and the
+// line/paragraph separators. The ideographic space U+3000 matters for Chinese input.
+bool isSpaceOrLineBreak(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+}  // namespace
+
+bool Charset::isBlankText(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char32_t c = 0;
+        if (!nextCodePoint(s, i, c)) return false;  // bytes that are not text are content
+        if (!isSpaceOrLineBreak(c)) return false;
+    }
+    return true;
+}
+
 }  // namespace busdesk

@@ -16,6 +16,9 @@ std::optional<std::string> encodeFromUTF8(std::string_view utf8, std::string_vie
 bool isKnown(std::string_view ianaName);
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUTF8(std::string_view bytes);
+// True for text made only of white space and line breaks (Unicode spaces such as the ideographic
+// U+3000 included), the empty text too; bytes that are not UTF-8 are content, not blank.
+bool isBlankText(std::string_view text);
 }  // namespace Charset
 
 }  // namespace busdesk

@@ -14,7 +14,8 @@ bool endsSecretName(std::string_view text, std::size_t end) {
     constexpr std::string_view kSecret = "password";
     if (end < kSecret.size()) return false;
     for (std::size_t i = 0; i < kSecret.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[end - kSecret.size() + i])) != kSecret[i]) return false;
+        if (std::tolower(static_cast<unsigned char>(text[end - kSecret.size() + i])) != kSecret[i])
+            return false;
     return true;
 }
 

@@ -19,7 +19,6 @@ icu::UnicodeString fromUTF8(std::string_view text) {
     return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
 }
 
-
 std::unique_ptr<icu::SimpleDateFormat> makeFormat(std::string_view pattern) {
     if (pattern.empty() || !Charset::isValidUTF8(pattern)) return nullptr;
     UErrorCode status = U_ZERO_ERROR;

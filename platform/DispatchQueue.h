@@ -16,7 +16,7 @@ namespace busdesk {
 // A concurrent queue over a small fixed pool of threads. `processing()` is the shared queue on
 // which responses are validated and decoded.
 class DispatchQueue {
-public:
+  public:
     DispatchQueue(std::string name, unsigned threads);
     ~DispatchQueue();
     DispatchQueue(const DispatchQueue&) = delete;
@@ -28,7 +28,7 @@ public:
     const std::string& name() const { return name_; }
     std::size_t threadCount() const { return threads_.size(); }
 
-private:
+  private:
     void worker();
     std::string name_;
     std::mutex mutex_;
@@ -40,14 +40,14 @@ private:
 
 // Counts outstanding work; `notify` runs a job on the main loop once the count drops to zero.
 class DispatchGroup {
-public:
+  public:
     void enter();
     void leave();
     void notify(Job job);  // runs on the main loop
     // Blocks the calling thread (never the main thread in app code) until the group empties.
     bool wait(std::chrono::milliseconds bound);
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable cv_;
     int count_ = 0;

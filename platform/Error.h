@@ -18,7 +18,8 @@ struct Error {
     std::shared_ptr<const Error> underlying;
 
     Error() = default;
-    Error(std::string d, long c, std::string desc) : domain(std::move(d)), code(c), description(std::move(desc)) {}
+    Error(std::string d, long c, std::string desc)
+        : domain(std::move(d)), code(c), description(std::move(desc)) {}
 
     template <class T>
     const T* info(const std::string& key) const {

@@ -10,7 +10,7 @@ namespace busdesk {
 // (tests install one to read what was logged). Every line passes consoleSafe() first: passwords
 // masked, control characters written out (platform/ConsoleText.h).
 class Log {
-public:
+  public:
     using Sink = std::function<void(const std::string&)>;
     static void line(std::string_view text);
     // Returns the previous sink; an empty sink restores stderr.

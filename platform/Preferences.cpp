@@ -84,7 +84,8 @@ void removeStaleTemporaries(const std::string& path) {
     if (!d) return;
     while (const dirent* entry = ::readdir(d)) {
         std::string_view name(entry->d_name);
-        if (name.size() != prefix.size() + kTemporarySuffix || name.substr(0, prefix.size()) != prefix) continue;
+        if (name.size() != prefix.size() + kTemporarySuffix || name.substr(0, prefix.size()) != prefix)
+            continue;
         ::unlinkat(::dirfd(d), entry->d_name, 0);
     }
     ::closedir(d);

@@ -31,7 +31,9 @@ void RunLoop::post(Job job) {
     wake();
 }
 
-RunLoop::TimerId RunLoop::postDelayed(Duration delay, Job job) { return addTimer(delay, false, std::move(job)); }
+RunLoop::TimerId RunLoop::postDelayed(Duration delay, Job job) {
+    return addTimer(delay, false, std::move(job));
+}
 
 RunLoop::TimerId RunLoop::addTimer(Duration interval, bool repeats, Job job) {
     TimerId id;
@@ -79,7 +81,8 @@ bool RunLoop::fireOneDueTimer() {
         auto best = timers_.end();
         for (auto it = timers_.begin(); it != timers_.end(); ++it) {
             // Earliest due first; equal due times fire in creation order (map is id-ordered).
-            if (it->second.due <= now && (best == timers_.end() || it->second.due < best->second.due)) best = it;
+            if (it->second.due <= now && (best == timers_.end() || it->second.due < best->second.due))
+                best = it;
         }
         if (best == timers_.end()) return false;
         if (best->second.repeats) {
@@ -170,7 +173,8 @@ bool RunLoop::runUntilIdle(std::chrono::milliseconds realBound) {
         auto remaining = deadline - std::chrono::steady_clock::now();
         if (remaining <= std::chrono::steady_clock::duration::zero()) return false;
         std::unique_lock lock(mutex_);
-        cv_.wait_for(lock, std::min<std::chrono::steady_clock::duration>(remaining, std::chrono::milliseconds(50)),
+        cv_.wait_for(lock,
+                     std::min<std::chrono::steady_clock::duration>(remaining, std::chrono::milliseconds(50)),
                      [&] { return !jobs_.empty() || work_ == 0; });
     }
 }
@@ -236,7 +240,9 @@ std::optional<Clock::TimePoint> RunLoop::nextTimerDue() const {
     return earliest;
 }
 
-bool RunLoop::isOwnerThread() const { return ownerSet_ && owner_ == std::this_thread::get_id(); }
+bool RunLoop::isOwnerThread() const {
+    return ownerSet_ && owner_ == std::this_thread::get_id();
+}
 
 void RunLoop::adoptCurrentThread() {
     owner_ = std::this_thread::get_id();

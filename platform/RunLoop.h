@@ -21,7 +21,7 @@ using Job = std::function<void()>;
 // due. Any thread may post; only the owning thread runs jobs. In the app Qt's event loop drives
 // it through the wake-up handler; tests and headless mode drive it directly.
 class RunLoop {
-public:
+  public:
     using Duration = Clock::Duration;
     using TimerId = std::uint64_t;
 
@@ -76,7 +76,7 @@ public:
     // runPending on its own event loop.
     void setWakeupHandler(std::function<void()> handler);
 
-private:
+  private:
     struct Timer {
         Clock::TimePoint due;
         Duration interval;
@@ -100,7 +100,9 @@ private:
 };
 
 // Hands a job to the main queue from any thread.
-inline void dispatchMain(Job job) { RunLoop::main().post(std::move(job)); }
+inline void dispatchMain(Job job) {
+    RunLoop::main().post(std::move(job));
+}
 inline void dispatchMainAfter(Clock::Duration delay, Job job) {
     RunLoop::main().postDelayed(delay, std::move(job));
 }

@@ -372,7 +372,8 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         .bind(5, "已转调度中心研究，下月运行图调整时统筹考虑。");
     sug.bind(6, civilDayText(today - 5) + " 10:20:00").run();
     sug.bind(1, "E10010").bind(2, "调度室空调遥控器失灵，夜班室温过低。").bind(3, "其他");
-    sug.bind(4, civilDayText(today - 9) + " 21:40:33").bind(5, "后勤已更换遥控器并检修空调，请留意使用情况。");
+    sug.bind(4, civilDayText(today - 9) + " 21:40:33")
+        .bind(5, "后勤已更换遥控器并检修空调，请留意使用情况。");
     sug.bind(6, civilDayText(today - 8) + " 09:15:00").run();
     exec("COMMIT");
 }

@@ -1,6 +1,6 @@
 #include "services/EmployeMonthSalaryService.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "model/EmployeMonthSalary.h"
 #include "services/OfficeCall.h"
 

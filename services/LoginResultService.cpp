@@ -4,7 +4,8 @@
 #include <cctype>
 #include <climits>
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
 #include "model/ResultInfo.h"
 #include "platform/Log.h"
@@ -27,7 +28,7 @@ void LoginResultService::GetLoginResult(
             auto result = LoginResult::initWithString(OfficeCall::answerText(operation).value_or(""));
             // Every answered attempt replaces the session, a refusal or an unusable answer too,
             // and before the caller hears of it.
-            PublicMethod::sharedEngine().setLoginResult(result);
+            Session::shared().setLoginResult(result);
             const bool accepted = result && integerValue(result->IsSuccess) != 0;
             if (success) success(result, accepted);
         },

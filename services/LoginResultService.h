@@ -24,7 +24,8 @@ class LoginResultService {
         std::function<void(std::shared_ptr<ResultInfo>, bool changed)> success, std::function<void()> fail);
     // The login answer as its "JSON:" console line shows it: identity-card number, address,
     // telephone and birthday replaced by "***"; everything else as received.
-    static std::optional<boost::json::value> withPersonalDataMasked(const std::optional<boost::json::value>& json);
+    static std::optional<boost::json::value> withPersonalDataMasked(
+        const std::optional<boost::json::value>& json);
     // Integer reading of a text: leading digits (after spaces and a sign), 0 when there are none.
     static long integerValue(const std::optional<std::string>& text);
 };

@@ -1,7 +1,7 @@
 #include "services/NormalService.h"
 
-#include "app/core/OfficeMethods.h"
-#include "app/core/PublicMethod.h"
+#include "core/OfficeMethods.h"
+#include "core/PublicMethod.h"
 #include "model/WireModels.h"
 #include "platform/Log.h"
 #include "services/OfficeCall.h"

@@ -28,8 +28,8 @@ class NormalService {
                                             Fail fail);
     // Company picture address, cleaned of the decoration characters. Without parameters (the
     // launch screen asks with none) the address goes out bare.
-    static void getADImageWithPara(std::optional<boost::json::object> params, std::function<void(std::string)> success,
-                                   Fail fail);
+    static void getADImageWithPara(std::optional<boost::json::object> params,
+                                   std::function<void(std::string)> success, Fail fail);
     static void getArrangeWithPara(boost::json::object params,
                                    std::function<void(std::shared_ptr<ArrangeInfoList>)> success, Fail fail);
     // "完成车次" → FinishDisplanInfoArray; "车辆违规", "违规详情", "车辆保养", "维修查询", "考勤" →

@@ -77,9 +77,9 @@ HTTPRequestOperationManager::Failure OfficeCall::failureBlock(
     };
 }
 
-void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::value> params, const std::string& what,
-                           bool logUndecodableOperation, std::function<void(std::string)> onText,
-                           std::function<void()> fail) {
+void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::value> params,
+                           const std::string& what, bool logUndecodableOperation,
+                           std::function<void(std::string)> onText, std::function<void()> fail) {
     auto mgr = manager(true);
     mgr->GET(
         url, params,

@@ -56,9 +56,9 @@ class OfficeCall {
     // A GET whose answer is text: the console line of its bytes, the text decoded by the charset
     // it names, and `fail` (after an "Error:" line naming `what`) when it does not decode.
     // No parameters leave the URL as it is (not even a "?").
-    static void fetchText(const std::string& url, std::optional<boost::json::value> params, const std::string& what,
-                          bool logUndecodableOperation, std::function<void(std::string)> onText,
-                          std::function<void()> fail);
+    static void fetchText(const std::string& url, std::optional<boost::json::value> params,
+                          const std::string& what, bool logUndecodableOperation,
+                          std::function<void(std::string)> onText, std::function<void()> fail);
 
     // Calls `fail` on the main queue after the current job, never inside the caller's own call,
     // so every outcome reaches the caller the same way.

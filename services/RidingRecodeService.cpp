@@ -1,7 +1,7 @@
 #include "services/RidingRecodeService.h"
 
-#include "app/core/OfficeMethods.h"
-#include "app/core/PublicMethod.h"
+#include "core/OfficeMethods.h"
+#include "core/PublicMethod.h"
 #include "model/RidingRecordList.h"
 #include "services/OfficeCall.h"
 

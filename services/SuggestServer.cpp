@@ -1,7 +1,7 @@
 #include "services/SuggestServer.h"
 
-#include "app/core/OfficeMethods.h"
-#include "app/core/PublicMethod.h"
+#include "core/OfficeMethods.h"
+#include "core/PublicMethod.h"
 #include "model/SuggestList.h"
 #include "platform/Log.h"
 #include "services/OfficeCall.h"
@@ -61,8 +61,7 @@ void SuggestServer::PostSubmitTextWithPar(boost::json::object params,
     // A GET, although it stores a record: the server reads the fields from the query string.
     OfficeCall::fetchText(
         PublicMethod::addUrlPreWithName(OfficeMethod::FeedBackInfoNP), boost::json::value(std::move(params)),
-        "submission answer",
-        true,
+        "submission answer", true,
         [success](std::string text) {
             Log::line("1str ID==" + text);
             if (success) success(std::move(text));

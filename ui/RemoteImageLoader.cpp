@@ -39,7 +39,8 @@ constexpr std::string_view kPartSuffix = ".part";
 
 bool isPart(const fs::path& p) {
     const std::string name = p.filename().string();
-    return name.size() > kPartSuffix.size() && name.compare(name.size() - kPartSuffix.size(), kPartSuffix.size(), kPartSuffix) == 0;
+    return name.size() > kPartSuffix.size() &&
+           name.compare(name.size() - kPartSuffix.size(), kPartSuffix.size(), kPartSuffix) == 0;
 }
 
 bool olderThan(fs::file_time_type time, std::chrono::seconds age) {
@@ -224,7 +225,8 @@ void RemoteImageLoader::startFetch(const std::string& url, const std::string& di
         return;
     }
     ++fetches_;
-    fetch_(url, [this, url, dir, bytesLimit = diskByteLimit_, age = diskAgeLimit_](std::optional<std::string> bytes) {
+    fetch_(url, [this, url, dir, bytesLimit = diskByteLimit_,
+                 age = diskAgeLimit_](std::optional<std::string> bytes) {
         if (!bytes) {
             deliver(url, nullptr);
             return;

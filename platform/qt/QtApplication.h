@@ -43,5 +43,4 @@ std::vector<std::string> pickPictureFiles();
 int runApplication(int argc, char** argv, const std::function<void()>& launch,
                    const std::function<bool(QtHost&)>& step = {}, QtOptions options = {});
 
-
 }  // namespace busdesk::qt

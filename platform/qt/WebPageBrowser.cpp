@@ -52,13 +52,15 @@ void WebPageBrowser::fitPictures() {
             double width = format.width();
             // A relative width reads back negative: the picture follows the page.
             bool follows = format.boolProperty(kFitsPageWidth) || width < 0;
-            QImage picture = document()->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+            QImage picture =
+                document()->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
             double natural = width > 0 ? width : picture.isNull() ? 0 : picture.width();
             double target = follows ? available : natural > available ? available : width;
             if (target == width) continue;
             format.setProperty(kFitsPageWidth, follows);
             format.setWidth(target);
-            if (format.height() > 0 && width > 0) format.setHeight(format.height() * target / width);
+            if (format.height() > 0 && width > 0)
+                format.setHeight(format.height() * target / width);
             else if (!picture.isNull() && picture.width() > 0)
                 format.setHeight(target * picture.height() / picture.width());
             changes.push_back({{fragment.position(), fragment.length()}, format});

@@ -1,7 +1,7 @@
 #include "screens/core/ChangePasswordViewController.h"
 
+#include "core/Session.h"
 #include "model/ResultInfo.h"
-#include "screens/core/SignedInAccount.h"
 #include "services/LoginResultService.h"
 #include "ui/ScreenHelpers.h"
 
@@ -62,7 +62,7 @@ void ChangePasswordViewController::changePassword() {
 void ChangePasswordViewController::changePassword(const std::string& oldPassword,
                                                   const std::string& newPassword) {
     // Without a card number the request could only change nobody's password; say so instead.
-    auto card = SignedInAccount::cardID();
+    auto card = Session::shared().cardID();
     if (!card) return screen::setAlertInfo(kNoCardMessage, *view());
     screen::showActivityOrNo(true, *view());
     std::weak_ptr<ViewController> weak = weak_from_this();

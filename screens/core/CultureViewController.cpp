@@ -1,6 +1,6 @@
 #include "screens/core/CultureViewController.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
+#include "core/PublicMethod.h"
+#include "core/SettingsKeys.h"
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/MainViewController.h"
@@ -53,12 +53,10 @@ void HomeAdvertiseViewController::viewDidLoad() {
             if (!self) return;
             address.erase(std::remove(address.begin(), address.end(), '"'), address.end());
             if (!address.empty()) setImageWithURL(*self->ivAdvertise, address);
-            RunLoop::main().postDelayed(
-                std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(kShowSeconds)),
-                [weak] {
-                    if (auto s = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock()))
-                        s->goMainWindow();
-                });
+            RunLoop::main().postDelayed(secondsDuration(kShowSeconds), [weak] {
+                if (auto s = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock()))
+                    s->goMainWindow();
+            });
         },
         [weak] {
             if (auto self = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock()))

@@ -4,25 +4,20 @@
 
 #include "screens/core/CultureViewController.h"
 #include "screens/core/MainViewController.h"
-#include "screens/core/NavigationShell.h"
-#include "screens/core/ScreenIcons.h"
 #include "screens/core/NewsViewController.h"
+#include "screens/core/ScreenIcons.h"
 #include "screens/operations/CheliangLingLiaoViewController.h"
 #include "screens/operations/KaoQinViewController.h"
 #include "screens/operations/PlanViewController.h"
 #include "screens/operations/QArrangeViewController.h"
-#include "screens/operations/illegalViewController.h"
 #include "screens/operations/RanYouXiaoHaoDateViewController.h"
 #include "screens/operations/ShowRuViewController.h"
 #include "screens/operations/WeiXiuDateViewController.h"
+#include "screens/operations/illegalViewController.h"
 
 namespace busdesk {
 
 namespace {
-template <class T>
-std::function<std::shared_ptr<ViewController>()> plain() {
-    return [] { return std::static_pointer_cast<ViewController>(std::make_shared<T>()); };
-}
 
 std::function<std::shared_ptr<ViewController>()> dayCalendar(const char* titleStr) {
     return [titleStr] {
@@ -143,7 +138,7 @@ void LeftMenuViewController::didSelectRow(TableView& tv, IndexPath ip) {
     const auto& entry = entries_[static_cast<std::size_t>(ip.row)];
     // Screens of later work: the row stays and does nothing yet.
     if (!entry.available()) return;
-    NavigationShell::showContent(*this, entry.make());
+    if (openScreen) openScreen(entry.make());
 }
 
 }  // namespace busdesk

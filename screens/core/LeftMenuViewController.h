@@ -14,6 +14,9 @@ namespace busdesk {
 // shell's content.
 class LeftMenuViewController : public ViewController, public TableViewDataSource, public TableViewDelegate {
   public:
+    // Shows a screen a row or button made; nothing happens while it is unset.
+    OpenScreen openScreen;
+
     static constexpr double kRowHeight = 44;
     static constexpr double kBottomBarHeight = 40;
 

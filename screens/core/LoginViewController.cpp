@@ -1,16 +1,26 @@
 #include "screens/core/LoginViewController.h"
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
 #include "model/LoginResult.h"
 #include "platform/views/Label.h"
 #include "platform/views/Window.h"
-#include "screens/core/NavigationShell.h"
-#include "screens/core/SignedInAccount.h"
 #include "services/LoginResultService.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
+
+namespace {
+LoginViewController::Accepted& acceptedHandler() {
+    static LoginViewController::Accepted handler;
+    return handler;
+}
+}  // namespace
+
+void LoginViewController::setAcceptedHandler(Accepted handler) {
+    acceptedHandler() = std::move(handler);
+}
 
 void LoginViewController::viewDidLoad() {
     auto root = view();
@@ -119,9 +129,9 @@ void LoginViewController::loginAction() {
             screen::setAlertInfo("登录成功", *self->view());
             PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
             PublicMethod::setObject(answer ? answer->IDcard : std::nullopt, kIDcard);
-            SignedInAccount::setTypedCardID(user);
+            Session::shared().setTypedCardID(user);
             // The screen is let go once the shell replaces it; `self` keeps it alive until here.
-            if (Window* window = self->window()) NavigationShell::install(*window);
+            if (Window* window = self->window(); window && acceptedHandler()) acceptedHandler()(*window);
         },
         [weak] {
             auto self = std::static_pointer_cast<LoginViewController>(weak.lock());

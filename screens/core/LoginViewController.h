@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/views/Button.h"
@@ -10,6 +11,8 @@
 
 namespace busdesk {
 
+class Window;
+
 class LoginResult;
 
 // The first screen: card number and password, the remember-password box, and the way into the
@@ -17,6 +20,11 @@ class LoginResult;
 class LoginViewController : public ViewController, public TextFieldDelegate {
   public:
     LoginViewController() = default;
+
+    // What an accepted login does with the window (the app installs the navigation shell);
+    // nothing while unset.
+    using Accepted = std::function<void(Window&)>;
+    static void setAcceptedHandler(Accepted handler);
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;

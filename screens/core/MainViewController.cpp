@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
 #include "model/LoginResult.h"
 #include "model/NormalList.h"
 #include "platform/Date.h"
@@ -14,7 +15,6 @@
 #include "screens/core/NewsDetailViewController.h"
 #include "screens/core/NewsViewController.h"
 #include "screens/core/ScreenIcons.h"
-#include "screens/core/SignedInAccount.h"
 #include "screens/operations/PlanViewController.h"
 #include "screens/operations/QArrangeViewController.h"
 #include "screens/operations/illListViewController.h"
@@ -30,17 +30,12 @@ namespace {
 constexpr double kShortcutHeight = 60;
 constexpr double kTopHeight = 52;
 
-Clock::Duration secondsDuration(double s) {
-    return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(s));
-}
 }  // namespace
 
 std::vector<ScreenEntry> MainViewController::shortcutEntries() {
     return {
-        {"配车排班", "showcheci", "checi", "QArrangeViewController",
-         [] { return std::static_pointer_cast<ViewController>(std::make_shared<QArrangeViewController>()); }},
-        {"运营情况", "showPlan", "plan", "PlanViewController",
-         [] { return std::static_pointer_cast<ViewController>(std::make_shared<PlanViewController>()); }},
+        {"配车排班", "showcheci", "checi", "QArrangeViewController", plain<QArrangeViewController>()},
+        {"运营情况", "showPlan", "plan", "PlanViewController", plain<PlanViewController>()},
         // Today's violations of every vehicle; today is taken when the button is pressed.
         {"车辆违规", "showRule", "rule", "illListViewController",
          [] {
@@ -146,7 +141,7 @@ void MainViewController::viewWillAppear(bool animated) {
 void MainViewController::refreshData(const std::string& page) {
     screen::showActivityOrNo(true, *view());
     boost::json::object params;
-    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
+    if (auto session = Session::shared().loginResult(); session && session->EmpID)
         params["EmpID"] = *session->EmpID;
     params["Index"] = page;
     std::weak_ptr<ViewController> weak = weak_from_this();

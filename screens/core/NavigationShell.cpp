@@ -13,6 +13,11 @@ NavigationShell::Installed& installedHandler() {
     static NavigationShell::Installed handler;
     return handler;
 }
+OpenScreen opener(const std::shared_ptr<ViewController>& menu) {
+    return [weak = std::weak_ptr<ViewController>(menu)](std::shared_ptr<ViewController> screen) {
+        if (auto from = weak.lock()) NavigationShell::showContent(*from, std::move(screen));
+    };
+}
 std::weak_ptr<SideMenuDelegate>& shellDelegate() {
     static std::weak_ptr<SideMenuDelegate> delegate;
     return delegate;
@@ -29,8 +34,12 @@ void NavigationShell::setSideMenuDelegate(std::weak_ptr<SideMenuDelegate> delega
 
 std::shared_ptr<SideMenu> NavigationShell::build() {
     auto content = std::make_shared<NavigationController>(std::make_shared<HomeAdvertiseViewController>());
-    auto menu = std::make_shared<SideMenu>(content, std::make_shared<LeftMenuViewController>(),
-                                           std::make_shared<RightMenu1ViewController>());
+    auto left = std::make_shared<LeftMenuViewController>();
+    auto right = std::make_shared<RightMenu1ViewController>();
+    // The menus only make screens; the shell shows them.
+    left->openScreen = opener(left);
+    right->openScreen = opener(right);
+    auto menu = std::make_shared<SideMenu>(content, left, right);
     menu->backgroundImageName = "MenuBackground";
     menu->menuPreferredStatusBarStyle = StatusBarStyle::LightContent;
     menu->setDelegate(shellDelegate());

@@ -1,8 +1,8 @@
 #include "screens/core/NewsCellView.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/NormalInfo.h"
-#include "screens/core/SignedInAccount.h"
 
 namespace busdesk {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {

@@ -2,25 +2,19 @@
 
 #include <chrono>
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
 #include "model/NormalList.h"
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/NewsCellView.h"
 #include "screens/core/NewsDetailViewController.h"
-#include "screens/core/SignedInAccount.h"
 #include "services/NormalService.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
-
-namespace {
-Clock::Duration secondsDuration(double s) {
-    return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(s));
-}
-}  // namespace
 
 void NewsViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, tag == 3 ? "规章制度" : "公告通知");
@@ -63,7 +57,7 @@ void NewsViewController::viewDidLayoutSubviews() {
 void NewsViewController::refreshData(const std::string& pageText) {
     screen::showActivityOrNo(true, *view());
     boost::json::object params;
-    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
+    if (auto session = Session::shared().loginResult(); session && session->EmpID)
         params["EmpID"] = *session->EmpID;
     params["Index"] = pageText;
     // Whether an answer replaces or extends the list follows the page it was asked for: with a

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
-#include "screens/core/SignedInAccount.h"
 #include "services/LoginResultService.h"
 #include "ui/ScreenHelpers.h"
 
@@ -36,9 +36,9 @@ std::vector<std::vector<std::string>> ProfileViewController::values(
 
 void ProfileViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, "个人信息");
-    auto record = PublicMethod::sharedEngine().loginResult();
+    auto record = Session::shared().loginResult();
     dataArr = labels();
-    infoArr = values(record.get(), SignedInAccount::cardID());
+    infoArr = values(record.get(), Session::shared().cardID());
 
     aTableView = std::make_shared<TableView>(view()->bounds(), TableViewStyle::Grouped);
     aTableView->setIdentifier("aTableView");

@@ -1,14 +1,13 @@
 #include "screens/core/RightMenu1ViewController.h"
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
 #include "model/LoginResult.h"
 #include "screens/core/LoginViewController.h"
-#include "screens/core/NavigationShell.h"
-#include "screens/core/ScreenIcons.h"
 #include "screens/core/ProfileViewController.h"
+#include "screens/core/ScreenIcons.h"
 #include "screens/core/SettingViewController.h"
-#include "screens/core/SignedInAccount.h"
 #include "screens/self_service/BusFeedBackViewController.h"
 #include "screens/self_service/RidingRecordViewController.h"
 #include "screens/self_service/SalaryQueryViewController.h"
@@ -18,10 +17,6 @@
 namespace busdesk {
 
 namespace {
-template <class T>
-std::function<std::shared_ptr<ViewController>()> plain() {
-    return [] { return std::static_pointer_cast<ViewController>(std::make_shared<T>()); };
-}
 constexpr double kButtonHeight = 44;
 }  // namespace
 
@@ -42,7 +37,7 @@ std::vector<ScreenEntry> RightMenu1ViewController::entries() {
 void RightMenu1ViewController::viewDidLoad() {
     defineScreenIcons();
     view()->setBackgroundColor(Color::clear());
-    auto session = PublicMethod::sharedEngine().loginResult();
+    auto session = Session::shared().loginResult();
     userBtn = std::make_shared<Button>(Rect{}, session ? displayText(session->Name) : std::string());
     userBtn->setIdentifier("userBtn");
     userBtn->setTitleColor(Color::whiteColor());
@@ -93,7 +88,7 @@ void RightMenu1ViewController::layout() {
 void RightMenu1ViewController::open(const ScreenEntry& entry) {
     // Self-service screens of later work: the button stays and does nothing yet.
     if (!entry.available()) return;
-    NavigationShell::showContent(*this, entry.make());
+    if (openScreen) openScreen(entry.make());
 }
 
 void RightMenu1ViewController::signOut() {
@@ -101,7 +96,7 @@ void RightMenu1ViewController::signOut() {
     PublicMethod::removeObjectForKey(kZtUsername);
     PublicMethod::removeObjectForKey(kEmpId);
     // Nobody is signed in until the next accepted login names the account again.
-    SignedInAccount::setTypedCardID(std::nullopt);
+    Session::shared().setTypedCardID(std::nullopt);
     std::shared_ptr<ViewController> host = sideMenuViewController(*this);
     if (!host) host = shared_from_this();
     host->presentViewController(std::make_shared<LoginViewController>(), true);

@@ -12,6 +12,9 @@ namespace busdesk {
 // The employee's own menu: the name, the self-service screens, settings and logout.
 class RightMenu1ViewController : public ViewController {
   public:
+    // Shows a screen a row or button made; nothing happens while it is unset.
+    OpenScreen openScreen;
+
     // userInfo, ShowSalary, ShowLunch, ShowBusRecord, ShowFeedBack, ShowSetting, in order.
     static std::vector<ScreenEntry> entries();
 

@@ -20,4 +20,13 @@ struct ScreenEntry {
     bool available() const { return static_cast<bool>(make); }
 };
 
+// A `make` that creates a T with its defaults.
+template <class T>
+std::function<std::shared_ptr<ViewController>()> plain() {
+    return [] { return std::static_pointer_cast<ViewController>(std::make_shared<T>()); };
+}
+
+// How a menu hands a screen it made to whoever shows it (the navigation shell sets it).
+using OpenScreen = std::function<void(std::shared_ptr<ViewController>)>;
+
 }  // namespace busdesk

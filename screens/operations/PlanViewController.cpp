@@ -91,7 +91,8 @@ void PlanViewController::addParameters(boost::json::object& params) const {
 }
 
 void PlanViewController::send(boost::json::object params, Delivered ok, Failed fail) {
-    NormalService::getPlansServiceInfoWithPara(std::move(params), requestTag(), std::move(ok), std::move(fail));
+    NormalService::getPlansServiceInfoWithPara(std::move(params), requestTag(), std::move(ok),
+                                               std::move(fail));
 }
 
 std::size_t PlanViewController::keep(std::shared_ptr<WireModel> model, int tag) {
@@ -121,7 +122,8 @@ void PlanViewController::didReceive(std::shared_ptr<WireModel> model, int tag) {
 }
 
 std::size_t PlanViewController::tripCount() const {
-    if (btnTag == kTodayTab) return displanDetailInfoArray ? displanDetailInfoArray->DisplanDetailInfos.count() : 0;
+    if (btnTag == kTodayTab)
+        return displanDetailInfoArray ? displanDetailInfoArray->DisplanDetailInfos.count() : 0;
     return nosendDisplanList ? nosendDisplanList->List.count() : 0;
 }
 
@@ -136,9 +138,11 @@ int PlanViewController::numberOfRows(TableView&, int section) {
 std::shared_ptr<TableViewCell> PlanViewController::cellForRow(TableView& tv, IndexPath ip) {
     auto at = static_cast<std::size_t>(ip.section);
     if (btnTag == kTodayTab) {
-        auto cell = std::dynamic_pointer_cast<PlanCellView>(tv.dequeueReusableCell(PlanCellView::kReuseIdentifier));
+        auto cell =
+            std::dynamic_pointer_cast<PlanCellView>(tv.dequeueReusableCell(PlanCellView::kReuseIdentifier));
         if (!cell) cell = std::make_shared<PlanCellView>();
-        auto trip = displanDetailInfoArray ? displanDetailInfoArray->DisplanDetailInfos.objectAtIndex(at) : nullptr;
+        auto trip =
+            displanDetailInfoArray ? displanDetailInfoArray->DisplanDetailInfos.objectAtIndex(at) : nullptr;
         cell->AddRow(trip.get(), ip.section + 1);
         return cell;
     }

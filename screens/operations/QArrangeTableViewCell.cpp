@@ -4,12 +4,9 @@ namespace busdesk {
 
 const std::vector<RowLine<ArrangeInfo>>& QArrangeTableViewCell::lines() {
     static const std::vector<RowLine<ArrangeInfo>> table = {
-        {"员工姓名：%@", &ArrangeInfo::Empname},
-        {"上班时间：%@", &ArrangeInfo::OnWorktime},
-        {"下班时间：%@", &ArrangeInfo::OffWorktime},
-        {"线路：%@", &ArrangeInfo::Routename},
-        {"班次：%@", &ArrangeInfo::Shiftnum},
-        {"车辆：%@", &ArrangeInfo::Busname},
+        {"员工姓名：%@", &ArrangeInfo::Empname},        {"上班时间：%@", &ArrangeInfo::OnWorktime},
+        {"下班时间：%@", &ArrangeInfo::OffWorktime},    {"线路：%@", &ArrangeInfo::Routename},
+        {"班次：%@", &ArrangeInfo::Shiftnum},           {"车辆：%@", &ArrangeInfo::Busname},
         {"首发时间：%@", &ArrangeInfo::Firstleavetime},
     };
     return table;

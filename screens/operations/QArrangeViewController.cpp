@@ -19,7 +19,8 @@ bool QArrangeViewController::openedFromMenu() const {
 
 void QArrangeViewController::send(boost::json::object params, Delivered ok, Failed fail) {
     NormalService::getArrangeWithPara(
-        std::move(params), [ok = std::move(ok)](std::shared_ptr<ArrangeInfoList> list) { ok(std::move(list)); },
+        std::move(params),
+        [ok = std::move(ok)](std::shared_ptr<ArrangeInfoList> list) { ok(std::move(list)); },
         std::move(fail));
 }
 

@@ -10,7 +10,8 @@ namespace busdesk {
 
 // "配车排班": the employee's duty schedule of tomorrow (now + 86 400 s). An empty schedule shows no
 // rows and no message.
-class QArrangeViewController : public ResultListViewController<&ArrangeInfoList::ArrangeList, QArrangeTableViewCell> {
+class QArrangeViewController
+    : public ResultListViewController<&ArrangeInfoList::ArrangeList, QArrangeTableViewCell> {
   public:
     void viewDidLoad() override;
 

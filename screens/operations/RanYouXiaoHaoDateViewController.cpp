@@ -1,6 +1,6 @@
 #include "screens/operations/RanYouXiaoHaoDateViewController.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "platform/Log.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/RanYouDetailViewController.h"

@@ -1,17 +1,13 @@
 #include "screens/operations/ShouruDayTableViewController.h"
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
-#include "screens/core/SignedInAccount.h"
+#include "core/Session.h"
 
 namespace busdesk {
 
 void ShouruDayTableViewController::addParameters(boost::json::object& params) const {
-    auto remembered = PublicMethod::getStringForKey(kZtUsername);
-    if (!PublicMethod::isBlankString(remembered))
-        params["EmpID"] = *remembered;
-    else if (auto typed = SignedInAccount::typedCardID(); !PublicMethod::isBlankString(typed))
-        params["EmpID"] = *typed;
+    // The remembered login name, else the card typed at this run's login, else no "EmpID".
+    if (auto name = Session::shared().userName())
+        params["EmpID"] = *name;
     else
         params.erase("EmpID");
     params["all"] = all ? "1" : "0";

@@ -1,6 +1,6 @@
 #include "screens/operations/ShowRuViewController.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/LiChengDetTableViewController.h"
 #include "screens/operations/LiChengListViewController.h"

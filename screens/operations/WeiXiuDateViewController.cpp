@@ -1,7 +1,7 @@
 #include "screens/operations/WeiXiuDateViewController.h"
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
+#include "core/PublicMethod.h"
+#include "core/SettingsKeys.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/WeiXiuDetailViewController.h"
 #include "screens/query/QueryForm.h"

@@ -5,12 +5,11 @@
 #include "screens/operations/illCellView.h"
 #include "screens/operations/illDeatilTableViewController.h"
 #include "screens/operations/illSumTableViewCell.h"
-#include "screens/operations/illegalViewController.h"
 
 namespace busdesk {
 
 void illListViewController::viewDidLoad() {
-    istag = titleStr != illegalViewController::kTripsTitle;
+    istag = titleStr != kTripsTitle;
     QueryListViewController::viewDidLoad();
 }
 
@@ -54,7 +53,8 @@ std::shared_ptr<TableViewCell> illListViewController::cellForRow(TableView& tv, 
         auto cell = std::dynamic_pointer_cast<illSumTableViewCell>(
             tv.dequeueReusableCell(illSumTableViewCell::kReuseIdentifier));
         if (!cell) cell = std::make_shared<illSumTableViewCell>();
-        if (auto info = normalList ? normalList->List.objectAtIndex(at) : nullptr) cell->layoutView(*info, ip.row);
+        if (auto info = normalList ? normalList->List.objectAtIndex(at) : nullptr)
+            cell->layoutView(*info, ip.row);
         return cell;
     }
     auto cell = std::dynamic_pointer_cast<illCellView>(tv.dequeueReusableCell(illCellView::kReuseIdentifier));

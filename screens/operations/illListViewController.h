@@ -15,6 +15,9 @@ namespace busdesk {
 class illListViewController : public QueryListViewController {
   public:
     static constexpr double kTotalsHeight = 44;
+    // The two menu titles the list serves; the title decides the layout and the call.
+    static constexpr const char* kTripsTitle = "完成车次";
+    static constexpr const char* kViolationsTitle = "车辆违规";
 
     void viewDidLoad() override;
 

@@ -1,7 +1,7 @@
 #include "screens/operations/illegalViewController.h"
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
+#include "core/PublicMethod.h"
+#include "core/SettingsKeys.h"
 #include "platform/Log.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/illListViewController.h"
@@ -73,8 +73,7 @@ void illegalViewController::layout() {
 
 void illegalViewController::calendarViewSwitchedToMonth(CalendarView& view, int month, double, bool) {
     // The days of this month's operations summary; other months have none.
-    if (month == LocalDate::of(Date::now()).month)
-        view.markDates({1, 5});
+    if (month == LocalDate::of(Date::now()).month) view.markDates({1, 5});
     layout();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
 #include "platform/views/ViewController.h"
+#include "screens/operations/illListViewController.h"
 #include "ui/CalendarView.h"
 
 namespace busdesk {
@@ -16,8 +17,8 @@ namespace busdesk {
 // the whole run of the application), types a vehicle number for violations, and queries.
 class illegalViewController : public ViewController, public CalendarViewDelegate {
   public:
-    static constexpr const char* kTripsTitle = "完成车次";
-    static constexpr const char* kViolationsTitle = "车辆违规";
+    static constexpr const char* kTripsTitle = illListViewController::kTripsTitle;
+    static constexpr const char* kViolationsTitle = illListViewController::kViolationsTitle;
     static constexpr const char* kNoVehicleText = "请输入车号";
 
     // The day last tapped in a calendar screen, "yyyy-MM-dd"; empty until a day is tapped. It

@@ -1,6 +1,6 @@
 #include "screens/query/DateRangeInput.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
 #include "ui/DatePickerSheet.h"
@@ -26,8 +26,8 @@ bool queryRangeAllowed(std::string_view start, std::string_view end) {
     // A field that is not a date never reaches the calendar: it fails the rule.
     if (!from || !to) return false;
     DateComponents d = calendarDifference(*from, *to);
-    Log::line("Difference in date components: " + std::to_string(d.days) + "/" + std::to_string(d.months) + "/" +
-              std::to_string(d.years));
+    Log::line("Difference in date components: " + std::to_string(d.days) + "/" + std::to_string(d.months) +
+              "/" + std::to_string(d.years));
     return d.years == 0 && d.months == 0 && d.days <= 31;
 }
 

@@ -13,7 +13,8 @@ std::shared_ptr<Label> caption(View& parent, const std::string& text) {
     return label;
 }
 
-std::shared_ptr<TextField> textField(View& parent, const std::string& identifier, const std::string& placeholder) {
+std::shared_ptr<TextField> textField(View& parent, const std::string& identifier,
+                                     const std::string& placeholder) {
     auto field = std::make_shared<TextField>();
     field->setIdentifier(identifier);
     field->setPlaceholder(placeholder);

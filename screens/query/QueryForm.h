@@ -12,7 +12,8 @@ namespace busdesk::form {
 
 // The pieces of a query input screen: a caption left of each field, and the query button.
 std::shared_ptr<Label> caption(View& parent, const std::string& text);
-std::shared_ptr<TextField> textField(View& parent, const std::string& identifier, const std::string& placeholder);
+std::shared_ptr<TextField> textField(View& parent, const std::string& identifier,
+                                     const std::string& placeholder);
 // "查询", identified by its action's name.
 std::shared_ptr<Button> queryButton(View& parent, const std::string& action, View::Action onTap,
                                     const std::string& title = "查询");

@@ -1,6 +1,7 @@
 #include "screens/query/QueryListViewController.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
 #include "services/NormalService.h"
 #include "ui/ScreenHelpers.h"
@@ -34,7 +35,7 @@ void QueryListViewController::request() {
     // One overlay for all requests out: it goes when the last of them is answered.
     if (outstanding_++ == 0) screen::showActivityOrNo(true, *view());
     boost::json::object params;
-    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
+    if (auto session = Session::shared().loginResult(); session && session->EmpID)
         params["EmpID"] = *session->EmpID;
     addParameters(params);
     int tag = requestTag();

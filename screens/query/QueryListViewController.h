@@ -95,7 +95,8 @@ class ResultListViewController : public QueryListViewController {
 
     std::size_t rowCount() const { return received ? ((*received).*Items).count() : 0; }
     std::shared_ptr<Item> itemAt(int row) const {
-        return received && row >= 0 ? ((*received).*Items).objectAtIndex(static_cast<std::size_t>(row)) : nullptr;
+        return received && row >= 0 ? ((*received).*Items).objectAtIndex(static_cast<std::size_t>(row))
+                                    : nullptr;
     }
 
     int numberOfRows(TableView&, int) override { return static_cast<int>(rowCount()); }

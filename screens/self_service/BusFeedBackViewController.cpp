@@ -1,6 +1,7 @@
 #include "screens/self_service/BusFeedBackViewController.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
 #include "platform/Log.h"
 #include "platform/views/NavigationController.h"
@@ -160,7 +161,7 @@ void BusFeedBackViewController::submit() {
         return;
     }
     boost::json::object params;
-    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->EmpID)
+    if (auto session = Session::shared().loginResult(); session && session->EmpID)
         params["Empid"] = *session->EmpID;
     params["Content"] = txtDesc->text();
     params["ParentID"] = "0";

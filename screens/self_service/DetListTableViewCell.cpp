@@ -1,6 +1,6 @@
 #include "screens/self_service/DetListTableViewCell.h"
 
-#include "screens/core/SignedInAccount.h"
+#include "core/Session.h"
 #include "screens/query/RowLine.h"
 #include "ui/RemoteImageLoader.h"
 

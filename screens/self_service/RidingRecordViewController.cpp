@@ -1,6 +1,7 @@
 #include "screens/self_service/RidingRecordViewController.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
 #include "services/RidingRecodeService.h"
 
@@ -9,7 +10,7 @@ namespace busdesk {
 void RidingRecordViewController::addParameters(boost::json::object& params) const {
     // The bus card, not the employee: an empty card number is sent empty, a missing one not at all.
     params.erase("EmpID");
-    if (auto session = PublicMethod::sharedEngine().loginResult(); session && session->oneCardID)
+    if (auto session = Session::shared().loginResult(); session && session->oneCardID)
         params["EmpID"] = *session->oneCardID;
 }
 

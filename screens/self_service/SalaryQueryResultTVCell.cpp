@@ -1,6 +1,6 @@
 #include "screens/self_service/SalaryQueryResultTVCell.h"
 
-#include "screens/core/SignedInAccount.h"
+#include "core/Session.h"
 
 namespace busdesk {
 

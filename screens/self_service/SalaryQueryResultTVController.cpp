@@ -1,6 +1,6 @@
 #include "screens/self_service/SalaryQueryResultTVController.h"
 
-#include "screens/core/SignedInAccount.h"
+#include "core/Session.h"
 #include "services/EmployeMonthSalaryService.h"
 
 namespace busdesk {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "platform/Date.h"
 #include "platform/views/NavigationController.h"
 #include "screens/query/QueryForm.h"

@@ -1,8 +1,8 @@
 #include "screens/self_service/SubsidyListViewController.h"
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
-#include "screens/core/SignedInAccount.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
 #include "screens/query/DateRangeInput.h"
 #include "services/SubsidyService.h"
 #include "ui/DatePickerSheet.h"
@@ -37,10 +37,7 @@ SubsidyListViewController::SubsidyListViewController(std::string title, int kind
 }
 
 std::optional<std::string> SubsidyListViewController::cardIdentifier() {
-    auto remembered = PublicMethod::getObjectForKey(kZtUsername);
-    if (remembered && remembered->is_string() && !remembered->get_string().empty())
-        return std::string(remembered->get_string());
-    return SignedInAccount::typedCardID();
+    return Session::shared().userName();
 }
 
 void SubsidyListViewController::viewDidLoad() {

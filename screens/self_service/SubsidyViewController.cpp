@@ -1,8 +1,8 @@
 #include "screens/self_service/SubsidyViewController.h"
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
-#include "screens/core/SignedInAccount.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -13,7 +13,7 @@ constexpr double kParticularsHeight = 96;
 
 void SubsidyViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, "个人就餐");
-    auto session = PublicMethod::sharedEngine().loginResult();
+    auto session = Session::shared().loginResult();
     auto field = [&](const char* caption, const char* id, const std::string& text) {
         auto c = std::make_shared<Label>(Rect{}, caption);
         c->setFontSize(14);

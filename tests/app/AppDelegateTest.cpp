@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "app/AppDelegate.h"
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
 #include "platform/Paths.h"
 #include "platform/RunLoop.h"
 #include "platform/views/Window.h"
@@ -72,8 +72,9 @@ TEST_F(AppDelegateTest, MinimisingManyTimesKeepsNoGrantAfterItIsHandedBack) {
         app->applicationDidEnterBackground();
         // Several minimises may come before the queued hand-back runs.
         if (i % 3 == 0) {
-            ASSERT_TRUE(RunLoop::main().runUntil(
-                [&] { return app->backgroundTask() == BackgroundTaskInvalid; }, std::chrono::milliseconds(5000)));
+            ASSERT_TRUE(
+                RunLoop::main().runUntil([&] { return app->backgroundTask() == BackgroundTaskInvalid; },
+                                         std::chrono::milliseconds(5000)));
         }
     }
     RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));

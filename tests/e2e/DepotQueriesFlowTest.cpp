@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "app/Application.h"
+#include "core/Session.h"
 #include "platform/Paths.h"
-#include "screens/core/SignedInAccount.h"
 #include "server/OfficeSimulator.h"
 
 namespace busdesk {
@@ -47,7 +47,7 @@ class DepotQueriesFlow : public ::testing::Test {
                                              "2026-12-07 14:00:00"});
         EXPECT_EQ(options.error, "");
         prepareEnvironment(options);
-        SignedInAccount::setTypedCardID(std::nullopt);
+        Session::shared().setTypedCardID(std::nullopt);
         std::istringstream noTerminal;
         std::ostringstream out;
         int status = runHeadless(options, noTerminal, out);

@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "app/Application.h"
+#include "core/Session.h"
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
-#include "screens/core/SignedInAccount.h"
 #include "server/OfficeSimulator.h"
 
 namespace busdesk {
@@ -51,7 +51,7 @@ class Flows : public ::testing::Test {
         EXPECT_EQ(options.error, "");
         prepareEnvironment(options);
         // Each run is a new start of the program: nothing typed at an earlier login is known.
-        SignedInAccount::setTypedCardID(std::nullopt);
+        Session::shared().setTypedCardID(std::nullopt);
         std::istringstream noTerminal;
         std::ostringstream out;
         int status = runHeadless(options, noTerminal, out);

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "app/Application.h"
-#include "screens/core/SignedInAccount.h"
+#include "core/Session.h"
 #include "screens/operations/illegalViewController.h"
 #include "server/OfficeSimulator.h"
 
@@ -48,7 +48,7 @@ class OperationsFlow : public ::testing::Test {
                                              "2014-05-20 09:00:00"});
         EXPECT_EQ(options.error, "");
         prepareEnvironment(options);
-        SignedInAccount::setTypedCardID(std::nullopt);
+        Session::shared().setTypedCardID(std::nullopt);
         std::istringstream noTerminal;
         std::ostringstream out;
         int status = runHeadless(options, noTerminal, out);

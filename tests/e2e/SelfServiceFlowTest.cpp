@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "app/Application.h"
+#include "core/Session.h"
 #include "platform/Image.h"
 #include "platform/Paths.h"
-#include "screens/core/SignedInAccount.h"
 #include "server/OfficeSimulator.h"
 
 namespace busdesk {
@@ -59,7 +59,7 @@ class SelfServiceFlow : public ::testing::Test {
                                              "2014-05-20 09:00:00"});
         EXPECT_EQ(options.error, "");
         prepareEnvironment(options);
-        SignedInAccount::setTypedCardID(std::nullopt);
+        Session::shared().setTypedCardID(std::nullopt);
         std::istringstream noTerminal;
         std::ostringstream out;
         int status = runHeadless(options, noTerminal, out);

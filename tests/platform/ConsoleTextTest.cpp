@@ -1,10 +1,9 @@
-#include "platform/ConsoleText.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/ConsoleText.h"
 #include "platform/Log.h"
 
 namespace busdesk {
@@ -33,8 +32,12 @@ TEST(ConsoleTextTest, ControlCharactersAreWrittenOutAndValidUTF8Stays) {
     EXPECT_EQ(escapeControlCharacters("a\nb\rc\td\x7f"), "a\\nb\\rc\\td\\x7f");
     EXPECT_EQ(escapeControlCharacters(std::string("nul\0end", 7)), "nul\\x00end");
     // C1 controls (U+009B is the one-byte CSI) and bytes outside valid UTF-8.
-    EXPECT_EQ(escapeControlCharacters("\xc2\x9b" "31m"), "\\u009b31m");
-    EXPECT_EQ(escapeControlCharacters("\x9b" "31m\xff\xe4\xb8"), "\\x9b31m\\xff\\xe4\\xb8");
+    EXPECT_EQ(escapeControlCharacters("\xc2\x9b"
+                                      "31m"),
+              "\\u009b31m");
+    EXPECT_EQ(escapeControlCharacters("\x9b"
+                                      "31m\xff\xe4\xb8"),
+              "\\x9b31m\\xff\\xe4\\xb8");
     EXPECT_EQ(escapeControlCharacters("\xed\xa0\x80"), "\\xed\\xa0\\x80");  // a surrogate
     EXPECT_EQ(escapeControlCharacters("é ± 😀 \\x1b"), "é ± 😀 \\x1b");
 }
@@ -42,11 +45,13 @@ TEST(ConsoleTextTest, ControlCharactersAreWrittenOutAndValidUTF8Stays) {
 TEST(ConsoleTextTest, EveryLogLineIsMaskedAndEscapedBeforeItReachesTheConsole) {
     std::vector<std::string> lines;
     auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
-    Log::line("Error: Code=-1004 \"Could not connect.\" URL=http://h/User_Login/?CardID=1&Password=S3cret%21");
+    Log::line(
+        "Error: Code=-1004 \"Could not connect.\" URL=http://h/User_Login/?CardID=1&Password=S3cret%21");
     Log::line("operation===\x1b]0;owned\x07");
     Log::setSink(old);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "Error: Code=-1004 \"Could not connect.\" URL=http://h/User_Login/?CardID=1&Password=***");
+    EXPECT_EQ(lines[0],
+              "Error: Code=-1004 \"Could not connect.\" URL=http://h/User_Login/?CardID=1&Password=***");
     EXPECT_EQ(lines[1], "operation===\\x1b]0;owned\\x07");
 }
 

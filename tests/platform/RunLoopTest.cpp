@@ -1,5 +1,3 @@
-#include "platform/RunLoop.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "platform/DispatchQueue.h"
+#include "platform/RunLoop.h"
 
 using namespace busdesk;
 using namespace std::chrono_literals;

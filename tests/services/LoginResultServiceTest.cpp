@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ServiceTestSupport.h"
+#include "core/Session.h"
 #include "services/LoginResultService.h"
 #include "tests/support/ScriptedServer.h"
 
@@ -11,7 +12,7 @@ using LoginCalls = Calls<std::shared_ptr<LoginResult>, bool>;
 using ChangeCalls = Calls<std::shared_ptr<ResultInfo>, bool>;
 
 std::shared_ptr<LoginResult> session() {
-    return PublicMethod::sharedEngine().loginResult();
+    return Session::shared().loginResult();
 }
 
 class LoginResultServiceTest : public ServiceTest {
@@ -165,7 +166,8 @@ TEST_F(LoginResultServiceTest, FailedLoginsAndPasswordChangesNeverPrintThePasswo
         check("login");
         sim().faults().set("User_ChangePassword", f);
         ChangeCalls calls;
-        LoginResultService::changePasswordWithUsername("10086", "Pw0ld", secret, calls.success(), calls.fail());
+        LoginResultService::changePasswordWithUsername("10086", "Pw0ld", secret, calls.success(),
+                                                       calls.fail());
         EXPECT_TRUE(calls.wait());
         EXPECT_EQ(calls.failures, 1);
         check("change");
@@ -186,7 +188,8 @@ TEST_F(LoginResultServiceTest, LoginJSONLineHidesIdentityCardAddressTelephoneAnd
     ASSERT_EQ(lines.size(), 1u);
     const std::string& line = lines.front();
     for (const auto& key : {"IDcard", "address", "telephone", "birthday"})
-        EXPECT_NE(line.find("\"" + std::string(key) + "\":\"***\""), std::string::npos) << key << ": " << line;
+        EXPECT_NE(line.find("\"" + std::string(key) + "\":\"***\""), std::string::npos)
+            << key << ": " << line;
     for (const auto& value : {*result->IDcard, *result->address, *result->telephone, *result->birthday})
         EXPECT_EQ(line.find(value), std::string::npos) << value;
     // The rest of the line stays, and the session keeps the real values.
@@ -199,7 +202,7 @@ class LoginOddAnswerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         PublicMethod::setOfficeBaseURL(server().baseURL() + "login-odd/");
-        PublicMethod::sharedEngine().setLoginResult(nullptr);
+        Session::shared().setLoginResult(nullptr);
     }
     static ScriptedServer& server() { return ScriptedServer::shared(); }
     LoginCalls loginAnswered(const std::string& body) {

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/PublicMethod.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/WireModels.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -181,7 +182,7 @@ class ServiceTest : public ::testing::Test {
         std::filesystem::create_directories(profile_);
         Paths::setProfileDir(profile_.string());
         PublicMethod::setOfficeBaseURL(sim().baseURL());
-        PublicMethod::sharedEngine().setLoginResult(nullptr);
+        Session::shared().setLoginResult(nullptr);
         sim().faults().clear();
     }
     void TearDown() override {

@@ -153,8 +153,7 @@ TEST_F(RemoteImageLoaderTest, DiskCacheKeepsTheMostRecentlyUsedWithinItsByteAndA
         std::filesystem::last_write_time(loader.diskPathFor(urls.back()), base + std::chrono::minutes(i));
     }
     // Only the last three fit; the oldest went first.
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(std::filesystem::exists(loader.diskPathFor(urls[i])), i >= 2) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(std::filesystem::exists(loader.diskPathFor(urls[i])), i >= 2) << i;
 
     // A picture past the age limit is fetched again rather than shown.
     std::filesystem::last_write_time(loader.diskPathFor(urls[4]), base - std::chrono::hours(2));

@@ -11,6 +11,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/Application.h"
+#include "core/Session.h"
 #include "platform/RunLoop.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/WindowPresenter.h"
@@ -20,7 +21,6 @@
 #include "platform/views/TableView.h"
 #include "platform/views/ViewFinder.h"
 #include "platform/views/Window.h"
-#include "screens/core/SignedInAccount.h"
 #include "server/OfficeSimulator.h"
 #include "ui/ScriptRunner.h"
 
@@ -45,11 +45,11 @@ class ScreensInTheWindow : public ::testing::Test {
         ASSERT_TRUE(sim_->start()) << sim_->lastError();
         dir_ = fs::temp_directory_path() / "busdesk-window-screens";
         fs::remove_all(dir_);
-        auto options = LaunchOptions::parse({"--server", sim_->baseURL(), "--profile", (dir_ / "profile").string(),
-                                             "--now", "2014-05-20 09:00:00"});
+        auto options = LaunchOptions::parse({"--server", sim_->baseURL(), "--profile",
+                                             (dir_ / "profile").string(), "--now", "2014-05-20 09:00:00"});
         ASSERT_EQ(options.error, "");
         prepareEnvironment(options);
-        SignedInAccount::setTypedCardID(std::nullopt);
+        Session::shared().setTypedCardID(std::nullopt);
         RunLoop::main().adoptCurrentThread();
         RunLoop::main().useManualClock();
         delegate_ = std::make_shared<AppDelegate>();
@@ -80,7 +80,8 @@ class ScreensInTheWindow : public ::testing::Test {
         for (View* v = &view; v; v = v->superview()) {
             if (auto* bar = dynamic_cast<NavigationBar*>(v); bar && bar->backgroundImageName())
                 return qt::kNavBarLight;
-            if (v->identifier() == "leftMenu" || v->identifier() == "rightMenu") return qt::kMenuBackgroundLight;
+            if (v->identifier() == "leftMenu" || v->identifier() == "rightMenu")
+                return qt::kMenuBackgroundLight;
             if (auto bg = v->backgroundColor(); bg && bg->alpha > 0.99) return qt::toQColor(*bg);
         }
         return Qt::white;

@@ -132,9 +132,10 @@ TEST_F(UsabilityPresentationTest, APictureAsWideAsThePageFitsItAndTheSignOffFoll
         pending = std::move(done);
     });
     auto page = std::make_shared<WebView>(Rect{0, 64, 390, 700});
-    page->loadHTMLString("<p>正文</p><p><img src=\"bus.png\" width=\"100%\"/></p>"
-                         "<p style=\"text-align:right\">公司办公室</p>",
-                         "http://127.0.0.1:8088/");
+    page->loadHTMLString(
+        "<p>正文</p><p><img src=\"bus.png\" width=\"100%\"/></p>"
+        "<p style=\"text-align:right\">公司办公室</p>",
+        "http://127.0.0.1:8088/");
     root().addSubview(page);
     presenter->sync();
     WebPageBrowser* browser = presenter->widgetFor(*page)->browser();

@@ -100,7 +100,8 @@ TEST(ViewTreeTest, AControlRemovedByItsOwnActionFinishesItsTap) {
         watched = button;
         button->addAction([&](View&) {
             ++actions;
-            for (auto& child : std::vector<std::shared_ptr<View>>(bar->subviews())) child->removeFromSuperview();
+            for (auto& child : std::vector<std::shared_ptr<View>>(bar->subviews()))
+                child->removeFromSuperview();
             bar->addSubview(std::make_shared<Button>(Rect{0, 0, 60, 44}, "New"));
         });
         button->addTapHandler([&](View&) { ++handlers; });
@@ -238,13 +239,15 @@ TEST(ViewTreeTest, DumpWritesOutControlCharactersOfServerText) {
     auto screen = std::make_shared<ViewController>();
     window->setRootViewController(std::make_shared<NavigationController>(screen));
     auto v = screen->view();
-    v->addSubview(std::make_shared<Label>(Rect{}, "\x1b[2J通知\x07\xc2\x9b" "31m"));
+    v->addSubview(std::make_shared<Label>(Rect{},
+                                          "\x1b[2J通知\x07\xc2\x9b"
+                                          "31m"));
     auto picture = std::make_shared<ImageView>(Rect{});
     picture->setIdentifier("ivAdvertise");
     picture->setImageSource("http://h/\x1b]0;x\x07.png?Password=S3cret");
     v->addSubview(picture);
-    auto alert = std::make_shared<AlertView>("提示\x1b", "", std::string("取消\x07"), std::vector<std::string>{},
-                                             [](AlertView&, int) {});
+    auto alert = std::make_shared<AlertView>("提示\x1b", "", std::string("取消\x07"),
+                                             std::vector<std::string>{}, [](AlertView&, int) {});
     alert->show();
     window->recordToast("完成\r\x1b[1A");
     const std::string dump = ScreenDump::dump(*window);

@@ -1,5 +1,5 @@
 #include "CoreScreensFixture.h"
-#include "app/core/SettingsKeys.h"
+#include "core/SettingsKeys.h"
 #include "screens/core/ChangePasswordViewController.h"
 #include "screens/core/NavigationShell.h"
 #include "screens/core/ProfileViewController.h"

@@ -6,16 +6,17 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/core/PublicMethod.h"
-#include "platform/Log.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
 #include "model/LoginResult.h"
 #include "platform/Date.h"
 #include "platform/DateFormat.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
 #include "platform/RunLoop.h"
@@ -23,7 +24,7 @@
 #include "platform/views/ScreenDump.h"
 #include "platform/views/Window.h"
 #include "screens/core/LoginViewController.h"
-#include "screens/core/SignedInAccount.h"
+#include "screens/core/NavigationShell.h"
 #include "server/OfficeSimulator.h"
 #include "ui/ScriptRunner.h"
 #include "ui/SideMenu.h"
@@ -58,8 +59,10 @@ class CoreScreensTest : public ::testing::Test {
         sim().faults().clear();
         PublicMethod::setOfficeBaseURL(sim().baseURL());
         PublicMethod::setCultureBaseURL(sim().baseURL());
-        PublicMethod::sharedEngine().setLoginResult(nullptr);
-        SignedInAccount::setTypedCardID(std::nullopt);
+        Session::shared().setLoginResult(nullptr);
+        Session::shared().setTypedCardID(std::nullopt);
+        // As the app does at launch: an accepted login installs the shell.
+        LoginViewController::setAcceptedHandler([](Window& w) { NavigationShell::install(w); });
         window = std::make_shared<Window>();
         window->makeKeyAndVisible();
         logLines_.clear();
@@ -120,7 +123,7 @@ class CoreScreensTest : public ::testing::Test {
 
     // A session as an accepted login would leave it, without a request.
     static void signIn(const std::string& json) {
-        PublicMethod::sharedEngine().setLoginResult(LoginResult::initWithString(json));
+        Session::shared().setLoginResult(LoginResult::initWithString(json));
     }
 
     // Logs in through the login screen; leaves the shell with the advertising screen showing.

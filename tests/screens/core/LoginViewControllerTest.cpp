@@ -1,5 +1,6 @@
 #include "CoreScreensFixture.h"
-#include "app/core/SettingsKeys.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
 #include "screens/core/HomeAdvertiseViewController.h"
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
@@ -53,7 +54,7 @@ TEST_F(LoginTest, ATickedBoxStoresBothCredentialsEvenWhenTheLoginIsRefused) {
     EXPECT_EQ(PublicMethod::getStringForKey(kZtPassword), "wrong-password");
     // Still on the login screen; the session holds the refusal.
     EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(window->rootViewController()));
-    auto session = PublicMethod::sharedEngine().loginResult();
+    auto session = Session::shared().loginResult();
     ASSERT_TRUE(session);
     EXPECT_EQ(session->FailReason, "用户名或密码错误");
     EXPECT_FALSE(PublicMethod::getObjectForKey(kEmpId));
@@ -68,7 +69,7 @@ TEST_F(LoginTest, AnUntickedBoxStoresNothingAndRemovesNothing) {
     EXPECT_EQ(PublicMethod::getStringForKey(kZtUsername), "10086");
     EXPECT_EQ(PublicMethod::getStringForKey(kZtPassword), "123456");
     // The signed-in account is the one typed, not the stale remembered one.
-    EXPECT_EQ(SignedInAccount::cardID(), "10010");
+    EXPECT_EQ(Session::shared().cardID(), "10010");
 }
 
 TEST_F(LoginTest, AcceptedLoginStoresTheEmployeeAndOpensTheShellOnTheAdvertisement) {

@@ -4,7 +4,8 @@
 #include <typeinfo>
 
 #include "CoreScreensFixture.h"
-#include "app/core/SettingsKeys.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
 #include "platform/views/AlertView.h"
 #include "screens/core/CultureViewController.h"
 #include "screens/core/HomeAdvertiseViewController.h"
@@ -134,7 +135,7 @@ TEST_F(ShellTest, LogoutRemovesTheCredentialsAndKeepsTheRest) {
     signedInAtHome(true);
     PublicMethod::setObject("12004", kBuselfid);
     PublicMethod::setNewsRead("N1");
-    auto session = PublicMethod::sharedEngine().loginResult();
+    auto session = Session::shared().loginResult();
     auto oldShell = shell();
     auto disk = settingsOnDisk();
     ASSERT_TRUE(disk.contains(kZtPassword) && disk.contains(kZtUsername) && disk.contains(kEmpId));
@@ -153,8 +154,8 @@ TEST_F(ShellTest, LogoutRemovesTheCredentialsAndKeepsTheRest) {
     auto login = std::dynamic_pointer_cast<LoginViewController>(window->topViewController());
     ASSERT_TRUE(login);
     EXPECT_EQ(shell(), oldShell);
-    EXPECT_EQ(PublicMethod::sharedEngine().loginResult(), session);
-    EXPECT_FALSE(SignedInAccount::cardID());
+    EXPECT_EQ(Session::shared().loginResult(), session);
+    EXPECT_FALSE(Session::shared().cardID());
     std::string s = screen();
     EXPECT_TRUE(contains(s, "field #username: \"\" placeholder")) << s;
     EXPECT_TRUE(contains(s, "checkbox #cb: [ ]")) << s;

@@ -1,7 +1,7 @@
 #include <set>
 
 #include "CoreScreensFixture.h"
-#include "app/core/SettingsKeys.h"
+#include "core/SettingsKeys.h"
 #include "model/NormalInfo.h"
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
+#include "core/PublicMethod.h"
+#include "core/SettingsKeys.h"
 #include "platform/DateFormat.h"
 #include "tests/screens/core/CoreScreensFixture.h"
 

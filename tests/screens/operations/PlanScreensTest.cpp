@@ -43,7 +43,8 @@ TEST(PlanRowsTest, TomorrowsRowShowsItsPositionAndLinesAndIgnoresAMissingTrip) {
     NosendTableViewCell cell;
     cell.AddRow(&trip, 3);
     EXPECT_EQ(cell.badge->text(), "3");
-    EXPECT_EQ(texts(cell), (std::vector<std::string>{"车辆：12004", "起点：燕山立交桥", "终点：泉城广场", "开始时间：05:32"}));
+    EXPECT_EQ(texts(cell), (std::vector<std::string>{"车辆：12004", "起点：燕山立交桥", "终点：泉城广场",
+                                                     "开始时间：05:32"}));
     cell.AddRow(nullptr, 4);
     EXPECT_EQ(cell.badge->text(), "3");
     EXPECT_EQ(texts(cell)[0], "车辆：12004");

@@ -1,3 +1,4 @@
+#include "core/Session.h"
 #include "screens/operations/LiChengDetTableViewController.h"
 #include "screens/operations/LiChengListViewController.h"
 #include "screens/operations/ShouRuDetTableViewController.h"
@@ -209,7 +210,7 @@ TEST_F(StatisticsScreensTest, WithoutARememberedNameTheDayQueryUsesTheCardTypedA
     EXPECT_GE(day->revenueList()->DssfuelcostList.count(), 2u) << screen();
 
     // Nothing remembered and nothing typed: EmpID is left out, and nothing breaks.
-    SignedInAccount::setTypedCardID(std::nullopt);
+    Session::shared().setTypedCardID(std::nullopt);
     run("back\ntap #search");
     auto urls = requestsTo("Query_DssticketreceiptInfoOneday");
     ASSERT_EQ(urls.size(), 2u);

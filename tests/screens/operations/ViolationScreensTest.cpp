@@ -1,4 +1,4 @@
-#include "app/core/SettingsKeys.h"
+#include "core/SettingsKeys.h"
 #include "model/NormalInfo.h"
 #include "screens/operations/illDeatilTableViewController.h"
 #include "screens/operations/illListViewController.h"
@@ -34,7 +34,8 @@ class ViolationScreenTest : public DriverDayTest {
     // The distinct vehicles of the rows on screen.
     static std::set<std::string> vehiclesOf(const NormalList& list) {
         std::set<std::string> out;
-        for (std::size_t i = 0; i < list.List.count(); ++i) out.insert(list.List.objectAtIndex(i)->Busname.value_or(""));
+        for (std::size_t i = 0; i < list.List.count(); ++i)
+            out.insert(list.List.objectAtIndex(i)->Busname.value_or(""));
         return out;
     }
 };
@@ -165,7 +166,8 @@ TEST_F(ViolationScreenTest, ASummaryRowOpensTheSingleViolationsOfThatVehicleAndK
     ASSERT_TRUE(detail->normalList());
     EXPECT_EQ(static_cast<int>(detail->normalList()->List.count()), row->Num);
     EXPECT_TRUE(contains(s, "bar: [#goBack] \"违规详情\" [#goIndex]")) << s;
-    EXPECT_TRUE(contains(s, "\"车辆名称:" + *row->Busname + "\" | \"违规类型:" + *row->AlertType + "\"")) << s;
+    EXPECT_TRUE(contains(s, "\"车辆名称:" + *row->Busname + "\" | \"违规类型:" + *row->AlertType + "\""))
+        << s;
     EXPECT_TRUE(contains(s, "\"标准值:")) << s;
     EXPECT_TRUE(contains(s, "\"备注:")) << s;
 }

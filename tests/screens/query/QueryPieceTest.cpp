@@ -1,5 +1,4 @@
-#include "screens/query/RowLine.h"
-
+#include "core/Session.h"
 #include "model/NormalInfo.h"
 #include "platform/views/TextField.h"
 #include "screens/core/LeftMenuViewController.h"
@@ -7,6 +6,7 @@
 #include "screens/operations/KaoQinListViewController.h"
 #include "screens/operations/KaoQinViewController.h"
 #include "screens/query/DateRangeInput.h"
+#include "screens/query/RowLine.h"
 #include "tests/screens/core/CoreScreensFixture.h"
 #include "ui/PickerSheet.h"
 
@@ -51,7 +51,8 @@ TEST(RowLineTest, TablesPrintEveryLineInOrderIncludingComputedOnes) {
         {"车号：%@", &NormalInfo::Busname},
         {"保养里程：%.2f", &NormalInfo::DefMiles},
         {"%d", &NormalInfo::Num},
-        RowLine<NormalInfo>([](const NormalInfo& i) { return formatLine("%@", i.AlertType) + formatLine("%d次", i.Num); }),
+        RowLine<NormalInfo>(
+            [](const NormalInfo& i) { return formatLine("%@", i.AlertType) + formatLine("%d次", i.Num); }),
         {"备注:%@", &NormalInfo::Memo},
     };
     EXPECT_EQ(printLines(table, info),
@@ -94,9 +95,7 @@ class QueryScreenTest : public CoreScreensTest {
         launch();
         ASSERT_TRUE(loginAs("10086", "123456", false));
     }
-    static void pinNow(const std::string& moment) {
-        Date::setNow(parseDate(moment, "yyyy-MM-dd HH:mm:ss"));
-    }
+    static void pinNow(const std::string& moment) { Date::setNow(parseDate(moment, "yyyy-MM-dd HH:mm:ss")); }
     std::shared_ptr<KaoQinViewController> openAttendance() {
         run("wait 4\nmenu left\ntap 考勤信息");
         return top<KaoQinViewController>();
@@ -135,7 +134,7 @@ TEST_F(QueryScreenTest, TheListAsksWithTheSessionAndTheFieldsAsTheyStandAndShows
     ASSERT_EQ(urls.size(), 1u);
     EXPECT_EQ(queryParam(urls[0], "StartTime"), "2026-12-01");
     EXPECT_EQ(queryParam(urls[0], "EndTime"), "2026-12-04");
-    auto session = PublicMethod::sharedEngine().loginResult();
+    auto session = Session::shared().loginResult();
     ASSERT_TRUE(session && session->EmpID);
     EXPECT_EQ(queryParam(urls[0], "EmpID"), *session->EmpID);
     std::string s = screen();

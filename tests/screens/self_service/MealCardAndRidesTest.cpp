@@ -1,4 +1,5 @@
-#include "app/core/SettingsKeys.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
 #include "screens/self_service/RidingRecordViewController.h"
 #include "screens/self_service/SubsidyViewController.h"
 #include "tests/screens/self_service/SelfServiceFixture.h"
@@ -65,7 +66,7 @@ TEST_F(MealCardTest, EachTabAsksOnceOnFirstDisplayWithTheMonthSoFar) {
 
 TEST_F(MealCardTest, WithoutARememberedNameTheCardTypedAtLoginIsUsed) {
     signIn(kSession);
-    SignedInAccount::setTypedCardID("10010");
+    Session::shared().setTypedCardID("10010");
     setToday("2026-12-07 10:00:00");
     auto card = openCard();
     EXPECT_EQ(card->userid->text(), "10010");

@@ -9,10 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/core/OfficeMethods.h"
-#include "app/core/PublicMethod.h"
-#include "app/core/SettingsKeys.h"
-#include "app/core/Util.h"
+#include "core/OfficeMethods.h"
+#include "core/PublicMethod.h"
+#include "core/Session.h"
+#include "core/SettingsKeys.h"
+#include "core/Util.h"
 #include "platform/DateFormat.h"
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
@@ -142,7 +143,7 @@ TEST(PublicMethod, SharedEngineIsOneInstanceAcrossThreads) {
     }
     for (auto& t : threads) t.join();
     for (auto* p : seen) EXPECT_EQ(p, &PublicMethod::sharedEngine());
-    EXPECT_EQ(PublicMethod::sharedEngine().loginResult(), nullptr);
+    EXPECT_EQ(Session::shared().loginResult(), nullptr);
 }
 
 TEST(PublicMethod, DateHelpers) {

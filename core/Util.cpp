@@ -1,4 +1,4 @@
-#include "app/core/Util.h"
+#include "core/Util.h"
 
 #include "platform/DateFormat.h"
 

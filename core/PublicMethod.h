@@ -22,7 +22,8 @@ class PublicMethod {
     static PublicMethod& sharedEngine();
 
     std::shared_ptr<LoginResult> loginResult() const;
-    // Every login answer replaces it, a refused one too; logout leaves it in place.
+    // The session's record (Session::shared()); every login answer replaces it, a refused one
+    // too; logout leaves it in place.
     void setLoginResult(std::shared_ptr<LoginResult> result);
 
     // Settings over Preferences::standard(). setObject writes through to disk before it returns;
@@ -73,8 +74,6 @@ class PublicMethod {
 
   private:
     PublicMethod() = default;
-    mutable std::mutex mutex_;
-    std::shared_ptr<LoginResult> loginResult_;
 };
 
 }  // namespace busdesk

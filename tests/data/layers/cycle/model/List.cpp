@@ -1,0 +1,3 @@
+#include "model/List.h"
+
+#include "model/Item.h"
