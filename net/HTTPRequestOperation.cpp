@@ -22,9 +22,15 @@ const ResponseObject& HTTPRequestOperation::responseObject() const {
     if (!responseObjectComputed_ && isFinished() && !transportError()) {
         responseObjectComputed_ = true;
         std::optional<Error> error;
-        responseObject_ = responseSerializer_->responseObjectForResponse(response(), responseData(), error);
+        *responseObject_ = responseSerializer_->responseObjectForResponse(response(), responseData(), error);
         responseSerializationError_ = std::move(error);
     }
+    return *responseObject_;
+}
+
+std::shared_ptr<const ResponseObject> HTTPRequestOperation::sharedResponseObject() const {
+    std::lock_guard lock(lock_);
+    responseObject();
     return responseObject_;
 }
 

@@ -48,6 +48,21 @@ TEST_F(OperationTest, JSONAnswerIsParsedAndQueryIsSent) {
     EXPECT_TRUE(outcome.operation->isFinished());
 }
 
+TEST_F(OperationTest, TheSharedAnswerIsTheDeliveredOneAndOutlivesItsOperation) {
+    server.respond("Shared/", 200, "application/json", R"([{"ID":"7"}])");
+    get("Shared/");
+    ASSERT_EQ(outcome.successes, 1);
+    auto shared = outcome.operation->sharedResponseObject();
+    EXPECT_EQ(shared.get(), &outcome.operation->responseObject());
+    // The shared answer holds neither the operation nor its body.
+    std::weak_ptr<HTTPRequestOperation> weak = outcome.operation;
+    outcome.operation.reset();
+    drainMainQueue();
+    EXPECT_EQ(shared.use_count(), 1 + (weak.expired() ? 0 : 1));
+    ASSERT_TRUE(shared->json);
+    EXPECT_EQ(shared->json->at(0).at("ID").as_string(), "7");
+}
+
 TEST_F(OperationTest, TextHtmlIsAcceptedButTextPlainIsNotParsed) {
     server.respond("html", 200, "text/html", R"({"a":1})");
     get("html");
