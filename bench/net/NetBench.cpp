@@ -364,9 +364,13 @@ int main(int argc, char** argv) {
                 }()
                     .c_str());
     std::string base = "http://127.0.0.1:" + std::to_string(port) + "/";
+    // --get: only the GET comparison (for profiling it alone).
+    const bool getOnly = argc > 1 && std::string(argv[1]) == "--get";
     benchGET(base);
-    benchConcurrent(base);
-    benchUpload(base);
+    if (!getOnly) {
+        benchConcurrent(base);
+        benchUpload(base);
+    }
     std::fflush(stdout);
     kill(child, SIGTERM);
     waitpid(child, nullptr, 0);
