@@ -321,6 +321,23 @@ TEST_F(OperationTest, CancelBeforeStartFailsWhenStartedAndNeverConnects) {
     EXPECT_EQ(outcome.calls(), 1);
 }
 
+TEST_F(OperationTest, WithoutObserversTheMainThreadIsWokenOnlyForTheCallback) {
+    server.respond("quiet", 200, "application/json", "[]");
+    drainMainQueue();
+    std::atomic<int> wakeUps{0};
+    RunLoop::main().setWakeupHandler([&] { ++wakeUps; });
+    manager->GET(server.url("quiet"), std::nullopt, outcome.success(), outcome.failure());
+    ASSERT_TRUE(outcome.wait());
+    drainMainQueue();
+    // The poster calls the handler after queueing, so the loop may run the job before the count
+    // moves: wait for the count, then for anything late.
+    RunLoop::main().runUntil([&] { return wakeUps.load() > 0; }, std::chrono::seconds(5));
+    drainMainQueue();
+    RunLoop::main().setWakeupHandler({});
+    EXPECT_EQ(outcome.successes, 1);
+    EXPECT_EQ(wakeUps.load(), 1);
+}
+
 TEST_F(OperationTest, StartAndFinishNotificationsOnMainAndStatesInOrder) {
     server.respond("n", 200, "application/json", "[]");
     std::vector<std::string> seen;
