@@ -72,7 +72,7 @@ void NewsViewController::refreshData(const std::string& pageText) {
     std::weak_ptr<ViewController> weak = weak_from_this();
     NormalService::getNewsServiceInfoWithPara(
         params, tag,
-        [weak, firstPage](std::shared_ptr<NormalList> answer) {
+        [weak, firstPage](const std::shared_ptr<NormalList>& answer) {
             auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
             if (!self) return;
             self->normalList = answer;
