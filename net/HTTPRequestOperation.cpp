@@ -22,9 +22,15 @@ const ResponseObject& HTTPRequestOperation::responseObject() const {
     if (!responseObjectComputed_ && isFinished() && !transportError()) {
         responseObjectComputed_ = true;
         std::optional<Error> error;
-        responseObject_ = responseSerializer_->responseObjectForResponse(response(), responseData(), error);
+        *responseObject_ = responseSerializer_->responseObjectForResponse(response(), responseData(), error);
         responseSerializationError_ = std::move(error);
     }
+    return *responseObject_;
+}
+
+std::shared_ptr<const ResponseObject> HTTPRequestOperation::sharedResponseObject() const {
+    std::lock_guard lock(lock_);
+    responseObject();
     return responseObject_;
 }
 
@@ -41,7 +47,8 @@ std::optional<Error> HTTPRequestOperation::error() const {
 
 void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failure failure) {
     std::weak_ptr<URLConnectionOperation> weak = weak_from_this();
-    setCompletionJob([this, weak, success = std::move(success), failure = std::move(failure)] {
+    // The job runs once: the callbacks move on into the delivery instead of being copied.
+    setCompletionJob([this, weak, success = std::move(success), failure = std::move(failure)]() mutable {
         // The finishing operation holds itself alive while this job runs.
         auto keep = weak.lock();
         auto self = std::static_pointer_cast<HTTPRequestOperation>(keep);
@@ -52,7 +59,7 @@ void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failur
             RunLoop::main().endWork();
         };
         if (auto error = transportError()) {
-            deliver([self, failure, error = *error, finishDelivery] {
+            deliver([self, failure = std::move(failure), error = std::move(*error), finishDelivery] {
                 if (failure) failure(self, error);
                 finishDelivery();
             });
@@ -60,12 +67,12 @@ void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failur
         }
         const ResponseObject& object = responseObject();
         if (auto error = this->error()) {
-            deliver([self, failure, error = *error, finishDelivery] {
+            deliver([self, failure = std::move(failure), error = std::move(*error), finishDelivery] {
                 if (failure) failure(self, error);
                 finishDelivery();
             });
         } else {
-            deliver([self, success, &object, finishDelivery] {
+            deliver([self, success = std::move(success), &object, finishDelivery] {
                 if (success) success(self, object);
                 finishDelivery();
             });

@@ -29,6 +29,9 @@ class HTTPRequestOperation : public URLConnectionOperation {
 
     // Computed once, on first use after the operation finished without a transport error.
     const ResponseObject& responseObject() const;
+    // The same object, shared: whoever keeps a part of the answer (a list keeping its rows in the
+    // parsed document) keeps only the answer alive, not the operation and its body.
+    std::shared_ptr<const ResponseObject> sharedResponseObject() const;
     std::optional<Error> responseSerializationError() const;
     // The serializer's error takes precedence over the transport error.
     std::optional<Error> error() const override;
@@ -39,7 +42,7 @@ class HTTPRequestOperation : public URLConnectionOperation {
   private:
     std::shared_ptr<HTTPResponseSerializer> responseSerializer_;
     mutable bool responseObjectComputed_ = false;
-    mutable ResponseObject responseObject_;
+    mutable std::shared_ptr<ResponseObject> responseObject_ = std::make_shared<ResponseObject>();
     mutable std::optional<Error> responseSerializationError_;
 };
 

@@ -87,8 +87,10 @@ ResponseObject JSONResponseSerializer::responseObjectForResponse(
             boost::system::error_code ec;
             // One arena per document: the parsed value keeps it alive, and parsing allocates far
             // less than node by node.
+            // The first block is sized from the text, so a usual answer is parsed into one block
+            // (pages of it never written are never made resident).
             json::value parsed =
-                json::parse(body, ec, json::make_shared_resource<json::monotonic_resource>());
+                json::parse(body, ec, json::make_shared_resource<json::monotonic_resource>(body.size() * 2));
             if (ec && decoded.has_value() == false && !Charset::isValidUTF8(data)) {
                 // Undecodable bytes: nothing, as for any text that does not decode.
             } else if (ec) {

@@ -21,6 +21,14 @@ void NotificationCenter::removeObserver(Token token) {
     observers_.erase(token);
 }
 
+bool NotificationCenter::hasObservers(std::string_view name) {
+    std::lock_guard lock(mutex_);
+    for (const auto& [token, entry] : observers_) {
+        if (entry.first == name) return true;
+    }
+    return false;
+}
+
 void NotificationCenter::post(const std::string& name, std::any object) {
     std::vector<Observer> matching;
     {

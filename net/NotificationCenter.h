@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace busdesk {
 
@@ -25,6 +26,9 @@ class NotificationCenter {
     Token addObserver(const std::string& name, Observer observer);
     void removeObserver(Token token);
     void post(const std::string& name, std::any object);
+    // Whether anyone observes `name` now (any thread): a poster on another thread can spare the
+    // main thread a wake-up for a notification nobody would receive.
+    bool hasObservers(std::string_view name);
 
   private:
     std::mutex mutex_;

@@ -550,6 +550,8 @@ void URLConnectionOperation::operationDidStart() {
             makeURLError(URLErrorCode::Unknown, "The connection could not be started.", request_.URL)));
         return;
     }
+    // Posted only when observed: the main thread is not woken for a notification nobody receives.
+    if (!NotificationCenter::defaultCenter().hasObservers(kNetworkingOperationDidStartNotification)) return;
     auto self = shared_from_this();
     dispatchMain(
         [self] { NotificationCenter::defaultCenter().post(kNetworkingOperationDidStartNotification, self); });
@@ -614,10 +616,15 @@ void URLConnectionOperation::finish() {
         completion_ = nullptr;
     }
     auto self = shared_from_this();
-    dispatchMain([self, hasCompletion = static_cast<bool>(completion)] {
-        NotificationCenter::defaultCenter().post(kNetworkingOperationDidFinishNotification, self);
-        if (!hasCompletion) RunLoop::main().endWork();
-    });
+    // With a completion job, that job ends the work bracket; the main thread is then woken here
+    // only when someone observes the notification.
+    if (!completion ||
+        NotificationCenter::defaultCenter().hasObservers(kNetworkingOperationDidFinishNotification)) {
+        dispatchMain([self, hasCompletion = static_cast<bool>(completion)] {
+            NotificationCenter::defaultCenter().post(kNetworkingOperationDidFinishNotification, self);
+            if (!hasCompletion) RunLoop::main().endWork();
+        });
+    }
     if (completion) {
         DispatchQueue::processing().async([self, completion = std::move(completion)] { completion(); });
     }

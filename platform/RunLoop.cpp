@@ -24,11 +24,18 @@ void RunLoop::wake() {
 }
 
 void RunLoop::post(Job job) {
+    std::function<void()> handler;
     {
         std::lock_guard lock(mutex_);
+        const bool wasEmpty = jobs_.empty();
         jobs_.push_back(std::move(job));
+        // Jobs already queued mean a wake-up is already on its way: the waiter has not taken the
+        // queue yet (taking it empties it), and it takes this job with the others.
+        if (!wasEmpty) return;
+        handler = wakeup_;
     }
-    wake();
+    cv_.notify_all();
+    if (handler) handler();
 }
 
 RunLoop::TimerId RunLoop::postDelayed(Duration delay, Job job) {

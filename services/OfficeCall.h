@@ -75,8 +75,22 @@ class OfficeCall {
         return WireModelArray<Elem>(std::move(*rows));
     }
 
+    // The rows of a parsed answer as an on-demand list sharing the answer's document: every row is
+    // mapped once to check it (a row that fails leaves the whole list empty, as with mapRows) and
+    // dropped again, so a long answer never holds all its rows as models at once.
+    template <class Elem>
+    static WireModelArray<Elem> sharedRows(std::shared_ptr<const boost::json::array> rows) {
+        for (std::size_t i = 0; i < rows->size(); ++i) {
+            std::shared_ptr<const boost::json::value> owner(rows, &(*rows)[i]);
+            if (!Elem::initWithDictionaryIn((*rows)[i], &owner, nullptr))
+                return WireModelArray<Elem>(std::vector<std::shared_ptr<Elem>>{});
+        }
+        return WireModelArray<Elem>(std::move(rows));
+    }
+
     // GET of a list query: a JSON array becomes a fresh `List` whose `field` holds the rows; any
-    // other answer ends in `fail` (the screen stops waiting and shows its network message).
+    // other answer ends in `fail` (the screen stops waiting and shows its network message). The
+    // rows stay in the answer's parsed document and are mapped when read.
     template <class List, class Elem>
     static void fetchList(const std::string& url, boost::json::value params, bool logJSON,
                           WireModelArray<Elem> List::*field,
@@ -84,7 +98,7 @@ class OfficeCall {
         auto mgr = manager();
         mgr->GET(
             url, params,
-            [mgr, logJSON, field, success, fail](const std::shared_ptr<HTTPRequestOperation>&,
+            [mgr, logJSON, field, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
                                                  const ResponseObject& answer) {
                 if (logJSON) logJSONLine(answer.json);
                 if (!answer.json || !answer.json->is_array()) {
@@ -95,7 +109,15 @@ class OfficeCall {
                     return;
                 }
                 auto list = List::init();
-                (*list).*field = mapRows<Elem>(*answer.json);
+                // The list keeps the parsed answer alive (not the operation and its body), no copy.
+                std::shared_ptr<const boost::json::array> rows;
+                if (operation) {
+                    auto shared = operation->sharedResponseObject();
+                    if (shared->json && shared->json->is_array())
+                        rows = std::shared_ptr<const boost::json::array>(shared, &shared->json->get_array());
+                }
+                if (!rows) rows = std::make_shared<const boost::json::array>(answer.json->get_array());
+                (*list).*field = sharedRows<Elem>(std::move(rows));
                 if (success) success(list);
             },
             failureBlock(mgr, fail, false));

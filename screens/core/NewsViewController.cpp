@@ -18,7 +18,7 @@ namespace busdesk {
 
 void NewsViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, tag == 3 ? "规章制度" : "公告通知");
-    allList.clear();
+    pages.clear();
     tbList = std::make_shared<TableView>(view()->bounds());
     tbList->setIdentifier("tbList");
     tbList->setSeparatorStyle(SeparatorStyle::None);
@@ -66,14 +66,12 @@ void NewsViewController::refreshData(const std::string& pageText) {
     std::weak_ptr<ViewController> weak = weak_from_this();
     NormalService::getNewsServiceInfoWithPara(
         params, tag,
-        [weak, firstPage](std::shared_ptr<NormalList> answer) {
+        [weak, firstPage](const std::shared_ptr<NormalList>& answer) {
             auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
             if (!self) return;
             self->normalList = answer;
-            if (firstPage) self->allList.clear();
-            if (answer)
-                for (std::size_t i = 0; i < answer->List.count(); ++i)
-                    self->allList.push_back(answer->List.objectAtIndex(i));
+            if (firstPage) self->pages.clear();
+            if (answer && !answer->List.empty()) self->pages.push_back(answer->List);
             screen::showActivityOrNo(false, *self->view());
             self->tbList->reloadData();
         },
@@ -87,15 +85,29 @@ void NewsViewController::refreshData(const std::string& pageText) {
         });
 }
 
+std::size_t NewsViewController::rowCount() const {
+    std::size_t n = 0;
+    for (const auto& rows : pages) n += rows.count();
+    return n;
+}
+
+std::shared_ptr<NormalInfo> NewsViewController::rowAt(std::size_t row) const {
+    for (const auto& rows : pages) {
+        if (row < rows.count()) return rows.objectAtIndex(row);
+        row -= rows.count();
+    }
+    return nullptr;
+}
+
 int NewsViewController::numberOfRows(TableView&, int) {
-    return static_cast<int>(allList.size());
+    return static_cast<int>(rowCount());
 }
 
 std::shared_ptr<TableViewCell> NewsViewController::cellForRow(TableView& tv, IndexPath ip) {
     auto cell =
         std::dynamic_pointer_cast<NewsCellView>(tv.dequeueReusableCell(NewsCellView::kReuseIdentifier));
     if (!cell) cell = std::make_shared<NewsCellView>();
-    const auto& info = allList.at(static_cast<std::size_t>(ip.row));
+    auto info = rowAt(static_cast<std::size_t>(ip.row));
     cell->addInfo(info, tag, info ? displayText(info->ID) : std::string());
     cell->btnDetail->setTag(ip.row + NewsCellView::kButtonTagBase);
     cell->btnDetail->removeAllActions();
@@ -117,8 +129,8 @@ void NewsViewController::didSelectRow(TableView& tv, IndexPath ip) {
 }
 
 void NewsViewController::openRow(int row) {
-    if (row < 0 || static_cast<std::size_t>(row) >= allList.size()) return;
-    const auto& info = allList[static_cast<std::size_t>(row)];
+    if (row < 0) return;
+    auto info = rowAt(static_cast<std::size_t>(row));
     if (!info) return;
     auto detail = std::make_shared<NewsDetailViewController>();
     detail->setTitle(tag == 3 ? "规章制度" : "公告详情");

@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "model/NormalInfo.h"
+#include "model/WireModelArray.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
 
 namespace busdesk {
 
 class NormalList;
-class NormalInfo;
 
 // The paged list of announcements (tag 2) or regulations (tag 3).
 class NewsViewController : public ViewController, public TableViewDataSource, public TableViewDelegate {
@@ -29,7 +30,10 @@ class NewsViewController : public ViewController, public TableViewDataSource, pu
 
     int tag = 2;
     int page = 0;
-    std::vector<std::shared_ptr<NormalInfo>> allList;
+    // The rows of every page loaded so far, mapped when a cell or the detail first reads them.
+    std::size_t rowCount() const;
+    std::shared_ptr<NormalInfo> rowAt(std::size_t row) const;
+    std::vector<WireModelArray<NormalInfo>> pages;
     std::shared_ptr<NormalList> normalList;
     std::shared_ptr<TableView> tbList;
 

@@ -48,6 +48,21 @@ TEST_F(OperationTest, JSONAnswerIsParsedAndQueryIsSent) {
     EXPECT_TRUE(outcome.operation->isFinished());
 }
 
+TEST_F(OperationTest, TheSharedAnswerIsTheDeliveredOneAndOutlivesItsOperation) {
+    server.respond("Shared/", 200, "application/json", R"([{"ID":"7"}])");
+    get("Shared/");
+    ASSERT_EQ(outcome.successes, 1);
+    auto shared = outcome.operation->sharedResponseObject();
+    EXPECT_EQ(shared.get(), &outcome.operation->responseObject());
+    // The shared answer holds neither the operation nor its body.
+    std::weak_ptr<HTTPRequestOperation> weak = outcome.operation;
+    outcome.operation.reset();
+    drainMainQueue();
+    EXPECT_EQ(shared.use_count(), 1 + (weak.expired() ? 0 : 1));
+    ASSERT_TRUE(shared->json);
+    EXPECT_EQ(shared->json->at(0).at("ID").as_string(), "7");
+}
+
 TEST_F(OperationTest, TextHtmlIsAcceptedButTextPlainIsNotParsed) {
     server.respond("html", 200, "text/html", R"({"a":1})");
     get("html");
@@ -380,6 +395,23 @@ TEST_F(OperationTest, CancelBeforeStartFailsWhenStartedAndNeverConnects) {
     op->start();  // finished: no restart
     drainMainQueue();
     EXPECT_EQ(outcome.calls(), 1);
+}
+
+TEST_F(OperationTest, WithoutObserversTheMainThreadIsWokenOnlyForTheCallback) {
+    server.respond("quiet", 200, "application/json", "[]");
+    drainMainQueue();
+    std::atomic<int> wakeUps{0};
+    RunLoop::main().setWakeupHandler([&] { ++wakeUps; });
+    manager->GET(server.url("quiet"), std::nullopt, outcome.success(), outcome.failure());
+    ASSERT_TRUE(outcome.wait());
+    drainMainQueue();
+    // The poster calls the handler after queueing, so the loop may run the job before the count
+    // moves: wait for the count, then for anything late.
+    RunLoop::main().runUntil([&] { return wakeUps.load() > 0; }, std::chrono::seconds(5));
+    drainMainQueue();
+    RunLoop::main().setWakeupHandler({});
+    EXPECT_EQ(outcome.successes, 1);
+    EXPECT_EQ(wakeUps.load(), 1);
 }
 
 TEST_F(OperationTest, StartAndFinishNotificationsOnMainAndStatesInOrder) {

@@ -62,6 +62,33 @@ TEST(RunLoop, JobsFromOtherThreadsRunOnTheOwnerInOrder) {
     for (int i = 0; i < 100; ++i) EXPECT_EQ(seen[i], i);
 }
 
+TEST(RunLoop, OneWakeUpPerBatchOfPostsAndAgainOnceTheBatchWasTaken) {
+    RunLoop loop;
+    loop.adoptCurrentThread();
+    int wakeUps = 0;
+    loop.setWakeupHandler([&] { ++wakeUps; });
+    std::vector<int> ran;
+    loop.post([&] { ran.push_back(1); });
+    loop.post([&] { ran.push_back(2); });
+    loop.post([&] { ran.push_back(3); });
+    EXPECT_EQ(wakeUps, 1);
+    EXPECT_EQ(loop.runPending(), 3u);
+    // The queue was taken: the next post must wake the loop again, also from inside a job.
+    loop.post([&] {
+        ran.push_back(4);
+        loop.post([&] { ran.push_back(5); });
+    });
+    EXPECT_EQ(wakeUps, 2);
+    loop.runPending();
+    EXPECT_EQ(wakeUps, 3);
+    loop.runPending();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 4, 5}));
+    // Timers still wake the loop each time.
+    loop.postDelayed(1s, [] {});
+    EXPECT_EQ(wakeUps, 4);
+    loop.setWakeupHandler({});
+}
+
 TEST(RunLoop, RunUntilIsBounded) {
     RunLoop loop;
     loop.adoptCurrentThread();

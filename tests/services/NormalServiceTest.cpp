@@ -61,6 +61,25 @@ TEST_F(NormalServiceTest, AnnouncementsAndRegulationsGoToTheirMethodsWithoutEcho
     EXPECT_FALSE(log_.has("JSON: "));
 }
 
+TEST_F(NormalServiceTest, ListRowsAreMappedWhenFirstReadAndOutliveTheRequest) {
+    Calls<std::shared_ptr<NormalList>> news;
+    NormalService::getNewsServiceInfoWithPara({{"EmpID", "E10086"}, {"Index", "1"}}, 2, news.success(),
+                                              news.fail());
+    ASSERT_TRUE(news.wait());
+    ASSERT_EQ(news.successes, 1);
+    const auto& list = news.arg()->List;
+    ASSERT_EQ(list.count(), 10u);
+    for (std::size_t i = 0; i < list.count(); ++i) EXPECT_FALSE(list.isConvertedAtIndex(i)) << i;
+    // The request and its operation are gone; the rows still read from the kept answer.
+    ASSERT_TRUE(RunLoop::main().runUntilIdle());
+    auto last = list[9];
+    ASSERT_TRUE(last);
+    EXPECT_TRUE(last->ID);
+    EXPECT_TRUE(list.isConvertedAtIndex(9));
+    EXPECT_FALSE(list.isConvertedAtIndex(8));
+    EXPECT_EQ(list[0]->ID, "N1000");
+}
+
 TEST_F(NormalServiceTest, PlanOfTheDayCarriesItsTotalsAndTrips) {
     ModelCalls plan;
     NormalService::getPlansServiceInfoWithPara({{"EmpID", "E10086"}, {"RunDate", "2026-12-07"}}, 0,

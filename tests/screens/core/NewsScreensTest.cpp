@@ -115,10 +115,10 @@ TEST_F(NewsTest, AnAnswerForPageOneReplacesTheListEvenWhenALoadMoreIsUnderway) {
     list->page = 2;
     list->refreshData("2");
     screen();
-    EXPECT_TRUE(list->allList.size() == 15u || list->allList.size() == 12u) << list->allList.size();
+    EXPECT_TRUE(list->rowCount() == 15u || list->rowCount() == 12u) << list->rowCount();
     std::set<std::string> ids;
-    for (auto& row : list->allList) ids.insert(displayText(row->ID));
-    EXPECT_EQ(ids.size(), list->allList.size());
+    for (std::size_t i = 0; i < list->rowCount(); ++i) ids.insert(displayText(list->rowAt(i)->ID));
+    EXPECT_EQ(ids.size(), list->rowCount());
 }
 
 TEST_F(NewsTest, AFailedLoadMoreIsAskedForAgainByTheNextOne) {
