@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "HeadlessFlowFixture.h"
 #include "app/Application.h"
 #include "core/Session.h"
 #include "platform/Paths.h"
@@ -17,45 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class DepotQueriesFlow : public ::testing::Test {
+class DepotQueriesFlow : public test::HeadlessFlow {
   protected:
-    void SetUp() override {
-        sim::SimOptions o;
-        o.today = "2026-12-07";
-        o.timeOfDay = "14:00:00";
-        sim_ = std::make_unique<sim::OfficeSimulator>(o);
-        ASSERT_TRUE(sim_->start()) << sim_->lastError();
-        dir_ = fs::temp_directory_path() / ("busdesk-e2e-depot-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        sim_->stop();
-        fs::remove_all(dir_);
-    }
-
-    struct Run {
-        int status;
-        std::string screen;
-    };
-
-    Run run(const std::string& script) {
-        auto path = dir_ / "script.txt";
-        std::ofstream(path) << script;
-        auto options = LaunchOptions::parse({"--headless", "--server", sim_->baseURL(), "--profile",
-                                             (dir_ / "profile").string(), "--script", path.string(), "--now",
-                                             "2026-12-07 14:00:00"});
-        EXPECT_EQ(options.error, "");
-        prepareEnvironment(options);
-        Session::shared().setTypedCardID(std::nullopt);
-        std::istringstream noTerminal;
-        std::ostringstream out;
-        int status = runHeadless(options, noTerminal, out);
-        return {status, out.str()};
-    }
-
-    std::unique_ptr<sim::OfficeSimulator> sim_;
-    fs::path dir_;
+    DepotQueriesFlow() : HeadlessFlow("2026-12-07", "14:00:00") {}
 };
 
 TEST_F(DepotQueriesFlow, EveryMaintenanceFuelMaterialMileageAndRevenueScreen) {

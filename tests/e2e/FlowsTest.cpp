@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "HeadlessFlowFixture.h"
 #include "app/Application.h"
 #include "core/Session.h"
 #include "platform/Paths.h"
@@ -18,46 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Flows : public ::testing::Test {
+class Flows : public test::HeadlessFlow {
   protected:
-    void SetUp() override {
-        sim::SimOptions o;
-        o.today = "2014-05-20";
-        o.timeOfDay = "09:00:00";
-        sim_ = std::make_unique<sim::OfficeSimulator>(o);
-        ASSERT_TRUE(sim_->start()) << sim_->lastError();
-        dir_ =
-            fs::temp_directory_path() /
-            ("busdesk-e2e-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        sim_->stop();
-        fs::remove_all(dir_);
-    }
-
-    struct Run {
-        int status;
-        std::string screen;
-    };
-
-    Run run(const std::string& script) {
-        auto path = dir_ / "script.txt";
-        std::ofstream(path) << script;
-        auto options = LaunchOptions::parse({"--headless", "--server", sim_->baseURL(), "--profile",
-                                             (dir_ / "profile").string(), "--script", path.string(), "--now",
-                                             "2014-05-20 09:00:00"});
-        EXPECT_EQ(options.error, "");
-        prepareEnvironment(options);
-        // Each run is a new start of the program: nothing typed at an earlier login is known.
-        Session::shared().setTypedCardID(std::nullopt);
-        std::istringstream noTerminal;
-        std::ostringstream out;
-        int status = runHeadless(options, noTerminal, out);
-        return {status, out.str()};
-    }
-
     boost::json::object storedSettings() {
         std::ifstream in(Paths::configDir() + "/settings.json");
         std::stringstream text;
@@ -65,9 +28,6 @@ class Flows : public ::testing::Test {
         auto v = boost::json::parse(text.str());
         return v.as_object();
     }
-
-    std::unique_ptr<sim::OfficeSimulator> sim_;
-    fs::path dir_;
 };
 
 TEST_F(Flows, NewcomerSignsInReadsABulletinSeesProfileChangesPasswordAndSignsOut) {

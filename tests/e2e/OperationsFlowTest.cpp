@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "HeadlessFlowFixture.h"
 #include "app/Application.h"
 #include "core/Session.h"
 #include "screens/operations/illegalViewController.h"
@@ -16,47 +17,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OperationsFlow : public ::testing::Test {
+class OperationsFlow : public test::HeadlessFlow {
   protected:
     void SetUp() override {
-        sim::SimOptions o;
-        o.today = "2014-05-20";
-        o.timeOfDay = "09:00:00";
-        sim_ = std::make_unique<sim::OfficeSimulator>(o);
-        ASSERT_TRUE(sim_->start()) << sim_->lastError();
-        dir_ = fs::temp_directory_path() / ("busdesk-e2e-ops-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        HeadlessFlow::SetUp();
         illegalViewController::setRememberedDay(std::nullopt);
     }
     void TearDown() override {
-        sim_->stop();
-        fs::remove_all(dir_);
+        HeadlessFlow::TearDown();
         illegalViewController::setRememberedDay(std::nullopt);
     }
-
-    struct Run {
-        int status;
-        std::string screen;
-    };
-
-    Run run(const std::string& script) {
-        auto path = dir_ / "script.txt";
-        std::ofstream(path) << script;
-        auto options = LaunchOptions::parse({"--headless", "--server", sim_->baseURL(), "--profile",
-                                             (dir_ / "profile").string(), "--script", path.string(), "--now",
-                                             "2014-05-20 09:00:00"});
-        EXPECT_EQ(options.error, "");
-        prepareEnvironment(options);
-        Session::shared().setTypedCardID(std::nullopt);
-        std::istringstream noTerminal;
-        std::ostringstream out;
-        int status = runHeadless(options, noTerminal, out);
-        return {status, out.str()};
-    }
-
-    std::unique_ptr<sim::OfficeSimulator> sim_;
-    fs::path dir_;
 };
 
 TEST_F(OperationsFlow, ADriverWalksPlanRosterTripsViolationsDetailsAndAttendance) {

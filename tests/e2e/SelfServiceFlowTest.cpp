@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "HeadlessFlowFixture.h"
 #include "app/Application.h"
 #include "core/Session.h"
 #include "platform/Image.h"
@@ -17,24 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SelfServiceFlow : public ::testing::Test {
+class SelfServiceFlow : public test::HeadlessFlow {
   protected:
-    void SetUp() override {
-        sim::SimOptions o;
-        o.today = "2014-05-20";
-        o.timeOfDay = "09:00:00";
-        dir_ = fs::temp_directory_path() / ("busdesk-e2e-self-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        o.dataDir = (dir_ / "office-data").string();
-        sim_ = std::make_unique<sim::OfficeSimulator>(o);
-        ASSERT_TRUE(sim_->start()) << sim_->lastError();
-    }
-    void TearDown() override {
-        sim_->stop();
-        fs::remove_all(dir_);
-    }
-
     // Two photos in the album of the app's profile.
     void fillAlbum() {
         auto album = dir_ / "profile" / "data" / "Album";
@@ -45,29 +30,6 @@ class SelfServiceFlow : public ::testing::Test {
             std::ofstream(album / ("p" + std::to_string(i) + ".png"), std::ios::binary) << photo.pngData();
         }
     }
-
-    struct Run {
-        int status;
-        std::string screen;
-    };
-
-    Run run(const std::string& script) {
-        auto path = dir_ / "script.txt";
-        std::ofstream(path) << script;
-        auto options = LaunchOptions::parse({"--headless", "--server", sim_->baseURL(), "--profile",
-                                             (dir_ / "profile").string(), "--script", path.string(), "--now",
-                                             "2014-05-20 09:00:00"});
-        EXPECT_EQ(options.error, "");
-        prepareEnvironment(options);
-        Session::shared().setTypedCardID(std::nullopt);
-        std::istringstream noTerminal;
-        std::ostringstream out;
-        int status = runHeadless(options, noTerminal, out);
-        return {status, out.str()};
-    }
-
-    std::unique_ptr<sim::OfficeSimulator> sim_;
-    fs::path dir_;
 };
 
 TEST_F(SelfServiceFlow, PayslipMealCardRidesAndFeedbackWithTwoPhotosFoundInTheList) {
