@@ -24,7 +24,7 @@ class OperationTest : public ::testing::Test {
     std::shared_ptr<HTTPRequestOperationManager> manager = HTTPRequestOperationManager::manager();
     Outcome outcome;
 
-    void get(const std::string& path, std::optional<json::value> params = std::nullopt) {
+    void get(const std::string& path, const std::optional<json::value>& params = std::nullopt) {
         manager->GET(server.url(path), params, outcome.success(), outcome.failure());
         ASSERT_TRUE(outcome.wait());
         drainMainQueue();

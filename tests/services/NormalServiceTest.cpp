@@ -270,12 +270,14 @@ TEST_F(NormalServiceTest, NumberedSearchesYieldTheirListKinds) {
         object params;
         std::function<void(const std::shared_ptr<WireModel>&)> check;
     };
-    auto normal = [](std::function<void(const NormalInfo&)> f) { return firstRowOf(&NormalList::List, f); };
+    auto normal = [](std::function<void(const NormalInfo&)> f) {
+        return firstRowOf(&NormalList::List, std::move(f));
+    };
     auto revenue = [](std::function<void(const DssticketcostSum&)> f) {
-        return firstRowOf(&DssticketcostSumList::DssfuelcostList, f);
+        return firstRowOf(&DssticketcostSumList::DssfuelcostList, std::move(f));
     };
     auto mileage = [](std::function<void(const MileDriverInfo&)> f) {
-        return firstRowOf(&MileDriverList::List, f);
+        return firstRowOf(&MileDriverList::List, std::move(f));
     };
     const std::vector<NumCase> cases = {
         {0, "Query_StockbillSUM", everyVehicleMonth, normal([](const NormalInfo& r) {
