@@ -11,6 +11,7 @@
 #include "net/HTTPResponseSerializer.h"
 #include "net/JSONResponseSerializer.h"
 #include "net/TextEncoding.h"
+#include "platform/Charset.h"
 
 namespace {
 
@@ -41,9 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Whatever decodes is UTF-8 afterwards.
     std::string encoding = charset ? charset : "UTF-8";
     if (auto text = decodeText(body, encoding)) {
-        if (!isValidUTF8(*text)) __builtin_trap();
+        if (!Charset::isValidUTF8(*text)) __builtin_trap();
     }
-    if (auto text = decodeText(body, "UTF-8"); text.has_value() != isValidUTF8(body)) __builtin_trap();
+    if (auto text = decodeText(body, "UTF-8"); text.has_value() != Charset::isValidUTF8(body))
+        __builtin_trap();
 
     std::optional<Error> error;
     auto plain = HTTPResponseSerializer::serializer();
