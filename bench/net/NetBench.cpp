@@ -1,18 +1,12 @@
 // Network layer benchmark: our request pipeline against plain libcurl on the same loopback
 // server. The server runs in a forked child so its memory and threads are not ours.
-#include <arpa/inet.h>
 #include <curl/curl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <boost/json.hpp>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -20,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackServer.h"
 #include "net/HTTPRequestOperationManager.h"
 #include "net/NetworkThread.h"
 #include "platform/Log.h"
@@ -50,90 +45,13 @@ std::string hundredRows() {
     return json::serialize(rows);
 }
 
-// A minimal keep-alive HTTP/1.1 server, one blocking thread per connection: it answers at once,
-// so the figures measure the clients rather than server-side polling.
-void serveConnection(int fd, const std::string& rows) {
-    int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    std::string buffer;
-    char chunk[65536];
-    for (;;) {
-        size_t headerEnd;
-        while ((headerEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
-            ssize_t n = recv(fd, chunk, sizeof chunk, 0);
-            if (n <= 0) {
-                close(fd);
-                return;
-            }
-            buffer.append(chunk, static_cast<size_t>(n));
-        }
-        std::string head = buffer.substr(0, headerEnd);
-        buffer.erase(0, headerEnd + 4);
-        std::string lower = head;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-        size_t length = 0;
-        if (auto pos = lower.find("content-length:"); pos != std::string::npos) {
-            length = std::strtoull(lower.c_str() + pos + 15, nullptr, 10);
-        }
-        size_t consumed = std::min(length, buffer.size());
-        buffer.erase(0, consumed);
-        while (consumed < length) {
-            ssize_t n = recv(fd, chunk, std::min(sizeof chunk, length - consumed), 0);
-            if (n <= 0) {
-                close(fd);
-                return;
-            }
-            consumed += static_cast<size_t>(n);
-        }
-        std::string body = head.rfind("POST", 0) == 0 ? std::to_string(length) : rows;
-        std::string type = head.rfind("POST", 0) == 0 ? "text/plain" : "application/json";
-        std::string response = "HTTP/1.1 200 OK\r\nContent-Type: " + type +
-                               "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-        if (send(fd, response.data(), response.size(), MSG_NOSIGNAL) < 0) {
-            close(fd);
-            return;
-        }
-    }
-}
-
-int runServer(int writeFd) {
-    std::string rows = hundredRows();
-    int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listener, 256) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        return 1;
-    }
-    int port = ntohs(addr.sin_port);
-    if (write(writeFd, &port, sizeof port) != sizeof port) return 1;
-    close(writeFd);
-    for (;;) {
-        int fd = accept(listener, nullptr, nullptr);
-        if (fd < 0) continue;
-        std::thread(serveConnection, fd, std::cref(rows)).detach();
-    }
-}
-
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-long statusKB(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-    }
-    return -1;
-}
-
 int threadCount() {
-    return static_cast<int>(statusKB("Threads:"));
+    return static_cast<int>(bench::procStatus("Threads:"));
 }
 
 size_t toString(char* data, size_t size, size_t n, void* out) {
@@ -324,13 +242,13 @@ void benchUpload(const std::string& base) {
     };
     // Peak resident memory from here on, beyond the 50 MB the caller holds.
     std::ofstream("/proc/self/clear_refs") << "5";
-    long baseKB = statusKB("VmRSS:");
+    long baseKB = bench::procStatus("VmRSS:");
     std::vector<double> ours, raw;
     for (int i = 0; i < 5; ++i) {
         ours.push_back(oursUpload());
         raw.push_back(curlUpload());
     }
-    long peakKB = statusKB("VmHWM:");
+    long peakKB = bench::procStatus("VmHWM:");
     double mb = 10.0 * kPart / (1024.0 * 1024.0);
     double oursRate = mb / median(ours), rawRate = mb / median(raw);
     std::printf(
@@ -341,32 +259,30 @@ void benchUpload(const std::string& base) {
     std::printf("ratio upload_throughput_vs_curl_mime %.2f target >= 0.8\n", oursRate / rawRate);
 }
 
+bench::LoopbackSetup answers() {
+    static const std::string rows = hundredRows();
+    bench::LoopbackSetup setup;
+    setup.handler = [](std::string_view head, std::size_t bodyLength) {
+        // An upload is answered with the number of bytes received.
+        if (head.rfind("POST", 0) == 0)
+            return bench::LoopbackAnswer{"text/plain", nullptr, std::to_string(bodyLength)};
+        return bench::LoopbackAnswer{"application/json", &rows, {}};
+    };
+    return setup;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    bench::LoopbackServer server(answers);
+    if (!server.ok()) return 1;
     // --serve: only the loopback server, in the foreground (its port on stdout), for profiling.
     if (argc > 1 && std::string(argv[1]) == "--serve") {
-        int fds[2];
-        if (pipe(fds) != 0) return 1;
-        if (fork() == 0) return runServer(fds[1]);
-        int port = 0;
-        if (read(fds[0], &port, sizeof port) != sizeof port) return 1;
-        std::printf("%d\n", port);
+        std::printf("%d\n", server.port());
         std::fflush(stdout);
         pause();
         return 0;
     }
-    int fds[2];
-    if (pipe(fds) != 0) return 1;
-    pid_t child = fork();
-    if (child == 0) {
-        close(fds[0]);
-        return runServer(fds[1]);
-    }
-    close(fds[1]);
-    int port = 0;
-    if (read(fds[0], &port, sizeof port) != sizeof port || port <= 0) return 1;
-    close(fds[0]);
 
     RunLoop::main().adoptCurrentThread();
     Log::setQuiet(true);
@@ -381,7 +297,7 @@ int main(int argc, char** argv) {
                     return std::string("unknown CPU");
                 }()
                     .c_str());
-    std::string base = "http://127.0.0.1:" + std::to_string(port) + "/";
+    const std::string base = server.baseURL();
     // --get: only the GET comparison (for profiling it alone).
     const bool getOnly = argc > 1 && std::string(argv[1]) == "--get";
     benchGET(base);
@@ -390,7 +306,6 @@ int main(int argc, char** argv) {
         benchUpload(base);
     }
     std::fflush(stdout);
-    kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
+    server.stop();
     _exit(0);  // the network thread runs for the life of the process
 }

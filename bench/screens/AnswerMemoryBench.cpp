@@ -2,22 +2,16 @@
 // received, mapped and listed by the real bulletin screen, and the growth of peak resident memory
 // while that happens set against the body size. The server runs in a forked child and builds the
 // body there, so neither its memory nor the body's text counts as ours.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <boost/json.hpp>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <thread>
 
+#include "LoopbackServer.h"
 #include "core/PublicMethod.h"
 #include "net/HTTPRequestOperationManager.h"
 #include "platform/Log.h"
@@ -58,93 +52,26 @@ std::string bulletinAnswer(int rows) {
     return out;
 }
 
-bool sendAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// One keep-alive connection: GETs only; a path with "small" gets a two-row answer (the warm-up).
-void serveConnection(int fd, const std::string* large, const std::string* small) {
-    int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    std::string buffer;
-    char chunk[16384];
-    for (;;) {
-        size_t headerEnd;
-        while ((headerEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
-            ssize_t n = recv(fd, chunk, sizeof chunk, 0);
-            if (n <= 0) {
-                close(fd);
-                return;
-            }
-            buffer.append(chunk, static_cast<size_t>(n));
-        }
-        std::string head = buffer.substr(0, headerEnd);
-        buffer.erase(0, headerEnd + 4);
-        const std::string& body =
-            head.substr(0, head.find("\r\n")).find("small") != std::string::npos ? *small : *large;
-        std::string response =
-            "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " +
-            std::to_string(body.size()) + "\r\n\r\n";
-        if (!sendAll(fd, response.data(), response.size()) || !sendAll(fd, body.data(), body.size())) {
-            close(fd);
-            return;
-        }
-    }
-}
-
-int runServer(int writeFd) {
-    std::string large = bulletinAnswer(kRows);
-    std::string small = bulletinAnswer(2);
-    int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listener, 16) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        return 1;
-    }
-    long info[2] = {ntohs(addr.sin_port), static_cast<long>(large.size())};
-    if (write(writeFd, info, sizeof info) != sizeof info) return 1;
-    close(writeFd);
-    for (;;) {
-        int fd = accept(listener, nullptr, nullptr);
-        if (fd < 0) continue;
-        std::thread(serveConnection, fd, &large, &small).detach();
-    }
-}
-
-long statusKB(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-    }
-    return -1;
+bench::LoopbackSetup answers() {
+    static const std::string large = bulletinAnswer(kRows);
+    static const std::string small = bulletinAnswer(2);
+    bench::LoopbackSetup setup;
+    // GETs only; a path with "small" gets a two-row answer (the warm-up).
+    setup.handler = [](std::string_view head, std::size_t) {
+        const bool wantsSmall = head.substr(0, head.find("\r\n")).find("small") != std::string_view::npos;
+        return bench::LoopbackAnswer{"application/json; charset=utf-8", wantsSmall ? &small : &large, {}};
+    };
+    setup.note = static_cast<long>(large.size());
+    return setup;
 }
 
 }  // namespace
 
 int main() {
-    int fds[2];
-    if (pipe(fds) != 0) return 1;
-    pid_t child = fork();
-    if (child == 0) {
-        close(fds[0]);
-        return runServer(fds[1]);
-    }
-    close(fds[1]);
-    long info[2] = {0, 0};
-    if (read(fds[0], info, sizeof info) != sizeof info || info[0] <= 0) return 1;
-    close(fds[0]);
-    const std::string base = "http://127.0.0.1:" + std::to_string(info[0]) + "/";
-    const double bodyBytes = static_cast<double>(info[1]);
+    bench::LoopbackServer server(answers);
+    if (!server.ok()) return 1;
+    const std::string base = server.baseURL();
+    const double bodyBytes = static_cast<double>(server.note());
 
     RunLoop::main().adoptCurrentThread();
     Log::setQuiet(true);
@@ -169,7 +96,7 @@ int main() {
 
     // From here on: peak resident memory while the answer is received, mapped and listed.
     std::ofstream("/proc/self/clear_refs") << "5";
-    const long baseKB = statusKB("VmRSS:");
+    const long baseKB = bench::procStatus("VmRSS:");
     auto start = std::chrono::steady_clock::now();
     auto news = std::make_shared<NewsViewController>();
     news->tag = 2;
@@ -178,12 +105,11 @@ int main() {
         [&] { return news->rowCount() > 0 && !news->tbList->visibleCells().empty(); },
         std::chrono::seconds(120));
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const long peakKB = statusKB("VmHWM:");
-    const long afterKB = statusKB("VmRSS:");
+    const long peakKB = bench::procStatus("VmHWM:");
+    const long afterKB = bench::procStatus("VmRSS:");
     if (!listed) {
         std::fprintf(stderr, "the list did not arrive\n");
-        kill(child, SIGTERM);
-        waitpid(child, nullptr, 0);
+        server.stop();
         _exit(1);
     }
     std::size_t converted = 0;
@@ -199,7 +125,6 @@ int main() {
     std::printf("ratio answer_resident_after_vs_body %.2f target info 0\n",
                 (afterKB - baseKB) * 1024.0 / bodyBytes);
     std::fflush(stdout);
-    kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
+    server.stop();
     _exit(0);  // the network thread runs for the life of the process
 }
