@@ -110,6 +110,9 @@ void NetworkThread::run() {
             jobs.swap(jobs_);
         }
         for (auto& job : jobs) job();
+        // Dropped now, not after the wait: a job may hold the last reference to a finished
+        // operation, whose teardown should not delay the next wake-up.
+        jobs.clear();
 
         int running = 0;
         curl_multi_perform(multi_, &running);
