@@ -1,5 +1,6 @@
 #include "net/HTTPRequestOperation.h"
 
+#include "platform/DispatchQueue.h"
 #include "platform/RunLoop.h"
 
 namespace busdesk {
@@ -45,6 +46,20 @@ std::optional<Error> HTTPRequestOperation::error() const {
     return transportError();
 }
 
+void HTTPRequestOperation::releaseAfterDelivery(std::shared_ptr<HTTPRequestOperation> self) {
+    // Anyone else still holding the operation lets it go later, wherever they are.
+    if (self.use_count() != 1) return;
+    // Nobody else can see it: its body and decoded answer are freed on the processing queue,
+    // where they were built, instead of on the main thread. A large answer takes milliseconds to
+    // tear down; a small one frees from a warm cache there.
+    std::shared_ptr<ResponseObject> object;
+    {
+        std::lock_guard lock(self->lock_);
+        object = std::exchange(self->responseObject_, std::make_shared<ResponseObject>());
+    }
+    DispatchQueue::processing().async([body = self->takeResponseData(), object = std::move(object)] {});
+}
+
 void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failure failure) {
     std::weak_ptr<URLConnectionOperation> weak = weak_from_this();
     // The job runs once: the callbacks move on into the delivery instead of being copied.
@@ -54,27 +69,30 @@ void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failur
         auto self = std::static_pointer_cast<HTTPRequestOperation>(keep);
         auto group = completionGroup;
         if (group) group->enter();
-        auto finishDelivery = [group] {
+        auto finishDelivery = [group](std::shared_ptr<HTTPRequestOperation> delivered) {
             if (group) group->leave();
             RunLoop::main().endWork();
+            releaseAfterDelivery(std::move(delivered));
         };
         if (auto error = transportError()) {
-            deliver([self, failure = std::move(failure), error = std::move(*error), finishDelivery] {
-                if (failure) failure(self, error);
-                finishDelivery();
-            });
+            deliver(
+                [self, failure = std::move(failure), error = std::move(*error), finishDelivery]() mutable {
+                    if (failure) failure(self, error);
+                    finishDelivery(std::move(self));
+                });
             return;
         }
         const ResponseObject& object = responseObject();
         if (auto error = this->error()) {
-            deliver([self, failure = std::move(failure), error = std::move(*error), finishDelivery] {
-                if (failure) failure(self, error);
-                finishDelivery();
-            });
+            deliver(
+                [self, failure = std::move(failure), error = std::move(*error), finishDelivery]() mutable {
+                    if (failure) failure(self, error);
+                    finishDelivery(std::move(self));
+                });
         } else {
-            deliver([self, success = std::move(success), &object, finishDelivery] {
+            deliver([self, success = std::move(success), &object, finishDelivery]() mutable {
                 if (success) success(self, object);
-                finishDelivery();
+                finishDelivery(std::move(self));
             });
         }
     });

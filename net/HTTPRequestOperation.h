@@ -40,6 +40,8 @@ class HTTPRequestOperation : public URLConnectionOperation {
     void setCompletionBlockWithSuccess(Success success, Failure failure);
 
   private:
+    static void releaseAfterDelivery(std::shared_ptr<HTTPRequestOperation> self);
+
     std::shared_ptr<HTTPResponseSerializer> responseSerializer_;
     mutable bool responseObjectComputed_ = false;
     mutable std::shared_ptr<ResponseObject> responseObject_ = std::make_shared<ResponseObject>();

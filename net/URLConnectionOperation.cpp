@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "net/MultipartBodyStream.h"
@@ -424,6 +425,11 @@ std::shared_ptr<const HTTPURLResponse> URLConnectionOperation::response() const 
 const std::string& URLConnectionOperation::responseData() const {
     std::lock_guard lock(lock_);
     return responseData_;
+}
+
+std::string URLConnectionOperation::takeResponseData() {
+    std::lock_guard lock(lock_);
+    return std::exchange(responseData_, std::string());
 }
 
 std::string URLConnectionOperation::responseStringEncoding() const {

@@ -86,6 +86,8 @@ class URLConnectionOperation : public std::enable_shared_from_this<URLConnection
     const char* lockName() const { return kNetworkingOperationLockName; }
 
   protected:
+    // Hands the body over (leaving it empty); for an operation nobody else can see any more.
+    std::string takeResponseData();
     // The completion job runs on the processing queue and must end the operation's work bracket
     // (RunLoop::main().endWork()) when it is done delivering.
     void setCompletionJob(std::function<void()> job);

@@ -21,7 +21,8 @@ namespace {
 
 // Head and body in one call where the kernel takes them, so a small answer leaves as one segment.
 bool sendAll(int fd, std::string_view head, std::string_view body) {
-    iovec parts[2] = {{const_cast<char*>(head.data()), head.size()}, {const_cast<char*>(body.data()), body.size()}};
+    iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
+                      {const_cast<char*>(body.data()), body.size()}};
     int first = 0;
     while (first < 2) {
         msghdr message{};

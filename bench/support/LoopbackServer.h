@@ -28,7 +28,7 @@ struct LoopbackSetup {
 };
 
 class LoopbackServer {
-public:
+  public:
     // Forks; the child calls `setup` (so what it builds lives only there) and serves until killed.
     // `ok()` is false when the child could not start.
     explicit LoopbackServer(const std::function<LoopbackSetup()>& setup);
@@ -43,7 +43,7 @@ public:
     // Ends the child; the benchmarks call it before `_exit` (the network thread never ends).
     void stop();
 
-private:
+  private:
     pid_t child_ = -1;
     int port_ = 0;
     long note_ = 0;

@@ -3,8 +3,10 @@
 #include <atomic>
 #include <boost/json.hpp>
 #include <set>
+#include <thread>
 
 #include "net/HTTPRequestOperation.h"
+#include "net/JSONResponseSerializer.h"
 #include "net/NetworkThread.h"
 #include "net/NotificationCenter.h"
 #include "net/URLError.h"
@@ -61,6 +63,71 @@ TEST_F(OperationTest, TheSharedAnswerIsTheDeliveredOneAndOutlivesItsOperation) {
     EXPECT_EQ(shared.use_count(), 1 + (weak.expired() ? 0 : 1));
     ASSERT_TRUE(shared->json);
     EXPECT_EQ(shared->json->at(0).at("ID").as_string(), "7");
+}
+
+// A decoded answer whose memory tells on which thread it was freed.
+class FreedOnResource : public json::memory_resource {
+  public:
+    explicit FreedOnResource(std::shared_ptr<std::atomic<std::thread::id>> freedOn)
+        : freedOn_(std::move(freedOn)) {}
+    ~FreedOnResource() override { *freedOn_ = std::this_thread::get_id(); }
+
+  private:
+    void* do_allocate(std::size_t n, std::size_t align) override {
+        return ::operator new(n, std::align_val_t(align));
+    }
+    void do_deallocate(void* p, std::size_t, std::size_t align) override {
+        ::operator delete(p, std::align_val_t(align));
+    }
+    bool do_is_equal(const memory_resource& other) const noexcept override { return this == &other; }
+    std::shared_ptr<std::atomic<std::thread::id>> freedOn_;
+};
+
+class FreedOnSerializer : public JSONResponseSerializer {
+  public:
+    std::shared_ptr<std::atomic<std::thread::id>> freedOn = std::make_shared<std::atomic<std::thread::id>>();
+    ResponseObject responseObjectForResponse(const std::shared_ptr<const HTTPURLResponse>& response,
+                                             const std::string& data,
+                                             std::optional<Error>& error) const override {
+        ResponseObject object = JSONResponseSerializer::responseObjectForResponse(response, data, error);
+        if (object.json)
+            object.json.emplace(
+                json::value(*object.json, json::make_shared_resource<FreedOnResource>(freedOn)));
+        return object;
+    }
+};
+
+TEST_F(OperationTest, AnAnswerNobodyKeepsIsFreedOffTheMainThreadAndAKeptOneStaysWhole) {
+    server.respond("Freed/", 200, "application/json", R"([{"ID":"7"}])");
+    const auto mainThread = std::this_thread::get_id();
+
+    // Nothing keeps the operation after its callback: its answer goes on the processing queue.
+    auto dropped = std::make_shared<FreedOnSerializer>();
+    manager->setResponseSerializer(dropped);
+    int delivered = 0;
+    manager->GET(
+        server.url("Freed/"), std::nullopt,
+        [&](const std::shared_ptr<HTTPRequestOperation>&, const ResponseObject& object) {
+            delivered += object.json && object.json->at(0).at("ID") == "7" ? 1 : 100;
+        },
+        outcome.failure());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return *dropped->freedOn != std::thread::id(); }));
+    EXPECT_EQ(delivered, 1);
+    EXPECT_NE(dropped->freedOn->load(), mainThread);
+
+    // A caller that keeps the operation keeps its body and answer; they go when it lets go.
+    auto kept = std::make_shared<FreedOnSerializer>();
+    manager->setResponseSerializer(kept);
+    manager->GET(server.url("Freed/"), std::nullopt, outcome.success(), outcome.failure());
+    ASSERT_TRUE(outcome.wait());
+    drainMainQueue();
+    ASSERT_EQ(outcome.successes, 1);
+    EXPECT_EQ(outcome.operation->responseData(), R"([{"ID":"7"}])");
+    ASSERT_TRUE(outcome.operation->responseObject().json);
+    EXPECT_EQ(kept->freedOn->load(), std::thread::id());
+    outcome.operation.reset();
+    outcome.object = ResponseObject();
+    EXPECT_EQ(kept->freedOn->load(), mainThread);
 }
 
 TEST_F(OperationTest, TextHtmlIsAcceptedButTextPlainIsNotParsed) {
