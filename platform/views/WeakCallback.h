@@ -13,12 +13,12 @@ namespace busdesk {
 // of the call. `weak` may hold a base of T (a View or a ViewController held by its base), the
 // owner must really be a T.
 template <class T, class Base, class Body>
-    requires std::derived_from<T, Base>
+requires std::derived_from<T, Base>
 auto whileAlive(std::weak_ptr<Base> weak, Body body) {
-    return [weak = std::move(weak), body = std::move(body)]<class... Args>(Args&&... args) -> void
-               requires std::invocable<const Body&, T&, Args...>
-    {
-        if (auto strong = weak.lock()) std::invoke(body, static_cast<T&>(*strong), std::forward<Args>(args)...);
+    return [ weak = std::move(weak), body = std::move(body) ]<class... Args>(
+               Args && ... args) -> void requires std::invocable<const Body&, T&, Args...> {
+        if (auto strong = weak.lock())
+            std::invoke(body, static_cast<T&>(*strong), std::forward<Args>(args)...);
     };
 }
 

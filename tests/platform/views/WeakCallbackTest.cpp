@@ -29,7 +29,8 @@ class Panel : public View {
   public:
     explicit Panel(std::vector<std::string>& journal) : journal_(journal) {}
     std::function<void(int)> rowHandler() {
-        return whileAlive(this, [](Panel& p, int row) { p.journal_.push_back("row " + std::to_string(row)); });
+        return whileAlive(this,
+                          [](Panel& p, int row) { p.journal_.push_back("row " + std::to_string(row)); });
     }
 
   private:
@@ -41,10 +42,8 @@ using Journal = std::vector<std::string>;
 TEST(WeakCallbackTest, ControllerCallbackPassesItsArgumentsWhileTheControllerLivesAndNothingAfter) {
     Journal journal;
     auto screen = std::make_shared<Screen>(journal);
-    std::function<void(const std::string&, int)> answered =
-        screen->whileAlive<Screen>([](Screen& s, const std::string& text, int count) {
-            s.note(text + " x" + std::to_string(count));
-        });
+    std::function<void(const std::string&, int)> answered = screen->whileAlive<Screen>(
+        [](Screen& s, const std::string& text, int count) { s.note(text + " x" + std::to_string(count)); });
     std::function<void()> timer = screen->whileAlive<Screen>([](Screen& s) { s.note("tick"); });
 
     answered("answer", 3);
@@ -60,8 +59,8 @@ TEST(WeakCallbackTest, ControllerCallbackPassesItsArgumentsWhileTheControllerLiv
 TEST(WeakCallbackTest, ArgumentsAreForwardedNotCopied) {
     Journal journal;
     auto screen = std::make_shared<Screen>(journal);
-    std::function<void(std::unique_ptr<int>)> take =
-        screen->whileAlive<Screen>([](Screen& s, std::unique_ptr<int> value) { s.note(std::to_string(*value)); });
+    std::function<void(std::unique_ptr<int>)> take = screen->whileAlive<Screen>(
+        [](Screen& s, std::unique_ptr<int> value) { s.note(std::to_string(*value)); });
     std::vector<int> seen;
     std::function<void(std::vector<int>&)> fill =
         screen->whileAlive<Screen>([](Screen&, std::vector<int>& out) { out.push_back(7); });
