@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/views/Button.h"
@@ -38,6 +39,15 @@ class Panel : public View {
 };
 
 using Journal = std::vector<std::string>;
+
+// A callback takes exactly what its body takes after the owner, so overloads taking callbacks of
+// other shapes (and std::function's own checks) still tell them apart.
+using IndexCallback = decltype(whileAlive<Screen>(std::weak_ptr<Screen>(), [](Screen&, int) {}));
+static_assert(std::is_invocable_v<const IndexCallback&, int>);
+static_assert(!std::is_invocable_v<const IndexCallback&>);
+static_assert(!std::is_invocable_v<const IndexCallback&, View&>);
+static_assert(!std::is_constructible_v<std::function<void(View&)>, IndexCallback>);
+static_assert(std::is_constructible_v<std::function<void(int)>, IndexCallback>);
 
 TEST(WeakCallbackTest, ControllerCallbackPassesItsArgumentsWhileTheControllerLivesAndNothingAfter) {
     Journal journal;
