@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "app/script/ScriptRunner.h"
 #include "platform/DateFormat.h"
 #include "platform/RunLoop.h"
 #include "platform/views/AlertView.h"
@@ -14,7 +15,6 @@
 #include "ui/DatePickerSheet.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
-#include "ui/ScriptRunner.h"
 #include "ui/SideMenu.h"
 
 namespace busdesk {

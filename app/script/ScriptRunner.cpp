@@ -1,4 +1,4 @@
-#include "ui/ScriptRunner.h"
+#include "app/script/ScriptRunner.h"
 
 #include <algorithm>
 #include <charconv>
