@@ -114,7 +114,7 @@ void LoginViewController::loginAction() {
     LoginResultService::GetLoginResult(
         user, pass,
         whileAlive<LoginViewController>(
-            [user](LoginViewController& self, std::shared_ptr<LoginResult> answer, bool accepted) {
+            [user](LoginViewController& self, const std::shared_ptr<LoginResult>& answer, bool accepted) {
                 self.Data = answer;
                 screen::showActivityOrNo(false, *self.view());
                 if (!accepted) {
