@@ -11,6 +11,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/NetworkLoaders.h"
+#include "app/script/ScriptRunner.h"
 #include "core/PublicMethod.h"
 #include "net/NetworkThread.h"
 #include "platform/Log.h"
@@ -22,7 +23,6 @@
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
 #include "ui/AssetPickerController.h"
-#include "ui/ScriptRunner.h"
 
 #ifdef BUSDESK_HAVE_QT
 #include "platform/qt/QtApplication.h"

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/script/ScriptRunner.h"
 #include "platform/RunLoop.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/Button.h"
@@ -17,7 +18,6 @@
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 #include "ui/ScreenHelpers.h"
-#include "ui/ScriptRunner.h"
 #include "ui/SideMenu.h"
 
 namespace {

@@ -28,7 +28,6 @@ void ImageBrowser::viewDidLoad() {
     page_ = std::make_shared<ImageView>(Rect{0, 0, b.width, std::max(0.0, b.height - strip - 30)});
     page_->setIdentifier("browserImage");
     page_->setContentMode(ContentMode::ScaleAspectFit);
-    std::weak_ptr<ViewController> weak = weak_from_this();
     v->addSubview(page_);
     counter_ = std::make_shared<Label>(Rect{0, b.height - strip - 30, b.width, 30});
     counter_->setIdentifier("pageIndex");
@@ -49,9 +48,8 @@ void ImageBrowser::viewDidLoad() {
         thumb->setIdentifier("thumb");
         apply(*thumb, sources_[i]);
         int index = static_cast<int>(i);
-        thumb->addTapHandler([weak, index](View&) {
-            if (auto s = std::dynamic_pointer_cast<ImageBrowser>(weak.lock())) s->showIndex(index);
-        });
+        thumb->addTapHandler(
+            whileAlive<ImageBrowser>([index](ImageBrowser& s, View&) { s.showIndex(index); }));
         v->addSubview(thumb);
         thumbs_.push_back(thumb);
     }

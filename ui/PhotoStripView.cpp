@@ -9,6 +9,7 @@
 #include "platform/views/ImageView.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/ScreenDump.h"
+#include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
@@ -100,15 +101,12 @@ void PhotoStripView::reloadData() {
 }
 
 void PhotoStripView::showAddSheet() {
-    std::weak_ptr<View> weak = weak_from_this();
     auto sheet =
         std::make_shared<ActionSheet>("", std::vector<std::string>{kCameraTitle, kAlbumTitle, kCancelTitle},
-                                      2, [weak](ActionSheet&, int index) {
-                                          auto s = std::static_pointer_cast<PhotoStripView>(weak.lock());
-                                          if (!s) return;
-                                          if (index == 0) s->openCamera();
-                                          if (index == 1) s->openAlbum();
-                                      });
+                                      2, whileAlive(this, [](PhotoStripView& s, ActionSheet&, int index) {
+                                          if (index == 0) s.openCamera();
+                                          if (index == 1) s.openAlbum();
+                                      }));
     sheet->showInView(this);
 }
 
@@ -117,10 +115,8 @@ void PhotoStripView::openCamera() {
         Log::line("模拟其中无法打开照相机,请在真机中使用");
         return;
     }
-    std::weak_ptr<View> weak = weak_from_this();
-    cameraSlot()([weak](std::optional<Image> photo) {
-        auto s = std::static_pointer_cast<PhotoStripView>(weak.lock());
-        if (!s || !photo || photo->empty()) return;
+    cameraSlot()(whileAlive(this, [](PhotoStripView& s, std::optional<Image> photo) {
+        if (!photo || photo->empty()) return;
         std::string dir = documentsDirectory();
         std::string name = "image-" + uuidString() + ".png";
         std::string path = dir + "/" + name;
@@ -134,16 +130,16 @@ void PhotoStripView::openCamera() {
             written = static_cast<bool>(out);
         }
         if (written) {
-            s->cameraPath_ = path;
+            s.cameraPath_ = path;
             // The file holds the picture; the strip keeps the thumbnail.
             auto thumb = std::make_shared<const Image>(
                 photo->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
-            s->items_.push_back({std::move(thumb), name, path});
+            s.items_.push_back({std::move(thumb), name, path});
         } else {
-            s->items_.push_back({std::make_shared<const Image>(std::move(*photo)), name, ""});
+            s.items_.push_back({std::make_shared<const Image>(std::move(*photo)), name, ""});
         }
-        s->reloadData();
-    });
+        s.reloadData();
+    }));
 }
 
 std::shared_ptr<ViewController> PhotoStripView::presenter() const {
@@ -160,15 +156,13 @@ void PhotoStripView::openAlbum() {
     picker->maximumNumberOfSelection = kMaxAlbumPhotos;
     picker->assetsFilter = AssetsFilter::AllPhotos;
     picker->showEmptyGroups = false;
-    std::weak_ptr<View> weak = weak_from_this();
-    picker->setFinishHandler([weak](AssetPickerController&, const std::vector<Asset>& chosen) {
-        auto s = std::static_pointer_cast<PhotoStripView>(weak.lock());
-        if (!s) return;
-        std::vector<PhotoItem> items;
-        for (auto& a : chosen) items.push_back({a.image, a.name, a.path});
-        s->setPhotoMenuItems(std::move(items));
-        if (auto d = s->delegate_.lock()) d->photoStripDidPickPhotos(*s);
-    });
+    picker->setFinishHandler(
+        whileAlive(this, [](PhotoStripView& s, AssetPickerController&, const std::vector<Asset>& chosen) {
+            std::vector<PhotoItem> items;
+            for (auto& a : chosen) items.push_back({a.image, a.name, a.path});
+            s.setPhotoMenuItems(std::move(items));
+            if (auto d = s.delegate_.lock()) d->photoStripDidPickPhotos(s);
+        }));
     host->presentViewController(std::make_shared<NavigationController>(picker), true);
 }
 

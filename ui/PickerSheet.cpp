@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/views/ScreenDump.h"
+#include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
@@ -42,15 +43,11 @@ void PickerSheet::build() {
     auto toolbar = std::make_shared<View>(Rect{0, top, b.width, kToolbarHeight});
     toolbar->setBackgroundColor(Color::white(0.95));
     addSubview(toolbar);
-    std::weak_ptr<View> weak = weak_from_this();
-    auto self = [weak] { return std::static_pointer_cast<PickerSheet>(weak.lock()); };
     double x = 8;
     if (!hideCancel_) {
         auto cancel = std::make_shared<Button>(Rect{x, 0, 60, kToolbarHeight}, "取消");
         cancel->setIdentifier("pickerCancel");
-        cancel->addAction([self](View&) {
-            if (auto s = self()) s->userPressCancel();
-        });
+        cancel->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressCancel(); }));
         toolbar->addSubview(cancel);
         x += 64;
     }
@@ -58,9 +55,7 @@ void PickerSheet::build() {
         auto button = std::make_shared<Button>(Rect{x, 0, 60, kToolbarHeight}, customButtons_[i].title);
         button->setIdentifier("pickerCustom");
         button->setTag(static_cast<int>(i));
-        button->addAction([self, i](View&) {
-            if (auto s = self()) s->userPressCustomButton(i);
-        });
+        button->addAction(whileAlive(this, [i](PickerSheet& s, View&) { s.userPressCustomButton(i); }));
         toolbar->addSubview(button);
         x += 64;
     }
@@ -70,9 +65,7 @@ void PickerSheet::build() {
     toolbar->addSubview(titleLabel);
     auto done = std::make_shared<Button>(Rect{b.width - 68, 0, 60, kToolbarHeight}, "完成");
     done->setIdentifier("pickerDone");
-    done->addAction([self](View&) {
-        if (auto s = self()) s->userPressDone();
-    });
+    done->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressDone(); }));
     toolbar->addSubview(done);
     if (auto picker = pickerView()) {
         picker->setFrame({0, top + kToolbarHeight, b.width, kPickerHeight});

@@ -2,6 +2,7 @@
 
 #include "platform/RunLoop.h"
 #include "platform/views/ScreenDump.h"
+#include "platform/views/WeakCallback.h"
 
 namespace busdesk {
 
@@ -68,12 +69,11 @@ void ProgressHUD::hide(bool animated) {
     // Touches go through at once, even while the fade runs.
     setBlocksTouchesBelow(false);
     setUserInteractionEnabled(false);
-    auto finish = [weak = std::weak_ptr<View>(weak_from_this())] {
-        auto self = std::static_pointer_cast<ProgressHUD>(weak.lock());
-        if (!self || !self->hiding_) return;
-        self->setHidden(true);
-        if (self->removeOnHide_) self->removeFromSuperview();
-    };
+    auto finish = whileAlive(this, [](ProgressHUD& self) {
+        if (!self.hiding_) return;
+        self.setHidden(true);
+        if (self.removeOnHide_) self.removeFromSuperview();
+    });
     if (animated) {
         animateAlpha(0, seconds(kFadeSeconds));
         RunLoop::main().postDelayed(seconds(kFadeSeconds), finish);

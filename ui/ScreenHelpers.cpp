@@ -44,16 +44,17 @@ void styleBar(ViewController& vc, Color titleColor, bool rounded) {
 }  // namespace
 
 void setNavTitleBar(ViewController& vc, const std::string& title) {
-    std::weak_ptr<ViewController> weak = vc.weak_from_this();
     auto& item = vc.navigationItem();
-    item.setLeftBarButtonItem(barButton("presentLeftMenuViewController", "menu", {30, 21}, [weak](View&) {
-        if (auto s = weak.lock())
-            if (auto menu = sideMenuViewController(*s)) menu->presentLeftMenuViewController();
-    }));
-    item.setRightBarButtonItem(barButton("presentRightMenuViewController", "user", {30, 30}, [weak](View&) {
-        if (auto s = weak.lock())
-            if (auto menu = sideMenuViewController(*s)) menu->presentRightMenuViewController();
-    }));
+    item.setLeftBarButtonItem(barButton("presentLeftMenuViewController", "menu", {30, 21},
+                                        vc.whileAlive<ViewController>([](ViewController& s, View&) {
+                                            if (auto menu = sideMenuViewController(s))
+                                                menu->presentLeftMenuViewController();
+                                        })));
+    item.setRightBarButtonItem(barButton("presentRightMenuViewController", "user", {30, 30},
+                                         vc.whileAlive<ViewController>([](ViewController& s, View&) {
+                                             if (auto menu = sideMenuViewController(s))
+                                                 menu->presentRightMenuViewController();
+                                         })));
     // The title view: its label (tag 1) takes the title and shrinks to fit; sized to the title
     // at 17 points (at most 280) plus 48.
     double width = std::min(textWidth(title, 17), 280.0) + 48;
@@ -71,14 +72,13 @@ void setNavTitleBar(ViewController& vc, const std::string& title) {
 
 void setNavTitleBarWithLeftBTAndTitle(ViewController& vc, const std::string& title) {
     if (!title.empty()) vc.setTitle(title);
-    std::weak_ptr<ViewController> weak = vc.weak_from_this();
     auto& item = vc.navigationItem();
-    item.setLeftBarButtonItem(barButton("goBack", "back", {30, 21}, [weak](View&) {
-        if (auto s = weak.lock()) s->goBack();
-    }));
-    item.setRightBarButtonItem(barButton("goIndex", "home", {30, 21}, [weak](View&) {
-        if (auto s = weak.lock()) s->goIndex();
-    }));
+    item.setLeftBarButtonItem(
+        barButton("goBack", "back", {30, 21},
+                  vc.whileAlive<ViewController>([](ViewController& s, View&) { s.goBack(); })));
+    item.setRightBarButtonItem(
+        barButton("goIndex", "home", {30, 21},
+                  vc.whileAlive<ViewController>([](ViewController& s, View&) { s.goIndex(); })));
     styleBar(vc, Color::whiteColor(), false);
 }
 

@@ -30,9 +30,7 @@ void SideMenu::loadView() {
     // Over the menus too: a menu spans the window under the slid-aside content, and a tap there
     // must close the menu, not reach a menu row.
     cover_->setZPosition(1);
-    cover_->addTapHandler([weak = std::weak_ptr<ViewController>(weak_from_this())](View&) {
-        if (auto self = std::dynamic_pointer_cast<SideMenu>(weak.lock())) self->hideMenuViewController();
-    });
+    cover_->addTapHandler(whileAlive<SideMenu>([](SideMenu& self, View&) { self.hideMenuViewController(); }));
     v->addSubview(cover_);
     leftContainer_ = std::make_shared<View>(b);
     leftContainer_->setIdentifier("leftMenu");
@@ -135,9 +133,8 @@ void SideMenu::showMenu(MenuState which) {
     followSlide();
     updateContentShadow();
     if (which == MenuState::Hidden) {
-        RunLoop::main().postDelayed(seconds(kAnimationSeconds), [weak = weak_from_this()] {
-            if (auto self = std::static_pointer_cast<SideMenu>(weak.lock())) self->updateContentShadow();
-        });
+        RunLoop::main().postDelayed(seconds(kAnimationSeconds),
+                                    whileAlive<SideMenu>([](SideMenu& self) { self.updateContentShadow(); }));
     }
     view()->notifyChanged(ViewChange::Animation);
     if (hiding) {

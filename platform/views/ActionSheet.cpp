@@ -5,6 +5,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
+#include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
@@ -31,16 +32,14 @@ void ActionSheet::build() {
         t->setTextAlignment(TextAlignment::Center);
         panel->addSubview(t);
     }
-    std::weak_ptr<View> weak = weak_from_this();
     double y = titleH;
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         if (static_cast<int>(i) == cancelIndex_) y += 8;
         auto button = std::make_shared<Button>(Rect{0, y, b.width - 16, rowH}, buttons_[i]);
         button->setTag(static_cast<int>(i));
-        button->addAction([weak, i](View&) {
-            if (auto self = std::static_pointer_cast<ActionSheet>(weak.lock()))
-                self->dismissWithClickedButtonIndex(static_cast<int>(i));
-        });
+        button->addAction(whileAlive(this, [i](ActionSheet& self, View&) {
+            self.dismissWithClickedButtonIndex(static_cast<int>(i));
+        }));
         panel->addSubview(button);
         y += rowH;
     }

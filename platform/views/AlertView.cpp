@@ -5,6 +5,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
+#include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
@@ -43,15 +44,12 @@ void AlertView::build() {
     m->setTextAlignment(TextAlignment::Center);
     box->addSubview(m);
     double bw = buttons_.empty() ? boxW : boxW / static_cast<double>(buttons_.size());
-    std::weak_ptr<View> weak = weak_from_this();
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         auto button =
             std::make_shared<Button>(Rect{bw * static_cast<double>(i), boxH - 44, bw, 44}, buttons_[i]);
         button->setTag(static_cast<int>(i));
-        button->addAction([weak, i](View&) {
-            if (auto self = std::static_pointer_cast<AlertView>(weak.lock()))
-                self->dismissWithClickedButtonIndex(static_cast<int>(i));
-        });
+        button->addAction(whileAlive(
+            this, [i](AlertView& self, View&) { self.dismissWithClickedButtonIndex(static_cast<int>(i)); }));
         box->addSubview(button);
     }
 }

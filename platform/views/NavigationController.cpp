@@ -171,11 +171,8 @@ void NavigationController::refreshNavigationBar() {
         back->title = "返回";
         back->identifier = "navBack";
         back->size = {50, 30};
-        std::weak_ptr<ViewController> weak = weak_from_this();
-        back->action = [weak](View&) {
-            if (auto self = std::dynamic_pointer_cast<NavigationController>(weak.lock()))
-                self->popViewController(true);
-        };
+        back->action = whileAlive<NavigationController>(
+            [](NavigationController& self, View&) { self.popViewController(true); });
         withBack.setLeftBarButtonItem(back);
         bar_->showItem(&withBack, top->title());
         return;

@@ -7,6 +7,7 @@
 
 #include "platform/views/NavigationItem.h"
 #include "platform/views/View.h"
+#include "platform/views/WeakCallback.h"
 
 namespace busdesk {
 
@@ -90,7 +91,14 @@ class ViewController : public std::enable_shared_from_this<ViewController>, publ
     virtual void goBack();
     virtual void goIndex();
 
-    // ---- weak callbacks: `action(&MyScreen::loginAction)` does nothing once the screen is gone
+    // ---- weak callbacks: they do nothing once the screen is gone.
+    // `whileAlive<MyScreen>([](MyScreen& s, int row) {...})` takes the trailing arguments of the
+    // body (here an int) and calls the body with this screen while it lives; T is this screen's class.
+    template <class T, class Body>
+    auto whileAlive(Body body) {
+        return busdesk::whileAlive<T>(weak_from_this(), std::move(body));
+    }
+    // `action(&MyScreen::loginAction)`: a button action calling a member function.
     template <class T>
     View::Action action(void (T::*method)());
     template <class T>
@@ -144,18 +152,12 @@ std::shared_ptr<T> ViewController::ancestorOfType() const {
 
 template <class T>
 View::Action ViewController::action(void (T::*method)()) {
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    return [weak, method](View&) {
-        if (auto strong = weak.lock()) (static_cast<T*>(strong.get())->*method)();
-    };
+    return whileAlive<T>([method](T& self, View&) { (self.*method)(); });
 }
 
 template <class T>
 View::Action ViewController::action(void (T::*method)(View&)) {
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    return [weak, method](View& sender) {
-        if (auto strong = weak.lock()) (static_cast<T*>(strong.get())->*method)(sender);
-    };
+    return whileAlive<T>([method](T& self, View& sender) { (self.*method)(sender); });
 }
 
 }  // namespace busdesk

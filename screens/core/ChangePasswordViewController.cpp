@@ -24,10 +24,8 @@ void ChangePasswordViewController::viewDidLoad() {
     tf_confirmPassword = make("tf_confirmPassword", kConfirmPlaceholder);
     submit_ = std::make_shared<Button>(Rect{}, "确认修改");
     submit_->setIdentifier("changePassword");
-    submit_->addAction([weak = std::weak_ptr<ViewController>(weak_from_this())](View&) {
-        if (auto self = std::static_pointer_cast<ChangePasswordViewController>(weak.lock()))
-            self->changePassword();
-    });
+    submit_->addAction(whileAlive<ChangePasswordViewController>(
+        [](ChangePasswordViewController& self, View&) { self.changePassword(); }));
     view()->addSubview(submit_);
     layout();
 }
@@ -65,23 +63,19 @@ void ChangePasswordViewController::changePassword(const std::string& oldPassword
     auto card = Session::shared().cardID();
     if (!card) return screen::setAlertInfo(kNoCardMessage, *view());
     screen::showActivityOrNo(true, *view());
-    std::weak_ptr<ViewController> weak = weak_from_this();
     LoginResultService::changePasswordWithUsername(
         card, oldPassword, newPassword,
-        [weak](std::shared_ptr<ResultInfo> answer, bool changed) {
-            auto self = std::static_pointer_cast<ChangePasswordViewController>(weak.lock());
-            if (!self) return;
-            screen::showActivityOrNo(false, *self->view());
-            screen::setAlertInfo(changed ? std::string("密码修改成功！")
-                                         : (answer ? displayText(answer->FailReason) : std::string()),
-                                 *self->view());
-        },
-        [weak] {
-            auto self = std::static_pointer_cast<ChangePasswordViewController>(weak.lock());
-            if (!self) return;
-            screen::showActivityOrNo(false, *self->view());
-            screen::setAlertInfo("网络异常！", *self->view());
-        });
+        whileAlive<ChangePasswordViewController>(
+            [](ChangePasswordViewController& self, const std::shared_ptr<ResultInfo>& answer, bool changed) {
+                screen::showActivityOrNo(false, *self.view());
+                screen::setAlertInfo(changed ? std::string("密码修改成功！")
+                                             : (answer ? displayText(answer->FailReason) : std::string()),
+                                     *self.view());
+            }),
+        whileAlive<ChangePasswordViewController>([](ChangePasswordViewController& self) {
+            screen::showActivityOrNo(false, *self.view());
+            screen::setAlertInfo("网络异常！", *self.view());
+        }));
 }
 
 }  // namespace busdesk

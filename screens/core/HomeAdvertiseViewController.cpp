@@ -45,23 +45,17 @@ void HomeAdvertiseViewController::viewDidLoad() {
                                      PublicMethod::getStringForKey(kZtPassword)))
         screen::setAlertInfo("请尽快修改您的初始密码", *view());
 
-    std::weak_ptr<ViewController> weak = weak_from_this();
     NormalService::getADImageWithPara(
         std::nullopt,
-        [weak](std::string address) {
-            auto self = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock());
-            if (!self) return;
+        whileAlive<HomeAdvertiseViewController>([](HomeAdvertiseViewController& self, std::string address) {
             address.erase(std::remove(address.begin(), address.end(), '"'), address.end());
-            if (!address.empty()) setImageWithURL(*self->ivAdvertise, address);
-            RunLoop::main().postDelayed(secondsDuration(kShowSeconds), [weak] {
-                if (auto s = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock()))
-                    s->goMainWindow();
-            });
-        },
-        [weak] {
-            if (auto self = std::static_pointer_cast<HomeAdvertiseViewController>(weak.lock()))
-                self->goMainWindow();
-        });
+            if (!address.empty()) setImageWithURL(*self.ivAdvertise, address);
+            RunLoop::main().postDelayed(secondsDuration(kShowSeconds),
+                                        self.whileAlive<HomeAdvertiseViewController>(
+                                            [](HomeAdvertiseViewController& s) { s.goMainWindow(); }));
+        }),
+        whileAlive<HomeAdvertiseViewController>(
+            [](HomeAdvertiseViewController& self) { self.goMainWindow(); }));
 }
 
 void HomeAdvertiseViewController::viewDidLayoutSubviews() {

@@ -56,14 +56,12 @@ void LeftMenuBottomNarbarViewController::versionAction() {
         if (auto menu = sideMenuViewController(*this)) menu->hideMenuViewController();
         return;
     }
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    std::make_shared<AlertView>(
-        "温馨提示", "您确定要下载最新版本", std::string("取消"), std::vector<std::string>{"确定"},
-        [weak](AlertView&, int index) {
-            if (index != 1) return;
-            if (auto self = std::static_pointer_cast<LeftMenuBottomNarbarViewController>(weak.lock()))
-                self->banben();
-        })
+    std::make_shared<AlertView>("温馨提示", "您确定要下载最新版本", std::string("取消"),
+                                std::vector<std::string>{"确定"},
+                                whileAlive<LeftMenuBottomNarbarViewController>(
+                                    [](LeftMenuBottomNarbarViewController& self, AlertView&, int index) {
+                                        if (index == 1) self.banben();
+                                    }))
         ->show();
 }
 

@@ -111,34 +111,31 @@ void LoginViewController::loginAction() {
     password->resignFirstResponder();
     screen::showActivityOrNo(true, *view());
 
-    std::weak_ptr<ViewController> weak = weak_from_this();
     LoginResultService::GetLoginResult(
         user, pass,
-        [weak, user](std::shared_ptr<LoginResult> answer, bool accepted) {
-            auto self = std::static_pointer_cast<LoginViewController>(weak.lock());
-            if (!self) return;
-            self->Data = answer;
-            screen::showActivityOrNo(false, *self->view());
-            if (!accepted) {
-                // No record at all: the answer was not one the screen can explain, so it is
-                // reported like any other unusable answer rather than as an empty box.
-                screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string("网络异常！"),
-                                     *self->view());
-                return;
-            }
-            screen::setAlertInfo("登录成功", *self->view());
-            PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
-            PublicMethod::setObject(answer ? answer->IDcard : std::nullopt, kIDcard);
-            Session::shared().setTypedCardID(user);
-            // The screen is let go once the shell replaces it; `self` keeps it alive until here.
-            if (Window* window = self->window(); window && acceptedHandler()) acceptedHandler()(*window);
-        },
-        [weak] {
-            auto self = std::static_pointer_cast<LoginViewController>(weak.lock());
-            if (!self) return;
-            screen::showActivityOrNo(false, *self->view());
-            screen::setAlertInfo("网络异常！", *self->view());
-        });
+        whileAlive<LoginViewController>(
+            [user](LoginViewController& self, const std::shared_ptr<LoginResult>& answer, bool accepted) {
+                self.Data = answer;
+                screen::showActivityOrNo(false, *self.view());
+                if (!accepted) {
+                    // No record at all: the answer was not one the screen can explain, so it is
+                    // reported like any other unusable answer rather than as an empty box.
+                    screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string("网络异常！"),
+                                         *self.view());
+                    return;
+                }
+                screen::setAlertInfo("登录成功", *self.view());
+                PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
+                PublicMethod::setObject(answer ? answer->IDcard : std::nullopt, kIDcard);
+                Session::shared().setTypedCardID(user);
+                // The screen is let go once the shell replaces it; whileAlive holds it for the whole
+                // call, so it is still alive here.
+                if (Window* window = self.window(); window && acceptedHandler()) acceptedHandler()(*window);
+            }),
+        whileAlive<LoginViewController>([](LoginViewController& self) {
+            screen::showActivityOrNo(false, *self.view());
+            screen::setAlertInfo("网络异常！", *self.view());
+        }));
 }
 
 }  // namespace busdesk

@@ -92,28 +92,22 @@ void MainViewController::viewDidLoad() {
         button->setIdentifier(entry.action);
         button->setImageName(entry.icon);
         button->setFontSize(13);
-        std::weak_ptr<ViewController> weak = weak_from_this();
-        button->addAction([weak, entry](View&) {
-            if (auto self = std::static_pointer_cast<MainViewController>(weak.lock()))
-                self->openShortcut(entry);
-        });
+        button->addAction(whileAlive<MainViewController>(
+            [entry](MainViewController& self, View&) { self.openShortcut(entry); }));
         shortcuts_.push_back(button);
         root->addSubview(button);
     }
     layout();
 
     refreshData("1");
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    addPullToRefreshWithActionHandler(*aTableView, [weak] {
-        RunLoop::main().postDelayed(secondsDuration(kPullDelaySeconds), [weak] {
-            auto self = std::static_pointer_cast<MainViewController>(weak.lock());
-            if (!self) return;
-            self->aTableView->beginUpdates();
-            self->refreshData("1");
-            self->aTableView->endUpdates();
-            if (auto header = pullToRefreshView(*self->aTableView)) header->stopAnimating();
-        });
+    auto refresh = whileAlive<MainViewController>([](MainViewController& self) {
+        self.aTableView->beginUpdates();
+        self.refreshData("1");
+        self.aTableView->endUpdates();
+        if (auto header = pullToRefreshView(*self.aTableView)) header->stopAnimating();
     });
+    addPullToRefreshWithActionHandler(
+        *aTableView, [refresh] { RunLoop::main().postDelayed(secondsDuration(kPullDelaySeconds), refresh); });
 }
 
 void MainViewController::viewDidLayoutSubviews() {
@@ -144,25 +138,20 @@ void MainViewController::refreshData(const std::string& page) {
     if (auto session = Session::shared().loginResult(); session && session->EmpID)
         params["EmpID"] = *session->EmpID;
     params["Index"] = page;
-    std::weak_ptr<ViewController> weak = weak_from_this();
     NormalService::getNewsServiceInfoWithPara(
         params, 2,
-        [weak](std::shared_ptr<NormalList> answer) {
-            auto self = std::static_pointer_cast<MainViewController>(weak.lock());
-            if (!self) return;
-            self->normalList = std::move(answer);
-            if (auto first = self->normalList ? self->normalList->List.firstObject() : nullptr;
+        whileAlive<MainViewController>([](MainViewController& self, std::shared_ptr<NormalList> answer) {
+            self.normalList = std::move(answer);
+            if (auto first = self.normalList ? self.normalList->List.firstObject() : nullptr;
                 first && first->Title)
-                self->lblFirstNewsDetail->setText("最新公告：" + *first->Title);
-            screen::showActivityOrNo(false, *self->view());
-            self->aTableView->reloadData();
-        },
-        [weak] {
-            auto self = std::static_pointer_cast<MainViewController>(weak.lock());
-            if (!self) return;
-            screen::showActivityOrNo(false, *self->view());
-            screen::setAlertInfo("网络异常！", *self->view());
-        });
+                self.lblFirstNewsDetail->setText("最新公告：" + *first->Title);
+            screen::showActivityOrNo(false, *self.view());
+            self.aTableView->reloadData();
+        }),
+        whileAlive<MainViewController>([](MainViewController& self) {
+            screen::showActivityOrNo(false, *self.view());
+            screen::setAlertInfo("网络异常！", *self.view());
+        }));
     // The moment of asking, whatever the answer turns out to be.
     std::string stamp = "上次刷新时间：" + PublicMethod::getDateString(Date::now(), "yyyy-MM-dd HH:mm:ss");
     PublicMethod::setObject(stamp, kTime);
@@ -183,11 +172,9 @@ std::shared_ptr<TableViewCell> MainViewController::cellForRow(TableView& tv, Ind
     cell->time->setHidden(true);
     cell->btnDetail->setTag(ip.row + NewsCellView::kButtonTagBase);
     cell->btnDetail->removeAllActions();
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    cell->btnDetail->addAction([weak](View& sender) {
-        if (auto self = std::static_pointer_cast<MainViewController>(weak.lock()))
-            self->openRow(sender.tag() - NewsCellView::kButtonTagBase);
-    });
+    cell->btnDetail->addAction(whileAlive<MainViewController>([](MainViewController& self, View& sender) {
+        self.openRow(sender.tag() - NewsCellView::kButtonTagBase);
+    }));
     return cell;
 }
 

@@ -29,24 +29,20 @@ void NewsViewController::viewDidLoad() {
     refreshData("1");
     page = 1;
 
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    addPullToRefreshWithActionHandler(*tbList, [weak] {
-        RunLoop::main().postDelayed(secondsDuration(kGestureDelaySeconds), [weak] {
-            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
-            if (!self) return;
-            self->refreshData("1");
-            self->page = 1;
-            if (auto header = pullToRefreshView(*self->tbList)) header->stopAnimating();
-        });
+    auto refresh = whileAlive<NewsViewController>([](NewsViewController& self) {
+        self.refreshData("1");
+        self.page = 1;
+        if (auto header = pullToRefreshView(*self.tbList)) header->stopAnimating();
     });
-    addInfiniteScrollingWithActionHandler(*tbList, [weak] {
-        RunLoop::main().postDelayed(secondsDuration(kGestureDelaySeconds), [weak] {
-            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
-            if (!self) return;
-            self->page += 1;
-            self->refreshData(std::to_string(self->page));
-            if (auto footer = infiniteScrollingView(*self->tbList)) footer->stopAnimating();
-        });
+    addPullToRefreshWithActionHandler(
+        *tbList, [refresh] { RunLoop::main().postDelayed(secondsDuration(kGestureDelaySeconds), refresh); });
+    auto loadMore = whileAlive<NewsViewController>([](NewsViewController& self) {
+        self.page += 1;
+        self.refreshData(std::to_string(self.page));
+        if (auto footer = infiniteScrollingView(*self.tbList)) footer->stopAnimating();
+    });
+    addInfiniteScrollingWithActionHandler(*tbList, [loadMore] {
+        RunLoop::main().postDelayed(secondsDuration(kGestureDelaySeconds), loadMore);
     });
 }
 
@@ -63,26 +59,22 @@ void NewsViewController::refreshData(const std::string& pageText) {
     // Whether an answer replaces or extends the list follows the page it was asked for: with a
     // pull and a load-more both outstanding, the current `page` would say the wrong thing.
     bool firstPage = pageText == "1";
-    std::weak_ptr<ViewController> weak = weak_from_this();
     NormalService::getNewsServiceInfoWithPara(
         params, tag,
-        [weak, firstPage](const std::shared_ptr<NormalList>& answer) {
-            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
-            if (!self) return;
-            self->normalList = answer;
-            if (firstPage) self->pages.clear();
-            if (answer && !answer->List.empty()) self->pages.push_back(answer->List);
-            screen::showActivityOrNo(false, *self->view());
-            self->tbList->reloadData();
-        },
-        [weak, pageText] {
-            auto self = std::static_pointer_cast<NewsViewController>(weak.lock());
-            if (!self) return;
+        whileAlive<NewsViewController>(
+            [firstPage](NewsViewController& self, const std::shared_ptr<NormalList>& answer) {
+                self.normalList = answer;
+                if (firstPage) self.pages.clear();
+                if (answer && !answer->List.empty()) self.pages.push_back(answer->List);
+                screen::showActivityOrNo(false, *self.view());
+                self.tbList->reloadData();
+            }),
+        whileAlive<NewsViewController>([pageText](NewsViewController& self) {
             // A failed load-more is asked for again by the next one instead of being skipped.
-            if (pageText != "1" && std::to_string(self->page) == pageText) self->page -= 1;
-            screen::showActivityOrNo(false, *self->view());
-            screen::setAlertInfo("网络异常！", *self->view());
-        });
+            if (pageText != "1" && std::to_string(self.page) == pageText) self.page -= 1;
+            screen::showActivityOrNo(false, *self.view());
+            screen::setAlertInfo("网络异常！", *self.view());
+        }));
 }
 
 std::size_t NewsViewController::rowCount() const {
@@ -111,11 +103,9 @@ std::shared_ptr<TableViewCell> NewsViewController::cellForRow(TableView& tv, Ind
     cell->addInfo(info, tag, info ? displayText(info->ID) : std::string());
     cell->btnDetail->setTag(ip.row + NewsCellView::kButtonTagBase);
     cell->btnDetail->removeAllActions();
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    cell->btnDetail->addAction([weak](View& sender) {
-        if (auto self = std::static_pointer_cast<NewsViewController>(weak.lock()))
-            self->openRow(sender.tag() - NewsCellView::kButtonTagBase);
-    });
+    cell->btnDetail->addAction(whileAlive<NewsViewController>([](NewsViewController& self, View& sender) {
+        self.openRow(sender.tag() - NewsCellView::kButtonTagBase);
+    }));
     return cell;
 }
 

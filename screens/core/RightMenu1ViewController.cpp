@@ -43,10 +43,8 @@ void RightMenu1ViewController::viewDidLoad() {
     userBtn->setTitleColor(Color::whiteColor());
     userBtn->setFontSize(20);
     auto profile = entries().front();
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    userBtn->addAction([weak, profile](View&) {
-        if (auto self = std::static_pointer_cast<RightMenu1ViewController>(weak.lock())) self->open(profile);
-    });
+    userBtn->addAction(whileAlive<RightMenu1ViewController>(
+        [profile](RightMenu1ViewController& self, View&) { self.open(profile); }));
     view()->addSubview(userBtn);
 
     for (const auto& entry : entries()) {
@@ -54,10 +52,8 @@ void RightMenu1ViewController::viewDidLoad() {
         button->setIdentifier(entry.action);
         button->setImageName(entry.icon);
         button->setTitleColor(Color::whiteColor());
-        button->addAction([weak, entry](View&) {
-            if (auto self = std::static_pointer_cast<RightMenu1ViewController>(weak.lock()))
-                self->open(entry);
-        });
+        button->addAction(whileAlive<RightMenu1ViewController>(
+            [entry](RightMenu1ViewController& self, View&) { self.open(entry); }));
         buttons_.push_back(button);
         view()->addSubview(button);
     }

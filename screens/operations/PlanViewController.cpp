@@ -37,18 +37,15 @@ void PlanViewController::configureList(TableView& list) {
     view()->addSubview(selectimg);
     tplan->setSelected(true);
 
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    addPullToRefreshWithActionHandler(list, [weak] {
-        RunLoop::main().postDelayed(seconds(kPullDelaySeconds), [weak] {
-            auto self = std::static_pointer_cast<PlanViewController>(weak.lock());
-            if (!self) return;
-            self->tbPlan->beginUpdates();
-            self->request();
-            self->tbPlan->endUpdates();
-            // Stopped at once: the answer reloads the list when it comes.
-            if (auto header = pullToRefreshView(*self->tbPlan)) header->stopAnimating();
-        });
+    auto refresh = whileAlive<PlanViewController>([](PlanViewController& self) {
+        self.tbPlan->beginUpdates();
+        self.request();
+        self.tbPlan->endUpdates();
+        // Stopped at once: the answer reloads the list when it comes.
+        if (auto header = pullToRefreshView(*self.tbPlan)) header->stopAnimating();
     });
+    addPullToRefreshWithActionHandler(
+        list, [refresh] { RunLoop::main().postDelayed(seconds(kPullDelaySeconds), refresh); });
     viewDidLayoutSubviews();
 }
 

@@ -14,10 +14,8 @@ void RanYouXiaoHaoListViewController::addParameters(boost::json::object& params)
 void RanYouXiaoHaoListViewController::prepareCell(RanYouListCell& cell, int row) {
     cell.trailingButton->setTag(row);
     cell.trailingButton->removeAllActions();
-    std::weak_ptr<RanYouXiaoHaoListViewController> weak = self<RanYouXiaoHaoListViewController>();
-    cell.trailingButton->addAction([weak](View& sender) {
-        if (auto s = weak.lock()) s->showDetail(sender.tag());
-    });
+    cell.trailingButton->addAction(whileAlive<RanYouXiaoHaoListViewController>(
+        [](RanYouXiaoHaoListViewController& s, View& sender) { s.showDetail(sender.tag()); }));
 }
 
 void RanYouXiaoHaoListViewController::showDetail(int tag) {

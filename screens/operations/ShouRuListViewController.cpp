@@ -8,10 +8,8 @@ namespace busdesk {
 void ShouRuListViewController::prepareCell(ShouRuCell& cell, int row) {
     cell.trailingButton->setTag(row);
     cell.trailingButton->removeAllActions();
-    std::weak_ptr<ShouRuListViewController> weak = self<ShouRuListViewController>();
-    cell.trailingButton->addAction([weak](View& sender) {
-        if (auto s = weak.lock()) s->showDetail(sender.tag());
-    });
+    cell.trailingButton->addAction(whileAlive<ShouRuListViewController>(
+        [](ShouRuListViewController& s, View& sender) { s.showDetail(sender.tag()); }));
 }
 
 void ShouRuListViewController::showDetail(int tag) {

@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
+#include "platform/views/WeakCallback.h"
 #include "ui/DatePickerSheet.h"
 #include "ui/ScreenHelpers.h"
 
@@ -47,9 +48,8 @@ std::shared_ptr<DateRangeInput> DateRangeInput::addTo(View& parent) {
     auto makeButton = [&](const char* id, void (DateRangeInput::*show)()) {
         auto button = std::make_shared<Button>();
         button->setIdentifier(id);
-        button->addAction([weak, show](View&) {
-            if (auto self = weak.lock()) (self.get()->*show)();
-        });
+        button->addAction(
+            whileAlive<DateRangeInput>(weak, [show](DateRangeInput& self, View&) { (self.*show)(); }));
         parent.addSubview(button);
         return button;
     };

@@ -39,21 +39,16 @@ void QueryListViewController::request() {
         params["EmpID"] = *session->EmpID;
     addParameters(params);
     int tag = requestTag();
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    send(
-        std::move(params),
-        [weak, tag](std::shared_ptr<WireModel> model) {
-            auto self = std::static_pointer_cast<QueryListViewController>(weak.lock());
-            if (!self) return;
-            self->answered();
-            self->didReceive(std::move(model), tag);
-        },
-        [weak] {
-            auto self = std::static_pointer_cast<QueryListViewController>(weak.lock());
-            if (!self) return;
-            self->answered();
-            self->didFail();
-        });
+    send(std::move(params),
+         whileAlive<QueryListViewController>(
+             [tag](QueryListViewController& self, std::shared_ptr<WireModel> model) {
+                 self.answered();
+                 self.didReceive(std::move(model), tag);
+             }),
+         whileAlive<QueryListViewController>([](QueryListViewController& self) {
+             self.answered();
+             self.didFail();
+         }));
 }
 
 void QueryListViewController::answered() {

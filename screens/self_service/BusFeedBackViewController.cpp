@@ -55,9 +55,7 @@ void BusFeedBackViewController::viewDidLoad() {
     lblType->setIdentifier("lblType");
     lblType->setFontSize(16);
     lblType->setTextColor(Color{0.16, 0.45, 0.78, 1});
-    lblType->addTapHandler([weak = weak_from_this()](View&) {
-        if (auto self = std::static_pointer_cast<BusFeedBackViewController>(weak.lock())) self->chooseType();
-    });
+    lblType->addTapHandler(action(&BusFeedBackViewController::chooseType));
     root->addSubview(lblType);
     caption("反馈内容：");
     txtDesc = std::make_shared<TextView>();
@@ -166,16 +164,11 @@ void BusFeedBackViewController::submit() {
     params["Content"] = txtDesc->text();
     params["ParentID"] = "0";
     params["pType"] = lblType->text();
-    std::weak_ptr<ViewController> weak = weak_from_this();
     SuggestServer::PostSubmitTextWithPar(
         std::move(params),
-        [weak](std::string answer) {
-            if (auto self = std::static_pointer_cast<BusFeedBackViewController>(weak.lock()))
-                self->textAnswered(answer);
-        },
-        [weak] {
-            if (auto self = std::static_pointer_cast<BusFeedBackViewController>(weak.lock())) self->failed();
-        });
+        whileAlive<BusFeedBackViewController>(
+            [](BusFeedBackViewController& self, const std::string& answer) { self.textAnswered(answer); }),
+        whileAlive<BusFeedBackViewController>([](BusFeedBackViewController& self) { self.failed(); }));
 }
 
 void BusFeedBackViewController::failed() {
@@ -207,7 +200,6 @@ void BusFeedBackViewController::uploadPhotos() {
     fileNameArr.clear();
     for (std::size_t i = 0; i < round->items.size(); ++i)
         fileNameArr.push_back(PublicMethod::getUniqueStrByUUID() + ".png");
-    std::weak_ptr<ViewController> weak = weak_from_this();
     for (std::size_t i = 0; i < round->items.size(); ++i) {
         // One full picture at a time: decoded here, encoded by the upload, released when it returns.
         auto full = round->items[i].fullImage();
@@ -219,10 +211,8 @@ void BusFeedBackViewController::uploadPhotos() {
         images.push_back(std::move(*full));
         boost::json::object params;
         params["id"] = backId;
-        auto answered = [weak, round, i](bool ok) {
-            if (auto self = std::static_pointer_cast<BusFeedBackViewController>(weak.lock()))
-                self->uploadAnswered(round, i, ok);
-        };
+        auto answered = whileAlive<BusFeedBackViewController>(
+            [round, i](BusFeedBackViewController& self, bool ok) { self.uploadAnswered(round, i, ok); });
         SuggestServer::PostSubmitImageWithPar(
             std::move(params), std::move(images), {fileNameArr[i]}, [answered] { answered(true); },
             [answered] { answered(false); });

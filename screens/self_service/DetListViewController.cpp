@@ -19,12 +19,9 @@ void DetListViewController::send(boost::json::object params, Delivered ok, Faile
 }
 
 void DetListViewController::prepareCell(DetListTableViewCell& cell, int row) {
-    std::weak_ptr<ViewController> weak = weak_from_this();
     for (auto& picture : cell.pictures)
-        picture->addAction([weak, row](View& sender) {
-            if (auto self = std::static_pointer_cast<DetListViewController>(weak.lock()))
-                self->showPictures(row, sender.tag());
-        });
+        picture->addAction(whileAlive<DetListViewController>(
+            [row](DetListViewController& self, View& sender) { self.showPictures(row, sender.tag()); }));
 }
 
 void DetListViewController::showPictures(int row, int index) {

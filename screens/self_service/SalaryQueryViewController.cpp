@@ -54,22 +54,21 @@ void SalaryQueryViewController::viewDidLoad() {
     yearPicker->setIdentifier("yearPicker");
     yearPicker->setColumns({texts(years)});
     yearPicker->selectRow(static_cast<int>(years.size()) - 1, 0);
-    std::weak_ptr<ViewController> weak = weak_from_this();
-    yearPicker->setSelectHandler([weak](PickerView&, int row, int) {
-        auto self = std::static_pointer_cast<SalaryQueryViewController>(weak.lock());
-        if (self && row >= 0 && row < static_cast<int>(self->years.size()))
-            self->pickYear(self->years[static_cast<std::size_t>(row)]);
-    });
+    yearPicker->setSelectHandler(
+        whileAlive<SalaryQueryViewController>([](SalaryQueryViewController& self, PickerView&, int row, int) {
+            if (row >= 0 && row < static_cast<int>(self.years.size()))
+                self.pickYear(self.years[static_cast<std::size_t>(row)]);
+        }));
     view()->addSubview(yearPicker);
     monthPicker = std::make_shared<PickerView>();
     monthPicker->setIdentifier("monthPicker");
     monthPicker->setColumns({texts(months)});
     monthPicker->selectRow(static_cast<int>(months.size()) - 1, 0);
-    monthPicker->setSelectHandler([weak](PickerView&, int row, int) {
-        auto self = std::static_pointer_cast<SalaryQueryViewController>(weak.lock());
-        if (self && row >= 0 && row < static_cast<int>(self->months.size()))
-            self->pickMonth(self->months[static_cast<std::size_t>(row)]);
-    });
+    monthPicker->setSelectHandler(
+        whileAlive<SalaryQueryViewController>([](SalaryQueryViewController& self, PickerView&, int row, int) {
+            if (row >= 0 && row < static_cast<int>(self.months.size()))
+                self.pickMonth(self.months[static_cast<std::size_t>(row)]);
+        }));
     view()->addSubview(monthPicker);
     btnQuery = form::queryButton(*view(), "query", action(&SalaryQueryViewController::query));
     layout();

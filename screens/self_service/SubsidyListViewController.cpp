@@ -121,19 +121,16 @@ void SubsidyListViewController::chooseStartTime() {
 void SubsidyListViewController::chooseEndTime() {
     Date at =
         PublicMethod::getDateFromString(btnEndTime->currentTitle(), query_dates::kDay).value_or(Date::now());
-    std::weak_ptr<ViewController> weak = weak_from_this();
     DatePickerSheet::showPickerWithTitle(
-        DateRangeInput::kEndTitle, DatePickerMode::Date, at, weak,
-        [weak](Date picked, View*) {
-            auto self = std::static_pointer_cast<SubsidyListViewController>(weak.lock());
-            if (!self) return;
-            self->btnEndTime->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
-            if (!queryRangeAllowed(self->btnStartTime->currentTitle(), self->btnEndTime->currentTitle())) {
-                self->showToast(kTooLongText);
+        DateRangeInput::kEndTitle, DatePickerMode::Date, at, weak_from_this(),
+        whileAlive<SubsidyListViewController>([](SubsidyListViewController& self, Date picked, View*) {
+            self.btnEndTime->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
+            if (!queryRangeAllowed(self.btnStartTime->currentTitle(), self.btnEndTime->currentTitle())) {
+                self.showToast(kTooLongText);
                 return;
             }
-            self->request();
-        },
+            self.request();
+        }),
         btnEndTime);
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/Application.h"
+#include "app/script/ScriptRunner.h"
 #include "core/Session.h"
 #include "platform/RunLoop.h"
 #include "platform/qt/QtPainting.h"
@@ -22,7 +23,6 @@
 #include "platform/views/ViewFinder.h"
 #include "platform/views/Window.h"
 #include "server/OfficeSimulator.h"
-#include "ui/ScriptRunner.h"
 
 namespace busdesk {
 namespace {

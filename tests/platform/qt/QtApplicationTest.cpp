@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/script/ScriptRunner.h"
 #include "platform/Image.h"
 #include "platform/RunLoop.h"
 #include "platform/qt/QtApplication.h"
@@ -17,7 +18,6 @@
 #include "platform/views/Label.h"
 #include "platform/views/ViewController.h"
 #include "platform/views/Window.h"
-#include "ui/ScriptRunner.h"
 
 namespace busdesk::qt {
 namespace {

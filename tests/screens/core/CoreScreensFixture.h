@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/script/ScriptRunner.h"
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
@@ -26,7 +27,6 @@
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
 #include "server/OfficeSimulator.h"
-#include "ui/ScriptRunner.h"
 #include "ui/SideMenu.h"
 
 namespace busdesk::test {

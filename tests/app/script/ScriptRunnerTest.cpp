@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "app/script/ScriptRunner.h"
 #include "platform/DateFormat.h"
 #include "platform/RunLoop.h"
 #include "platform/views/AlertView.h"
@@ -14,7 +15,6 @@
 #include "ui/DatePickerSheet.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
-#include "ui/ScriptRunner.h"
 #include "ui/SideMenu.h"
 
 namespace busdesk {
@@ -44,28 +44,22 @@ class ListScreen : public ViewController, public TableViewDataSource, public Tab
         list_->setDataSource(self<ListScreen>());
         list_->setDelegate(self<ListScreen>());
         refresh();
-        std::weak_ptr<ViewController> weak = weak_from_this();
-        addPullToRefreshWithActionHandler(*list_, [weak] {
-            RunLoop::main().postDelayed(seconds(2), [weak] {
-                if (auto s = std::static_pointer_cast<ListScreen>(weak.lock())) {
-                    s->refresh();
-                    pullToRefreshView(*s->list_)->stopAnimating();
-                }
-            });
+        auto pulled = whileAlive<ListScreen>([](ListScreen& s) {
+            s.refresh();
+            pullToRefreshView(*s.list_)->stopAnimating();
         });
+        addPullToRefreshWithActionHandler(*list_,
+                                          [pulled] { RunLoop::main().postDelayed(seconds(2), pulled); });
     }
     void refresh() {
         ++loads;
         screen::showActivityOrNo(true, *view());
         // An answer a moment later, as a request would bring it.
-        std::weak_ptr<ViewController> weak = weak_from_this();
-        RunLoop::main().post([weak] {
-            auto s = std::static_pointer_cast<ListScreen>(weak.lock());
-            if (!s) return;
-            s->rows_ = 60 + s->loads;
-            screen::showActivityOrNo(false, *s->view());
-            s->list_->reloadData();
-        });
+        RunLoop::main().post(whileAlive<ListScreen>([](ListScreen& s) {
+            s.rows_ = 60 + s.loads;
+            screen::showActivityOrNo(false, *s.view());
+            s.list_->reloadData();
+        }));
     }
     int numberOfRows(TableView&, int) override { return rows_; }
     std::shared_ptr<TableViewCell> cellForRow(TableView& tv, IndexPath ip) override {
@@ -101,14 +95,12 @@ class FormScreen : public ViewController, public TextFieldDelegate {
         view()->addSubview(search);
     }
     bool textFieldShouldBeginEditing(TextField&) override {
-        std::weak_ptr<ViewController> weak = weak_from_this();
-        DatePickerSheet::showPickerWithTitle(
-            "起始日期", DatePickerMode::Date, *parseDate("2014-05-01", "yyyy-MM-dd"), weak,
-            [weak](Date d, View*) {
-                if (auto s = std::static_pointer_cast<FormScreen>(weak.lock()))
-                    s->start_->setText(formatDate(d, "yyyy-MM-dd"));
-            },
-            start_);
+        DatePickerSheet::showPickerWithTitle("起始日期", DatePickerMode::Date,
+                                             *parseDate("2014-05-01", "yyyy-MM-dd"), weak_from_this(),
+                                             whileAlive<FormScreen>([](FormScreen& s, Date d, View*) {
+                                                 s.start_->setText(formatDate(d, "yyyy-MM-dd"));
+                                             }),
+                                             start_);
         return false;
     }
     void search() {

@@ -2,11 +2,11 @@
 
 #include <sstream>
 
+#include "app/script/ScriptRunner.h"
 #include "platform/RunLoop.h"
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Window.h"
-#include "ui/ScriptRunner.h"
 
 namespace busdesk {
 namespace {

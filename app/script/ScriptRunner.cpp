@@ -1,4 +1,4 @@
-#include "ui/ScriptRunner.h"
+#include "app/script/ScriptRunner.h"
 
 #include <algorithm>
 #include <charconv>
@@ -66,7 +66,7 @@ std::string printable(const std::string& message) {
     }
 }
 
-ScriptRunner::Outcome fail(std::string message) {
+ScriptRunner::Outcome fail(const std::string& message) {
     return {false, false, printable(message)};
 }
 
