@@ -72,7 +72,7 @@ bool displayAvailable() {
 // "shot NAME" writes the window as NAME.png into the shots folder.
 class WindowScript {
   public:
-    WindowScript(std::shared_ptr<Window> window, std::istream& in, std::optional<std::string> shots)
+    WindowScript(const std::shared_ptr<Window>& window, std::istream& in, std::optional<std::string> shots)
         : runner_(window, std::cout), in_(in), shots_(std::move(shots)) {
         installHomeAction(runner_, window);
     }

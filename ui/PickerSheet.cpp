@@ -25,7 +25,7 @@ PickerSheet::PickerSheet(std::string title, std::weak_ptr<View> origin)
 
 PickerSheet::~PickerSheet() = default;
 
-void PickerSheet::addCustomButtonWithTitle(std::optional<std::string> title, std::any value) {
+void PickerSheet::addCustomButtonWithTitle(const std::optional<std::string>& title, std::any value) {
     if (!value.has_value()) value = 0.0;
     customButtons_.push_back({title.value_or(std::string()), std::move(value)});
     if (shown_) build();

@@ -28,7 +28,7 @@ class PickerSheet : public View {
     std::shared_ptr<View> origin() const { return origin_.lock(); }
 
     // A missing title becomes "", a missing value the number 0 (a double).
-    void addCustomButtonWithTitle(std::optional<std::string> title, std::any value = {});
+    void addCustomButtonWithTitle(const std::optional<std::string>& title, std::any value = {});
     const std::vector<CustomButton>& customButtons() const { return customButtons_; }
     void setHideCancel(bool hide);
     bool hideCancel() const { return hideCancel_; }

@@ -87,7 +87,7 @@ std::shared_ptr<ViewController> SideMenu::menuFor(MenuState s) const {
     return s == MenuState::Left ? left_ : s == MenuState::Right ? right_ : nullptr;
 }
 
-void SideMenu::setContentViewController(std::shared_ptr<ViewController> vc, bool animated) {
+void SideMenu::setContentViewController(const std::shared_ptr<ViewController>& vc, bool animated) {
     if (!vc || vc == content_) return;
     auto old = content_;
     bool shown = isAppeared();

@@ -44,7 +44,7 @@ class SideMenu : public ViewController {
     std::shared_ptr<ViewController> rightMenuViewController() const { return right_; }
 
     // The old content and everything inside it are let go.
-    void setContentViewController(std::shared_ptr<ViewController> vc, bool animated);
+    void setContentViewController(const std::shared_ptr<ViewController>& vc, bool animated);
     void presentLeftMenuViewController();
     void presentRightMenuViewController();
     void hideMenuViewController();

@@ -198,7 +198,7 @@ void NavigationController::showTop(const std::shared_ptr<ViewController>& from, 
     if (shown && to) to->endAppearanceTransition();
 }
 
-void NavigationController::pushViewController(std::shared_ptr<ViewController> vc, bool animated) {
+void NavigationController::pushViewController(const std::shared_ptr<ViewController>& vc, bool animated) {
     if (!vc || std::find(viewControllers().begin(), viewControllers().end(), vc) != viewControllers().end())
         return;
     auto from = topViewController();
@@ -236,7 +236,7 @@ void NavigationController::setViewControllers(std::vector<std::shared_ptr<ViewCo
     auto from = topViewController();
     auto keep = childViewControllers();
     while (!childViewControllers().empty()) childViewControllers().back()->removeFromParentViewController();
-    for (auto& vc : vcs) addChildViewController(vc);
+    for (auto& vc : vcs) addChildViewController(std::move(vc));
     showTop(from, animated, Transition::Replace);
 }
 

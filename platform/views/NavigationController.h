@@ -53,7 +53,7 @@ class NavigationController : public ViewController, public ScreenStack {
     std::shared_ptr<ViewController> topViewController() const;
     std::shared_ptr<ViewController> rootViewController() const;
 
-    void pushViewController(std::shared_ptr<ViewController> vc, bool animated);
+    void pushViewController(const std::shared_ptr<ViewController>& vc, bool animated);
     // Pops the top screen; the root is never popped (returns null then).
     std::shared_ptr<ViewController> popViewController(bool animated);
     // Returns the screens popped, top last.
@@ -61,6 +61,7 @@ class NavigationController : public ViewController, public ScreenStack {
     std::vector<std::shared_ptr<ViewController>> popToViewController(
         const std::shared_ptr<ViewController>& vc, bool animated);
     // Replaces the whole stack (the last becomes the top).
+    // Taken by value: the caller may hand in this controller's own list, which is emptied first.
     void setViewControllers(std::vector<std::shared_ptr<ViewController>> vcs, bool animated);
 
     bool navigationBarHidden() const { return barHidden_; }

@@ -58,6 +58,21 @@ TEST_F(NavigationControllerTest, PushAndPopRunTheLifecycleInOrderAndKeepOnlyTheT
     EXPECT_EQ(nav->viewControllers().size(), 1u);
 }
 
+TEST_F(NavigationControllerTest, SettingTheStackReplacesItAndItsOwnListKeepsIt) {
+    auto a = std::make_shared<Journaled>("a", journal);
+    auto b = std::make_shared<Journaled>("b", journal);
+    auto c = std::make_shared<Journaled>("c", journal);
+    auto nav = std::make_shared<NavigationController>(a);
+    window->setRootViewController(nav);
+    nav->setViewControllers({b, c}, false);
+    EXPECT_EQ(nav->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{b, c}));
+    EXPECT_EQ(nav->topViewController(), c);
+    // Its own list, handed back, leaves the stack as it was instead of emptying it.
+    nav->setViewControllers(nav->viewControllers(), false);
+    EXPECT_EQ(nav->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{b, c}));
+    EXPECT_EQ(nav->topViewController(), c);
+}
+
 TEST_F(NavigationControllerTest, PopToRootSkipsTheLifecycleOfScreensInBetween) {
     auto a = std::make_shared<Journaled>("a", journal);
     auto nav = std::make_shared<NavigationController>(a);
