@@ -53,6 +53,7 @@ NetworkThread::~NetworkThread() {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
+    idle_.notify_one();
     curl_multi_wakeup(multi_);
     if (thread_.joinable()) thread_.join();
     // Each transfer frees its own easy handle once it is out of the multi handle.
@@ -63,11 +64,17 @@ NetworkThread::~NetworkThread() {
 }
 
 void NetworkThread::post(std::function<void()> job) {
+    bool idle;
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
+        idle = sleepingIdle_;
     }
-    curl_multi_wakeup(multi_);
+    if (idle) {
+        idle_.notify_one();
+    } else {
+        curl_multi_wakeup(multi_);
+    }
 }
 
 void NetworkThread::setTimeoutClock(std::shared_ptr<const Clock> clock) {
@@ -75,6 +82,7 @@ void NetworkThread::setTimeoutClock(std::shared_ptr<const Clock> clock) {
         std::lock_guard lock(mutex_);
         timeoutClock_ = std::move(clock);
     }
+    idle_.notify_one();
     curl_multi_wakeup(multi_);
 }
 
@@ -150,11 +158,19 @@ void NetworkThread::run() {
             wait = std::max(0L, std::min(wait, static_cast<long>(untilDeadline)));
         }
         {
-            std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
             if (!jobs_.empty() || stop_) wait = 0;
             // A virtual clock moves without telling anyone: look again soon while requests run.
             if (timeoutClock_ && timeoutClock_->isManual() && !transfers_.empty())
                 wait = std::min(wait, kVirtualClockLookMs);
+            if (transfers_.empty() && wait > 0) {
+                // Nothing on the wire: only a post (or the time-out) brings work.
+                sleepingIdle_ = true;
+                idle_.wait_for(lock, std::chrono::milliseconds(wait),
+                               [&] { return !jobs_.empty() || stop_; });
+                sleepingIdle_ = false;
+                continue;
+            }
         }
         curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait), nullptr);
     }

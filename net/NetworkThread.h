@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
@@ -64,6 +65,10 @@ class NetworkThread {
     std::shared_ptr<const Clock> timeoutClock_;
     std::deque<std::function<void()>> jobs_;
     bool stop_ = false;
+    // With no transfer running the thread sleeps on `idle_` rather than in curl's poll: a post then
+    // wakes it with a futex instead of a write to curl's wake-up socket and a poll round.
+    std::condition_variable idle_;
+    bool sleepingIdle_ = false;
     CURLM* multi_ = nullptr;
     CURLSH* share_ = nullptr;
     std::map<CURL*, std::shared_ptr<NetworkTransfer>> transfers_;
