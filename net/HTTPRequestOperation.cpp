@@ -46,9 +46,12 @@ std::optional<Error> HTTPRequestOperation::error() const {
     return transportError();
 }
 
-void HTTPRequestOperation::releaseAfterDelivery(std::shared_ptr<HTTPRequestOperation> self) {
+void HTTPRequestOperation::releaseAfterDelivery(std::shared_ptr<HTTPRequestOperation>&& self) {
     // Anyone else still holding the operation lets it go later, wherever they are.
-    if (self.use_count() != 1) return;
+    if (self.use_count() != 1) {
+        self.reset();
+        return;
+    }
     // Nobody else can see it: its body and decoded answer are freed on the processing queue,
     // where they were built, instead of on the main thread. A large answer takes milliseconds to
     // tear down; a small one frees from a warm cache there.
@@ -58,6 +61,7 @@ void HTTPRequestOperation::releaseAfterDelivery(std::shared_ptr<HTTPRequestOpera
         object = std::exchange(self->responseObject_, std::make_shared<ResponseObject>());
     }
     DispatchQueue::processing().async([body = self->takeResponseData(), object = std::move(object)] {});
+    self.reset();  // the rest of it (the callbacks it still holds) goes here, on the main thread
 }
 
 void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failure failure) {

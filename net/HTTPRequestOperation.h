@@ -40,7 +40,7 @@ class HTTPRequestOperation : public URLConnectionOperation {
     void setCompletionBlockWithSuccess(Success success, Failure failure);
 
   private:
-    static void releaseAfterDelivery(std::shared_ptr<HTTPRequestOperation> self);
+    static void releaseAfterDelivery(std::shared_ptr<HTTPRequestOperation>&& self);
 
     std::shared_ptr<HTTPResponseSerializer> responseSerializer_;
     mutable bool responseObjectComputed_ = false;
