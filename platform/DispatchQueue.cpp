@@ -6,7 +6,8 @@ namespace busdesk {
 
 DispatchQueue::DispatchQueue(std::string name, unsigned threads) : name_(std::move(name)) {
     threads = std::max(1u, threads);
-    for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { worker(); });
+    for (unsigned i = 0; i < threads; ++i) sleepers_.push_back(std::make_unique<Sleeper>());
+    for (auto& sleeper : sleepers_) threads_.emplace_back([this, s = sleeper.get()] { worker(*s); });
 }
 
 DispatchQueue::~DispatchQueue() {
@@ -14,7 +15,7 @@ DispatchQueue::~DispatchQueue() {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
-    cv_.notify_all();
+    for (auto& sleeper : sleepers_) sleeper->cv.notify_one();
     for (auto& t : threads_) t.join();
 }
 
@@ -26,20 +27,38 @@ DispatchQueue& DispatchQueue::processing() {
 }
 
 void DispatchQueue::async(Job job) {
+    Sleeper* wake = nullptr;
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
+        if (!idle_.empty()) {
+            wake = idle_.back();
+            idle_.pop_back();
+            wake->woken = true;
+        }
     }
-    cv_.notify_one();
+    // Sleepers live as long as the queue, so this may come after the lock.
+    if (wake) wake->cv.notify_one();
 }
 
-void DispatchQueue::worker() {
+std::size_t DispatchQueue::idleWorkers() {
+    std::lock_guard lock(mutex_);
+    return idle_.size();
+}
+
+void DispatchQueue::worker(Sleeper& sleeper) {
     for (;;) {
         Job job;
         {
             std::unique_lock lock(mutex_);
-            cv_.wait(lock, [&] { return stop_ || !jobs_.empty(); });
-            if (jobs_.empty()) return;
+            // Also after a wake-up whose job another worker took first.
+            while (!stop_ && jobs_.empty()) {
+                sleeper.woken = false;
+                idle_.push_back(&sleeper);
+                sleeper.cv.wait(lock, [&] { return sleeper.woken || stop_; });
+                if (!sleeper.woken) idle_.erase(std::find(idle_.begin(), idle_.end(), &sleeper));
+            }
+            if (jobs_.empty()) return;  // stopped
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }

@@ -27,13 +27,24 @@ class DispatchQueue {
     void async(Job job);
     const std::string& name() const { return name_; }
     std::size_t threadCount() const { return threads_.size(); }
+    // Workers waiting for a job.
+    std::size_t idleWorkers();
 
   private:
-    void worker();
+    // One per worker, for the life of the queue.
+    struct Sleeper {
+        std::condition_variable cv;
+        bool woken = false;
+    };
+    void worker(Sleeper& sleeper);
     std::string name_;
     std::mutex mutex_;
-    std::condition_variable cv_;
     std::deque<Job> jobs_;
+    std::vector<std::unique_ptr<Sleeper>> sleepers_;
+    // Idle workers, the one that went idle last at the back: a job wakes that one. Its core is the
+    // likeliest to be awake still and its cache to hold what the last job freed (the next job
+    // reuses that memory); the others stay asleep.
+    std::vector<Sleeper*> idle_;
     std::vector<std::thread> threads_;
     bool stop_ = false;
 };

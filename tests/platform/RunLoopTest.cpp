@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -95,6 +96,39 @@ TEST(RunLoop, RunUntilIsBounded) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(loop.runUntil([] { return false; }, 50ms));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+TEST(DispatchQueue, AJobGoesToTheWorkerThatWentIdleLastAndEveryJobRunsOnce) {
+    DispatchQueue queue("test.lifo", 3);
+    auto allIdle = [&] {
+        return RunLoop::main().runUntil([&] { return queue.idleWorkers() == 3; }, std::chrono::seconds(5));
+    };
+    ASSERT_TRUE(allIdle());
+    // One job at a time: the same worker takes each, the other two are never woken.
+    std::set<std::thread::id> ranOn;
+    for (int i = 0; i < 12; ++i) {
+        std::atomic<bool> done{false};
+        std::thread::id id;
+        queue.async([&] {
+            id = std::this_thread::get_id();
+            done = true;
+        });
+        ASSERT_TRUE(allIdle());
+        ASSERT_TRUE(done);
+        ranOn.insert(id);
+    }
+    EXPECT_EQ(ranOn.size(), 1u);
+    // Many at once still spread over the workers, and each runs exactly once.
+    std::atomic<int> runs{0};
+    std::vector<std::atomic<int>> counts(200);
+    for (auto& c : counts)
+        queue.async([&] {
+            ++c;
+            ++runs;
+        });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return runs.load() == 200; }, std::chrono::seconds(10)));
+    for (auto& c : counts) EXPECT_EQ(c.load(), 1);
+    EXPECT_TRUE(allIdle());
 }
 
 TEST(DispatchQueue, AGroupMayBeDestroyedAsSoonAsItsWaitReturns) {
