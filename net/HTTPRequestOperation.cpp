@@ -69,8 +69,7 @@ void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failur
     // The job runs once: the callbacks move on into the delivery instead of being copied.
     setCompletionJob([this, weak, success = std::move(success), failure = std::move(failure)]() mutable {
         // The finishing operation holds itself alive while this job runs.
-        auto keep = weak.lock();
-        auto self = std::static_pointer_cast<HTTPRequestOperation>(keep);
+        auto self = std::static_pointer_cast<HTTPRequestOperation>(weak.lock());
         auto group = completionGroup;
         if (group) group->enter();
         auto finishDelivery = [group](std::shared_ptr<HTTPRequestOperation> delivered) {
@@ -78,24 +77,23 @@ void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failur
             RunLoop::main().endWork();
             releaseAfterDelivery(std::move(delivered));
         };
-        if (auto error = transportError()) {
-            deliver(
-                [self, failure = std::move(failure), error = std::move(*error), finishDelivery]() mutable {
-                    if (failure) failure(self, error);
-                    finishDelivery(std::move(self));
-                });
-            return;
+        // A transport error goes as it is; otherwise the body is decoded and the serializer's
+        // error, if any, goes instead of the answer.
+        std::optional<Error> error = transportError();
+        const ResponseObject* object = nullptr;
+        if (!error) {
+            object = &responseObject();
+            error = this->error();
         }
-        const ResponseObject& object = responseObject();
-        if (auto error = this->error()) {
+        if (error) {
             deliver(
                 [self, failure = std::move(failure), error = std::move(*error), finishDelivery]() mutable {
                     if (failure) failure(self, error);
                     finishDelivery(std::move(self));
                 });
         } else {
-            deliver([self, success = std::move(success), &object, finishDelivery]() mutable {
-                if (success) success(self, object);
+            deliver([self, success = std::move(success), object, finishDelivery]() mutable {
+                if (success) success(self, *object);
                 finishDelivery(std::move(self));
             });
         }

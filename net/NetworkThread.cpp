@@ -49,12 +49,13 @@ NetworkThread::NetworkThread() {
 }
 
 NetworkThread::~NetworkThread() {
+    bool idle;
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
+        idle = sleepingIdle_;
     }
-    idle_.notify_one();
-    curl_multi_wakeup(multi_);
+    wake(idle);
     if (thread_.joinable()) thread_.join();
     // Each transfer frees its own easy handle once it is out of the multi handle.
     for (auto& [easy, transfer] : transfers_) curl_multi_remove_handle(multi_, easy);
@@ -70,7 +71,13 @@ void NetworkThread::post(std::function<void()> job) {
         jobs_.push_back(std::move(job));
         idle = sleepingIdle_;
     }
-    if (idle) {
+    wake(idle);
+}
+
+void NetworkThread::wake(bool sleepingIdle) {
+    // Either way the thread looks at the jobs and the stop flag under the lock before it sleeps
+    // again, so a wake-up that finds it between the two never goes missing.
+    if (sleepingIdle) {
         idle_.notify_one();
     } else {
         curl_multi_wakeup(multi_);
@@ -78,12 +85,13 @@ void NetworkThread::post(std::function<void()> job) {
 }
 
 void NetworkThread::setTimeoutClock(std::shared_ptr<const Clock> clock) {
+    bool idle;
     {
         std::lock_guard lock(mutex_);
         timeoutClock_ = std::move(clock);
+        idle = sleepingIdle_;
     }
-    idle_.notify_one();
-    curl_multi_wakeup(multi_);
+    wake(idle);
 }
 
 std::shared_ptr<const Clock> NetworkThread::timeoutClock() const {

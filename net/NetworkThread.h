@@ -32,7 +32,8 @@ class NetworkTransfer {
 
 // The one thread that carries every connection of the process: it owns the libcurl multi handle
 // (and with it the connection cache, so connections to a host are reused), runs posted jobs and
-// sleeps in curl_multi_poll until a socket, a timer or curl_multi_wakeup needs it.
+// sleeps in curl_multi_poll until a socket, a timer or curl_multi_wakeup needs it (or, with nothing
+// on the wire, on a condition variable until a post).
 class NetworkThread {
   public:
     static NetworkThread& shared();
@@ -60,6 +61,8 @@ class NetworkThread {
   private:
     NetworkThread();
     void run();
+    // Wakes the thread where it sleeps (`sleepingIdle_` as read under the lock).
+    void wake(bool sleepingIdle);
 
     mutable std::mutex mutex_;
     std::shared_ptr<const Clock> timeoutClock_;
