@@ -217,9 +217,16 @@ void WireModel::mergeFromDictionary(const json::value& dictionary, bool useKeyMa
 // --- parsing -----------------------------------------------------------------------------------------
 
 std::shared_ptr<const json::value> WireModel::parseJSON(std::string_view text, Error* error) {
+    // UTF-8 is checked in one pass over the text; the parser's own check, byte by byte inside
+    // every string, costs as much as the rest of parsing.
+    if (!Charset::isValidUTF8(text)) {
+        wire_detail::setError(error, WireModelError::errorBadJSON());
+        return nullptr;
+    }
     json::error_code ec;
     // One arena per document: rows are freed together, and lazy lists keep the arena alive.
     json::parse_options options;
+    options.allow_invalid_utf8 = true;
     auto doc = std::make_shared<json::value>(
         json::parse(text, ec, json::make_shared_resource<json::monotonic_resource>(), options));
     if (ec || !(doc->is_object() || doc->is_array())) {

@@ -4,6 +4,7 @@
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -115,47 +116,49 @@ bool isKnown(std::string_view ianaName) {
 
 }  // namespace Charset
 bool Charset::isValidUTF8(std::string_view s) {
-    size_t i = 0;
-    const size_t n = s.size();
-    while (i < n) {
-        // Eight ASCII bytes at a time: most of a JSON answer is ASCII.
-        while (i + 8 <= n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* const end = p + s.size();
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (p != end) {
+        // Eight ASCII bytes at a time (most of a JSON answer is ASCII), then straight to the first
+        // byte that is not.
+        while (end - p >= 8) {
             std::uint64_t word;
-            std::memcpy(&word, s.data() + i, 8);
-            if (word & 0x8080808080808080ULL) break;
-            i += 8;
+            std::memcpy(&word, p, 8);
+            if (const std::uint64_t high = word & kHighBits) {
+                // The lowest-addressed byte is the least significant one on a little-endian CPU.
+                if constexpr (std::endian::native == std::endian::little) p += __builtin_ctzll(high) / 8;
+                break;
+            }
+            p += 8;
         }
-        if (i >= n) break;
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
+        while (p != end && *p < 0x80) ++p;
+        // A run of multi-byte characters (Chinese text is three bytes a character), until ASCII.
+        while (p != end && *p >= 0x80) {
+            const unsigned lead = *p;
+            const auto left = end - p;
+            if (lead - 0xE0u < 0x10u) {
+                if (left < 3) return false;
+                const unsigned b1 = p[1];
+                if (((b1 & 0xC0u) ^ 0x80u) | ((p[2] & 0xC0u) ^ 0x80u)) return false;
+                // Overlong forms; UTF-16 surrogates.
+                if ((lead == 0xE0 && b1 < 0xA0) || (lead == 0xED && b1 > 0x9F)) return false;
+                p += 3;
+            } else if (lead - 0xC2u < 0x1Eu) {
+                if (left < 2 || (p[1] & 0xC0u) != 0x80u) return false;
+                p += 2;
+            } else if (lead - 0xF0u < 0x05u) {
+                if (left < 4) return false;
+                const unsigned b1 = p[1];
+                if (((b1 & 0xC0u) ^ 0x80u) | ((p[2] & 0xC0u) ^ 0x80u) | ((p[3] & 0xC0u) ^ 0x80u))
+                    return false;
+                // Overlong forms; beyond U+10FFFF.
+                if ((lead == 0xF0 && b1 < 0x90) || (lead == 0xF4 && b1 > 0x8F)) return false;
+                p += 4;
+            } else {
+                return false;  // a continuation byte without a lead, C0/C1, F5 and above
+            }
         }
-        int len;
-        char32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > n) return false;
-        for (int k = 1; k < len; ++k) {
-            unsigned char d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
-            return false;
-        }
-        i += len;
     }
     return true;
 }

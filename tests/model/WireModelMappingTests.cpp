@@ -248,6 +248,10 @@ TEST(WireModelTopLevel, DataAndEncodings) {
     e.code = 99;
     EXPECT_EQ(NormalInfo::initWithData("{\"Title\":\"\xff\xfe\"}", &e), nullptr);
     EXPECT_EQ(e.code, 99);
+    // Text given as text that is not UTF-8 is bad JSON, with an error.
+    EXPECT_EQ(NormalInfo::initWithString("{\"Title\":\"\xE4\xB8\"}", &e), nullptr);
+    EXPECT_EQ(e.code, kWireModelErrorBadJSON);
+    EXPECT_EQ(NormalInfo::initWithString("{\"Title\":\"\xE4\xB8\xAD\"}", &e)->Title, "中");
 
     std::string utf16le;
     for (char c : std::string(R"({"Title":"A"})")) {

@@ -69,6 +69,30 @@ TEST(JSONSerializer, UnknownCharsetFallsBackToUTF8AndBadGBKIsNoObject) {
     EXPECT_FALSE(obj.json);
 }
 
+TEST(JSONSerializer, TextThatIsNotUTF8IsNoObjectAndMalformedJSONIsAnError) {
+    JSONResponseSerializer s;
+    std::optional<Error> error;
+    // Bytes that are not UTF-8, inside a string or outside one: success without object.
+    for (std::string body : {std::string("[\"\xE4\xB8\"]"), std::string("[\"\xED\xA0\x80\"]"),
+                             std::string("[\"ok\"]\xFF"), std::string("{\"\xC0\xAF\":1}")}) {
+        auto obj = s.responseObjectForResponse(response(200, "application/json"), body, error);
+        EXPECT_FALSE(error) << body;
+        EXPECT_FALSE(obj.json) << body;
+    }
+    // Well-formed text that is not JSON is a parse error.
+    auto obj = s.responseObjectForResponse(response(200, "application/json"), "[\"中\",]", error);
+    EXPECT_FALSE(obj.json);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 3840);
+    // Escaped characters, four-byte ones and a byte order mark still come through whole.
+    error.reset();
+    obj = s.responseObjectForResponse(response(200, "application/json"),
+                                      "\xEF\xBB\xBF[\"\\u4e2d\xF0\x9F\x9A\x8C\u6587\"]", error);
+    EXPECT_FALSE(error);
+    ASSERT_TRUE(obj.json);
+    EXPECT_EQ(obj.json->at(0).as_string(), "\xE4\xB8\xAD\xF0\x9F\x9A\x8C\xE6\x96\x87");
+}
+
 TEST(HTTPSerializer, InvalidStillReturnsTheBytes) {
     HTTPResponseSerializer s;
     std::optional<Error> error;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/Charset.h"
 #include "platform/Transliteration.h"
 
@@ -9,7 +12,94 @@ namespace {
 // "中文" in GBK.
 const std::string kGbkZhongWen = "\xD6\xD0\xCE\xC4";
 const std::string kUtf8ZhongWen = "\xE4\xB8\xAD\xE6\x96\x87";
+
+// Well-formed UTF-8 straight from the table of allowed byte ranges per lead byte: one character
+// of exactly `bytes.size()` bytes, or ASCII.
+bool isOneWellFormedCharacter(const std::vector<unsigned>& bytes) {
+    struct Row {
+        unsigned leadLo, leadHi, secondLo, secondHi;
+        std::size_t length;
+    };
+    static const Row kTable[] = {
+        {0x00, 0x7F, 0, 0, 1},       {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3},
+        {0xE1, 0xEC, 0x80, 0xBF, 3}, {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3},
+        {0xF0, 0xF0, 0x90, 0xBF, 4}, {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4},
+    };
+    for (const Row& row : kTable) {
+        if (bytes[0] < row.leadLo || bytes[0] > row.leadHi) continue;
+        if (bytes.size() != row.length) return false;
+        if (row.length > 1 && (bytes[1] < row.secondLo || bytes[1] > row.secondHi)) return false;
+        for (std::size_t k = 2; k < row.length; ++k)
+            if (bytes[k] < 0x80 || bytes[k] > 0xBF) return false;
+        return true;
+    }
+    return false;
+}
+
+std::string bytesOf(const std::vector<unsigned>& bytes) {
+    std::string s;
+    for (unsigned b : bytes) s += static_cast<char>(b);
+    return s;
+}
 }  // namespace
+
+TEST(Charset, UTF8CheckAgreesWithTheTableForEverySequenceOfUpToThreeBytes) {
+    std::size_t disagreements = 0;
+    std::string firstDisagreement;
+    auto check = [&](const std::vector<unsigned>& bytes, bool expected) {
+        if (Charset::isValidUTF8(bytesOf(bytes)) == expected) return;
+        if (disagreements++ == 0)
+            for (unsigned b : bytes) firstDisagreement += std::to_string(b) + " ";
+    };
+    for (unsigned a = 0; a < 256; ++a) {
+        check({a}, isOneWellFormedCharacter({a}));
+        for (unsigned b = 0; b < 256; ++b) {
+            // Two bytes: one character of two, or two characters of one.
+            check({a, b}, isOneWellFormedCharacter({a, b}) ||
+                              (isOneWellFormedCharacter({a}) && isOneWellFormedCharacter({b})));
+            for (unsigned c = 0; c < 256; ++c) {
+                if (a < 0xC0 && b < 0x80) continue;  // the ASCII prefixes are covered by the shorter runs
+                const bool expected = isOneWellFormedCharacter({a, b, c}) ||
+                                      (isOneWellFormedCharacter({a, b}) && isOneWellFormedCharacter({c})) ||
+                                      (isOneWellFormedCharacter({a}) && isOneWellFormedCharacter({b, c})) ||
+                                      (isOneWellFormedCharacter({a}) && isOneWellFormedCharacter({b}) &&
+                                       isOneWellFormedCharacter({c}));
+                check({a, b, c}, expected);
+            }
+        }
+    }
+    // Four-byte characters: every lead and second byte, the edges of the later ones.
+    for (unsigned a = 0xF0; a < 0x100; ++a)
+        for (unsigned b = 0; b < 256; ++b)
+            for (unsigned c : {0x7Fu, 0x80u, 0xBFu, 0xC0u})
+                for (unsigned d : {0x7Fu, 0x80u, 0xBFu, 0xC0u})
+                    check({a, b, c, d}, isOneWellFormedCharacter({a, b, c, d}));
+    EXPECT_EQ(disagreements, 0u) << "first: " << firstDisagreement;
+}
+
+TEST(Charset, UTF8CheckFindsABadByteWhereverItSitsInLongText) {
+    // The check skips ASCII eight bytes at a time and runs of Chinese a character at a time; a fault
+    // at any offset and after either kind of run must still be found.
+    for (const std::string& unit : {std::string("a"), kUtf8ZhongWen}) {
+        for (std::size_t before = 0; before < 40; ++before) {
+            std::string text;
+            while (text.size() < before) text += unit;
+            const std::string good = text + "\xE4\xB8\xAD" + "tail0123456789" + kUtf8ZhongWen;
+            EXPECT_TRUE(Charset::isValidUTF8(good)) << before;
+            for (const std::string& fault :
+                 {std::string("\xFF"), std::string("\x80"), std::string("\xE4\xB8"),
+                  std::string("\xED\xA0\x80"), std::string("\xC0\xAF")}) {
+                EXPECT_FALSE(Charset::isValidUTF8(text + fault + "tail0123456789")) << before;
+                // Cut short at the very end of the text.
+                if (fault.size() > 1) {
+                    EXPECT_FALSE(Charset::isValidUTF8(text + fault)) << before;
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(Charset::isValidUTF8(""));
+    EXPECT_TRUE(Charset::isValidUTF8("\xF0\x9F\x9A\x8C bus \xF4\x8F\xBF\xBF"));
+}
 
 TEST(Charset, DecodesGbkAndGb18030ToUtf8WithNamesInAnyCase) {
     EXPECT_EQ(Charset::decodeToUTF8(kGbkZhongWen, "GBK"), kUtf8ZhongWen);
