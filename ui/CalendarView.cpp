@@ -134,7 +134,14 @@ void CalendarView::rebuild() {
             std::to_string(day));
         b->setIdentifier("day");
         b->setTag(day);
-        b->setSelected(sel && sel->year == month_.year && sel->month == month_.month && sel->day == day);
+        const bool chosen = sel && sel->year == month_.year && sel->month == month_.month && sel->day == day;
+        b->setSelected(chosen);
+        if (chosen) {
+            // The chosen day: white on the app's blue, so it is seen at a glance.
+            b->setTitleColor(Color::whiteColor(), ControlState::Selected);
+            b->setBackgroundColor(Color::rgb(0, 102, 204));
+            b->setCornerRadius(6);
+        }
         b->addAction([calendarOf, day](View& sender) {
             if (auto* s = calendarOf(sender)) s->userSelectDay(day);
         });

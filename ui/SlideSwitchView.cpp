@@ -2,6 +2,11 @@
 
 namespace busdesk {
 
+namespace {
+const Color kSelectedTabColor = Color::rgb(0, 102, 204);
+const Color kSelectedTabGround = Color::rgb(230, 240, 250);
+}  // namespace
+
 SlideSwitchView::SlideSwitchView(Rect frame) : View(frame) {
     content_ =
         std::make_shared<View>(Rect{0, kTabHeight, frame.width, std::max(0.0, frame.height - kTabHeight)});
@@ -28,6 +33,8 @@ void SlideSwitchView::buildUI() {
         auto tab = std::make_shared<Button>(Rect{}, vc ? vc->title() : std::string());
         tab->setIdentifier("tab");
         tab->setTag(i);
+        tab->setTitleColor(Color::darkGray());
+        tab->setTitleColor(kSelectedTabColor, ControlState::Selected);
         tab->addAction([i](View& sender) {
             if (auto* strip = dynamic_cast<SlideSwitchView*>(sender.superview())) strip->selectTab(i);
         });
@@ -43,7 +50,12 @@ void SlideSwitchView::selectTab(int index) {
     auto keep = weak_from_this().lock();
     if (auto old = page(selected_); old && old->isViewLoaded()) old->view()->removeFromSuperview();
     selected_ = index;
-    for (std::size_t i = 0; i < tabs_.size(); ++i) tabs_[i]->setSelected(static_cast<int>(i) == index);
+    for (std::size_t i = 0; i < tabs_.size(); ++i) {
+        const bool selected = static_cast<int>(i) == index;
+        tabs_[i]->setSelected(selected);
+        // The chosen tab stands out by its colour and a light ground.
+        tabs_[i]->setBackgroundColor(selected ? kSelectedTabGround : Color::clear());
+    }
     if (auto vc = page(index)) {
         auto v = vc->view();
         v->setFrame(content_->bounds());

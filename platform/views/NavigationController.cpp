@@ -17,6 +17,7 @@ void NavigationBar::setBackgroundImageName(std::optional<std::string> n) {
 
 void NavigationBar::setTintColor(Color c) {
     tint_ = c;
+    for (auto& b : itemButtons_) b->setTitleColor(c);
     notifyChanged(ViewChange::Appearance);
 }
 
@@ -30,6 +31,9 @@ std::shared_ptr<Button> NavigationBar::buttonFor(const std::shared_ptr<BarButton
     if (auto b = std::dynamic_pointer_cast<Button>(item->customView)) return b;
     auto b = std::make_shared<Button>(Rect{0, 0, item->size.width, item->size.height}, item->title);
     if (!item->imageName.empty()) b->setImageName(item->imageName);
+    // Drawn in the bar's tint, like the bar's own icons: readable on the bar's colour.
+    b->setTitleColor(tint_);
+    itemButtons_.push_back(b);
     b->setIdentifier(item->identifier);
     if (item->action) b->addAction(item->action);
     return b;
@@ -42,6 +46,7 @@ void NavigationBar::showItem(NavigationItem* item, const std::string& fallbackTi
     leftView_.reset();
     rightView_.reset();
     titleView_.reset();
+    itemButtons_.clear();
     titleText_.clear();
     const double top = frame().height - kHeight, w = frame().width;
     if (item) {

@@ -34,6 +34,8 @@ class NavigationBar : public View {
     std::shared_ptr<Button> buttonFor(const std::shared_ptr<BarButtonItem>& item);
     std::string titleText_;
     std::shared_ptr<Button> left_, right_;
+    // The buttons the bar made from items (not custom views): their titles take the bar's tint.
+    std::vector<std::shared_ptr<Button>> itemButtons_;
     std::shared_ptr<View> leftView_, rightView_, titleView_;
     std::optional<std::string> backgroundImage_;
     Color tint_ = Color::whiteColor();

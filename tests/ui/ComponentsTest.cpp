@@ -231,6 +231,13 @@ TEST_F(ComponentsTest, CalendarSwitchesMonthsTellsItsDelegateAndMarksInTheDocume
     ASSERT_TRUE(day15);
     EXPECT_TRUE(day15->userTap());
     EXPECT_EQ(d->picked, std::vector<std::string>{"2014-04-15"});
+    // The chosen day is drawn apart from the others (the days are rebuilt by the choice).
+    auto* chosen = dynamic_cast<Button*>(cal->viewWithTag(15));
+    auto* other = dynamic_cast<Button*>(cal->viewWithTag(16));
+    ASSERT_TRUE(chosen && other);
+    EXPECT_TRUE(chosen->selected());
+    EXPECT_NE(chosen->backgroundColor(), other->backgroundColor());
+    EXPECT_NE(chosen->titleColorForState(chosen->state()), other->titleColorForState(other->state()));
     cal->reset();
     EXPECT_EQ(cal->currentMonth().month, 5);
     EXPECT_FALSE(cal->selectedDate());

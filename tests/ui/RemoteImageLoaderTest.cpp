@@ -201,6 +201,14 @@ TEST(SlideSwitchViewTest, OnePageVisibleAndTheDelegateToldOnEachChange) {
     EXPECT_EQ(pages->told, (std::vector<int>{0, 1}));
     EXPECT_TRUE(pages->vcs[1]->view()->superview());
     EXPECT_EQ(pages->vcs[0]->view()->superview(), nullptr);
+    // The chosen tab is the one drawn apart.
+    Button* first = nullptr;  // tag 0 is every view's tag: the first tab is found by its name
+    for (auto& v : strip->subviews())
+        if (v->identifier() == "tab" && v->tag() == 0) first = dynamic_cast<Button*>(v.get());
+    auto* chosen = dynamic_cast<Button*>(second);
+    ASSERT_TRUE(first && chosen);
+    EXPECT_NE(chosen->titleColorForState(chosen->state()), first->titleColorForState(first->state()));
+    EXPECT_NE(chosen->backgroundColor(), first->backgroundColor());
 }
 
 TEST(ScrollingLabelTest, MovesAtItsRateOnlyWhenTheTextIsTooWide) {

@@ -159,6 +159,22 @@ TEST_F(NavigationControllerTest, BarShowsTheTopItemAndAPlainBackButtonOnPushedSc
     nav->navigationBar().rightButton()->userTap();
     EXPECT_TRUE(pressed);
 
+    // A titled item is drawn in the bar's tint, also when the tint changes while it shows; a
+    // custom button keeps its own colour.
+    auto confirm = std::make_shared<BarButtonItem>();
+    confirm->title = "确定";
+    a->navigationItem().setRightBarButtonItem(confirm);
+    nav->navigationBar().setTintColor(Color::whiteColor());
+    EXPECT_EQ(nav->navigationBar().rightButton()->titleColorForState(ControlState::Normal),
+              Color::whiteColor());
+    nav->navigationBar().setTintColor(Color::black());
+    EXPECT_EQ(nav->navigationBar().rightButton()->titleColorForState(ControlState::Normal), Color::black());
+    auto own = std::make_shared<Button>(Rect{0, 0, 40, 30}, "own");
+    own->setTitleColor(Color::whiteColor());
+    a->navigationItem().setLeftBarButtonItem(BarButtonItem::withView(own));
+    EXPECT_EQ(nav->navigationBar().leftButton(), own.get());
+    EXPECT_EQ(own->titleColorForState(ControlState::Normal), Color::whiteColor());
+
     nav->setNavigationBarHidden(true);
     EXPECT_EQ(a->view()->frame().y, 0);
     nav->setNavigationBarHidden(false);
