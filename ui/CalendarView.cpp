@@ -128,10 +128,10 @@ void CalendarView::rebuild() {
     if (selected_) sel = LocalDate::of(*selected_);
     int lead = weekdayOf(month_.year, month_.month, 1);
     for (int day = 1; day <= daysInMonth(month_.year, month_.month); ++day) {
-        int index = lead + day - 1;
+        const int index = lead + day - 1;
+        const int week = index / 7, weekday = index % 7;
         auto b = std::make_shared<Button>(
-            Rect{cell * (index % 7), kHeaderHeight + kRowHeight * (index / 7), cell, kRowHeight},
-            std::to_string(day));
+            Rect{cell * weekday, kHeaderHeight + kRowHeight * week, cell, kRowHeight}, std::to_string(day));
         b->setIdentifier("day");
         b->setTag(day);
         const bool chosen = sel && sel->year == month_.year && sel->month == month_.month && sel->day == day;

@@ -73,8 +73,8 @@ TEST(JSONSerializer, TextThatIsNotUTF8IsNoObjectAndMalformedJSONIsAnError) {
     JSONResponseSerializer s;
     std::optional<Error> error;
     // Bytes that are not UTF-8, inside a string or outside one: success without object.
-    for (std::string body : {std::string("[\"\xE4\xB8\"]"), std::string("[\"\xED\xA0\x80\"]"),
-                             std::string("[\"ok\"]\xFF"), std::string("{\"\xC0\xAF\":1}")}) {
+    for (const std::string& body : {std::string("[\"\xE4\xB8\"]"), std::string("[\"\xED\xA0\x80\"]"),
+                                    std::string("[\"ok\"]\xFF"), std::string("{\"\xC0\xAF\":1}")}) {
         auto obj = s.responseObjectForResponse(response(200, "application/json"), body, error);
         EXPECT_FALSE(error) << body;
         EXPECT_FALSE(obj.json) << body;
