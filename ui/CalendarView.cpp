@@ -109,6 +109,16 @@ void CalendarView::rebuild() {
     title->setTextAlignment(TextAlignment::Center);
     title->setIdentifier("calendarTitle");
     addSubview(title);
+    // The weekday names over the columns, Sunday first as the grid is.
+    static const char* const kWeekdayNames[] = {"日", "一", "二", "三", "四", "五", "六"};
+    for (int i = 0; i < 7; ++i) {
+        auto name = std::make_shared<Label>(Rect{cell * i, 36, cell, kHeaderHeight - 36}, kWeekdayNames[i]);
+        name->setTextAlignment(TextAlignment::Center);
+        name->setFontSize(13);
+        name->setTextColor(Color::darkGray());
+        name->setIdentifier("weekdayName");
+        addSubview(name);
+    }
     // Actions find the calendar through the button's parent: rebuild() also runs in the constructor,
     // where no weak reference to the calendar exists yet.
     auto calendarOf = [](View& sender) { return dynamic_cast<CalendarView*>(sender.superview()); };

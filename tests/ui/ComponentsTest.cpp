@@ -217,8 +217,16 @@ TEST_F(ComponentsTest, CalendarSwitchesMonthsTellsItsDelegateAndMarksInTheDocume
     cal->setDelegate(d);
     ASSERT_EQ(cal->marks().size(), 2u);
     EXPECT_EQ(cal->marks().at(5).hexString(), "0x383838");
-    // May 2014 starts on a Thursday: five weeks.
+    // May 2014 starts on a Thursday: five weeks, and the 1st sits under "四".
     EXPECT_EQ(cal->numberOfWeeks(), 5);
+    const View* thursday = nullptr;
+    for (auto& v : cal->subviews())
+        if (auto* l = dynamic_cast<Label*>(v.get());
+            l && l->identifier() == "weekdayName" && l->text() == "四")
+            thursday = l;
+    auto* first = cal->viewWithTag(1);
+    ASSERT_TRUE(thursday && first);
+    EXPECT_DOUBLE_EQ(thursday->frame().x, first->frame().x);
     cal->showNextMonth();
     EXPECT_TRUE(cal->marks().empty());
     cal->showPreviousMonth();
