@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <boost/json/monotonic_resource.hpp>
-#include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 #include <mutex>
 
 #include "platform/Charset.h"
+#include "platform/JSONText.h"
 #include "platform/Log.h"
 
 namespace busdesk {
@@ -217,18 +216,17 @@ void WireModel::mergeFromDictionary(const json::value& dictionary, bool useKeyMa
 // --- parsing -----------------------------------------------------------------------------------------
 
 std::shared_ptr<const json::value> WireModel::parseJSON(std::string_view text, Error* error) {
-    // UTF-8 is checked in one pass over the text; the parser's own check, byte by byte inside
-    // every string, costs as much as the rest of parsing.
     if (!Charset::isValidUTF8(text)) {
         wire_detail::setError(error, WireModelError::errorBadJSON());
         return nullptr;
     }
+    return parseCheckedJSON(text, error);
+}
+
+std::shared_ptr<const json::value> WireModel::parseCheckedJSON(std::string_view utf8, Error* error) {
     json::error_code ec;
     // One arena per document: rows are freed together, and lazy lists keep the arena alive.
-    json::parse_options options;
-    options.allow_invalid_utf8 = true;
-    auto doc = std::make_shared<json::value>(
-        json::parse(text, ec, json::make_shared_resource<json::monotonic_resource>(), options));
+    auto doc = std::make_shared<json::value>(parseUTF8JSON(utf8, ec));
     if (ec || !(doc->is_object() || doc->is_array())) {
         wire_detail::setError(error, WireModelError::errorBadJSON());
         return nullptr;
@@ -267,7 +265,7 @@ std::shared_ptr<const json::value> WireModel::parseJSONData(std::string_view byt
     }
     std::string_view text = *utf8;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    return parseJSON(text, error);
+    return parseCheckedJSON(text, error);
 }
 
 std::shared_ptr<const json::value> parseJSONInEncoding(std::string_view utf8, std::string_view encoding,

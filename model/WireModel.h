@@ -70,6 +70,8 @@ class WireModel {
     static bool isValidUTF8(std::string_view bytes);
 
   protected:
+    // parseJSON for text already known to be UTF-8.
+    static std::shared_ptr<const boost::json::value> parseCheckedJSON(std::string_view utf8, Error* error);
     WireModel() = default;
     WireModel(const WireModel&) = default;
     WireModel& operator=(const WireModel&) = default;
@@ -579,7 +581,9 @@ class WireModelBase : public WireModel {
     // Bytes that are not UTF-8 give nullptr and leave the error slot untouched.
     static std::shared_ptr<T> initWithData(std::string_view bytes, Error* error = nullptr) {
         if (!isValidUTF8(bytes)) return nullptr;
-        return initWithString(bytes, error);
+        auto doc = parseCheckedJSON(bytes, error);
+        if (!doc) return nullptr;
+        return initWithDictionaryIn(*doc, &doc, error);
     }
     static std::shared_ptr<T> initWithDictionary(const boost::json::value& dictionary,
                                                  Error* error = nullptr) {

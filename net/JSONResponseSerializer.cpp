@@ -6,6 +6,7 @@
 #include "net/TextEncoding.h"
 #include "net/URLError.h"
 #include "platform/Charset.h"
+#include "platform/JSONText.h"
 
 namespace busdesk {
 
@@ -85,15 +86,10 @@ ResponseObject JSONResponseSerializer::responseObjectForResponse(
         if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
         if (!body.empty()) {
             boost::system::error_code ec;
-            // The text is UTF-8 by now (checked, or decoded into it).
-            json::parse_options options;
-            options.allow_invalid_utf8 = true;
-            // One arena per document: the parsed value keeps it alive, and parsing allocates far
-            // less than node by node.
-            // The first block is sized from the text, so a usual answer is parsed into one block
-            // (pages of it never written are never made resident).
-            json::value parsed = json::parse(
-                body, ec, json::make_shared_resource<json::monotonic_resource>(body.size() * 2), options);
+            // The text is UTF-8 by now (checked, or decoded into it). The arena's first block is
+            // sized from the text, so a usual answer is parsed into one block (pages of it never
+            // written are never made resident).
+            json::value parsed = parseUTF8JSON(body, ec, body.size() * 2);
             if (ec) {
                 serialization = parseError(ec.message());
             } else if (!(readingOptions & JSONReadingAllowFragments) && !parsed.is_array() &&

@@ -4,6 +4,7 @@
 
 #include "platform/views/Label.h"
 #include "platform/views/ScreenDump.h"
+#include "ui/Colors.h"
 
 namespace busdesk {
 
@@ -147,9 +148,9 @@ void CalendarView::rebuild() {
         const bool chosen = sel && sel->year == month_.year && sel->month == month_.month && sel->day == day;
         b->setSelected(chosen);
         if (chosen) {
-            // The chosen day: white on the app's blue, so it is seen at a glance.
+            // The chosen day: white on the accent colour, so it is seen at a glance.
             b->setTitleColor(Color::whiteColor(), ControlState::Selected);
-            b->setBackgroundColor(Color::rgb(0, 102, 204));
+            b->setBackgroundColor(kAccentColor);
             b->setCornerRadius(6);
         }
         b->addAction([calendarOf, day](View& sender) {

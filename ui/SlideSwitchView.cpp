@@ -1,9 +1,10 @@
 #include "ui/SlideSwitchView.h"
 
+#include "ui/Colors.h"
+
 namespace busdesk {
 
 namespace {
-const Color kSelectedTabColor = Color::rgb(0, 102, 204);
 const Color kSelectedTabGround = Color::rgb(230, 240, 250);
 }  // namespace
 
@@ -34,7 +35,7 @@ void SlideSwitchView::buildUI() {
         tab->setIdentifier("tab");
         tab->setTag(i);
         tab->setTitleColor(Color::darkGray());
-        tab->setTitleColor(kSelectedTabColor, ControlState::Selected);
+        tab->setTitleColor(kAccentColor, ControlState::Selected);
         tab->addAction([i](View& sender) {
             if (auto* strip = dynamic_cast<SlideSwitchView*>(sender.superview())) strip->selectTab(i);
         });

@@ -8,6 +8,7 @@
 #include "screens/operations/PlanRowView.h"
 #include "screens/query/DateRangeInput.h"
 #include "services/NormalService.h"
+#include "ui/Colors.h"
 #include "ui/PullToRefresh.h"
 
 namespace busdesk {
@@ -24,7 +25,7 @@ void PlanViewController::configureList(TableView& list) {
         button->setIdentifier(id);
         button->setFontSize(16);
         button->setTitleColor(Color::white(0.2));
-        button->setTitleColor(Color{0.16, 0.45, 0.78, 1}, ControlState::Selected);
+        button->setTitleColor(kAccentColor, ControlState::Selected);
         button->addAction(action(pressed));
         view()->addSubview(button);
         return button;
@@ -33,7 +34,7 @@ void PlanViewController::configureList(TableView& list) {
     tmplan = makeTab("tmplan", "明日未发车", &PlanViewController::tmplanPressed);
     selectimg = std::make_shared<ImageView>();
     selectimg->setIdentifier("selectimg");
-    selectimg->setBackgroundColor(Color{0.16, 0.45, 0.78, 1});
+    selectimg->setBackgroundColor(kAccentColor);
     view()->addSubview(selectimg);
     tplan->setSelected(true);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/Colors.h"
+
 namespace busdesk {
 
 LinesCell::LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool withBadge)
@@ -13,7 +15,7 @@ LinesCell::LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool wi
         badge->setFontSize(14);
         badge->setTextAlignment(TextAlignment::Center);
         badge->setTextColor(Color::whiteColor());
-        badge->setBackgroundColor(Color{0.16, 0.45, 0.78, 1});
+        badge->setBackgroundColor(kAccentColor);
         badge->setCornerRadius(kBadgeSize / 2);
         contentView().addSubview(badge);
     }
@@ -41,7 +43,7 @@ std::shared_ptr<Button> LinesCell::addTrailingButton(const std::string& action, 
     trailingButton->setIdentifier(action);
     trailingButton->setFontSize(14);
     trailingButton->setTitleColor(Color::whiteColor());
-    trailingButton->setBackgroundColor(Color{0.16, 0.45, 0.78, 1});
+    trailingButton->setBackgroundColor(kAccentColor);
     trailingButton->setCornerRadius(4);
     contentView().addSubview(trailingButton);
     return trailingButton;

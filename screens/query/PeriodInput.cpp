@@ -1,6 +1,7 @@
 #include "screens/query/PeriodInput.h"
 
 #include "platform/LocalDate.h"
+#include "ui/Colors.h"
 
 namespace busdesk {
 
@@ -30,7 +31,6 @@ std::shared_ptr<MonthPicker> addMonthWheel(View& parent, std::weak_ptr<MonthPick
 
 namespace {
 constexpr double kIndicatorSize = 16;
-const Color kChosenColor{0.16, 0.45, 0.78, 1};
 }  // namespace
 
 ChoicePair::ChoicePair(View& parent, const Side& first, const Side& second, View::Action onFirst,
@@ -44,7 +44,7 @@ ChoicePair::ChoicePair(View& parent, const Side& first, const Side& second, View
         button = std::make_shared<Button>(Rect{}, side.title);
         button->setIdentifier(side.action);
         button->setTitleColor(Color::white(0.2));
-        button->setTitleColor(kChosenColor, ControlState::Selected);
+        button->setTitleColor(kAccentColor, ControlState::Selected);
         button->addAction(std::move(onTap));
         parent.addSubview(button);
     };
@@ -58,8 +58,8 @@ void ChoicePair::choose(bool first) {
     firstImage->setImageName(first ? "radio_on" : "radio_off");
     secondImage->setImageName(first ? "radio_off" : "radio_on");
     // The dot beside the chosen side is filled, the other one a grey ring.
-    firstImage->setBackgroundColor(first ? kChosenColor : Color::lightGray());
-    secondImage->setBackgroundColor(first ? Color::lightGray() : kChosenColor);
+    firstImage->setBackgroundColor(first ? kAccentColor : Color::lightGray());
+    secondImage->setBackgroundColor(first ? Color::lightGray() : kAccentColor);
     firstButton->setSelected(first);
     secondButton->setSelected(!first);
 }

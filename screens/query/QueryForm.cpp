@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/Colors.h"
+
 namespace busdesk::form {
 
 std::shared_ptr<Label> caption(View& parent, const std::string& text) {
@@ -28,7 +30,7 @@ std::shared_ptr<Button> queryButton(View& parent, const std::string& action, Vie
     auto button = std::make_shared<Button>(Rect{}, title);
     button->setIdentifier(action);
     button->setTitleColor(Color::whiteColor());
-    button->setBackgroundColor(Color{0.16, 0.45, 0.78, 1});
+    button->setBackgroundColor(kAccentColor);
     button->setCornerRadius(6);
     button->addAction(std::move(onTap));
     parent.addSubview(button);

@@ -8,6 +8,7 @@
 #include "screens/self_service/DetListViewController.h"
 #include "screens/self_service/ShowBigViewController.h"
 #include "services/SuggestServer.h"
+#include "ui/Colors.h"
 #include "ui/ScreenHelpers.h"
 #include "ui/StringPickerSheet.h"
 
@@ -54,7 +55,7 @@ void BusFeedBackViewController::viewDidLoad() {
     lblType = std::make_shared<Label>(Rect{}, kinds().front());
     lblType->setIdentifier("lblType");
     lblType->setFontSize(16);
-    lblType->setTextColor(Color{0.16, 0.45, 0.78, 1});
+    lblType->setTextColor(kAccentColor);
     lblType->addTapHandler(action(&BusFeedBackViewController::chooseType));
     root->addSubview(lblType);
     caption("反馈内容：");
@@ -79,13 +80,13 @@ void BusFeedBackViewController::viewDidLoad() {
     btnSubmit = std::make_shared<Button>(Rect{}, "提交");
     btnSubmit->setIdentifier("submit");
     btnSubmit->setTitleColor(Color::whiteColor());
-    btnSubmit->setBackgroundColor(Color{0.16, 0.45, 0.78, 1});
+    btnSubmit->setBackgroundColor(kAccentColor);
     btnSubmit->setCornerRadius(6);
     btnSubmit->addAction(action(&BusFeedBackViewController::submit));
     root->addSubview(btnSubmit);
     btnShowList = std::make_shared<Button>(Rect{}, "查看反馈意见");
     btnShowList->setIdentifier("showList");
-    btnShowList->setTitleColor(Color{0.16, 0.45, 0.78, 1});
+    btnShowList->setTitleColor(kAccentColor);
     btnShowList->addAction(action(&BusFeedBackViewController::showList));
     root->addSubview(btnShowList);
     layout();

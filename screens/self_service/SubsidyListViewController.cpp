@@ -5,6 +5,7 @@
 #include "core/SettingsKeys.h"
 #include "screens/query/DateRangeInput.h"
 #include "services/SubsidyService.h"
+#include "ui/Colors.h"
 #include "ui/DatePickerSheet.h"
 
 namespace busdesk {
@@ -60,7 +61,7 @@ void SubsidyListViewController::configureList(TableView& list) {
                           void (SubsidyListViewController::*m)()) {
         auto b = std::make_shared<Button>(Rect{104, y, w - 124, 34}, text);
         b->setIdentifier(id);
-        b->setTitleColor(Color{0.16, 0.45, 0.78, 1});
+        b->setTitleColor(kAccentColor);
         b->addAction(action(m));
         header->addSubview(b);
         return b;
