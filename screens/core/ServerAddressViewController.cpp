@@ -19,12 +19,15 @@ void ServerAddressViewController::viewDidLoad() {
     };
     addressInUse = label("addressInUse", 15);
     addressSource = label("addressSource", 13);
+    hint_ = label("addressHint", 13);
+    hint_->setText("留空并保存：删除个人设置的地址，改用系统设置或内置地址");
+    hint_->setTextColor(Color{0.4, 0.4, 0.4, 1});
     addressProblems = label("addressProblems", 13);
     addressProblems->setTextColor(Color{0.7, 0.1, 0.1, 1});
 
     tf_server = std::make_shared<TextField>();
     tf_server->setIdentifier("tf_server");
-    tf_server->setPlaceholder("http://服务器:端口/（留空保存即删除个人设置）");
+    tf_server->setPlaceholder("http://服务器:端口/");
     tf_server->setKeyboardType(KeyboardType::ASCIICapable);
     tf_server->setReturnKeyType(ReturnKeyType::Done);
     tf_server->setDelegate(self<ServerAddressViewController>());
@@ -53,14 +56,22 @@ void ServerAddressViewController::layout() {
     if (!save_) return;
     const double w = view()->bounds().width - 40;
     double y = 20;
-    for (auto* l : {addressInUse.get(), addressSource.get(), addressProblems.get()}) {
-        const double h = l->text().empty() ? 0 : l->sizeThatFits({w, 1e6}).height;
-        l->setFrame({20, y, w, h});
-        y += h + (h > 0 ? 8 : 0);
-    }
-    tf_server->setFrame({20, y + 8, w, 40});
-    test_->setFrame({20, y + 64, (w - 12) / 2, 44});
-    save_->setFrame({20 + (w + 12) / 2, y + 64, (w - 12) / 2, 44});
+    // Measured a little narrower than drawn: the window breaks long file names at word ends, which
+    // takes more lines than the measure counts.
+    auto place = [&](Label& l, double gap) {
+        const double h = l.text().empty() ? 0 : l.sizeThatFits({w * 0.85, 1e6}).height;
+        l.setFrame({20, y, w, h});
+        y += h + (h > 0 ? gap : 0);
+    };
+    place(*addressInUse, 8);
+    place(*addressSource, 16);
+    tf_server->setFrame({20, y, w, 40});
+    test_->setFrame({20, y + 56, (w - 12) / 2, 44});
+    save_->setFrame({20 + (w + 12) / 2, y + 56, (w - 12) / 2, 44});
+    y += 56 + 44 + 12;
+    place(*hint_, 16);
+    // Last, so that long file names wrap downwards without covering the controls.
+    place(*addressProblems, 0);
 }
 
 void ServerAddressViewController::showCurrent() {

@@ -34,6 +34,7 @@ class ServerAddressViewController : public ViewController, public TextFieldDeleg
   private:
     void showCurrent();
     void layout();
+    std::shared_ptr<Label> hint_;
     std::shared_ptr<Button> test_;
     std::shared_ptr<Button> save_;
 };
