@@ -12,6 +12,8 @@
 #include "app/AppDelegate.h"
 #include "app/NetworkLoaders.h"
 #include "app/script/ScriptRunner.h"
+#include "core/AppInfo.h"
+#include "core/OfficeAddress.h"
 #include "core/PublicMethod.h"
 #include "net/NetworkThread.h"
 #include "platform/Log.h"
@@ -115,6 +117,24 @@ class WindowScript {
 };
 #endif
 
+#ifdef BUSDESK_HAVE_QT
+// The renderings of the app's icon, found beside the program the way they are installed
+// (bin/busdesk and share/icons/hicolor/NxN/apps/ID.png), in the build tree as under /usr.
+std::vector<std::string> windowIconFiles() {
+    std::error_code ec;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    const auto hicolor = program.parent_path().parent_path() / "share" / "icons" / "hicolor";
+    std::vector<std::string> files;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const std::string dir = std::to_string(size) + "x" + std::to_string(size);
+        auto file = hicolor / dir / "apps" / (AppInfo::appId() + ".png");
+        if (std::filesystem::is_regular_file(file, ec)) files.push_back(file.string());
+    }
+    return files;
+}
+#endif
+
 // Opens the script file when there is one; false (with a message) when it cannot be read.
 bool openScript(const LaunchOptions& options, std::ifstream& file) {
     if (!options.script) return true;
@@ -127,8 +147,7 @@ bool openScript(const LaunchOptions& options, std::ifstream& file) {
 
 void prepareEnvironment(const LaunchOptions& options) {
     if (options.profile) Paths::setProfileDir(*options.profile);
-    if (options.server) PublicMethod::setOfficeBaseURL(*options.server);
-    if (auto culture = options.effectiveCultureBase()) PublicMethod::setCultureBaseURL(*culture);
+    OfficeAddress::apply(OfficeAddress::sourcesFor(options.server, options.culture));
     if (options.now) Date::setNow(options.now);
     installNetworkLoaders();
 }
@@ -184,7 +203,7 @@ int runBusDesk(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::cout << "BusDesk " << BUSDESK_APP_VERSION << " (build " << BUSDESK_BUILD_VERSION << ")\n";
+        std::cout << "BusDesk " << AppInfo::version() << " (build " << AppInfo::buildVersion() << ")\n";
         return 0;
     }
     prepareEnvironment(options);
@@ -219,6 +238,8 @@ int runBusDesk(int argc, char** argv) {
     std::function<bool(qt::QtHost&)> step;
     if (options.script) step = [&](qt::QtHost& host) { return script && script->step(host); };
     qt::QtOptions window;
+    window.desktopFileName = AppInfo::appId();
+    window.iconFiles = windowIconFiles();
     window.didEnterBackground = [&] { delegate->applicationDidEnterBackground(); };
     window.willEnterForeground = [&] { delegate->applicationWillEnterForeground(); };
     // The album is the file dialog; a script cannot answer a dialog, so it keeps the profile's

@@ -3,19 +3,19 @@
 #include <functional>
 #include <map>
 
+#include "core/OfficeAddress.h"
 #include "platform/DateFormat.h"
 
 namespace busdesk {
 
 namespace {
 
-bool looksLikeHttpURL(const std::string& text) {
-    return text.rfind("http://", 0) == 0 || text.rfind("https://", 0) == 0;
-}
-
-std::string withSlash(std::string url) {
-    if (url.empty() || url.back() != '/') url += '/';
-    return url;
+// An address given on the command line: checked as the files' are, except that a user name and
+// password may stand in it (nothing of the command line is stored).
+bool takeAddress(std::optional<std::string>& into, const std::string& text) {
+    auto checked = OfficeAddress::check(text, true);
+    into = checked.url;
+    return checked.url.has_value();
 }
 
 }  // namespace
@@ -23,7 +23,7 @@ std::string withSlash(std::string url) {
 const char* LaunchOptions::usage() {
     return "usage: busdesk [--server URL] [--culture URL] [--profile DIR] [--now \"yyyy-MM-dd HH:mm:ss\"]\n"
            "               [--headless [--console]] [--script FILE] [--shots DIR] [--version] [--help]\n"
-           "  --server URL    office server base address (default: the built-in one)\n"
+           "  --server URL    office server base address (default: busdesk.conf, else the built-in one)\n"
            "  --culture URL   culture page base address (default: the office server's)\n"
            "  --profile DIR   keep settings, image cache and data under DIR\n"
            "  --now TIME      pin the clock, for reproducible runs\n"
@@ -45,18 +45,8 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& args) {
     using Setter = std::function<bool(LaunchOptions&, const std::string&)>;
     // Options that take a value, and how each value is checked.
     const std::map<std::string, Setter> valued{
-        {"--server",
-         [](LaunchOptions& o, const std::string& v) {
-             if (!looksLikeHttpURL(v)) return false;
-             o.server = withSlash(v);
-             return true;
-         }},
-        {"--culture",
-         [](LaunchOptions& o, const std::string& v) {
-             if (!looksLikeHttpURL(v)) return false;
-             o.culture = withSlash(v);
-             return true;
-         }},
+        {"--server", [](LaunchOptions& o, const std::string& v) { return takeAddress(o.server, v); }},
+        {"--culture", [](LaunchOptions& o, const std::string& v) { return takeAddress(o.culture, v); }},
         {"--profile",
          [](LaunchOptions& o, const std::string& v) {
              if (v.empty()) return false;

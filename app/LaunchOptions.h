@@ -26,9 +26,6 @@ struct LaunchOptions {
     static LaunchOptions parse(const std::vector<std::string>& args);
     static LaunchOptions parse(int argc, char** argv);
     static const char* usage();
-
-    // The culture page lives on the office server unless it is given its own address.
-    std::optional<std::string> effectiveCultureBase() const { return culture ? culture : server; }
 };
 
 }  // namespace busdesk

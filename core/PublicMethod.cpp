@@ -133,7 +133,11 @@ std::string PublicMethod::addUrlPreWithName(std::string_view methodName) {
 }
 
 std::string PublicMethod::addUrlPreWithNameNoPara(std::string_view methodName) {
-    std::string url = officeBaseURL();
+    return addUrlPreWithNameNoPara(officeBaseURL(), methodName);
+}
+
+std::string PublicMethod::addUrlPreWithNameNoPara(std::string_view base, std::string_view methodName) {
+    std::string url(base);
     url += "OfficeServiceQ/";
     url += methodName;
     return url;

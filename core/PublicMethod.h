@@ -59,6 +59,8 @@ class PublicMethod {
     static std::string addUrlPreWithName(std::string_view methodName);
     // The same without the trailing slash (the company-logo address).
     static std::string addUrlPreWithNameNoPara(std::string_view methodName);
+    // The same on another base than the one in use (an address being tried before it is saved).
+    static std::string addUrlPreWithNameNoPara(std::string_view base, std::string_view methodName);
     static std::string getLoginInfo();
     static std::string changePassword();
     static std::string getQuerySalary();

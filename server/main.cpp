@@ -16,7 +16,8 @@ void usage() {
     std::puts(
         "busdesk-office-sim [--host H] [--port N] [--db FILE] [--data-dir DIR] [--seed N]\n"
         "                   [--today yyyy-MM-dd [--time HH:mm:ss]] [--threads N]\n"
-        "                   [--fault JSON]...   e.g. --fault '{\"method\":\"*\",\"latencyMs\":500}'");
+        "                   [--fault JSON]...   e.g. --fault '{\"method\":\"*\",\"latencyMs\":500}'\n"
+        "busdesk-office-sim --version | --help");
 }
 }  // namespace
 
@@ -53,7 +54,10 @@ int main(int argc, char** argv) {
             options.threads = std::atoi(next().c_str());
         else if (a == "--fault")
             faults.push_back(next());
-        else if (a == "--help" || a == "-h") {
+        else if (a == "--version") {
+            std::printf("busdesk-office-sim %s\n", BUSDESK_APP_VERSION);
+            return 0;
+        } else if (a == "--help" || a == "-h") {
             usage();
             return 0;
         } else {

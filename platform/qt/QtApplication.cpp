@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QIcon>
 #include <QImage>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -110,7 +111,15 @@ int runApplication(int argc, char** argv, const std::function<void()>& launch,
     static int qtArgc;
     qtArgc = argc;
     QApplication app(qtArgc, argv);
+    // The window class the desktop entry's StartupWMClass names.
     QApplication::setApplicationName("BusDesk");
+    if (!options.desktopFileName.empty()) {
+        QGuiApplication::setDesktopFileName(toQString(options.desktopFileName));
+        QIcon icon;
+        for (const auto& file : options.iconFiles) icon.addFile(toQString(file));
+        if (icon.isNull()) icon = QIcon::fromTheme(toQString(options.desktopFileName));
+        QApplication::setWindowIcon(icon);
+    }
     installApplicationFont();
 
     RunLoopDriver driver(&app);

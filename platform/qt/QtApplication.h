@@ -25,6 +25,11 @@ struct QtHost {
 struct QtOptions {
     int width = 390;
     int height = 844;
+    // The app's desktop id (its desktop entry's name without ".desktop"): the window's application
+    // id for the desktop, and the icon theme's name of its icon.
+    std::string desktopFileName;
+    // PNG renderings of the window's icon, one per size; without any, the icon theme's is used.
+    std::vector<std::string> iconFiles;
     // The window went out of sight (minimised, or the system hid the application) and came back.
     // Each is called once per change, on the main thread.
     std::function<void()> didEnterBackground;

@@ -1,12 +1,9 @@
 #include "screens/core/LeftMenuBottomNarbarViewController.h"
 
+#include "core/AppInfo.h"
 #include "platform/Log.h"
 #include "platform/views/AlertView.h"
 #include "ui/SideMenu.h"
-
-#ifndef BUSDESK_BUILD_VERSION
-#define BUSDESK_BUILD_VERSION "0"
-#endif
 
 namespace busdesk {
 
@@ -29,7 +26,7 @@ void LeftMenuBottomNarbarViewController::setDownload(std::function<void()> d) {
 }
 
 std::string LeftMenuBottomNarbarViewController::buildVersion() {
-    return BUSDESK_BUILD_VERSION;
+    return AppInfo::buildVersion();
 }
 
 void LeftMenuBottomNarbarViewController::viewDidLoad() {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/views/Button.h"
+#include "platform/views/Label.h"
 #include "platform/views/ViewController.h"
 
 namespace busdesk {
@@ -10,13 +11,23 @@ namespace busdesk {
 class SettingViewController : public ViewController {
   public:
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void viewDidLayoutSubviews() override;
 
     // Pushes the change-password screen.
     void changePassword();
+    // Pushes the office address screen (the row "服务器地址").
+    void serverAddress();
+
+    // The address in use and where it came from, under the row.
+    std::shared_ptr<Label> serverAddressValue;
+    // "版本 1.0.0": the program's version.
+    std::shared_ptr<Label> versionLine;
 
   private:
+    void showServerAddress();
     std::shared_ptr<Button> changePassword_;
+    std::shared_ptr<Button> serverAddress_;
 };
 
 }  // namespace busdesk

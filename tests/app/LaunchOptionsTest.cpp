@@ -23,14 +23,6 @@ TEST(LaunchOptions, ReadsEveryOptionWithSeparateOrInlineValues) {
     EXPECT_TRUE(LaunchOptions::parse({"--headless", "--console"}).console);
 }
 
-TEST(LaunchOptions, CultureFollowsTheServerUnlessGivenItsOwn) {
-    auto onlyServer = LaunchOptions::parse({"--server", "http://h:1/"});
-    EXPECT_EQ(onlyServer.effectiveCultureBase(), "http://h:1/");
-    auto both = LaunchOptions::parse({"--server", "http://h:1/", "--culture", "http://c:2/"});
-    EXPECT_EQ(both.effectiveCultureBase(), "http://c:2/");
-    EXPECT_EQ(LaunchOptions::parse({}).effectiveCultureBase(), std::nullopt);
-}
-
 TEST(LaunchOptions, RefusesWhatItCannotUse) {
     struct Case {
         std::vector<std::string> args;
@@ -40,6 +32,8 @@ TEST(LaunchOptions, RefusesWhatItCannotUse) {
         {{"--bogus"}, "unknown option"},
         {{"--server"}, "--server needs a value"},
         {{"--server", "ftp://x/"}, "bad value for --server"},
+        {{"--server", "http://host:99999/"}, "bad value for --server"},
+        {{"--culture", "http://host/?page=1"}, "bad value for --culture"},
         {{"--now", "2014-05-20"}, "bad value for --now"},
         {{"--now", "yesterday 09:00:00"}, "bad value for --now"},
         {{"--profile="}, "bad value for --profile"},

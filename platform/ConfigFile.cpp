@@ -1,0 +1,245 @@
+#include "platform/ConfigFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "platform/Charset.h"
+#include "platform/Paths.h"
+
+namespace busdesk {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool isKeyCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
+}
+
+bool hasControlCharacter(std::string_view text) {
+    for (unsigned char c : text)
+        if ((c < 0x20 && c != '\t') || c == 0x7f) return true;
+    return false;
+}
+
+// The lines of the text, without their line ends; a final line end makes no empty last line.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+enum class LineKind { Skip, Entry, Bad };
+
+struct ParsedLine {
+    LineKind kind = LineKind::Skip;
+    std::string_view key;
+    std::string_view value;
+    const char* problem = "";
+};
+
+ParsedLine parseLine(std::string_view raw) {
+    ParsedLine p;
+    std::string_view line = trimmed(raw);
+    if (line.empty() || line.front() == '#' || line.front() == ';') return p;
+    p.kind = LineKind::Bad;
+    if (!Charset::isValidUTF8(line)) {
+        p.problem = "not UTF-8 text";
+        return p;
+    }
+    if (hasControlCharacter(line)) {
+        p.problem = "holds a control character";
+        return p;
+    }
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos) {
+        p.problem = line.front() == '[' ? "sections are not used; write key=value lines only"
+                                        : "not a key=value line";
+        return p;
+    }
+    p.key = trimmed(line.substr(0, eq));
+    p.value = trimmed(line.substr(eq + 1));
+    if (p.key.empty()) {
+        p.problem = "no key before \"=\"";
+        return p;
+    }
+    for (char c : p.key) {
+        if (!isKeyCharacter(c)) {
+            p.problem = "a key is made of letters, digits, \"_\", \"-\" and \".\"";
+            return p;
+        }
+    }
+    p.kind = LineKind::Entry;
+    return p;
+}
+
+enum class Loaded { Ok, Missing, Failed };
+
+// The bytes of a regular file of at most ConfigFile::kMaxBytes; `why` says what stopped it.
+Loaded loadBounded(const std::string& path, std::string& out, std::string& why) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) return Loaded::Missing;
+        why = std::strerror(errno);
+        return Loaded::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        why = "not a regular file";
+        return Loaded::Failed;
+    }
+    char buffer[8192];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = std::strerror(errno);
+            ::close(fd);
+            return Loaded::Failed;
+        }
+        if (n == 0) break;
+        out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > ConfigFile::kMaxBytes) {
+            ::close(fd);
+            why = "larger than " + std::to_string(ConfigFile::kMaxBytes / 1024) + " KiB";
+            return Loaded::Failed;
+        }
+    }
+    ::close(fd);
+    if (out.rfind("\xEF\xBB\xBF", 0) == 0) out.erase(0, 3);
+    return Loaded::Ok;
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Temporary file in the same folder, fsync, rename, fsync of the folder: a crash leaves the old or
+// the new content, never a torn file. 0, or the errno of the step that failed.
+int replaceAtomically(const std::string& path, std::string_view data) {
+    const auto slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    errno = 0;
+    if (!Paths::ensureDirectory(dir)) return errno ? errno : ENOTDIR;
+    std::string name = path + ".busdesk-tmp-XXXXXX";
+    int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return errno;
+    int failure = 0;
+    if (::fchmod(fd, 0600) != 0 || !writeAll(fd, data) || ::fsync(fd) != 0) failure = errno ? errno : EIO;
+    if (::close(fd) != 0 && failure == 0) failure = errno ? errno : EIO;
+    if (failure == 0 && ::rename(name.c_str(), path.c_str()) != 0) failure = errno ? errno : EIO;
+    if (failure != 0) {
+        ::unlink(name.c_str());
+        return failure;
+    }
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return 0;
+}
+
+// The file a write should replace: the path itself, or the target of the link at the path.
+std::optional<std::string> writeTarget(const std::string& path, std::string& why) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (!::realpath(path.c_str(), resolved)) {
+        why = std::string("the link points nowhere usable: ") + std::strerror(errno);
+        return std::nullopt;
+    }
+    return std::string(resolved);
+}
+
+}  // namespace
+
+ConfigFile::Content ConfigFile::read(const std::string& path) {
+    Content content;
+    std::string bytes, why;
+    switch (loadBounded(path, bytes, why)) {
+        case Loaded::Missing:
+            return content;
+        case Loaded::Failed:
+            content.exists = true;
+            content.problems.push_back(path + ": not read (" + why + ")");
+            return content;
+        case Loaded::Ok:
+            content.exists = true;
+            break;
+    }
+    int number = 0;
+    for (std::string_view raw : splitLines(bytes)) {
+        ++number;
+        ParsedLine p = parseLine(raw);
+        if (p.kind == LineKind::Entry)
+            content.entries.push_back({number, std::string(p.key), std::string(p.value)});
+        else if (p.kind == LineKind::Bad)
+            content.problems.push_back(path + ":" + std::to_string(number) + ": " + p.problem +
+                                       "; line skipped");
+    }
+    return content;
+}
+
+bool ConfigFile::setValue(const std::string& path, const std::string& key,
+                          const std::optional<std::string>& value, std::string* why) {
+    std::string reason;
+    auto fail = [&](std::string text) {
+        if (why) *why = std::move(text);
+        return false;
+    };
+    if (key.empty() || !std::all_of(key.begin(), key.end(), isKeyCharacter)) return fail("bad key");
+    if (value && (hasControlCharacter(*value) || !Charset::isValidUTF8(*value)))
+        return fail("the value holds a control character or is not UTF-8");
+    auto target = writeTarget(path, reason);
+    if (!target) return fail(reason);
+    std::string old;
+    if (loadBounded(*target, old, reason) == Loaded::Failed) return fail(*target + ": " + reason);
+
+    std::string text;
+    bool written = false;
+    for (std::string_view raw : splitLines(old)) {
+        ParsedLine p = parseLine(raw);
+        if (p.kind == LineKind::Entry && p.key == key) {
+            if (value && !written) text += key + "=" + *value + "\n";
+            written = true;
+            continue;
+        }
+        text.append(raw);
+        text += '\n';
+    }
+    if (value && !written) text += key + "=" + *value + "\n";
+    if (int failure = replaceAtomically(*target, text); failure != 0)
+        return fail(*target + ": " + std::strerror(failure));
+    return true;
+}
+
+}  // namespace busdesk
