@@ -8,10 +8,13 @@ namespace busdesk {
 struct Date {
     double secondsSince1970 = 0;
 
-    // The current moment, or the one pinned with setNow (tests, the --now option).
+    // The current moment: the system clock's, or once setNow pinned a start, that start moved on
+    // by the main run loop's clock (so in headless mode and in tests it moves with virtual time,
+    // as every timer does).
     static Date now();
-    // Pins now() to a fixed moment; nothing returns to the system clock. Thread-safe.
-    static void setNow(std::optional<Date> fixed);
+    // Starts now() at `start` on the main run loop's clock; nullopt returns it to the system
+    // clock. Thread-safe.
+    static void setNow(std::optional<Date> start);
 
     Date addingSeconds(double seconds) const { return Date{secondsSince1970 + seconds}; }
     friend bool operator==(const Date&, const Date&) = default;
