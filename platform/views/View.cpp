@@ -276,6 +276,10 @@ bool View::isReachable() const {
 }
 
 bool View::userTap() {
+    return runTapHandlers();
+}
+
+bool View::runTapHandlers() {
     if (tapHandlers_.empty()) return false;
     auto keep = weak_from_this().lock();
     auto handlers = tapHandlers_;
