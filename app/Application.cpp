@@ -16,6 +16,7 @@
 #include "core/OfficeAddress.h"
 #include "core/PublicMethod.h"
 #include "net/NetworkThread.h"
+#include "platform/Date.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RunLoop.h"
@@ -164,6 +165,17 @@ int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostre
     struct RealTimeOutsAfter {
         ~RealTimeOutsAfter() { NetworkThread::shared().setTimeoutClock(nullptr); }
     } realTimeOutsAfter;
+    // The calendar runs on that clock too (from --now, else from the present), so a `wait` moves
+    // the dates the screens ask for as it moves every timer.
+    struct CalendarOnTheVirtualClock {
+        bool pinnedHere = !RunLoop::main().calendarTime();
+        CalendarOnTheVirtualClock() {
+            if (pinnedHere) Date::setNow(Date::now());
+        }
+        ~CalendarOnTheVirtualClock() {
+            if (pinnedHere) Date::setNow(std::nullopt);
+        }
+    } calendarOnTheVirtualClock;
     std::ifstream file;
     if (!openScript(options, file)) return 2;
     // A person at the terminal reads the screen; the console lines go to a file beside it.

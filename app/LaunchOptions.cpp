@@ -26,7 +26,7 @@ const char* LaunchOptions::usage() {
            "  --server URL    office server base address (default: busdesk.conf, else the built-in one)\n"
            "  --culture URL   culture page base address (default: the office server's)\n"
            "  --profile DIR   keep settings, image cache and data under DIR\n"
-           "  --now TIME      pin the clock, for reproducible runs\n"
+           "  --now TIME      start the clock there, for reproducible runs\n"
            "  --headless      no window: the screen is printed as text on the terminal\n"
            "  --console       in the terminal mode, print console lines there, not in the log file\n"
            "  --script FILE   run the commands in FILE (see docs/headless.md), then quit\n"

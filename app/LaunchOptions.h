@@ -18,7 +18,7 @@ struct LaunchOptions {
     bool console = false;  // terminal mode: console lines stay on the terminal (not in the log file)
     std::optional<std::string> script;  // a file of commands (headless or in the window)
     std::optional<std::string> shots;   // folder the window's "shot NAME" command writes into
-    std::optional<Date> now;            // the clock, pinned
+    std::optional<Date> now;            // where the clock starts
     bool version = false;
     bool help = false;
     std::string error;  // non-empty when the line could not be understood

@@ -117,9 +117,8 @@ std::shared_ptr<HTTPRequestOperation> HTTPRequestOperationManager::HEAD(
     Failure failure) {
     Success wrapped;
     if (success)
-        wrapped = [success](const std::shared_ptr<HTTPRequestOperation>& op, const ResponseObject&) {
-            success(op);
-        };
+        wrapped = [success = std::move(success)](const std::shared_ptr<HTTPRequestOperation>& op,
+                                                 const ResponseObject&) { success(op); };
     return issue("HEAD", URLString, parameters, std::move(wrapped), std::move(failure));
 }
 

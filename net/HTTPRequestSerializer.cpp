@@ -187,35 +187,6 @@ void HTTPRequestSerializer::setQueryStringSerializationWithStyle(int style) {
     custom_ = nullptr;
 }
 
-void HTTPRequestSerializer::setAllowsCellularAccess(bool v) {
-    allowsCellularAccess_ = v;
-    changed_.insert("allowsCellularAccess");
-}
-void HTTPRequestSerializer::setCachePolicy(URLRequestCachePolicy v) {
-    cachePolicy_ = v;
-    changed_.insert("cachePolicy");
-}
-void HTTPRequestSerializer::setHTTPShouldHandleCookies(bool v) {
-    shouldHandleCookies_ = v;
-    changed_.insert("HTTPShouldHandleCookies");
-}
-void HTTPRequestSerializer::setHTTPShouldUsePipelining(bool v) {
-    shouldUsePipelining_ = v;
-    changed_.insert("HTTPShouldUsePipelining");
-}
-void HTTPRequestSerializer::setNetworkServiceType(URLRequestNetworkServiceType v) {
-    networkServiceType_ = v;
-    changed_.insert("networkServiceType");
-}
-void HTTPRequestSerializer::setTimeoutInterval(double seconds) {
-    timeoutInterval_ = seconds;
-    changed_.insert("timeoutInterval");
-}
-void HTTPRequestSerializer::setDeadlineInterval(double seconds) {
-    deadlineInterval_ = seconds;
-    changed_.insert("deadlineInterval");
-}
-
 std::optional<URLRequest> HTTPRequestSerializer::requestWithMethod(
     const std::string& method, const std::string& URLString, const std::optional<json::value>& parameters,
     Error* error) const {
@@ -226,13 +197,9 @@ std::optional<URLRequest> HTTPRequestSerializer::requestWithMethod(
     URLRequest request;
     request.URL = URLString;
     request.HTTPMethod = method;
-    if (changed_.count("allowsCellularAccess")) request.allowsCellularAccess = allowsCellularAccess_;
-    if (changed_.count("cachePolicy")) request.cachePolicy = cachePolicy_;
-    if (changed_.count("HTTPShouldHandleCookies")) request.HTTPShouldHandleCookies = shouldHandleCookies_;
-    if (changed_.count("HTTPShouldUsePipelining")) request.HTTPShouldUsePipelining = shouldUsePipelining_;
-    if (changed_.count("networkServiceType")) request.networkServiceType = networkServiceType_;
-    if (changed_.count("timeoutInterval")) request.timeoutInterval = timeoutInterval_;
-    if (changed_.count("deadlineInterval")) request.deadlineInterval = deadlineInterval_;
+    if (HTTPShouldHandleCookies) request.HTTPShouldHandleCookies = *HTTPShouldHandleCookies;
+    if (timeoutInterval) request.timeoutInterval = *timeoutInterval;
+    if (deadlineInterval) request.deadlineInterval = *deadlineInterval;
     return requestBySerializingRequest(request, parameters, error);
 }
 

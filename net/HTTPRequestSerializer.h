@@ -45,22 +45,11 @@ class HTTPRequestSerializer {
     int queryStringSerializationStyle() const { return style_; }
     void setQueryStringSerializationWithBlock(QueryStringSerialization block) { custom_ = std::move(block); }
 
-    // The request settings: a request gets a value only after it was set here.
-    bool allowsCellularAccess() const { return allowsCellularAccess_; }
-    void setAllowsCellularAccess(bool v);
-    URLRequestCachePolicy cachePolicy() const { return cachePolicy_; }
-    void setCachePolicy(URLRequestCachePolicy v);
-    bool HTTPShouldHandleCookies() const { return shouldHandleCookies_; }
-    void setHTTPShouldHandleCookies(bool v);
-    bool HTTPShouldUsePipelining() const { return shouldUsePipelining_; }
-    void setHTTPShouldUsePipelining(bool v);
-    URLRequestNetworkServiceType networkServiceType() const { return networkServiceType_; }
-    void setNetworkServiceType(URLRequestNetworkServiceType v);
-    double timeoutInterval() const { return timeoutInterval_; }
-    void setTimeoutInterval(double seconds);
-    double deadlineInterval() const { return deadlineInterval_; }
-    void setDeadlineInterval(double seconds);
-    const std::set<std::string>& mutableObservedChangedKeyPaths() const { return changed_; }
+    // The request settings the transport honours. A request gets one only after it was set
+    // here; until then it keeps the transport's default (URLRequest).
+    std::optional<bool> HTTPShouldHandleCookies;
+    std::optional<double> timeoutInterval;   // seconds of silence
+    std::optional<double> deadlineInterval;  // seconds from the start
 
     // nullopt with *error set when the URL is not a valid absolute URL or encoding failed.
     std::optional<URLRequest> requestWithMethod(const std::string& method, const std::string& URLString,
@@ -87,14 +76,6 @@ class HTTPRequestSerializer {
     HTTPHeaders headers_;
     int style_ = 0;
     QueryStringSerialization custom_;
-    std::set<std::string> changed_;
-    bool allowsCellularAccess_ = true;
-    URLRequestCachePolicy cachePolicy_ = URLRequestCachePolicy::UseProtocolCachePolicy;
-    bool shouldHandleCookies_ = true;
-    bool shouldUsePipelining_ = false;
-    URLRequestNetworkServiceType networkServiceType_ = URLRequestNetworkServiceType::Default;
-    double timeoutInterval_ = URLRequest::kDefaultTimeoutInterval;
-    double deadlineInterval_ = URLRequest::kDefaultDeadlineInterval;
 };
 
 std::string base64Encode(std::string_view bytes);

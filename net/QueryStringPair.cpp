@@ -26,20 +26,6 @@ std::optional<std::string> encodeText(std::string_view utf8, std::string_view en
 
 namespace {
 
-// Decodes one code point from UTF-8; malformed bytes count as U+FFFD so ordering stays total.
-char32_t nextCodePoint(std::string_view s, size_t& i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    i += len;
-    return cp;
-}
-
 // Code points above U+FFFF sort as their surrogates (D800–DFFF), i.e. below U+E000.
 std::uint32_t utf16Key(char32_t cp) {
     if (cp >= 0x10000) return 0xD800 + ((cp - 0x10000) >> 10);
@@ -51,7 +37,8 @@ std::uint32_t utf16Key(char32_t cp) {
 bool utf16Less(std::string_view a, std::string_view b) {
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        char32_t ca = nextCodePoint(a, i), cb = nextCodePoint(b, j);
+        // Malformed bytes read as U+FFFD, so the order stays total.
+        char32_t ca = Charset::nextCodePoint(a, i), cb = Charset::nextCodePoint(b, j);
         if (ca == cb) continue;
         std::uint32_t ka = utf16Key(ca), kb = utf16Key(cb);
         if (ka != kb) return ka < kb;

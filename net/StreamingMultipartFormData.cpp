@@ -90,8 +90,9 @@ void StreamingMultipartFormData::appendPartWithInputStream(std::shared_ptr<Input
     bodyStream_->appendHTTPBodyPart(std::move(part));
 }
 
-void StreamingMultipartFormData::appendPartWithFileData(std::string data, std::string name,
-                                                        std::string fileName, std::string mimeType) {
+void StreamingMultipartFormData::appendPartWithFileData(std::string data, const std::string& name,
+                                                        const std::string& fileName,
+                                                        const std::string& mimeType) {
     appendPartWithFileData(std::make_shared<const std::string>(std::move(data)), name, fileName, mimeType);
 }
 

@@ -30,8 +30,8 @@ class StreamingMultipartFormData {
     void appendPartWithInputStream(std::shared_ptr<InputStream> inputStream, const std::string& name,
                                    const std::string& fileName, std::int64_t length,
                                    const std::string& mimeType);
-    void appendPartWithFileData(std::string data, std::string name, std::string fileName,
-                                std::string mimeType);
+    void appendPartWithFileData(std::string data, const std::string& name, const std::string& fileName,
+                                const std::string& mimeType);
     void appendPartWithFileData(std::shared_ptr<const std::string> data, const std::string& name,
                                 const std::string& fileName, const std::string& mimeType);
     void appendPartWithFormData(std::string data, const std::string& name);

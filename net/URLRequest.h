@@ -18,14 +18,6 @@ struct CaseInsensitiveLess {
 // Header names compare without regard to letter case, as HTTP wants; the first spelling wins.
 using HTTPHeaders = std::map<std::string, std::string, CaseInsensitiveLess>;
 
-enum class URLRequestCachePolicy {
-    UseProtocolCachePolicy = 0,
-    ReloadIgnoringLocalCacheData = 1,
-    ReturnCacheDataElseLoad = 2,
-    ReturnCacheDataDontLoad = 3
-};
-enum class URLRequestNetworkServiceType { Default = 0, VoIP = 1, Video = 2, Background = 3, Voice = 4 };
-
 // A request as the transport will send it. Plain value; a body stream is shared between copies
 // (a stream can be sent only once at a time).
 struct URLRequest {
@@ -38,11 +30,8 @@ struct URLRequest {
     std::optional<std::string> HTTPBody;
     std::shared_ptr<InputStream> HTTPBodyStream;
 
-    bool allowsCellularAccess = true;
-    URLRequestCachePolicy cachePolicy = URLRequestCachePolicy::UseProtocolCachePolicy;
+    // Sends and keeps cookies (one store for the process, shared by every request).
     bool HTTPShouldHandleCookies = true;
-    bool HTTPShouldUsePipelining = false;
-    URLRequestNetworkServiceType networkServiceType = URLRequestNetworkServiceType::Default;
     // Seconds without any progress after which the request fails with a time-out.
     double timeoutInterval = kDefaultTimeoutInterval;
     // Seconds from the start after which the request fails with a time-out however steadily it

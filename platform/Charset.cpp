@@ -165,32 +165,6 @@ bool Charset::isValidUTF8(std::string_view s) {
 
 namespace {
 
-// Decodes one UTF-8 code point at `i`; false on a malformed or truncated sequence.
-bool nextCodePoint(std::string_view s, std::size_t& i, char32_t& cp) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    std::size_t extra = 0;
-    if (b0 < 0x80) {
-        extra = 0;
-    } else if ((b0 & 0xE0) == 0xC0) {
-        extra = 1;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        extra = 2;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        extra = 3;
-    } else {
-        return false;
-    }
-    if (s.size() - i <= extra) return false;
-    cp = extra == 0 ? b0 : static_cast<char32_t>(b0 & (0x3F >> extra));
-    for (std::size_t k = 1; k <= extra; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return false;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    i += extra + 1;
-    return true;
-}
-
 // White space and line breaks as the phone platform's character set counts them: Unicode
 // space separators plus tab, line feed, vertical tab, form feed, carriage return, NEL and the
 // line/paragraph separators. The ideographic space U+3000 matters for Chinese input.
@@ -202,12 +176,75 @@ bool isSpaceOrLineBreak(char32_t c) {
 
 }  // namespace
 
+char32_t Charset::nextCodePoint(std::string_view s, std::size_t& i) {
+    const auto byte = [&](std::size_t k) {
+        return static_cast<unsigned>(static_cast<unsigned char>(s[i + k]));
+    };
+    const unsigned lead = byte(0);
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    // The length of the form the lead byte starts, its payload bits, and the range its second
+    // byte must lie in (narrower after E0, ED, F0 and F4: no overlong forms, no surrogates,
+    // nothing beyond U+10FFFF).
+    std::size_t length = 0;
+    char32_t c = 0;
+    unsigned low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0Fu;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07u;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    }
+    if (length == 0 || s.size() - i < length || byte(1) < low || byte(1) > high) {
+        ++i;
+        return kReplacementCharacter;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned b = byte(k);
+        if ((b & 0xC0u) != 0x80u) {
+            ++i;
+            return kReplacementCharacter;
+        }
+        c = (c << 6) | (b & 0x3Fu);
+    }
+    i += length;
+    return c;
+}
+
+void Charset::appendUTF8(std::string& out, char32_t c) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacementCharacter;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
 bool Charset::isBlankText(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
-        char32_t c = 0;
-        if (!nextCodePoint(s, i, c)) return false;  // bytes that are not text are content
-        if (!isSpaceOrLineBreak(c)) return false;
+        // Bytes that are not text read as U+FFFD: content, not blank.
+        if (!isSpaceOrLineBreak(nextCodePoint(s, i))) return false;
     }
     return true;
 }

@@ -65,7 +65,24 @@ void RunLoop::setClock(std::shared_ptr<Clock> clock) {
     auto oldNow = clock_->now();
     auto newNow = clock->now();
     for (auto& [id, t] : timers_) t.due = newNow + (t.due - oldNow);
+    if (calendarPin_) calendarPin_->second = newNow + (calendarPin_->second - oldNow);
     clock_ = std::move(clock);
+}
+
+void RunLoop::pinCalendarTime(std::optional<double> secondsSince1970) {
+    std::lock_guard lock(mutex_);
+    if (secondsSince1970) {
+        calendarPin_.emplace(*secondsSince1970, clock_->now());
+    } else {
+        calendarPin_.reset();
+    }
+}
+
+std::optional<double> RunLoop::calendarTime() const {
+    std::lock_guard lock(mutex_);
+    if (!calendarPin_) return std::nullopt;
+    const auto& [pinned, mark] = *calendarPin_;
+    return pinned + std::chrono::duration<double>(clock_->now() - mark).count();
 }
 
 std::shared_ptr<Clock> RunLoop::clock() const {

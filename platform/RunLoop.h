@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "platform/Clock.h"
 
@@ -43,6 +44,13 @@ class RunLoop {
     std::shared_ptr<Clock> clock() const;
     // Installs a manual clock (if not already) and returns it.
     std::shared_ptr<ManualClock> useManualClock();
+
+    // Calendar time that runs on this loop's clock: after pinCalendarTime(t), calendarTime() is t
+    // plus whatever the clock has run since (each `wait` and timer on a manual clock, real time
+    // on the steady one). Replacing the clock carries the calendar on from where it stood.
+    // nullopt unpins it. Thread-safe.
+    void pinCalendarTime(std::optional<double> secondsSince1970);
+    std::optional<double> calendarTime() const;
 
     // Runs every job posted so far and every timer already due; returns how many ran.
     std::size_t runPending();
@@ -92,6 +100,8 @@ class RunLoop {
     std::map<TimerId, Timer> timers_;
     TimerId nextId_ = 1;
     std::shared_ptr<Clock> clock_;
+    // The pinned calendar time and the clock's reading when it was pinned.
+    std::optional<std::pair<double, Clock::TimePoint>> calendarPin_;
     std::function<void()> wakeup_;
     std::thread::id owner_;
     bool ownerSet_ = false;

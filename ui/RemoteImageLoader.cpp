@@ -175,7 +175,7 @@ void RemoteImageLoader::remember(const std::string& url, std::shared_ptr<const I
     }
 }
 
-void RemoteImageLoader::deliver(const std::string& url, std::shared_ptr<const Image> image) {
+void RemoteImageLoader::deliver(const std::string& url, const std::shared_ptr<const Image>& image) {
     auto it = waiting_.find(url);
     if (it == waiting_.end()) return;
     auto callbacks = std::move(it->second);

@@ -60,7 +60,7 @@ class RemoteImageLoader {
   private:
     void remember(const std::string& url, std::shared_ptr<const Image> image);
     void startFetch(const std::string& url, const std::string& dir);
-    void deliver(const std::string& url, std::shared_ptr<const Image> image);
+    void deliver(const std::string& url, const std::shared_ptr<const Image>& image);
     Fetch fetch_;
     std::optional<std::string> cacheDir_;
     std::size_t memoryLimit_ = 32u << 20;

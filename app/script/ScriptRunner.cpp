@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/Charset.h"
 #include "platform/ConsoleText.h"
 #include "platform/DateFormat.h"
 #include "platform/RunLoop.h"
@@ -423,46 +424,6 @@ int cellWidth(char32_t c) {
     return 1;
 }
 
-// Next code point of `s` at `i` (advanced past it); a malformed byte reads as U+FFFD.
-char32_t nextCodePoint(const std::string& s, std::size_t& i) {
-    auto b = static_cast<unsigned char>(s[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + static_cast<std::size_t>(len) > s.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (int k = 1; k < len; ++k) {
-        auto cont = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-        if ((cont & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (cont & 0x3F);
-    }
-    i += static_cast<std::size_t>(len);
-    return c;
-}
-
-std::string encodeUTF8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 }  // namespace
 
 std::string ScriptRunner::wrapForTerminal(const std::string& text, int columns) {
@@ -482,7 +443,7 @@ std::string ScriptRunner::wrapForTerminal(const std::string& text, int columns) 
         widthAfterSpace = 0;
     };
     for (std::size_t i = 0; i < text.size();) {
-        char32_t c = nextCodePoint(text, i);
+        char32_t c = Charset::nextCodePoint(text, i);
         if (c == '\n') {
             flush();
             continue;
@@ -498,7 +459,7 @@ std::string ScriptRunner::wrapForTerminal(const std::string& text, int columns) 
             piece = buf;
             w = 4;
         } else {
-            piece = encodeUTF8(c);
+            Charset::appendUTF8(piece, c);
             w = cellWidth(c);
         }
         bool space = c == ' ';

@@ -106,7 +106,7 @@ std::vector<std::string> pickPictureFiles() {
 }
 
 int runApplication(int argc, char** argv, const std::function<void()>& launch,
-                   const std::function<bool(QtHost&)>& step, QtOptions options) {
+                   const std::function<bool(QtHost&)>& step, const QtOptions& options) {
     // QApplication keeps a reference to argc for its whole life.
     static int qtArgc;
     qtArgc = argc;

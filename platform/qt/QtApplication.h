@@ -46,6 +46,6 @@ std::vector<std::string> pickPictureFiles();
 // mirror repainted) until it returns false; then the app quits with status 0 unless quit() was
 // called. Returns the exit status (1 when launch made no key window).
 int runApplication(int argc, char** argv, const std::function<void()>& launch,
-                   const std::function<bool(QtHost&)>& step = {}, QtOptions options = {});
+                   const std::function<bool(QtHost&)>& step = {}, const QtOptions& options = {});
 
 }  // namespace busdesk::qt

@@ -93,8 +93,7 @@ QVariant WebPageBrowser::loadResource(int type, const QUrl& name) {
     if (!loader || requested_.count(url)) return {};
     requested_.insert(url);
     std::weak_ptr<bool> alive = alive_;
-    QUrl key = name;
-    loader(url, [this, alive, url, type, key](std::optional<std::string> body) {
+    loader(url, [this, alive, url, type, key = name](std::optional<std::string> body) {
         auto a = alive.lock();
         if (!a || !*a || !body) return;
         QVariant value;

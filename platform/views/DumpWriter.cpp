@@ -7,11 +7,11 @@ namespace busdesk {
 
 // Every line is made safe as a whole, so the parts a view writes outside quotes (addresses,
 // bracketed button titles) cannot carry a terminal control sequence or a password either.
-void DumpWriter::line(std::string text) {
+void DumpWriter::line(const std::string& text) {
     lines_.push_back(consoleSafe(text));
 }
 
-void DumpWriter::indented(std::string text) {
+void DumpWriter::indented(const std::string& text) {
     lines_.push_back("  " + consoleSafe(text));
 }
 

@@ -11,8 +11,8 @@ class View;
 // goes through indented().
 class DumpWriter {
   public:
-    void line(std::string text);
-    void indented(std::string text);
+    void line(const std::string& text);
+    void indented(const std::string& text);
     const std::vector<std::string>& lines() const { return lines_; }
     // "kind #id", or just "kind" for a view without identifier.
     static std::string head(const std::string& kind, const View& v);

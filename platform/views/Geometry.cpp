@@ -12,10 +12,10 @@ std::optional<Color> Color::fromHex(std::string_view text) {
         text.remove_prefix(1);
     if (text.size() != 6) return std::nullopt;
     int v[3];
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 3; ++i) {
         int n = 0;
-        for (int k = 0; k < 2; ++k) {
-            char c = text[static_cast<std::size_t>(i * 2 + k)];
+        for (std::size_t k = 0; k < 2; ++k) {
+            char c = text[i * 2 + k];
             int d;
             if (c >= '0' && c <= '9')
                 d = c - '0';

@@ -88,7 +88,8 @@ bool TextField::userTap() {
     auto keep = weak_from_this().lock();
     if (auto d = delegate(); d && !d->textFieldShouldBeginEditing(*this)) return true;
     becomeFirstResponder();
-    View::userTap();
+    // Beginning to edit is no control event: the field's actions are not sent.
+    runTapHandlers();
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Charset.h"
+
 namespace busdesk {
 
 namespace {
@@ -274,6 +276,10 @@ bool View::isReachable() const {
 }
 
 bool View::userTap() {
+    return runTapHandlers();
+}
+
+bool View::runTapHandlers() {
     if (tapHandlers_.empty()) return false;
     auto keep = weak_from_this().lock();
     auto handlers = tapHandlers_;
@@ -314,17 +320,6 @@ void View::propagateWindowChange() {
 }
 
 namespace {
-// Decodes one UTF-8 code point starting at i (advancing i); malformed bytes count as one char.
-char32_t nextCodePoint(const std::string& s, std::size_t& i) {
-    auto b = static_cast<unsigned char>(s[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 1;
-    if (i + static_cast<std::size_t>(len) > s.size()) len = 1;
-    char32_t cp = len == 1 ? b : (b & (0x7F >> len));
-    for (int k = 1; k < len; ++k)
-        cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
-    i += static_cast<std::size_t>(len);
-    return cp;
-}
 double charWidth(char32_t cp, double fontSize) {
     return (cp < 0x80 ? 0.55 : 1.0) * fontSize;
 }
@@ -333,7 +328,7 @@ double charWidth(char32_t cp, double fontSize) {
 double textWidth(const std::string& utf8, double fontSize) {
     double w = 0, best = 0;
     for (std::size_t i = 0; i < utf8.size();) {
-        char32_t cp = nextCodePoint(utf8, i);
+        char32_t cp = Charset::nextCodePoint(utf8, i);
         if (cp == '\n') {
             best = std::max(best, w);
             w = 0;
@@ -349,7 +344,7 @@ Size measureText(const std::string& utf8, double fontSize, Size constraint) {
     double width = 0, lineWidth = 0;
     int lines = utf8.empty() ? 0 : 1;
     for (std::size_t i = 0; i < utf8.size();) {
-        char32_t cp = nextCodePoint(utf8, i);
+        char32_t cp = Charset::nextCodePoint(utf8, i);
         if (cp == '\n') {
             width = std::max(width, lineWidth);
             lineWidth = 0;

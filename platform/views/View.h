@@ -150,6 +150,8 @@ class View : public std::enable_shared_from_this<View> {
     // (button press, row selection...). Returns false when nothing reacted.
     virtual bool userTap();
     void addTapHandler(Action handler);
+    // Runs the tap handlers alone (what a subclass adds to its own reaction); false when none.
+    bool runTapHandlers();
     bool hasTapHandlers() const { return !tapHandlers_.empty(); }
     // Resigns the first responder if it is this view or inside it.
     void endEditing();

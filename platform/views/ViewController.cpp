@@ -75,12 +75,13 @@ std::shared_ptr<ViewController> ViewController::parentViewController() const {
     return parent_ ? parent_->weak_from_this().lock() : nullptr;
 }
 
+// The child comes by value: the caller's pointer may sit in the list of the parent it leaves.
 void ViewController::addChildViewController(std::shared_ptr<ViewController> child) {
     if (!child || child.get() == this) return;
     if (child->parent_ == this) return;
     child->removeFromParentViewController();
-    children_.push_back(child);
     child->parent_ = this;
+    children_.push_back(std::move(child));
 }
 
 void ViewController::removeFromParentViewController() {
@@ -137,8 +138,8 @@ void ViewController::attachChildView(ViewController& child, View& container, Rec
     if (v->superview() != &container) container.addSubview(v);
 }
 
-void ViewController::presentViewController(std::shared_ptr<ViewController> vc, bool animated,
-                                           std::function<void()> completion) {
+void ViewController::presentViewController(const std::shared_ptr<ViewController>& vc, bool animated,
+                                           const std::function<void()>& completion) {
     if (!vc || vc.get() == this || vc->presenting_.lock()) {
         if (completion) completion();
         return;

@@ -36,7 +36,7 @@ class ScreenStack {
 class ViewController : public std::enable_shared_from_this<ViewController>, public ViewOwner {
   public:
     ViewController();
-    virtual ~ViewController();
+    ~ViewController() override;
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
 
@@ -78,8 +78,8 @@ class ViewController : public std::enable_shared_from_this<ViewController>, publ
     // Covers the whole window with `vc` (its view goes above every screen, below the overlay
     // layer). One presentation per controller: presenting over a controller that already
     // presents something presents over the topmost one instead.
-    void presentViewController(std::shared_ptr<ViewController> vc, bool animated,
-                               std::function<void()> completion = {});
+    void presentViewController(const std::shared_ptr<ViewController>& vc, bool animated,
+                               const std::function<void()>& completion = {});
     // Called on the presented controller or on its presenter: dismisses what is presented over it.
     void dismissViewController(bool animated, std::function<void()> completion = {});
     std::shared_ptr<ViewController> presentedViewController() const { return presented_; }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/Charset.h"
 #include "platform/views/DumpWriter.h"
 
 namespace busdesk {
@@ -17,25 +18,6 @@ std::string lower(std::string s) {
     return s;
 }
 
-void appendUtf8(std::string& out, unsigned long cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Decodes the entity starting at html[i] == '&'; returns false (leaving it literal) when unknown.
 bool decodeEntity(const std::string& html, std::size_t& i, std::string& out) {
     auto semi = html.find(';', i);
@@ -48,7 +30,9 @@ bool decodeEntity(const std::string& html, std::size_t& i, std::string& out) {
             unsigned long cp = (name.size() > 1 && (name[1] == 'x' || name[1] == 'X'))
                                    ? std::stoul(name.substr(2), &used, 16)
                                    : std::stoul(name.substr(1), &used, 10);
-            appendUtf8(out, cp);
+            // A reference to NUL or past Unicode stands for the replacement character.
+            Charset::appendUTF8(
+                out, cp == 0 || cp > 0x10FFFF ? Charset::kReplacementCharacter : static_cast<char32_t>(cp));
         } catch (...) {
             return false;
         }

@@ -28,7 +28,7 @@ bool Window::isKeyWindow() const {
     return host && host->hostWindow() == this;
 }
 
-void Window::setRootViewController(std::shared_ptr<ViewController> vc) {
+void Window::setRootViewController(const std::shared_ptr<ViewController>& vc) {
     if (vc == root_) return;
     auto oldRoot = root_;
     auto oldTop = topViewController();

@@ -25,7 +25,7 @@ class Window : public View, public ViewHost {
 
     // Replaces the root screen (the old one disappears, the new one appears). Presented screens
     // of the old root are dismissed with it.
-    void setRootViewController(std::shared_ptr<ViewController> vc);
+    void setRootViewController(const std::shared_ptr<ViewController>& vc);
     std::shared_ptr<ViewController> rootViewController() const { return root_; }
     // The screen on top: the last presented controller, or the root.
     std::shared_ptr<ViewController> topViewController() const;

@@ -40,7 +40,8 @@ expect "登录成功"
 expect "请尽快修改您的初始密码"
 wait 3
 expect "首页"
-expect "上次刷新时间：2014-05-20 09:00:00"
+# refreshed as the home page opened, three seconds after the start
+expect "上次刷新时间：2014-05-20 09:00:03"
 # the announcements list and one bulletin
 menu left
 tap 公告通知

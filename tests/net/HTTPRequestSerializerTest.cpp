@@ -115,17 +115,25 @@ TEST(RequestBuilding, OtherStylesEncodeNothingAndCustomSerializationReplaces) {
               "http://h/x?GET1");
 }
 
-TEST(RequestSettings, OnlySetValuesAreCopiedAndTracked) {
+TEST(RequestSettings, OnlySetValuesAreCopied) {
     HTTPRequestSerializer serializer;
-    EXPECT_TRUE(serializer.mutableObservedChangedKeyPaths().empty());
-    serializer.setTimeoutInterval(5);
-    serializer.setHTTPShouldHandleCookies(false);
-    EXPECT_EQ(serializer.mutableObservedChangedKeyPaths(),
-              (std::set<std::string>{"timeoutInterval", "HTTPShouldHandleCookies"}));
+    URLRequest plain;
+    plain.HTTPShouldHandleCookies = false;
+    plain.timeoutInterval = 7;
+    // A request built without settings keeps what it was given.
+    auto kept = serializer.requestBySerializingRequest(plain, std::nullopt);
+    EXPECT_FALSE(kept->HTTPShouldHandleCookies);
+    EXPECT_EQ(kept->timeoutInterval, 7);
+    auto defaults = serializer.requestWithMethod("GET", "http://h/x", std::nullopt);
+    EXPECT_TRUE(defaults->HTTPShouldHandleCookies);
+    EXPECT_EQ(defaults->deadlineInterval, URLRequest::kDefaultDeadlineInterval);
+
+    serializer.timeoutInterval = 5;
+    serializer.HTTPShouldHandleCookies = false;
     auto request = serializer.requestWithMethod("GET", "http://h/x", std::nullopt);
     EXPECT_EQ(request->timeoutInterval, 5);
     EXPECT_FALSE(request->HTTPShouldHandleCookies);
-    EXPECT_TRUE(request->allowsCellularAccess);
+    EXPECT_EQ(request->deadlineInterval, URLRequest::kDefaultDeadlineInterval);
 }
 
 TEST(DefaultHeaders, AcceptLanguageWeightsStopAtSix) {

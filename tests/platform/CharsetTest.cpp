@@ -101,6 +101,65 @@ TEST(Charset, UTF8CheckFindsABadByteWhereverItSitsInLongText) {
     EXPECT_TRUE(Charset::isValidUTF8("\xF0\x9F\x9A\x8C bus \xF4\x8F\xBF\xBF"));
 }
 
+// The one reader and writer of code points: every code point written reads back whole, and the
+// reader calls malformed exactly what the validator rejects, one U+FFFD per bad byte, while
+// re-writing what it read of good text gives the same bytes.
+TEST(Charset, CodePointsRoundTripAndBadBytesReadAsReplacementCharacters) {
+    std::size_t roundTripFailures = 0;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        std::string bytes;
+        Charset::appendUTF8(bytes, c);
+        std::size_t i = 0;
+        if (!Charset::isValidUTF8(bytes) || Charset::nextCodePoint(bytes, i) != c || i != bytes.size())
+            ++roundTripFailures;
+    }
+    EXPECT_EQ(roundTripFailures, 0u);
+    for (char32_t notText : {char32_t{0xD800}, char32_t{0xDFFF}, char32_t{0x110000}, char32_t{0xFFFFFFFF}}) {
+        std::string bytes;
+        Charset::appendUTF8(bytes, notText);
+        EXPECT_EQ(bytes, "\xEF\xBF\xBD") << static_cast<unsigned>(notText);
+    }
+
+    std::size_t disagreements = 0;
+    std::string firstDisagreement;
+    auto check = [&](const std::vector<unsigned>& sequence) {
+        const std::string bytes = bytesOf(sequence);
+        if (bytes == "\xEF\xBF\xBD") return;  // U+FFFD itself, written out
+        std::string rewritten;
+        std::size_t replacements = 0;
+        for (std::size_t i = 0; i < bytes.size();) {
+            const std::size_t before = i;
+            const char32_t c = Charset::nextCodePoint(bytes, i);
+            if (c == Charset::kReplacementCharacter) {
+                ++replacements;
+                if (i != before + 1) ++disagreements;  // a bad byte is passed one at a time
+            }
+            Charset::appendUTF8(rewritten, c);
+        }
+        const bool valid = Charset::isValidUTF8(bytes);
+        if (valid != (replacements == 0) || (valid && rewritten != bytes)) {
+            if (disagreements++ == 0)
+                for (unsigned b : sequence) firstDisagreement += std::to_string(b) + " ";
+        }
+    };
+    for (unsigned a = 0; a < 256; ++a) {
+        check({a});
+        for (unsigned b = 0; b < 256; ++b) {
+            check({a, b});
+            // Three-byte forms: the leads with their own bounds (E0 overlong, ED surrogates) and
+            // two ordinary ones.
+            if (a == 0xE0 || a == 0xE1 || a == 0xED || a == 0xEF)
+                for (unsigned c = 0; c < 256; ++c) check({a, b, c});
+        }
+    }
+    for (unsigned a = 0xF0; a < 0x100; ++a)
+        for (unsigned b = 0; b < 256; ++b)
+            for (unsigned c : {0x7Fu, 0x80u, 0xBFu, 0xC0u})
+                for (unsigned d : {0x7Fu, 0x80u, 0xBFu, 0xC0u}) check({a, b, c, d});
+    EXPECT_EQ(disagreements, 0u) << "first: " << firstDisagreement;
+}
+
 TEST(Charset, DecodesGbkAndGb18030ToUtf8WithNamesInAnyCase) {
     EXPECT_EQ(Charset::decodeToUTF8(kGbkZhongWen, "GBK"), kUtf8ZhongWen);
     EXPECT_EQ(Charset::decodeToUTF8(kGbkZhongWen, "gbk"), kUtf8ZhongWen);

@@ -7,6 +7,7 @@
 #include "platform/Calendar.h"
 #include "platform/Date.h"
 #include "platform/DateFormat.h"
+#include "platform/RunLoop.h"
 #include "platform/UUID.h"
 
 using namespace busdesk;
@@ -93,13 +94,29 @@ TEST_F(DateTest, CalendarDifferenceCountsCalendarMonthsNotDays) {
     EXPECT_EQ(calendarDifference(*a, *b), (DateComponents{0, 0, 0}));
 }
 
-TEST_F(DateTest, NowCanBePinnedAndReleased) {
-    Date::setNow(Date{kMoment});
-    EXPECT_EQ(Date::now(), Date{kMoment});
+// The calendar runs on the main loop's clock: a pinned start moves with virtual time (across
+// midnight too), carries on when the clock is replaced, and is released to the system clock.
+TEST_F(DateTest, NowStartsWherePinnedAndRunsOnTheMainLoopsClock) {
+    auto& loop = RunLoop::main();
+    const auto previous = loop.clock();
+    loop.useManualClock();
+    const Date beforeMidnight = *parseDate("2025-03-05 23:59:50", "yyyy-MM-dd HH:mm:ss");
+    Date::setNow(beforeMidnight);
+    EXPECT_EQ(Date::now(), beforeMidnight);
     EXPECT_EQ(formatDate(Date::now(), "yyyy-MM-dd"), "2025-03-05");
+    loop.advance(std::chrono::seconds(20));
+    EXPECT_EQ(Date::now(), beforeMidnight.addingSeconds(20));
+    EXPECT_EQ(formatDate(Date::now(), "yyyy-MM-dd HH:mm:ss"), "2025-03-06 00:00:10");
+
+    loop.setClock(std::make_shared<ManualClock>());  // a fresh clock reads zero
+    EXPECT_EQ(Date::now(), beforeMidnight.addingSeconds(20));
+    loop.setClock(previous);  // real time runs on from there
+    EXPECT_GE(Date::now().secondsSince1970, beforeMidnight.secondsSince1970 + 20);
+    EXPECT_LT(Date::now().secondsSince1970, beforeMidnight.secondsSince1970 + 80);
+
     Date::setNow(std::nullopt);
     EXPECT_GT(Date::now().secondsSince1970, 1.7e9);
-    EXPECT_NE(Date::now(), Date{kMoment});
+    EXPECT_NE(formatDate(Date::now(), "yyyy-MM-dd"), "2025-03-06");
 }
 
 TEST(UUID, CanonicalUpperCaseVersion4AndUnique) {

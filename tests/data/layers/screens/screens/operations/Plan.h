@@ -1,0 +1,2 @@
+#pragma once
+#include "../self_service/Salary.h"

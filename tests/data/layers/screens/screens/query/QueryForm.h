@@ -1,0 +1,2 @@
+#pragma once
+#include "screens/operations/Plan.h"
