@@ -36,19 +36,28 @@ bool hasControlCharacter(std::string_view text) {
     return false;
 }
 
-// The lines of the text, without their line ends; a final line end makes no empty last line.
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
+struct Line {
+    std::string_view text;   // without its line end
+    std::string_view bytes;  // as it stands in the file, line end included
+};
+
+// The lines of the text; a final line end makes no empty last line. A rewrite copies `bytes`, so
+// a line it keeps reads back exactly as it did (a stray "\r" stays where it was).
+std::vector<Line> splitLines(std::string_view text) {
+    std::vector<Line> lines;
     while (!text.empty()) {
         auto end = text.find('\n');
+        std::string_view bytes = text.substr(0, end == std::string_view::npos ? end : end + 1);
         std::string_view line = text.substr(0, end);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
+        lines.push_back({line, bytes});
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);
     }
     return lines;
 }
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 enum class LineKind { Skip, Entry, Bad };
 
@@ -96,8 +105,9 @@ ParsedLine parseLine(std::string_view raw) {
 
 enum class Loaded { Ok, Missing, Failed };
 
-// The bytes of a regular file of at most ConfigFile::kMaxBytes; `why` says what stopped it.
-Loaded loadBounded(const std::string& path, std::string& out, std::string& why) {
+// The bytes of a regular file of at most ConfigFile::kMaxBytes, a leading byte order mark taken
+// off (`hadMark` says so); `why` says what stopped it.
+Loaded loadBounded(const std::string& path, std::string& out, std::string& why, bool* hadMark = nullptr) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         if (errno == ENOENT) return Loaded::Missing;
@@ -128,7 +138,9 @@ Loaded loadBounded(const std::string& path, std::string& out, std::string& why) 
         }
     }
     ::close(fd);
-    if (out.rfind("\xEF\xBB\xBF", 0) == 0) out.erase(0, 3);
+    const bool marked = out.rfind(kByteOrderMark, 0) == 0;
+    if (marked) out.erase(0, kByteOrderMark.size());
+    if (hadMark) *hadMark = marked;
     return Loaded::Ok;
 }
 
@@ -197,9 +209,9 @@ ConfigFile::Content ConfigFile::read(const std::string& path) {
             break;
     }
     int number = 0;
-    for (std::string_view raw : splitLines(bytes)) {
+    for (const Line& line : splitLines(bytes)) {
         ++number;
-        ParsedLine p = parseLine(raw);
+        ParsedLine p = parseLine(line.text);
         if (p.kind == LineKind::Entry)
             content.entries.push_back({number, std::string(p.key), std::string(p.value)});
         else if (p.kind == LineKind::Bad)
@@ -222,19 +234,22 @@ bool ConfigFile::setValue(const std::string& path, const std::string& key,
     auto target = writeTarget(path, reason);
     if (!target) return fail(reason);
     std::string old;
-    if (loadBounded(*target, old, reason) == Loaded::Failed) return fail(*target + ": " + reason);
+    bool hadMark = false;
+    if (loadBounded(*target, old, reason, &hadMark) == Loaded::Failed) return fail(*target + ": " + reason);
 
-    std::string text;
+    // The mark goes back too: a second mark behind it must stay the first line's, not become the
+    // file's own and turn a skipped line into a read one.
+    std::string text(hadMark ? kByteOrderMark : std::string_view{});
     bool written = false;
-    for (std::string_view raw : splitLines(old)) {
-        ParsedLine p = parseLine(raw);
+    for (const Line& line : splitLines(old)) {
+        ParsedLine p = parseLine(line.text);
         if (p.kind == LineKind::Entry && p.key == key) {
             if (value && !written) text += key + "=" + *value + "\n";
             written = true;
             continue;
         }
-        text.append(raw);
-        text += '\n';
+        text.append(line.bytes);
+        if (line.bytes.empty() || line.bytes.back() != '\n') text += '\n';
     }
     if (value && !written) text += key + "=" + *value + "\n";
     if (int failure = replaceAtomically(*target, text); failure != 0)

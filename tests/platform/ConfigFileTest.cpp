@@ -115,6 +115,27 @@ TEST_F(ConfigFileTest, SettingAValueKeepsEveryOtherLineAndLeavesOneLineOfTheKey)
         EXPECT_EQ(entry.path().filename(), "busdesk.conf");  // no temporary left behind
 }
 
+TEST_F(ConfigFileTest, ARewriteKeepsTheMarkAndTheLineEndsSoSkippedLinesStaySkipped) {
+    // Two marks: the second belongs to the first line, which is skipped. Dropping the first mark
+    // on a rewrite would make that line the file's first readable "server" line.
+    write("\xEF\xBB\xBF\xEF\xBB\xBFserver = old\n[\rjunk");
+    ASSERT_EQ(ConfigFile::read(file_).entries.size(), 0u);
+    ASSERT_TRUE(ConfigFile::setValue(file_, "server", std::string("http://new/")));
+    auto c = ConfigFile::read(file_);
+    ASSERT_EQ(c.entries.size(), 1u);
+    EXPECT_EQ(c.entries[0].value, "http://new/");
+    EXPECT_EQ(readDisk(file_), "\xEF\xBB\xBF\xEF\xBB\xBFserver = old\n[\rjunk\nserver=http://new/\n");
+
+    // A line with a stray carriage return before its CRLF is skipped, and stays so.
+    write("culture=http://c/\r\nserver=http://x/\r\r\n");
+    ASSERT_EQ(ConfigFile::read(file_).entries.size(), 1u);
+    ASSERT_TRUE(ConfigFile::setValue(file_, "culture", std::string("http://d/")));
+    c = ConfigFile::read(file_);
+    ASSERT_EQ(c.entries.size(), 1u);
+    EXPECT_EQ(c.entries[0].key, "culture");
+    EXPECT_EQ(c.entries[0].value, "http://d/");
+}
+
 TEST_F(ConfigFileTest, ALinkIsFollowedAndAFileThatCannotBeReadIsNeverWrittenOver) {
     const std::string target = dir_ + "/real.conf";
     std::ofstream(target) << "culture=http://c/\n";
