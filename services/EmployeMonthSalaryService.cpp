@@ -1,8 +1,9 @@
 #include "services/EmployeMonthSalaryService.h"
 
-#include "core/PublicMethod.h"
+#include "core/OfficeMethods.h"
+#include "core/OfficeParameters.h"
 #include "model/EmployeMonthSalary.h"
-#include "services/OfficeCall.h"
+#include "services/AnswerDecoders.h"
 
 namespace busdesk {
 
@@ -10,26 +11,19 @@ void EmployeMonthSalaryService::getEmpolyeMonthWithEmpID(
     const std::optional<std::string>& empID, const std::string& month,
     std::function<void(std::shared_ptr<EmployeMonthSalary>, bool)> success, std::function<void()> fail) {
     boost::json::object params;
-    if (empID) params["EmpID"] = *empID;
-    params["Month"] = month;
-    auto mgr = OfficeCall::manager();
-    mgr->GET(
-        PublicMethod::getQuerySalary(), boost::json::value(std::move(params)),
-        [mgr, success](const std::shared_ptr<HTTPRequestOperation>&, const ResponseObject& answer) {
-            const auto* lines = answer.json ? answer.json->if_array() : nullptr;
-            // A statement with a line that cannot be read is no statement: the screen shows its
-            // no-data text, as for a month not yet paid.
-            auto items = lines && !lines->empty() ? SalaryItem::arrayOfModelsFromDictionaries(*answer.json)
-                                                  : std::nullopt;
-            if (!items || items->empty()) {
-                if (success) success(nullptr, false);
-                return;
-            }
-            auto record = EmployeMonthSalary::init();
-            record->salaryItems = WireModelArray<SalaryItem>(std::move(*items));
-            if (success) success(record, true);
+    if (empID) params[OfficeParameter::EmpID] = *empID;
+    params[OfficeParameter::Month] = month;
+    auto query = makeQuery<std::shared_ptr<EmployeMonthSalary>>(
+        QueryRequest::forSession(OfficeMethod::Query_Salary, std::move(params)),
+        &AnswerDecoders::salaryStatement);
+    query.logsAnswer = false;
+    runQuery<std::shared_ptr<EmployeMonthSalary>>(
+        query,
+        [success = std::move(success)](std::shared_ptr<EmployeMonthSalary> record) {
+            const bool found = record != nullptr;
+            if (success) success(std::move(record), found);
         },
-        OfficeCall::failureBlock(mgr, fail, false));
+        std::move(fail));
 }
 
 }  // namespace busdesk

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 
+#include "core/OfficeParameters.h"
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
@@ -17,12 +18,13 @@ void LoginResultService::GetLoginResult(
     const std::string& cardID, const std::string& password,
     std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success, std::function<void()> fail) {
     boost::json::object params;
-    params["CardID"] = cardID;
-    params["Password"] = password;
+    params[OfficeParameter::CardID] = cardID;
+    params[OfficeParameter::Password] = password;
     auto mgr = OfficeCall::manager();
     mgr->GET(
         PublicMethod::getLoginInfo(), boost::json::value(std::move(params)),
-        [mgr, success](const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
+        [mgr, success = std::move(success)](const std::shared_ptr<HTTPRequestOperation>& operation,
+                                            const ResponseObject& answer) {
             OfficeCall::logJSONLine(withPersonalDataMasked(answer.json));
             // Mapped from the raw text, not from the parsed value: nothing unless it is an object.
             auto result = LoginResult::initWithString(OfficeCall::answerText(operation).value_or(""));
@@ -32,26 +34,37 @@ void LoginResultService::GetLoginResult(
             const bool accepted = result && integerValue(result->IsSuccess) != 0;
             if (success) success(result, accepted);
         },
-        OfficeCall::failureBlock(mgr, fail, false));
+        OfficeCall::failureBlock(mgr, std::move(fail), false));
+}
+
+bool LoginResultService::changePassword(
+    const std::string& oldPassword, const std::string& newPassword,
+    std::function<void(std::shared_ptr<ResultInfo>, bool changed)> success, std::function<void()> fail) {
+    // Without a card number the request could only change nobody's password.
+    auto card = Session::shared().cardID();
+    if (!card) return false;
+    changePasswordWithUsername(card, oldPassword, newPassword, std::move(success), std::move(fail));
+    return true;
 }
 
 void LoginResultService::changePasswordWithUsername(
     const std::optional<std::string>& cardID, const std::string& oldPassWord, const std::string& newPassword,
     std::function<void(std::shared_ptr<ResultInfo>, bool changed)> success, std::function<void()> fail) {
     boost::json::object params;
-    if (cardID) params["CardID"] = *cardID;
-    params["OldPassword"] = oldPassWord;
-    params["NewPassword"] = newPassword;
+    if (cardID) params[OfficeParameter::CardID] = *cardID;
+    params[OfficeParameter::OldPassword] = oldPassWord;
+    params[OfficeParameter::NewPassword] = newPassword;
     auto mgr = OfficeCall::manager();
     mgr->GET(
         PublicMethod::changePassword(), boost::json::value(std::move(params)),
-        [mgr, success](const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
+        [mgr, success = std::move(success)](const std::shared_ptr<HTTPRequestOperation>& operation,
+                                            const ResponseObject& answer) {
             Log::line("change password JSON: " + OfficeCall::describe(answer.json));
             auto result = ResultInfo::initWithString(OfficeCall::answerText(operation).value_or(""));
             const bool changed = result && result->IsSuccess;
             if (success) success(result, changed);
         },
-        OfficeCall::failureBlock(mgr, fail, false));
+        OfficeCall::failureBlock(mgr, std::move(fail), false));
 }
 
 std::optional<boost::json::value> LoginResultService::withPersonalDataMasked(

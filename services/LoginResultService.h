@@ -17,6 +17,11 @@ class LoginResultService {
     static void GetLoginResult(const std::string& cardID, const std::string& password,
                                std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success,
                                std::function<void()> fail);
+    // The password of the signed-in account's card (Session::cardID); false, and nothing is sent,
+    // when no card number is known.
+    static bool changePassword(const std::string& oldPassword, const std::string& newPassword,
+                               std::function<void(std::shared_ptr<ResultInfo>, bool changed)> success,
+                               std::function<void()> fail);
     // A missing card number is left out of the request.
     static void changePasswordWithUsername(
         const std::optional<std::string>& cardID, const std::string& oldPassWord,

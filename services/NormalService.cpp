@@ -1,12 +1,14 @@
 #include "services/NormalService.h"
 
 #include "core/OfficeMethods.h"
-#include "core/PublicMethod.h"
 #include "model/WireModels.h"
-#include "platform/Log.h"
+#include "services/AnswerDecoders.h"
 #include "services/OfficeCall.h"
 
 namespace busdesk {
+
+// Every face here takes the caller's parameters as they are and sends them through the typed
+// path (runQuery), so a call made this way behaves exactly as the typed query of the same method.
 
 namespace {
 
@@ -23,12 +25,13 @@ const char* newsMethod(int tag) {
 
 // Compared in this order, for exact equality.
 const char* searchMethod(const std::string& tag) {
-    if (tag == "完成车次") return OfficeMethod::Query_FinishDisplan;
-    if (tag == "车辆违规") return OfficeMethod::Query_AlertSUM;
-    if (tag == "违规详情") return OfficeMethod::Query_AlertDetail;
-    if (tag == "车辆保养") return OfficeMethod::Query_TembusdefassInfo;
-    if (tag == "维修查询") return OfficeMethod::Query_WorkorderInfo;
-    if (tag == "考勤") return OfficeMethod::Query_FdisempdutyInfo;
+    static const std::pair<const char*, const char*> methods[] = {
+        {"完成车次", OfficeMethod::Query_FinishDisplan}, {"车辆违规", OfficeMethod::Query_AlertSUM},
+        {"违规详情", OfficeMethod::Query_AlertDetail},   {"车辆保养", OfficeMethod::Query_TembusdefassInfo},
+        {"维修查询", OfficeMethod::Query_WorkorderInfo}, {"考勤", OfficeMethod::Query_FdisempdutyInfo},
+    };
+    for (const auto& [name, method] : methods)
+        if (tag == name) return method;
     return nullptr;
 }
 
@@ -56,35 +59,20 @@ void unknownTag(const std::string& tag, const NormalService::Fail& fail) {
     OfficeCall::failLater(fail);
 }
 
-template <class List>
-std::function<void(std::shared_ptr<List>)> asModel(std::function<void(std::shared_ptr<WireModel>)> success) {
-    return [success = std::move(success)](std::shared_ptr<List> list) {
-        if (success) success(std::move(list));
-    };
+// Runs `query` for a caller that takes any model.
+template <class Model>
+void runAsModel(const OfficeQuery<std::shared_ptr<Model>>& query,
+                std::function<void(std::shared_ptr<WireModel>)> success, NormalService::Fail fail) {
+    runQuery<std::shared_ptr<Model>>(
+        query,
+        [success = std::move(success)](std::shared_ptr<Model> model) {
+            if (success) success(std::move(model));
+        },
+        std::move(fail));
 }
 
-void failWrongKind(const char* expected, const NormalService::Fail& fail) {
-    OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::UnexpectedAnswerKind,
-                                                 std::string("The answer is not ") + expected + "."),
-                           nullptr, false);
-    OfficeCall::callFail(fail);
-}
-
-// A record built from the answer text, its trip list then filled from `listKey`.
-template <class Record, class Elem>
-void deliverTotals(const std::shared_ptr<HTTPRequestOperation>& operation, const boost::json::value& json,
-                   const char* listKey, WireModelArray<Elem> Record::*field,
-                   const std::function<void(std::shared_ptr<WireModel>)>& success,
-                   const NormalService::Fail& fail) {
-    Error error;
-    auto record = Record::initWithString(OfficeCall::answerText(operation).value_or(""), &error);
-    if (!record) {
-        OfficeCall::logFailure(error, operation, false);
-        OfficeCall::callFail(fail);
-        return;
-    }
-    (*record).*field = OfficeCall::mapRows<Elem>(*json.get_object().if_contains(listKey));
-    if (success) success(record);
+QueryRequest request(const char* method, boost::json::object params) {
+    return QueryRequest::forSession(method, std::move(params));
 }
 
 }  // namespace
@@ -94,133 +82,67 @@ void NormalService::getNewsServiceInfoWithPara(boost::json::object params, int t
                                                Fail fail) {
     const char* method = newsMethod(tag);
     if (!method) return unknownTag(std::to_string(tag), fail);
-    // The bulletin pages are long HTML; they are not echoed to the console.
-    OfficeCall::fetchList(PublicMethod::addUrlPreWithName(method), std::move(params), false,
-                          &NormalList::List, std::move(success), std::move(fail));
+    auto query = listQuery<&NormalList::List>(request(method, std::move(params)));
+    query.logsAnswer = false;
+    runQuery(query, std::move(success), std::move(fail));
 }
 
 void NormalService::getPlansServiceInfoWithPara(boost::json::object params, int tag,
                                                 std::function<void(std::shared_ptr<WireModel>)> success,
                                                 Fail fail) {
-    const bool dayPlan = tag == 0;
-    const char* method = dayPlan ? OfficeMethod::Query_DisplanInfo : OfficeMethod::Query_NosendDisplanInfo;
-    auto mgr = OfficeCall::manager();
-    mgr->GET(
-        PublicMethod::addUrlPreWithName(method), boost::json::value(std::move(params)),
-        [mgr, dayPlan, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
-                                      const ResponseObject& answer) {
-            OfficeCall::logJSONLine(answer.json);
-            if (answer.json && answer.json->is_array()) {
-                // The server's way of saying "no plan": the screen shows its no-data text.
-                if (success) success(nullptr);
-                return;
-            }
-            if (dayPlan) {
-                if (!OfficeCall::isArrayMember(answer.json, "DisplanDetailList"))
-                    return failWrongKind("an object with a DisplanDetailList array", fail);
-                return deliverTotals(operation, *answer.json, "DisplanDetailList",
-                                     &DisplanDetailInfoArray::DisplanDetailInfos, success, fail);
-            }
-            // The trips not yet dispatched arrive as {"List": [...]}.
-            if (!OfficeCall::isArrayMember(answer.json, "List"))
-                return failWrongKind("an object with a List array", fail);
-            auto list = NosendDisplanList::init();
-            list->List =
-                OfficeCall::mapRows<NosendDisplanInfo>(*answer.json->get_object().if_contains("List"));
-            if (success) success(list);
-        },
-        OfficeCall::failureBlock(mgr, fail, false));
+    if (tag == 0)
+        return runAsModel(
+            makeQuery<std::shared_ptr<DisplanDetailInfoArray>>(
+                request(OfficeMethod::Query_DisplanInfo, std::move(params)), &AnswerDecoders::dayPlan),
+            std::move(success), std::move(fail));
+    runAsModel(makeQuery<std::shared_ptr<NosendDisplanList>>(
+                   request(OfficeMethod::Query_NosendDisplanInfo, std::move(params)),
+                   &AnswerDecoders::undispatchedTrips),
+               std::move(success), std::move(fail));
 }
 
 void NormalService::getADImageWithPara(std::optional<boost::json::object> params,
                                        std::function<void(std::string)> success, Fail fail) {
-    std::optional<boost::json::value> query;
-    if (params) query = boost::json::value(std::move(*params));
-    OfficeCall::fetchText(
-        PublicMethod::addUrlPreWithNameNoPara(OfficeMethod::Query_CompanyLogo), std::move(query),
-        "logo answer", false,
-        [success](std::string text) {
-            Log::line("1str==" + text);
-            std::string cleaned = cleanLogoText(text);
-            Log::line("2str==" + cleaned);
-            if (success) success(std::move(cleaned));
-        },
-        std::move(fail));
+    auto query =
+        makeQuery<std::string>(QueryRequest::forSession(OfficeMethod::Query_CompanyLogo, std::move(params)),
+                               &AnswerDecoders::logoAddress);
+    query.answerKind = AnswerKind::Text;
+    query.closingSlash = false;
+    runQuery(query, std::move(success), std::move(fail));
 }
 
 void NormalService::getArrangeWithPara(boost::json::object params,
                                        std::function<void(std::shared_ptr<ArrangeInfoList>)> success,
                                        Fail fail) {
-    OfficeCall::fetchList(PublicMethod::addUrlPreWithName(OfficeMethod::Query_Arrange), std::move(params),
-                          true, &ArrangeInfoList::ArrangeList, std::move(success), std::move(fail));
+    runQuery(
+        listQuery<&ArrangeInfoList::ArrangeList>(request(OfficeMethod::Query_Arrange, std::move(params))),
+        std::move(success), std::move(fail));
 }
 
 void NormalService::getSearchWithPara(boost::json::object params, const std::string& tag,
                                       std::function<void(std::shared_ptr<WireModel>)> success, Fail fail) {
     const char* method = searchMethod(tag);
     if (!method) return unknownTag("\"" + tag + "\"", fail);
-    const std::string url = PublicMethod::addUrlPreWithName(method);
-    if (tag != "完成车次") {
-        OfficeCall::fetchList(url, std::move(params), true, &NormalList::List, asModel<NormalList>(success),
-                              std::move(fail));
-        return;
-    }
-    auto mgr = OfficeCall::manager();
-    mgr->GET(
-        url, boost::json::value(std::move(params)),
-        [mgr, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
-                             const ResponseObject& answer) {
-            OfficeCall::logJSONLine(answer.json);
-            if (!OfficeCall::isArrayMember(answer.json, "FinishDisplanList"))
-                return failWrongKind("an object with a FinishDisplanList array", fail);
-            deliverTotals(operation, *answer.json, "FinishDisplanList",
-                          &FinishDisplanInfoArray::FinishDisplanList, success, fail);
-        },
-        OfficeCall::failureBlock(mgr, fail, false));
+    if (tag == "完成车次")
+        return runAsModel(makeQuery<std::shared_ptr<FinishDisplanInfoArray>>(
+                              request(method, std::move(params)), &AnswerDecoders::completedTrips),
+                          std::move(success), std::move(fail));
+    runAsModel(listQuery<&NormalList::List>(request(method, std::move(params))), std::move(success),
+               std::move(fail));
 }
 
 void NormalService::getSearchNumWithPara(boost::json::object params, int tag,
                                          std::function<void(std::shared_ptr<WireModel>)> success, Fail fail) {
     const char* method = searchNumMethod(tag);
     if (!method) return unknownTag(std::to_string(tag), fail);
-    const std::string url = PublicMethod::addUrlPreWithName(method);
-    if (tag <= 3) {
-        OfficeCall::fetchList(url, std::move(params), true, &NormalList::List, asModel<NormalList>(success),
-                              std::move(fail));
-    } else if (tag <= 6) {
-        OfficeCall::fetchList(url, std::move(params), true, &DssticketcostSumList::DssfuelcostList,
-                              asModel<DssticketcostSumList>(success), std::move(fail));
-    } else {
-        OfficeCall::fetchList(url, std::move(params), true, &MileDriverList::List,
-                              asModel<MileDriverList>(success), std::move(fail));
-    }
-}
-
-std::string NormalService::cleanLogoText(const std::string& text) {
-    // The 20 ASCII characters; the four full-width ones are matched as their UTF-8 byte triples
-    // (U+FF08 （, U+FF09 ）, U+FF1C ＜, U+FF1E ＞). ASCII bytes never occur inside a multi-byte
-    // sequence, so removing them cannot split a character.
-    static const std::string ascii = "[]{}#%-*+=_\\|~()$^& ";
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            if (ascii.find(static_cast<char>(c)) == std::string::npos) out += static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBC) {
-            const auto last = static_cast<unsigned char>(text[i + 2]);
-            if (last == 0x88 || last == 0x89 || last == 0x9C || last == 0x9E) {
-                i += 3;
-                continue;
-            }
-        }
-        out += static_cast<char>(c);
-        ++i;
-    }
-    return out;
+    auto sent = request(method, std::move(params));
+    if (tag <= 3)
+        runAsModel(listQuery<&NormalList::List>(std::move(sent)), std::move(success), std::move(fail));
+    else if (tag <= 6)
+        runAsModel(listQuery<&DssticketcostSumList::DssfuelcostList>(std::move(sent)), std::move(success),
+                   std::move(fail));
+    else
+        runAsModel(listQuery<&MileDriverList::List>(std::move(sent)), std::move(success), std::move(fail));
 }
 
 }  // namespace busdesk

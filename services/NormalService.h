@@ -11,8 +11,10 @@ class WireModel;
 class NormalList;
 class ArrangeInfoList;
 
-// The one gateway to the office query service for operations data. Stateless: every call makes
-// its own request manager, and ends in exactly one of its two blocks, on the main thread.
+// The office query service for operations data as callers that build their own parameters and
+// choose the method by a tag know it. Every call goes the typed way (services/OfficeQuery.h) with
+// the parameters unchanged, and ends in exactly one of its two blocks, on the main thread. Screens
+// use the typed queries of OfficeQueries.h instead.
 class NormalService {
   public:
     using Fail = std::function<void()>;
@@ -39,9 +41,6 @@ class NormalService {
     // 0–3 NormalList, 4–6 DssticketcostSumList, 7–9 MileDriverList.
     static void getSearchNumWithPara(boost::json::object params, int tag,
                                      std::function<void(std::shared_ptr<WireModel>)> success, Fail fail);
-
-    // Removes the 24 decoration characters from the logo answer.
-    static std::string cleanLogoText(const std::string& text);
 };
 
 }  // namespace busdesk

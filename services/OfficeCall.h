@@ -88,41 +88,6 @@ class OfficeCall {
         return WireModelArray<Elem>(std::move(rows));
     }
 
-    // GET of a list query: a JSON array becomes a fresh `List` whose `field` holds the rows; any
-    // other answer ends in `fail` (the screen stops waiting and shows its network message). The
-    // rows stay in the answer's parsed document and are mapped when read.
-    template <class List, class Elem>
-    static void fetchList(const std::string& url, boost::json::value params, bool logJSON,
-                          WireModelArray<Elem> List::*field,
-                          std::function<void(std::shared_ptr<List>)> success, std::function<void()> fail) {
-        auto mgr = manager();
-        mgr->GET(
-            url, params,
-            [mgr, logJSON, field, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
-                                                 const ResponseObject& answer) {
-                if (logJSON) logJSONLine(answer.json);
-                if (!answer.json || !answer.json->is_array()) {
-                    logFailure(makeError(OfficeServiceErrorCode::UnexpectedAnswerKind,
-                                         "The answer is not a JSON array."),
-                               nullptr, false);
-                    callFail(fail);
-                    return;
-                }
-                auto list = List::init();
-                // The list keeps the parsed answer alive (not the operation and its body), no copy.
-                std::shared_ptr<const boost::json::array> rows;
-                if (operation) {
-                    auto shared = operation->sharedResponseObject();
-                    if (shared->json && shared->json->is_array())
-                        rows = std::shared_ptr<const boost::json::array>(shared, &shared->json->get_array());
-                }
-                if (!rows) rows = std::make_shared<const boost::json::array>(answer.json->get_array());
-                (*list).*field = sharedRows<Elem>(std::move(rows));
-                if (success) success(list);
-            },
-            failureBlock(mgr, fail, false));
-    }
-
     static void logJSONLine(const std::optional<boost::json::value>& json);
     static bool isArrayMember(const std::optional<boost::json::value>& json, const char* key);
 };

@@ -1,9 +1,9 @@
 #include "services/RidingRecodeService.h"
 
 #include "core/OfficeMethods.h"
-#include "core/PublicMethod.h"
+#include "core/OfficeParameters.h"
 #include "model/RidingRecordList.h"
-#include "services/OfficeCall.h"
+#include "services/AnswerDecoders.h"
 
 namespace busdesk {
 
@@ -11,10 +11,10 @@ void RidingRecodeService::getRidingWithEmpID(const std::optional<std::string>& e
                                              std::function<void(std::shared_ptr<RidingRecordList>)> success,
                                              std::function<void()> fail) {
     boost::json::object params;
-    if (empID) params["EmpID"] = *empID;
-    OfficeCall::fetchList(PublicMethod::addUrlPreWithName(OfficeMethod::Query_RidingRecode),
-                          std::move(params), true, &RidingRecordList::List, std::move(success),
-                          std::move(fail));
+    if (empID) params[OfficeParameter::EmpID] = *empID;
+    runQuery(listQuery<&RidingRecordList::List>(
+                 QueryRequest::forSession(OfficeMethod::Query_RidingRecode, std::move(params))),
+             std::move(success), std::move(fail));
 }
 
 }  // namespace busdesk

@@ -1,9 +1,9 @@
 #include "services/SubsidyService.h"
 
 #include "core/OfficeMethods.h"
-#include "core/PublicMethod.h"
+#include "core/OfficeParameters.h"
 #include "model/SubsidyRechargeList.h"
-#include "services/OfficeCall.h"
+#include "services/AnswerDecoders.h"
 
 namespace busdesk {
 
@@ -30,11 +30,11 @@ void SubsidyService::getRechargeInfoWithEmpID(
             return;
     }
     boost::json::object params;
-    if (empID) params["EmpID"] = *empID;
-    params["starttime"] = starttime;
-    params["endtime"] = endime;
-    OfficeCall::fetchList(PublicMethod::addUrlPreWithName(method), std::move(params), true,
-                          &SubsidyRechargeList::listArr, std::move(success), std::move(fail));
+    if (empID) params[OfficeParameter::EmpID] = *empID;
+    params[OfficeParameter::starttime] = starttime;
+    params[OfficeParameter::endtime] = endime;
+    runQuery(listQuery<&SubsidyRechargeList::listArr>(QueryRequest::forSession(method, std::move(params))),
+             std::move(success), std::move(fail));
 }
 
 }  // namespace busdesk

@@ -1,9 +1,11 @@
 #include "services/SuggestServer.h"
 
 #include "core/OfficeMethods.h"
+#include "core/OfficeParameters.h"
 #include "core/PublicMethod.h"
 #include "model/SuggestList.h"
 #include "platform/Log.h"
+#include "services/AnswerDecoders.h"
 #include "services/OfficeCall.h"
 
 namespace busdesk {
@@ -50,9 +52,10 @@ void SuggestServer::getSuggestsWithEmpID(const std::optional<std::string>& empID
                                          std::function<void(std::shared_ptr<SuggestList>)> success,
                                          std::function<void()> fail) {
     boost::json::object params;
-    if (empID) params["EmpID"] = *empID;
-    OfficeCall::fetchList(PublicMethod::addUrlPreWithName(OfficeMethod::Query_FeedBackInfoNP),
-                          std::move(params), true, &SuggestList::List, std::move(success), std::move(fail));
+    if (empID) params[OfficeParameter::EmpID] = *empID;
+    runQuery(listQuery<&SuggestList::List>(
+                 QueryRequest::forSession(OfficeMethod::Query_FeedBackInfoNP, std::move(params))),
+             std::move(success), std::move(fail));
 }
 
 void SuggestServer::PostSubmitTextWithPar(boost::json::object params,

@@ -59,12 +59,8 @@ void ChangePasswordViewController::changePassword() {
 
 void ChangePasswordViewController::changePassword(const std::string& oldPassword,
                                                   const std::string& newPassword) {
-    // Without a card number the request could only change nobody's password; say so instead.
-    auto card = Session::shared().cardID();
-    if (!card) return screen::setAlertInfo(kNoCardMessage, *view());
-    screen::showActivityOrNo(true, *view());
-    LoginResultService::changePasswordWithUsername(
-        card, oldPassword, newPassword,
+    bool sent = LoginResultService::changePassword(
+        oldPassword, newPassword,
         whileAlive<ChangePasswordViewController>(
             [](ChangePasswordViewController& self, const std::shared_ptr<ResultInfo>& answer, bool changed) {
                 screen::showActivityOrNo(false, *self.view());
@@ -76,6 +72,9 @@ void ChangePasswordViewController::changePassword(const std::string& oldPassword
             screen::showActivityOrNo(false, *self.view());
             screen::setAlertInfo("网络异常！", *self.view());
         }));
+    // Without a card number nothing was sent: the password of nobody's account cannot change.
+    if (!sent) return screen::setAlertInfo(kNoCardMessage, *view());
+    screen::showActivityOrNo(true, *view());
 }
 
 }  // namespace busdesk

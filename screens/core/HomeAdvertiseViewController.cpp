@@ -8,7 +8,7 @@
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/MainViewController.h"
-#include "services/NormalService.h"
+#include "services/OfficeQueries.h"
 #include "ui/RemoteImageLoader.h"
 #include "ui/ScreenHelpers.h"
 
@@ -45,8 +45,8 @@ void HomeAdvertiseViewController::viewDidLoad() {
                                      PublicMethod::getStringForKey(kZtPassword)))
         screen::setAlertInfo("请尽快修改您的初始密码", *view());
 
-    NormalService::getADImageWithPara(
-        std::nullopt,
+    runQuery<std::string>(
+        OfficeQueries::companyLogo(),
         whileAlive<HomeAdvertiseViewController>([](HomeAdvertiseViewController& self, std::string address) {
             address.erase(std::remove(address.begin(), address.end(), '"'), address.end());
             if (!address.empty()) setImageWithURL(*self.ivAdvertise, address);

@@ -4,15 +4,11 @@
 #include <chrono>
 
 #include "core/PublicMethod.h"
-#include "core/Session.h"
 #include "core/SettingsKeys.h"
-#include "model/LoginResult.h"
 #include "model/NormalList.h"
 #include "platform/Date.h"
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
-#include "screens/core/NewsCellView.h"
-#include "screens/core/NewsDetailViewController.h"
 #include "screens/core/NewsViewController.h"
 #include "screens/core/ScreenIcons.h"
 #include "screens/operations/PlanViewController.h"
@@ -20,7 +16,6 @@
 #include "screens/operations/illListViewController.h"
 #include "screens/query/DateRangeInput.h"
 #include "screens/self_service/BusFeedBackViewController.h"
-#include "services/NormalService.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
 
@@ -99,10 +94,10 @@ void MainViewController::viewDidLoad() {
     }
     layout();
 
-    refreshData("1");
+    refreshData(1);
     auto refresh = whileAlive<MainViewController>([](MainViewController& self) {
         self.aTableView->beginUpdates();
-        self.refreshData("1");
+        self.refreshData(1);
         self.aTableView->endUpdates();
         if (auto header = pullToRefreshView(*self.aTableView)) header->stopAnimating();
     });
@@ -132,74 +127,26 @@ void MainViewController::viewWillAppear(bool animated) {
     if (aTableView) aTableView->reloadData();
 }
 
-void MainViewController::refreshData(const std::string& page) {
-    screen::showActivityOrNo(true, *view());
-    boost::json::object params;
-    if (auto session = Session::shared().loginResult(); session && session->EmpID)
-        params["EmpID"] = *session->EmpID;
-    params["Index"] = page;
-    NormalService::getNewsServiceInfoWithPara(
-        params, 2,
-        whileAlive<MainViewController>([](MainViewController& self, std::shared_ptr<NormalList> answer) {
-            self.normalList = std::move(answer);
-            if (auto first = self.normalList ? self.normalList->List.firstObject() : nullptr;
-                first && first->Title)
-                self.lblFirstNewsDetail->setText("最新公告：" + *first->Title);
-            screen::showActivityOrNo(false, *self.view());
-            self.aTableView->reloadData();
-        }),
-        whileAlive<MainViewController>([](MainViewController& self) {
-            screen::showActivityOrNo(false, *self.view());
-            screen::setAlertInfo("网络异常！", *self.view());
-        }));
+void MainViewController::refreshData(int page) {
+    BulletinListViewController::refreshData(page);
     // The moment of asking, whatever the answer turns out to be.
     std::string stamp = "上次刷新时间：" + PublicMethod::getDateString(Date::now(), "yyyy-MM-dd HH:mm:ss");
     PublicMethod::setObject(stamp, kTime);
     time->setText(stamp);
 }
 
-int MainViewController::numberOfRows(TableView&, int) {
-    int count = normalList ? static_cast<int>(normalList->List.count()) : 0;
-    return std::min(count, kMaxRows);
+std::size_t MainViewController::rowCount() const {
+    std::size_t count = normalList ? normalList->List.count() : 0;
+    return std::min<std::size_t>(count, kMaxRows);
 }
 
-std::shared_ptr<TableViewCell> MainViewController::cellForRow(TableView& tv, IndexPath ip) {
-    auto cell =
-        std::dynamic_pointer_cast<NewsCellView>(tv.dequeueReusableCell(NewsCellView::kReuseIdentifier));
-    if (!cell) cell = std::make_shared<NewsCellView>();
-    auto info = normalList ? normalList->List.objectAtIndex(static_cast<std::size_t>(ip.row)) : nullptr;
-    cell->addInfo(info, 2, info ? displayText(info->ID) : std::string());
-    cell->time->setHidden(true);
-    cell->btnDetail->setTag(ip.row + NewsCellView::kButtonTagBase);
-    cell->btnDetail->removeAllActions();
-    cell->btnDetail->addAction(whileAlive<MainViewController>([](MainViewController& self, View& sender) {
-        self.openRow(sender.tag() - NewsCellView::kButtonTagBase);
-    }));
-    return cell;
+std::shared_ptr<NormalInfo> MainViewController::rowAt(std::size_t row) const {
+    return normalList && row < rowCount() ? normalList->List.objectAtIndex(row) : nullptr;
 }
 
-double MainViewController::heightForRow(TableView&, IndexPath) {
-    return NewsCellView::kHeight;
-}
-
-void MainViewController::didSelectRow(TableView& tv, IndexPath ip) {
-    tv.deselectRow(ip, false);
-    openRow(ip.row);
-}
-
-void MainViewController::openRow(int row) {
-    if (!normalList || row < 0 || row >= numberOfRows(*aTableView, 0)) return;
-    auto info = normalList->List.objectAtIndex(static_cast<std::size_t>(row));
-    if (!info) return;
-    auto detail = std::make_shared<NewsDetailViewController>();
-    detail->setTitle("公告详情");
-    detail->contentHtml = displayText(info->ContentHtml);
-    detail->titleStr = displayText(info->Title);
-    detail->peopleStr = displayText(info->Publishby);
-    detail->timeStr = displayText(info->RealeaseDate);
-    detail->newid = displayText(info->ID);
-    detail->tag = 2;
-    if (auto nav = navigationController()) nav->pushViewController(detail, true);
+void MainViewController::received(const std::shared_ptr<NormalList>& answer, int) {
+    if (auto first = answer ? answer->List.firstObject() : nullptr; first && first->Title)
+        lblFirstNewsDetail->setText("最新公告：" + *first->Title);
 }
 
 void MainViewController::openShortcut(const ScreenEntry& entry) {

@@ -6,17 +6,14 @@
 
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
-#include "platform/views/TableView.h"
-#include "platform/views/ViewController.h"
+#include "screens/core/BulletinListViewController.h"
 #include "screens/core/ScreenEntry.h"
 #include "ui/ScrollingLabel.h"
 
 namespace busdesk {
 
-class NormalList;
-
 // The home page: the newest announcements (at most five), the last refresh time and shortcuts.
-class MainViewController : public ViewController, public TableViewDataSource, public TableViewDelegate {
+class MainViewController : public BulletinListViewController {
   public:
     static constexpr int kMaxRows = 5;
     static constexpr double kPullDelaySeconds = 2.0;
@@ -27,24 +24,25 @@ class MainViewController : public ViewController, public TableViewDataSource, pu
     void viewDidLayoutSubviews() override;
     void viewWillAppear(bool animated) override;
 
-    void refreshData(const std::string& page);
+    // Also stamps the refresh label with the moment of asking, whatever the answer.
+    void refreshData(int page) override;
 
     // The shortcut buttons in order: showcheci, showPlan, showRule, showWeiGui, showRules.
     static std::vector<ScreenEntry> shortcutEntries();
 
-    int numberOfRows(TableView&, int section) override;
-    std::shared_ptr<TableViewCell> cellForRow(TableView&, IndexPath ip) override;
-    double heightForRow(TableView&, IndexPath) override;
-    void didSelectRow(TableView&, IndexPath ip) override;
-
-    std::shared_ptr<NormalList> normalList;
     std::shared_ptr<TableView> aTableView;
     std::shared_ptr<Label> time;
     std::shared_ptr<ScrollingLabel> lblFirstNewsDetail;
 
+  protected:
+    TableView& bulletinList() override { return *aTableView; }
+    std::size_t rowCount() const override;
+    std::shared_ptr<NormalInfo> rowAt(std::size_t row) const override;
+    void received(const std::shared_ptr<NormalList>& answer, int page) override;
+    bool showsDates() const override { return false; }
+
   private:
     void layout();
-    void openRow(int row);
     void openShortcut(const ScreenEntry& entry);
     std::vector<std::shared_ptr<Button>> shortcuts_;
 };

@@ -8,7 +8,7 @@
 
 namespace busdesk {
 
-// One vehicle's material requisitions of a month (tag 1, Query_StockbillInfo), titled
+// One vehicle's material requisitions of a month, titled
 // "领料详情（yyyy-MM）".
 class CheliangLingLiaoDetailController
     : public ResultListViewController<&NormalList::List, CheliangLingLiaoDetailCell> {
@@ -20,14 +20,7 @@ class CheliangLingLiaoDetailController
 
   protected:
     std::string screenTitle() const override { return "领料详情（" + selectDate + "）"; }
-    void addParameters(boost::json::object& params) const override {
-        params["Buselfid"] = busNo;
-        params["StartTime"] = selectDate;
-        params["EndTime"] = selectDate;
-    }
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(1, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::materialRecords(busNo, selectDate); }
 };
 
 }  // namespace busdesk

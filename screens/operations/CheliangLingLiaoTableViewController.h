@@ -8,7 +8,7 @@
 
 namespace busdesk {
 
-// Material cost of a month per vehicle (tag 0, Query_StockbillSUM), titled "领料列表（yyyy-MM）";
+// Material cost of a month per vehicle, titled "领料列表（yyyy-MM）";
 // a row opens that vehicle's requisitions of the month.
 class CheliangLingLiaoTableViewController
     : public ResultListViewController<&NormalList::List, CheliangLingLiaoCell> {
@@ -23,14 +23,7 @@ class CheliangLingLiaoTableViewController
 
   protected:
     std::string screenTitle() const override { return "领料列表（" + selectDate + "）"; }
-    void addParameters(boost::json::object& params) const override {
-        params["Buselfid"] = busNo;
-        params["StartTime"] = selectDate;
-        params["EndTime"] = selectDate;
-    }
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(0, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::materialSummary(busNo, selectDate); }
 };
 
 }  // namespace busdesk

@@ -8,7 +8,7 @@
 
 namespace busdesk {
 
-// The attendance records of a date range ("考勤", Query_FdisempdutyInfo).
+// The attendance records of a date range.
 class KaoQinListViewController : public ResultListViewController<&NormalList::List, KaoQinCell> {
   public:
     std::string bDate;
@@ -18,13 +18,7 @@ class KaoQinListViewController : public ResultListViewController<&NormalList::Li
 
   protected:
     std::string screenTitle() const override { return "考勤信息详情"; }
-    void addParameters(boost::json::object& params) const override {
-        params["StartTime"] = bDate;
-        params["EndTime"] = eDate;
-    }
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearch("考勤", std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::attendance(bDate, eDate); }
     void configureList(TableView& list) override { list.setTableHeaderView(std::make_shared<View>()); }
 };
 

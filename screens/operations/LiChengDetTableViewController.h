@@ -9,9 +9,8 @@
 
 namespace busdesk {
 
-// "里程详情": the drivers' mileage of a day (tag 7, Query_BusdaymileInfoOnedayByDriver, for the
-// employee or everybody) or one driver's days of a month (tag 9, Query_BusdaymileInfoByDriver,
-// asked with the driver as EmpID).
+// "里程详情": the drivers' mileage of a day (tag 7, for the employee or everybody) or one driver's
+// days of a month (tag 9).
 class LiChengDetTableViewController
     : public ResultListViewController<&MileDriverList::List, LichDetTableViewCell> {
   public:
@@ -27,10 +26,7 @@ class LiChengDetTableViewController
 
   protected:
     std::string screenTitle() const override { return "里程详情"; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(tag, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override;
 };
 
 }  // namespace busdesk

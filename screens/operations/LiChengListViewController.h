@@ -8,7 +8,7 @@
 
 namespace busdesk {
 
-// Mileage of a month per driver (tag 8, Query_BusdaymileSUMByDriver), "里程汇总"; a row opens that
+// Mileage of a month per driver, "里程汇总"; a row opens that
 // driver's days of the month.
 class LiChengListViewController
     : public ResultListViewController<&MileDriverList::List, LichListTableViewCell> {
@@ -23,13 +23,7 @@ class LiChengListViewController
 
   protected:
     std::string screenTitle() const override { return "里程汇总"; }
-    void addParameters(boost::json::object& params) const override {
-        params["all"] = all ? "1" : "0";
-        params["StartTime"] = startTime;
-    }
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(8, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::mileageSummary(scopeOf(all), startTime); }
 };
 
 }  // namespace busdesk

@@ -7,7 +7,6 @@
 #include "screens/operations/PlanCellView.h"
 #include "screens/operations/PlanRowView.h"
 #include "screens/query/DateRangeInput.h"
-#include "services/NormalService.h"
 #include "ui/Colors.h"
 #include "ui/PullToRefresh.h"
 
@@ -84,13 +83,10 @@ void PlanViewController::selectTab(int tag) {
     request();
 }
 
-void PlanViewController::addParameters(boost::json::object& params) const {
-    params["RunDate"] = btnTag == kTodayTab ? query_dates::today() : query_dates::tomorrow();
-}
-
-void PlanViewController::send(boost::json::object params, Delivered ok, Failed fail) {
-    NormalService::getPlansServiceInfoWithPara(std::move(params), requestTag(), std::move(ok),
-                                               std::move(fail));
+void PlanViewController::send(Delivered ok, Failed fail) {
+    if (btnTag == kTodayTab)
+        return run(OfficeQueries::dayPlan(query_dates::today()), std::move(ok), std::move(fail));
+    run(OfficeQueries::undispatchedTrips(query_dates::tomorrow()), std::move(ok), std::move(fail));
 }
 
 std::size_t PlanViewController::keep(std::shared_ptr<WireModel> model, int tag) {

@@ -51,8 +51,7 @@ class PlanViewController : public QueryListViewController {
     bool openedFromMenu() const override;
     std::string listIdentifier() const override { return "tbPlan"; }
     int requestTag() const override { return btnTag; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    void send(Delivered ok, Failed fail) override;
     std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) override;
     void configureList(TableView& list) override;
     void didReceive(std::shared_ptr<WireModel> model, int requestTag) override;

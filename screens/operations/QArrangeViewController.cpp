@@ -2,7 +2,6 @@
 
 #include "platform/views/NavigationController.h"
 #include "screens/query/DateRangeInput.h"
-#include "services/NormalService.h"
 
 namespace busdesk {
 
@@ -15,13 +14,6 @@ bool QArrangeViewController::openedFromMenu() const {
     // The menu makes the schedule the root of a new stack; the home page's shortcut pushes it.
     auto nav = navigationController();
     return !nav || nav->rootViewController().get() == this;
-}
-
-void QArrangeViewController::send(boost::json::object params, Delivered ok, Failed fail) {
-    NormalService::getArrangeWithPara(
-        std::move(params),
-        [ok = std::move(ok)](std::shared_ptr<ArrangeInfoList> list) { ok(std::move(list)); },
-        std::move(fail));
 }
 
 void QArrangeViewController::didReceive(std::shared_ptr<WireModel> model, int tag) {

@@ -25,8 +25,7 @@ class QArrangeViewController
     std::string screenTitle() const override { return "配车排班"; }
     bool openedFromMenu() const override;
     std::string listIdentifier() const override { return "aTableView"; }
-    void addParameters(boost::json::object& params) const override { params["RunDate"] = dateStr; }
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    Query query() const override { return OfficeQueries::roster(dateStr); }
     void didReceive(std::shared_ptr<WireModel> model, int requestTag) override;
 };
 

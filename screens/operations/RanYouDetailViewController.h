@@ -8,8 +8,7 @@
 
 namespace busdesk {
 
-// Fuel records of a day ("详情") or of one vehicle's month (titled with the vehicle), tag 3
-// (Query_DssfuelcostInfo).
+// Fuel records of a day ("详情") or of one vehicle's month (titled with the vehicle).
 class RanYouDetailViewController : public ResultListViewController<&NormalList::List, RanYouDetailCell> {
   public:
     std::string selectDate;  // yyyy-MM-dd or yyyy-MM
@@ -20,14 +19,7 @@ class RanYouDetailViewController : public ResultListViewController<&NormalList::
 
   protected:
     std::string screenTitle() const override { return isday ? "详情" : busNo; }
-    void addParameters(boost::json::object& params) const override {
-        params["Buselfid"] = busNo;
-        params["StartTime"] = selectDate;
-        params["EndTime"] = selectDate;
-    }
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(3, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::fuelRecords(busNo, selectDate); }
 };
 
 }  // namespace busdesk

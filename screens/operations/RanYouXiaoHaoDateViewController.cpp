@@ -5,7 +5,6 @@
 #include "platform/views/NavigationController.h"
 #include "screens/operations/RanYouDetailViewController.h"
 #include "screens/operations/RanYouXiaoHaoListViewController.h"
-#include "screens/query/DateRangeInput.h"
 #include "screens/query/QueryForm.h"
 #include "ui/ScreenHelpers.h"
 
@@ -16,13 +15,13 @@ void RanYouXiaoHaoDateViewController::viewDidLoad() {
     lblBus_ = form::caption(*view(), "车号：");
     tf_BusNo = form::textField(*view(), "tf_BusNo", "请输入车号");
     tf_BusNo->setDelegate(self<RanYouXiaoHaoDateViewController>());
-    mode.emplace(*view(), ChoicePair::Side{"datBtn", "按日查询", "leftBtnImg"},
-                 ChoicePair::Side{"monthBtn", "按月查询", "rigthBtnImg"},
-                 action(&RanYouXiaoHaoDateViewController::datBtn),
-                 action(&RanYouXiaoHaoDateViewController::monthBtn));
-    datePicker = period_wheels::addDayWheel(*view(), "datePicker");
-    monthPicker = period_wheels::addMonthWheel(*view());
-    monthPicker->setHidden(true);
+    period.emplace(*view(), ChoicePair::Side{"datBtn", "按日查询", "leftBtnImg"},
+                   ChoicePair::Side{"monthBtn", "按月查询", "rigthBtnImg"},
+                   action(&RanYouXiaoHaoDateViewController::datBtn),
+                   action(&RanYouXiaoHaoDateViewController::monthBtn));
+    period->addWheels(*view(), "datePicker");
+    datePicker = period->dayWheel;
+    monthPicker = period->monthWheel;
     btnSearch = form::queryButton(*view(), "search", action(&RanYouXiaoHaoDateViewController::search));
     layout();
 }
@@ -35,10 +34,8 @@ void RanYouXiaoHaoDateViewController::layout() {
     if (!btnSearch) return;
     form::Rows rows(*view());
     tf_BusNo->setFrame(rows.field(*lblBus_));
-    mode->layout(rows.full(form::Rows::kRowHeight));
-    Rect wheel = rows.full(180);
-    datePicker->setFrame(wheel);
-    monthPicker->setFrame(wheel);
+    Rect choice = rows.full(form::Rows::kRowHeight);
+    period->layout(choice, rows.full(180));
     btnSearch->setFrame(rows.button());
 }
 
@@ -48,17 +45,13 @@ bool RanYouXiaoHaoDateViewController::textFieldShouldReturn(TextField& field) {
 }
 
 void RanYouXiaoHaoDateViewController::datBtn() {
-    datePicker->setHidden(false);
-    monthPicker->setHidden(true);
     day = true;
-    mode->choose(true);
+    period->show(day);
 }
 
 void RanYouXiaoHaoDateViewController::monthBtn() {
-    datePicker->setHidden(true);
-    monthPicker->setHidden(false);
     day = false;
-    mode->choose(false);
+    period->show(day);
 }
 
 void RanYouXiaoHaoDateViewController::search() {
@@ -66,14 +59,14 @@ void RanYouXiaoHaoDateViewController::search() {
     if (!nav) return;
     if (day) {
         auto detail = std::make_shared<RanYouDetailViewController>();
-        detail->selectDate = PublicMethod::getDateString(datePicker->date(), query_dates::kDay);
+        detail->selectDate = period->periodText(day);
         detail->isday = true;
         detail->busNo = tf_BusNo->text();
         nav->pushViewController(detail, true);
         return;
     }
     auto list = std::make_shared<RanYouXiaoHaoListViewController>();
-    list->selectDate = PublicMethod::getDateString(monthPicker->date(), query_dates::kMonth);
+    list->selectDate = period->periodText(day);
     Log::line("selectDate==" + PublicMethod::getDateString(monthPicker->date(), "yyyy-MM-dd HH:mm:ss"));
     list->busNo = tf_BusNo->text();
     nav->pushViewController(list, true);

@@ -27,9 +27,10 @@ class RanYouXiaoHaoDateViewController : public ViewController, public TextFieldD
 
     bool day = true;
     std::shared_ptr<TextField> tf_BusNo;
+    // datBtn / monthBtn with leftBtnImg / rigthBtnImg over the wheels datePicker / monthPicker.
+    std::optional<PeriodInput> period;
     std::shared_ptr<DatePicker> datePicker;
     std::shared_ptr<MonthPicker> monthPicker;
-    std::optional<ChoicePair> mode;  // dayBtn (datBtn) / monthBtn with leftBtnImg / rigthBtnImg
     std::shared_ptr<Button> btnSearch;
 
   private:

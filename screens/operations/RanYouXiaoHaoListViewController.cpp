@@ -5,12 +5,6 @@
 
 namespace busdesk {
 
-void RanYouXiaoHaoListViewController::addParameters(boost::json::object& params) const {
-    params["Buselfid"] = busNo;
-    params["StartTime"] = selectDate;
-    params["EndTime"] = selectDate;
-}
-
 void RanYouXiaoHaoListViewController::prepareCell(RanYouListCell& cell, int row) {
     cell.trailingButton->setTag(row);
     cell.trailingButton->removeAllActions();

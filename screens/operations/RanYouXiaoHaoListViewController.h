@@ -8,7 +8,7 @@
 
 namespace busdesk {
 
-// Fuel of a month per vehicle (tag 2, Query_DssfuelcostSUM), titled "统计（yyyy-MM）"; each row's
+// Fuel of a month per vehicle, titled "统计（yyyy-MM）"; each row's
 // detail button opens that vehicle's records of the month.
 class RanYouXiaoHaoListViewController : public ResultListViewController<&NormalList::List, RanYouListCell> {
   public:
@@ -22,10 +22,7 @@ class RanYouXiaoHaoListViewController : public ResultListViewController<&NormalL
 
   protected:
     std::string screenTitle() const override { return "统计（" + selectDate + "）"; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(2, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::fuelSummary(busNo, selectDate); }
     void prepareCell(RanYouListCell& cell, int row) override;
 };
 

@@ -9,7 +9,7 @@
 
 namespace busdesk {
 
-// "营收详情" of one driver and month (tag 6, Query_DssticketreceiptInfo, the driver as EmpID).
+// "营收详情" of one driver (chosen in the summary) and month.
 class ShouRuDetTableViewController
     : public ResultListViewController<&DssticketcostSumList::DssfuelcostList, ShouruDetTableViewCell> {
   public:
@@ -22,10 +22,7 @@ class ShouRuDetTableViewController
 
   protected:
     std::string screenTitle() const override { return "营收详情"; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(6, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::revenueOfDriver(userId, startTime); }
 };
 
 }  // namespace busdesk

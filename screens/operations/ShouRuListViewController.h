@@ -8,7 +8,7 @@
 
 namespace busdesk {
 
-// Revenue of a month per driver (tag 5, Query_DssticketreceiptSUM), "营收汇总"; each row's detail
+// Revenue of a month per driver, "营收汇总"; each row's detail
 // button opens that driver's revenue of the month.
 class ShouRuListViewController
     : public ResultListViewController<&DssticketcostSumList::DssfuelcostList, ShouRuCell> {
@@ -23,13 +23,7 @@ class ShouRuListViewController
 
   protected:
     std::string screenTitle() const override { return "营收汇总"; }
-    void addParameters(boost::json::object& params) const override {
-        params["all"] = all ? "1" : "0";
-        params["StartTime"] = startTime;
-    }
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(5, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::revenueSummary(scopeOf(all), startTime); }
     void prepareCell(ShouRuCell& cell, int row) override;
 };
 

@@ -8,8 +8,7 @@
 
 namespace busdesk {
 
-// "营收详情" of one day (tag 4, Query_DssticketreceiptInfoOneday). This query alone is asked with
-// the remembered login name as EmpID: else the card typed at this run's login, else no EmpID.
+// "营收详情" of one day, for the employee or everybody.
 class ShouruDayTableViewController
     : public ResultListViewController<&DssticketcostSumList::DssfuelcostList, ShouruDayTableViewCell> {
   public:
@@ -20,10 +19,7 @@ class ShouruDayTableViewController
 
   protected:
     std::string screenTitle() const override { return "营收详情"; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearchNum(4, std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::revenueOfDay(scopeOf(all), startTime); }
 };
 
 }  // namespace busdesk

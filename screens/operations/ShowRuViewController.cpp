@@ -1,12 +1,10 @@
 #include "screens/operations/ShowRuViewController.h"
 
-#include "core/PublicMethod.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/LiChengDetTableViewController.h"
 #include "screens/operations/LiChengListViewController.h"
 #include "screens/operations/ShouRuListViewController.h"
 #include "screens/operations/ShouruDayTableViewController.h"
-#include "screens/query/DateRangeInput.h"
 #include "screens/query/QueryForm.h"
 #include "ui/ScreenHelpers.h"
 
@@ -14,15 +12,15 @@ namespace busdesk {
 
 void ShowRuViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, islicheng ? "里程情况" : "营收情况");
-    mode.emplace(*view(), ChoicePair::Side{"dayAction", "按日查询", "dayImg"},
-                 ChoicePair::Side{"monthAction", "按月查询", "monthImg"},
-                 action(&ShowRuViewController::dayAction), action(&ShowRuViewController::monthAction));
+    period.emplace(*view(), ChoicePair::Side{"dayAction", "按日查询", "dayImg"},
+                   ChoicePair::Side{"monthAction", "按月查询", "monthImg"},
+                   action(&ShowRuViewController::dayAction), action(&ShowRuViewController::monthAction));
     scope.emplace(*view(), ChoicePair::Side{"onePerBtn", "本人", "onePerImg"},
                   ChoicePair::Side{"sumPerBtn", "全部人员", "sumPerImg"},
                   action(&ShowRuViewController::onePerBtn), action(&ShowRuViewController::sumPerBtn));
-    dayPicker = period_wheels::addDayWheel(*view(), "dayPicker");
-    monthPicker = period_wheels::addMonthWheel(*view(), self<ShowRuViewController>());
-    monthPicker->setHidden(true);
+    period->addWheels(*view(), "dayPicker", self<ShowRuViewController>());
+    dayPicker = period->dayWheel;
+    monthPicker = period->monthWheel;
     btnSearch = form::queryButton(*view(), "search", action(&ShowRuViewController::search));
     layout();
 }
@@ -34,26 +32,20 @@ void ShowRuViewController::viewDidLayoutSubviews() {
 void ShowRuViewController::layout() {
     if (!btnSearch) return;
     form::Rows rows(*view());
-    mode->layout(rows.full(form::Rows::kRowHeight));
+    Rect choice = rows.full(form::Rows::kRowHeight);
     scope->layout(rows.full(form::Rows::kRowHeight));
-    Rect wheel = rows.full(180);
-    dayPicker->setFrame(wheel);
-    monthPicker->setFrame(wheel);
+    period->layout(choice, rows.full(180));
     btnSearch->setFrame(rows.button());
 }
 
 void ShowRuViewController::dayAction() {
-    dayPicker->setHidden(false);
-    monthPicker->setHidden(true);
     day = true;
-    mode->choose(true);
+    period->show(day);
 }
 
 void ShowRuViewController::monthAction() {
-    dayPicker->setHidden(true);
-    monthPicker->setHidden(false);
     day = false;
-    mode->choose(false);
+    period->show(day);
 }
 
 void ShowRuViewController::onePerBtn() {
@@ -69,8 +61,7 @@ void ShowRuViewController::sumPerBtn() {
 void ShowRuViewController::search() {
     auto nav = navigationController();
     if (!nav) return;
-    std::string startTime = day ? PublicMethod::getDateString(dayPicker->date(), query_dates::kDay)
-                                : PublicMethod::getDateString(monthPicker->date(), query_dates::kMonth);
+    std::string startTime = period->periodText(day);
     bool all = !onePer;
     std::shared_ptr<ViewController> next;
     if (islicheng && day) {

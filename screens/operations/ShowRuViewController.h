@@ -28,9 +28,10 @@ class ShowRuViewController : public ViewController, public MonthPickerDelegate {
 
     bool day = true;
     bool onePer = true;
+    // dayAction / monthAction with dayImg / monthImg over the wheels dayPicker / monthPicker.
+    std::optional<PeriodInput> period;
     std::shared_ptr<DatePicker> dayPicker;
     std::shared_ptr<MonthPicker> monthPicker;
-    std::optional<ChoicePair> mode;   // dayAction / monthAction with dayImg / monthImg
     std::optional<ChoicePair> scope;  // onePerBtn / sumPerBtn with onePerImg / sumPerImg
     std::shared_ptr<Button> btnSearch;
 

@@ -11,14 +11,9 @@ std::string WeiXiuDetailViewController::screenTitle() const {
     return titleStr == "维修查询" ? "维修详情" : titleStr;
 }
 
-void WeiXiuDetailViewController::addParameters(boost::json::object& params) const {
-    params["Buselfid"] = busNo;
-    params["StartTime"] = bDate;
-    params["EndTime"] = eDate;
-}
-
-void WeiXiuDetailViewController::send(boost::json::object params, Delivered ok, Failed fail) {
-    sendSearch(titleStr, std::move(params), std::move(ok), std::move(fail));
+WeiXiuDetailViewController::Query WeiXiuDetailViewController::query() const {
+    return istag ? OfficeQueries::repairOrders(busNo, bDate, eDate)
+                 : OfficeQueries::maintenancePlans(busNo, bDate, eDate);
 }
 
 std::shared_ptr<TableViewCell> WeiXiuDetailViewController::cellForRow(TableView& tv, IndexPath ip) {

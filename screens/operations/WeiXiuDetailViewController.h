@@ -29,8 +29,7 @@ class WeiXiuDetailViewController : public ResultListViewController<&NormalList::
   protected:
     std::string screenTitle() const override;
     bool hidesListUntilRows() const override { return true; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    Query query() const override;
 };
 
 }  // namespace busdesk

@@ -19,15 +19,7 @@ class illDeatilTableViewController : public ResultListViewController<&NormalList
 
   protected:
     std::string screenTitle() const override { return "违规详情"; }
-    void addParameters(boost::json::object& params) const override {
-        params["Buselfid"] = buselfid;
-        params["Alerttype"] = alertType;
-        params["StartTime"] = selectdate;
-        params["EndTime"] = selectdate;
-    }
-    void send(boost::json::object params, Delivered ok, Failed fail) override {
-        sendSearch("违规详情", std::move(params), std::move(ok), std::move(fail));
-    }
+    Query query() const override { return OfficeQueries::violationDetails(buselfid, alertType, selectdate); }
 };
 
 }  // namespace busdesk

@@ -17,20 +17,11 @@ std::string illListViewController::screenTitle() const {
     return istag ? "违规详情" : titleStr;
 }
 
-void illListViewController::addParameters(boost::json::object& params) const {
-    if (!istag) {
-        params["RunDate"] = selectDate;
-        return;
-    }
+void illListViewController::send(Delivered ok, Failed fail) {
+    if (!istag) return run(OfficeQueries::completedTrips(selectDate), std::move(ok), std::move(fail));
     // The home page's shortcut asks for every vehicle with an empty vehicle number.
-    params["Buselfid"] = isAll ? std::string() : busid;
-    params["StartTime"] = selectDate;
-    params["EndTime"] = selectDate;
-}
-
-void illListViewController::send(boost::json::object params, Delivered ok, Failed fail) {
-    // The tag is the title the screen was opened with, not the one it shows.
-    sendSearch(titleStr, std::move(params), std::move(ok), std::move(fail));
+    run(OfficeQueries::violationSummary(isAll ? std::string() : busid, selectDate), std::move(ok),
+        std::move(fail));
 }
 
 std::size_t illListViewController::keep(std::shared_ptr<WireModel> model, int) {

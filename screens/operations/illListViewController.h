@@ -41,8 +41,7 @@ class illListViewController : public QueryListViewController {
   protected:
     std::string screenTitle() const override;
     bool hidesListUntilRows() const override { return true; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    void send(Delivered ok, Failed fail) override;
     std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) override;
 };
 

@@ -1,6 +1,8 @@
 #include "screens/query/PeriodInput.h"
 
+#include "core/PublicMethod.h"
 #include "platform/LocalDate.h"
+#include "screens/query/DateRangeInput.h"
 #include "ui/Colors.h"
 
 namespace busdesk {
@@ -72,6 +74,34 @@ void ChoicePair::layout(Rect frame) {
     firstButton->setFrame({frame.x + side + 20, frame.y, half - side - 24, frame.height});
     secondImage->setFrame({frame.x + half + 16, imageTop, side, side});
     secondButton->setFrame({frame.x + half + side + 20, frame.y, half - side - 24, frame.height});
+}
+
+PeriodInput::PeriodInput(View& parent, const ChoicePair::Side& daySide, const ChoicePair::Side& monthSide,
+                         View::Action onDay, View::Action onMonth)
+    : mode(parent, daySide, monthSide, std::move(onDay), std::move(onMonth)) {}
+
+void PeriodInput::addWheels(View& parent, const std::string& dayWheelIdentifier,
+                            std::weak_ptr<MonthPickerDelegate> monthDelegate) {
+    dayWheel = period_wheels::addDayWheel(parent, dayWheelIdentifier);
+    monthWheel = period_wheels::addMonthWheel(parent, std::move(monthDelegate));
+    show(true);
+}
+
+void PeriodInput::show(bool day) {
+    dayWheel->setHidden(!day);
+    monthWheel->setHidden(day);
+    mode.choose(day);
+}
+
+std::string PeriodInput::periodText(bool day) const {
+    return day ? PublicMethod::getDateString(dayWheel->date(), query_dates::kDay)
+               : PublicMethod::getDateString(monthWheel->date(), query_dates::kMonth);
+}
+
+void PeriodInput::layout(Rect choiceRow, Rect wheels) {
+    mode.layout(choiceRow);
+    dayWheel->setFrame(wheels);
+    monthWheel->setFrame(wheels);
 }
 
 }  // namespace busdesk

@@ -46,4 +46,26 @@ class ChoicePair {
     bool firstChosen_ = true;
 };
 
+// A day or a month: the day / month choice pair and the two wheels, of which the chosen one
+// shows. Starts on the day. The screen keeps its own day flag and names the buttons' actions.
+class PeriodInput {
+  public:
+    // The choice pair; `onDay` and `onMonth` are the screen's actions, which call show().
+    PeriodInput(View& parent, const ChoicePair::Side& daySide, const ChoicePair::Side& monthSide,
+                View::Action onDay, View::Action onMonth);
+    // The wheels, added apart from the pair so that a screen can put other rows in between.
+    void addWheels(View& parent, const std::string& dayWheelIdentifier,
+                   std::weak_ptr<MonthPickerDelegate> monthDelegate = {});
+
+    // Shows the day wheel (true) or the month wheel (false) and marks its button.
+    void show(bool day);
+    // The chosen wheel's date as the queries send it: "yyyy-MM-dd" or "yyyy-MM".
+    std::string periodText(bool day) const;
+    void layout(Rect choiceRow, Rect wheels);
+
+    ChoicePair mode;
+    std::shared_ptr<DatePicker> dayWheel;
+    std::shared_ptr<MonthPicker> monthWheel;
+};
+
 }  // namespace busdesk

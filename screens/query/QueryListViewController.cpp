@@ -1,9 +1,5 @@
 #include "screens/query/QueryListViewController.h"
 
-#include "core/PublicMethod.h"
-#include "core/Session.h"
-#include "model/LoginResult.h"
-#include "services/NormalService.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -34,13 +30,8 @@ void QueryListViewController::viewDidLayoutSubviews() {
 void QueryListViewController::request() {
     // One overlay for all requests out: it goes when the last of them is answered.
     if (outstanding_++ == 0) screen::showActivityOrNo(true, *view());
-    boost::json::object params;
-    if (auto session = Session::shared().loginResult(); session && session->EmpID)
-        params["EmpID"] = *session->EmpID;
-    addParameters(params);
     int tag = requestTag();
-    send(std::move(params),
-         whileAlive<QueryListViewController>(
+    send(whileAlive<QueryListViewController>(
              [tag](QueryListViewController& self, std::shared_ptr<WireModel> model) {
                  self.answered();
                  self.didReceive(std::move(model), tag);
@@ -73,15 +64,6 @@ void QueryListViewController::didFail() {
 
 void QueryListViewController::showToast(const std::string& text) {
     screen::setAlertInfo(text, *view());
-}
-
-void QueryListViewController::sendSearch(const std::string& tag, boost::json::object params, Delivered ok,
-                                         Failed fail) {
-    NormalService::getSearchWithPara(std::move(params), tag, std::move(ok), std::move(fail));
-}
-
-void QueryListViewController::sendSearchNum(int tag, boost::json::object params, Delivered ok, Failed fail) {
-    NormalService::getSearchNumWithPara(std::move(params), tag, std::move(ok), std::move(fail));
 }
 
 }  // namespace busdesk

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <boost/json/object.hpp>
 #include <functional>
 #include <memory>
 #include <string>
@@ -8,13 +7,15 @@
 #include "model/WireModel.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
+#include "services/AnswerDecoders.h"
+#include "services/OfficeQueries.h"
 
 namespace busdesk {
 
 // A screen that asks the office service once when it loads and shows the answer as a list:
-// title bar, busy overlay, the parameter set with "EmpID" from the session, the service call,
-// keeping the delivered model, "暂无数据" for an empty list, "网络异常！" for a failure with the
-// previous data kept. A screen says only what differs: its title, parameters, call and rows.
+// title bar, busy overlay, the typed query, keeping the delivered model, "暂无数据" for an empty
+// list, "网络异常！" for a failure with the previous data kept. A screen says only what differs:
+// its title, its query and its rows.
 class QueryListViewController : public ViewController, public TableViewDataSource, public TableViewDelegate {
   public:
     using Delivered = std::function<void(std::shared_ptr<WireModel>)>;
@@ -47,9 +48,8 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     virtual std::string listIdentifier() const { return "tbList"; }
     // The list stays hidden until an answer brings rows.
     virtual bool hidesListUntilRows() const { return false; }
-    // The screen's own keys; "EmpID" of the session is already in (a screen may replace it).
-    virtual void addParameters(boost::json::object&) const {}
-    virtual void send(boost::json::object params, Delivered ok, Failed fail) = 0;
+    // Sends the screen's query (runQuery of a typed query from services/OfficeQueries.h).
+    virtual void send(Delivered ok, Failed fail) = 0;
     // Keeps the delivered model (null when the answer carried none) as the data of the request
     // made with `requestTag`; returns how many rows it holds.
     virtual std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) = 0;
@@ -65,9 +65,13 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     virtual void didFail();
 
     void showToast(const std::string& text);
-    // The usual office calls.
-    static void sendSearch(const std::string& tag, boost::json::object params, Delivered ok, Failed fail);
-    static void sendSearchNum(int tag, boost::json::object params, Delivered ok, Failed fail);
+    // Runs `query`, handing its model on as the screen's delivered model.
+    template <class Model>
+    static void run(const OfficeQuery<std::shared_ptr<Model>>& query, Delivered ok, Failed fail) {
+        runQuery<std::shared_ptr<Model>>(
+            query, [ok = std::move(ok)](std::shared_ptr<Model> model) { ok(std::move(model)); },
+            std::move(fail));
+    }
 
   private:
     void answered();
@@ -76,19 +80,12 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
 
 // A result list of one list record whose rows are one cell kind. `Items` is the record's list
 // field (&NormalList::List); `Cell` is a RowLinesCell over the element kind.
-template <class>
-struct ListFieldTraits;
-template <class ListModel, class Element>
-struct ListFieldTraits<WireModelArray<Element> ListModel::*> {
-    using List = ListModel;
-    using Item = Element;
-};
-
 template <auto Items, class Cell>
 class ResultListViewController : public QueryListViewController {
   public:
-    using List = typename ListFieldTraits<decltype(Items)>::List;
-    using Item = typename ListFieldTraits<decltype(Items)>::Item;
+    using List = typename ListField<decltype(Items)>::List;
+    using Item = typename ListField<decltype(Items)>::Row;
+    using Query = OfficeQuery<std::shared_ptr<List>>;
 
     // The last list received (null until then).
     std::shared_ptr<List> received;
@@ -111,6 +108,9 @@ class ResultListViewController : public QueryListViewController {
     double heightForRow(TableView&, IndexPath) override { return prototype().rowHeight(); }
 
   protected:
+    // The office query whose answer the list shows.
+    virtual Query query() const = 0;
+    void send(Delivered ok, Failed fail) override { run(query(), std::move(ok), std::move(fail)); }
     // Buttons and other per-row wiring beyond the lines.
     virtual void prepareCell(Cell&, int /*row*/) {}
 

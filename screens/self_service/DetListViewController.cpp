@@ -1,21 +1,12 @@
 #include "screens/self_service/DetListViewController.h"
 
 #include "platform/views/NavigationController.h"
-#include "services/SuggestServer.h"
 #include "ui/ImageBrowser.h"
 
 namespace busdesk {
 
 double DetListViewController::heightForRow(TableView&, IndexPath ip) {
     return DetListTableViewCell::heightFor(itemAt(ip.row).get());
-}
-
-void DetListViewController::send(boost::json::object params, Delivered ok, Failed fail) {
-    std::optional<std::string> empID;
-    if (auto* v = params.if_contains("EmpID"); v && v->is_string()) empID = std::string(v->get_string());
-    SuggestServer::getSuggestsWithEmpID(
-        empID, [ok = std::move(ok)](std::shared_ptr<SuggestList> list) { ok(std::move(list)); },
-        std::move(fail));
 }
 
 void DetListViewController::prepareCell(DetListTableViewCell& cell, int row) {

@@ -21,7 +21,7 @@ class DetListViewController : public ResultListViewController<&SuggestList::List
   protected:
     std::string screenTitle() const override { return "意见列表"; }
     bool hidesListUntilRows() const override { return true; }
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    Query query() const override { return OfficeQueries::suggestions(); }
     void prepareCell(DetListTableViewCell& cell, int row) override;
 };
 

@@ -17,8 +17,7 @@ class RidingRecordViewController
   protected:
     std::string screenTitle() const override { return "乘车记录"; }
     bool openedFromMenu() const override { return true; }
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    Query query() const override { return OfficeQueries::rides(); }
 };
 
 }  // namespace busdesk

@@ -1,7 +1,6 @@
 #include "screens/self_service/SalaryQueryResultTVController.h"
 
 #include "core/Session.h"
-#include "services/EmployeMonthSalaryService.h"
 
 namespace busdesk {
 
@@ -18,15 +17,6 @@ void SalaryQueryResultTVController::configureList(TableView& list) {
     header->titleLabel->setText(monthCaption(month));
     header->titleDetLable->setText("实发工资：");
     list.setTableHeaderView(header);
-}
-
-void SalaryQueryResultTVController::send(boost::json::object params, Delivered ok, Failed fail) {
-    std::optional<std::string> empID;
-    if (auto* v = params.if_contains("EmpID"); v && v->is_string()) empID = std::string(v->get_string());
-    EmployeMonthSalaryService::getEmpolyeMonthWithEmpID(
-        empID, month,
-        [ok = std::move(ok)](std::shared_ptr<EmployeMonthSalary> record, bool) { ok(std::move(record)); },
-        std::move(fail));
 }
 
 std::size_t SalaryQueryResultTVController::keep(std::shared_ptr<WireModel> model, int tag) {

@@ -28,8 +28,7 @@ class SalaryQueryResultTVController
   protected:
     std::string screenTitle() const override { return "薪资详情"; }
     void configureList(TableView& list) override;
-    // The statement answers with the record and a flag; the flag is not needed here.
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    Query query() const override { return OfficeQueries::salaryStatement(month); }
     std::size_t keep(std::shared_ptr<WireModel> model, int tag) override;
 };
 

@@ -1,10 +1,8 @@
 #include "screens/self_service/SubsidyListViewController.h"
 
 #include "core/PublicMethod.h"
-#include "core/Session.h"
 #include "core/SettingsKeys.h"
 #include "screens/query/DateRangeInput.h"
-#include "services/SubsidyService.h"
 #include "ui/Colors.h"
 #include "ui/DatePickerSheet.h"
 
@@ -35,10 +33,6 @@ std::shared_ptr<Label> headerLabel(View& parent, const std::string& text, Rect f
 
 SubsidyListViewController::SubsidyListViewController(std::string title, int kind) : tag(kind) {
     setTitle(std::move(title));
-}
-
-std::optional<std::string> SubsidyListViewController::cardIdentifier() {
-    return Session::shared().userName();
 }
 
 void SubsidyListViewController::viewDidLoad() {
@@ -85,19 +79,12 @@ void SubsidyListViewController::configureList(TableView& list) {
     list.setTableHeaderView(header);
 }
 
-void SubsidyListViewController::addParameters(boost::json::object& params) const {
-    // The meal card answers to the card number, not to the session's employee identifier.
-    params.erase("EmpID");
-    if (auto id = cardIdentifier()) params["EmpID"] = *id;
-}
-
-void SubsidyListViewController::send(boost::json::object params, Delivered ok, Failed fail) {
-    std::optional<std::string> empID;
-    if (auto* v = params.if_contains("EmpID"); v && v->is_string()) empID = std::string(v->get_string());
-    SubsidyService::getRechargeInfoWithEmpID(
-        empID, btnStartTime->currentTitle(), btnEndTime->currentTitle(), tag,
-        [ok = std::move(ok)](std::shared_ptr<SubsidyRechargeList> list) { ok(std::move(list)); },
-        std::move(fail));
+SubsidyListViewController::Query SubsidyListViewController::query() const {
+    // The kinds as the column headings read them: 0 recharges, 1 purchases, any other subsidies.
+    MealCardRecords records = tag == 0   ? MealCardRecords::Recharges
+                              : tag == 1 ? MealCardRecords::Purchases
+                                         : MealCardRecords::Subsidies;
+    return OfficeQueries::mealCard(records, btnStartTime->currentTitle(), btnEndTime->currentTitle());
 }
 
 std::size_t SubsidyListViewController::keep(std::shared_ptr<WireModel> model, int) {

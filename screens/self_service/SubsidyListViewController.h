@@ -30,10 +30,6 @@ class SubsidyListViewController
     void chooseStartTime();
     void chooseEndTime();
 
-    // The card identifier of the meal-card queries: the remembered user name, else the card number
-    // typed at the last login of this run.
-    static std::optional<std::string> cardIdentifier();
-
     int tag;
     bool firstDisplay = false;
     std::shared_ptr<Button> btnStartTime;
@@ -44,8 +40,7 @@ class SubsidyListViewController
     bool showsTitleBar() const override { return false; }
     bool requestsOnLoad() const override { return false; }
     void configureList(TableView& list) override;
-    void addParameters(boost::json::object& params) const override;
-    void send(boost::json::object params, Delivered ok, Failed fail) override;
+    Query query() const override;
     std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) override;
     void prepareCell(SubdityDetTableViewCell& cell, int) override { cell.setKind(tag); }
 };

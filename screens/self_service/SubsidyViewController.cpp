@@ -26,7 +26,7 @@ void SubsidyViewController::viewDidLoad() {
         view()->addSubview(l);
         return l;
     };
-    userid = field("卡号：", "userid", displayText(SubsidyListViewController::cardIdentifier()));
+    userid = field("卡号：", "userid", displayText(Session::shared().userName()));
     name = field("姓名：", "name", session ? displayText(session->Name) : std::string());
     job = field("岗位：", "job", session ? displayText(session->EmpRoleName) : std::string());
     org = field("单位：", "org", session ? displayText(session->OrgName) : std::string());
@@ -54,7 +54,9 @@ void SubsidyViewController::layout() {
     double half = b.width / 2;
     std::shared_ptr<Label> values[] = {userid, name, job, org};
     for (int i = 0; i < 4; ++i) {
-        double x = (i % 2) * half, y = 8 + (i / 2) * 40.0;
+        // Two particulars a row: column i % 2, row i / 2.
+        const int column = i % 2, row = i / 2;
+        double x = column * half, y = 8 + row * 40.0;
         captions_[static_cast<std::size_t>(i)]->setFrame({x + 10, y, 50, 34});
         values[i]->setFrame({x + 60, y, half - 66, 34});
     }

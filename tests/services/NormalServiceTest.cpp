@@ -3,6 +3,7 @@
 #include <type_traits>
 
 #include "ServiceTestSupport.h"
+#include "services/AnswerDecoders.h"
 #include "services/NormalService.h"
 
 namespace busdesk::test {
@@ -382,18 +383,19 @@ TEST_F(NormalServiceTest, CompanyLogoAddressHasNoClosingSlashAndIsCleaned) {
 }
 
 TEST(LogoCleaning, RemovesExactlyTheDecorationCharacters) {
-    EXPECT_EQ(NormalService::cleanLogoText("httpexamplecomlogopng123"), "httpexamplecomlogopng123");
-    EXPECT_EQ(NormalService::cleanLogoText("[http://a.b/c.png]"), "http://a.b/c.png");
-    EXPECT_EQ(NormalService::cleanLogoText("[]{}（）#%-*+=_\\|~()＜＞$^& "), "");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("httpexamplecomlogopng123"), "httpexamplecomlogopng123");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("[http://a.b/c.png]"), "http://a.b/c.png");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("[]{}（）#%-*+=_\\|~()＜＞$^& "), "");
     // Punctuation outside the set stays: : / . ? , ; ' " ! @ and the quotes the caller strips.
-    EXPECT_EQ(NormalService::cleanLogoText("\"http://h:1/a.png?x,y;z'!@\""), "\"http://h:1/a.png?x,y;z'!@\"");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("\"http://h:1/a.png?x,y;z'!@\""),
+              "\"http://h:1/a.png?x,y;z'!@\"");
     // Full-width characters other than the four, and Chinese text, survive whole.
-    EXPECT_EQ(NormalService::cleanLogoText("（公司＝标志）"), "公司＝标志");
-    EXPECT_EQ(NormalService::cleanLogoText("＜a＞b＿"), "ab＿");
-    EXPECT_EQ(NormalService::cleanLogoText("a b\tc"), "ab\tc");
-    EXPECT_EQ(NormalService::cleanLogoText(""), "");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("（公司＝标志）"), "公司＝标志");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("＜a＞b＿"), "ab＿");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("a b\tc"), "ab\tc");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText(""), "");
     // A truncated multi-byte tail is kept as it is, not read past the end.
-    EXPECT_EQ(NormalService::cleanLogoText("x\xEF\xBC"), "x\xEF\xBC");
+    EXPECT_EQ(AnswerDecoders::cleanLogoText("x\xEF\xBC"), "x\xEF\xBC");
 }
 
 }  // namespace

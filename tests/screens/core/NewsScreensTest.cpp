@@ -111,9 +111,9 @@ TEST_F(NewsTest, AnAnswerForPageOneReplacesTheListEvenWhenALoadMoreIsUnderway) {
     showList(2);
     auto list = top<NewsViewController>();
     // Both a pull and a load-more outstanding: the page-1 answer must not be appended.
-    list->refreshData("1");
+    list->refreshData(1);
     list->page = 2;
-    list->refreshData("2");
+    list->refreshData(2);
     screen();
     EXPECT_TRUE(list->rowCount() == 15u || list->rowCount() == 12u) << list->rowCount();
     std::set<std::string> ids;

@@ -1,0 +1,76 @@
+#include "screens/core/BulletinListViewController.h"
+
+#include "core/Session.h"
+#include "model/NormalList.h"
+#include "platform/views/NavigationController.h"
+#include "screens/core/NewsCellView.h"
+#include "screens/core/NewsDetailViewController.h"
+#include "services/OfficeQueries.h"
+#include "ui/ScreenHelpers.h"
+
+namespace busdesk {
+
+void BulletinListViewController::refreshData(int page) {
+    screen::showActivityOrNo(true, *view());
+    runQuery<std::shared_ptr<NormalList>>(
+        OfficeQueries::bulletins(tag == 3 ? Bulletins::Regulations : Bulletins::Announcements, page),
+        whileAlive<BulletinListViewController>(
+            [page](BulletinListViewController& self, std::shared_ptr<NormalList> answer) {
+                self.normalList = std::move(answer);
+                self.received(self.normalList, page);
+                screen::showActivityOrNo(false, *self.view());
+                self.bulletinList().reloadData();
+            }),
+        whileAlive<BulletinListViewController>([page](BulletinListViewController& self) {
+            self.failed(page);
+            screen::showActivityOrNo(false, *self.view());
+            screen::setAlertInfo("网络异常！", *self.view());
+        }));
+}
+
+int BulletinListViewController::numberOfRows(TableView&, int) {
+    return static_cast<int>(rowCount());
+}
+
+std::shared_ptr<TableViewCell> BulletinListViewController::cellForRow(TableView& tv, IndexPath ip) {
+    auto cell =
+        std::dynamic_pointer_cast<NewsCellView>(tv.dequeueReusableCell(NewsCellView::kReuseIdentifier));
+    if (!cell) cell = std::make_shared<NewsCellView>();
+    auto info = rowAt(static_cast<std::size_t>(ip.row));
+    cell->addInfo(info, tag, info ? displayText(info->ID) : std::string());
+    cell->time->setHidden(!showsDates());
+    cell->btnDetail->setTag(ip.row + NewsCellView::kButtonTagBase);
+    cell->btnDetail->removeAllActions();
+    cell->btnDetail->addAction(
+        whileAlive<BulletinListViewController>([](BulletinListViewController& self, View& sender) {
+            self.openRow(sender.tag() - NewsCellView::kButtonTagBase);
+        }));
+    return cell;
+}
+
+double BulletinListViewController::heightForRow(TableView&, IndexPath) {
+    return NewsCellView::kHeight;
+}
+
+void BulletinListViewController::didSelectRow(TableView& tv, IndexPath ip) {
+    tv.deselectRow(ip, false);
+    openRow(ip.row);
+}
+
+void BulletinListViewController::openRow(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= rowCount()) return;
+    auto info = rowAt(static_cast<std::size_t>(row));
+    if (!info) return;
+    const bool regulation = tag == 3;
+    auto detail = std::make_shared<NewsDetailViewController>();
+    detail->setTitle(regulation ? "规章制度" : "公告详情");
+    detail->peopleStr = displayText(regulation ? info->PublishBy : info->Publishby);
+    detail->contentHtml = displayText(info->ContentHtml);
+    detail->titleStr = displayText(info->Title);
+    detail->timeStr = displayText(info->RealeaseDate);
+    detail->newid = displayText(info->ID);
+    detail->tag = tag;
+    if (auto nav = navigationController()) nav->pushViewController(detail, true);
+}
+
+}  // namespace busdesk

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/views/TableView.h"
+#include "platform/views/ViewController.h"
+
+namespace busdesk {
+
+class NormalInfo;
+class NormalList;
+
+// What the home page and the bulletin lists share: rows of bulletins whose row or detail button
+// opens the bulletin, and the refresh of one page (busy overlay, the bulletins query of the
+// screen's kind, "网络异常！" when it fails, the rows shown before staying).
+class BulletinListViewController : public ViewController,
+                                   public TableViewDataSource,
+                                   public TableViewDelegate {
+  public:
+    // 2 announcements, 3 regulations.
+    int tag = 2;
+    // The last answer.
+    std::shared_ptr<NormalList> normalList;
+
+    virtual void refreshData(int page);
+
+    int numberOfRows(TableView&, int section) override;
+    std::shared_ptr<TableViewCell> cellForRow(TableView&, IndexPath ip) override;
+    double heightForRow(TableView&, IndexPath) override;
+    void didSelectRow(TableView&, IndexPath ip) override;
+
+  protected:
+    virtual TableView& bulletinList() = 0;
+    virtual std::size_t rowCount() const = 0;
+    virtual std::shared_ptr<NormalInfo> rowAt(std::size_t row) const = 0;
+    // The answer for `page` (already kept as normalList); the overlay goes and the list reloads
+    // after this.
+    virtual void received(const std::shared_ptr<NormalList>& answer, int page) = 0;
+    virtual void failed(int /*page*/) {}
+    // The home page leaves out the date of each row.
+    virtual bool showsDates() const { return true; }
+
+    // Pushes the detail of `row`.
+    void openRow(int row);
+};
+
+}  // namespace busdesk

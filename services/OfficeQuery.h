@@ -1,0 +1,125 @@
+#pragma once
+
+#include <boost/json/object.hpp>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "net/ResponseObject.h"
+#include "platform/Error.h"
+#include "services/QueryKey.h"
+
+namespace busdesk {
+
+// How the office answers a query: JSON (parsed and checked by the JSON serializer) or plain text
+// (any content type; the bytes as they came).
+enum class AnswerKind { JSON, Text };
+
+// An accepted answer as it came over the wire: what an answer store keeps.
+struct RawAnswer {
+    std::string_view body;    // the bytes as received; valid only during the call that hands them over
+    std::string contentType;  // the Content-Type header as sent; empty when there was none
+};
+
+// An accepted answer as the decoders read it, whether it just arrived or was kept earlier.
+struct Answer {
+    RawAnswer raw;
+    // What the response serializer made of the body: `json` for JSON answers, `data` for text.
+    // Shared, so a list can keep its rows in the parsed document without copying it.
+    std::shared_ptr<const ResponseObject> object;
+
+    // The body in the charset the content type names, UTF-8 otherwise; nothing when the bytes do
+    // not decode. The same text the request operation gives for a fresh answer.
+    std::optional<std::string> text() const;
+
+    // A kept answer read again the way a fresh one of `kind` is read (charset, UTF-8 check, JSON
+    // parse); nothing, with the reason in `error`, when the bytes would not pass now.
+    static std::optional<Answer> stored(const RawAnswer& raw, AnswerKind kind, Error* error = nullptr);
+};
+
+// A decoder's result: the model, or why the answer cannot be used (the caller then fails).
+template <class Model>
+using Decoded = std::variant<Model, Error>;
+
+// Everything sending one office query needs, whatever model its answer becomes.
+struct QueryRequest {
+    std::string method;
+    // Nothing: the address goes out without a query string (not even a "?").
+    std::optional<boost::json::object> parameters;
+    std::string user;  // the signed-in employee the answer is for (QueryKey::user)
+    AnswerKind answerKind = AnswerKind::JSON;
+    bool logsAnswer = true;    // the "JSON: ..." console line of a JSON answer
+    bool closingSlash = true;  // false only for the company logo's address
+
+    // `method` with `parameters` for whoever the session holds.
+    static QueryRequest forSession(std::string method, std::optional<boost::json::object> parameters);
+
+    QueryKey key() const;
+    std::string url() const;
+};
+
+// One typed office query: what to send, and how its answer becomes a `Model`. A plain value; the
+// typed calls of services/OfficeQueries.h make them, runQuery sends them.
+template <class Model>
+struct OfficeQuery : QueryRequest {
+    using Decode = Decoded<Model> (*)(const Answer&);
+    // Pure: the same answer, fresh or kept, gives the same model.
+    Decode decode = nullptr;
+
+    // The model of a kept answer, exactly as `decode` reads a fresh one.
+    Decoded<Model> decodeStored(const RawAnswer& raw) const {
+        Error error;
+        auto answer = Answer::stored(raw, answerKind, &error);
+        if (!answer) return error;
+        return decode(*answer);
+    }
+};
+
+template <class Model>
+OfficeQuery<Model> makeQuery(QueryRequest request, typename OfficeQuery<Model>::Decode decode) {
+    OfficeQuery<Model> query;
+    static_cast<QueryRequest&>(query) = std::move(request);
+    query.decode = decode;
+    return query;
+}
+
+// Where an answer store plugs in (none is installed yet): it hears of every typed query before it
+// is sent, and of every answer that was accepted and decoded, with the bytes as received. Both
+// calls come on the main thread and must not block it.
+class QueryObserver {
+  public:
+    virtual ~QueryObserver() = default;
+    virtual void queryWillSend(const QueryKey& key) = 0;
+    virtual void queryDidDecode(const QueryKey& key, const RawAnswer& answer) = 0;
+};
+void setQueryObserver(std::shared_ptr<QueryObserver> observer);
+
+// Reads an accepted answer (fresh, or kept and read again) into the call that hands its model
+// over, or into the error that makes it unusable.
+using AnswerHandler = std::function<std::variant<std::function<void()>, Error>(const Answer&)>;
+
+// The one function every typed query goes through: tells the observer, sends the request, writes
+// the console lines, and then either hands the decoded answer over (after telling the observer)
+// or calls `fail`. Exactly one of the two, on the main thread, never inside this call.
+void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::function<void()> fail);
+
+template <class Model>
+void runQuery(const OfficeQuery<Model>& query, std::function<void(Model)> success,
+              std::function<void()> fail) {
+    runQueryRequest(
+        query,
+        [decode = query.decode,
+         success = std::move(success)](const Answer& answer) -> std::variant<std::function<void()>, Error> {
+            auto decoded = decode(answer);
+            if (auto* error = std::get_if<Error>(&decoded)) return std::move(*error);
+            return [success, model = std::get<Model>(std::move(decoded))]() mutable {
+                if (success) success(std::move(model));
+            };
+        },
+        std::move(fail));
+}
+
+}  // namespace busdesk
