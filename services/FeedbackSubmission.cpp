@@ -26,13 +26,10 @@ FeedbackStep failed(FeedbackStep step, const OfficeFailure& failure) {
 
 // A step that cannot be made as asked ends like a refused answer, on a later turn of the main loop.
 void refuseLater(const std::string& why, FeedbackStep step, FeedbackSubmission::StepDone done) {
-    auto error = OfficeCall::makeError(OfficeServiceErrorCode::BadUploadInput, why);
-    OfficeCall::logFailure(error, nullptr, false);
-    OfficeCall::failLater(
-        [step = std::move(step), done = std::move(done)](const OfficeFailure& failure) {
-            if (done) done(failed(step, failure));
-        },
-        OfficeFailure::from(nullptr, error));
+    OfficeCall::refuseLater(OfficeServiceErrorCode::BadUploadInput, why,
+                            [step = std::move(step), done = std::move(done)](const OfficeFailure& failure) {
+                                if (done) done(failed(step, failure));
+                            });
 }
 
 // The full picture, read again from its file or its bytes. Never a stand-in: a file that is gone

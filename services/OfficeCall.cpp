@@ -105,12 +105,9 @@ void OfficeCall::fetchText(const std::string& url, const std::optional<boost::js
                            const HTTPHeaders& headers) {
     auto mgr = manager(true);
     for (const auto& [name, value] : headers) {
-        if (!safeHeader(name, value)) {
-            auto error = makeError(OfficeServiceErrorCode::BadRequestHeader,
-                                   "The request header " + name + " cannot be sent as it is.");
-            logFailure(error, nullptr, false);
-            return failLater(std::move(fail), OfficeFailure::from(nullptr, error));
-        }
+        if (!safeHeader(name, value))
+            return refuseLater(OfficeServiceErrorCode::BadRequestHeader,
+                               "The request header " + name + " cannot be sent as it is.", std::move(fail));
         mgr->requestSerializer()->setValue(value, name);
     }
     mgr->GET(
@@ -139,6 +136,12 @@ void OfficeCall::failLater(Failed fail, OfficeFailure failure) {
     later([fail = std::move(fail), failure = std::move(failure)] {
         if (fail) fail(failure);
     });
+}
+
+void OfficeCall::refuseLater(long code, const std::string& why, Failed fail) {
+    auto error = makeError(code, why);
+    logFailure(error, nullptr, false);
+    failLater(std::move(fail), OfficeFailure::from(nullptr, error));
 }
 
 void OfficeCall::later(std::function<void()> job) {

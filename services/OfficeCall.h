@@ -82,6 +82,8 @@ class OfficeCall {
     // caller the same way.
     static void failLater(std::function<void()> fail);
     static void failLater(Failed fail, OfficeFailure failure);
+    // A call that cannot be made as asked: its "Error:" line, then `fail` that way, with nothing sent.
+    static void refuseLater(long code, const std::string& why, Failed fail);
     static void callFail(const std::function<void()>& fail) {
         if (fail) fail();
     }

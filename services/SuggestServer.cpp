@@ -39,9 +39,7 @@ std::string pathSegment(const std::string& text) {
 }
 
 void refuseUpload(const std::string& why, OfficeCall::Failed fail) {
-    auto error = OfficeCall::makeError(OfficeServiceErrorCode::BadUploadInput, why);
-    OfficeCall::logFailure(error, nullptr, false);
-    OfficeCall::failLater(std::move(fail), OfficeFailure::from(nullptr, error));
+    OfficeCall::refuseLater(OfficeServiceErrorCode::BadUploadInput, why, std::move(fail));
 }
 
 }  // namespace
