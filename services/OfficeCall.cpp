@@ -10,7 +10,14 @@ namespace busdesk {
 
 namespace {
 constexpr std::size_t kMaxLoggedBytes = 256;
+
+// A line break or NUL would end the header line early and let the rest pass as headers of its own.
+bool safeHeader(const std::string& name, const std::string& value) {
+    const std::string breaks("\r\n\0", 3);
+    return !name.empty() && name.find_first_of(breaks + ": \t") == std::string::npos &&
+           value.find_first_of(breaks) == std::string::npos;
 }
+}  // namespace
 
 std::shared_ptr<HTTPRequestOperationManager> OfficeCall::manager(bool text) {
     auto mgr = HTTPRequestOperationManager::manager();
@@ -68,19 +75,41 @@ std::optional<std::string> OfficeCall::answerText(const std::shared_ptr<HTTPRequ
     return operation->responseString();
 }
 
+OfficeCall::Failed OfficeCall::ignoringWhy(std::function<void()> fail) {
+    return [fail = std::move(fail)](const OfficeFailure&) { callFail(fail); };
+}
+
 HTTPRequestOperationManager::Failure OfficeCall::failureBlock(
     std::shared_ptr<HTTPRequestOperationManager> mgr, std::function<void()> fail, bool withOperationText) {
+    return failureBlock(std::move(mgr), ignoringWhy(std::move(fail)), withOperationText);
+}
+
+HTTPRequestOperationManager::Failure OfficeCall::failureBlock(
+    std::shared_ptr<HTTPRequestOperationManager> mgr, Failed fail, bool withOperationText) {
     return [mgr = std::move(mgr), fail = std::move(fail), withOperationText](
                const std::shared_ptr<HTTPRequestOperation>& operation, const Error& error) {
         logFailure(error, operation, withOperationText);
-        callFail(fail);
+        if (fail) fail(OfficeFailure::from(operation, error));
     };
 }
 
-void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::value> params,
+void OfficeCall::fetchText(const std::string& url, const std::optional<boost::json::value>& params,
                            const std::string& what, bool logUndecodableOperation,
-                           std::function<void(std::string)> onText, std::function<void()> fail) {
+                           const std::function<void(std::string)>& onText, std::function<void()> fail) {
+    fetchText(url, params, what, logUndecodableOperation, onText, ignoringWhy(std::move(fail)), {});
+}
+
+void OfficeCall::fetchText(const std::string& url, const std::optional<boost::json::value>& params,
+                           const std::string& what, bool logUndecodableOperation,
+                           const std::function<void(std::string)>& onText, Failed fail,
+                           const HTTPHeaders& headers) {
     auto mgr = manager(true);
+    for (const auto& [name, value] : headers) {
+        if (!safeHeader(name, value))
+            return refuseLater(OfficeServiceErrorCode::BadRequestHeader,
+                               "The request header " + name + " cannot be sent as it is.", std::move(fail));
+        mgr->requestSerializer()->setValue(value, name);
+    }
     mgr->GET(
         url, params,
         [mgr, what, logUndecodableOperation, onText, fail](
@@ -88,10 +117,11 @@ void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::va
             Log::line("JSON: " + describeBytes(answer.data));
             auto text = answerText(operation);
             if (!text) {
-                logFailure(
-                    makeError(OfficeServiceErrorCode::UndecodableText, "The " + what + " is not valid text."),
-                    operation, logUndecodableOperation);
-                return callFail(fail);
+                auto error =
+                    makeError(OfficeServiceErrorCode::UndecodableText, "The " + what + " is not valid text.");
+                logFailure(error, operation, logUndecodableOperation);
+                if (fail) fail(OfficeFailure::from(operation, error));
+                return;
             }
             onText(std::move(*text));
         },
@@ -99,10 +129,25 @@ void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::va
 }
 
 void OfficeCall::failLater(std::function<void()> fail) {
-    // Counted as work so that a run until idle waits for this outcome as for a request's.
+    failLater(ignoringWhy(std::move(fail)), {});
+}
+
+void OfficeCall::failLater(Failed fail, OfficeFailure failure) {
+    later([fail = std::move(fail), failure = std::move(failure)] {
+        if (fail) fail(failure);
+    });
+}
+
+void OfficeCall::refuseLater(long code, const std::string& why, Failed fail) {
+    auto error = makeError(code, why);
+    logFailure(error, nullptr, false);
+    failLater(std::move(fail), OfficeFailure::from(nullptr, error));
+}
+
+void OfficeCall::later(std::function<void()> job) {
     RunLoop::main().beginWork();
-    dispatchMain([fail = std::move(fail)] {
-        callFail(fail);
+    dispatchMain([job = std::move(job)] {
+        job();
         RunLoop::main().endWork();
     });
 }

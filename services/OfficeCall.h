@@ -10,6 +10,7 @@
 #include "model/WireModelArray.h"
 #include "net/HTTPRequestOperationManager.h"
 #include "platform/Error.h"
+#include "services/OfficeFailure.h"
 
 namespace busdesk {
 
@@ -23,6 +24,7 @@ inline constexpr long UnmappableAnswer = 3;      // the record could not be buil
 inline constexpr long UnknownTag = 4;            // the tag selects no server method
 inline constexpr long BadUploadInput = 5;        // the photos cannot be sent as given
 inline constexpr long UploadRefused = 6;         // the upload answer was not exactly "1"
+inline constexpr long BadRequestHeader = 7;      // a header name or value that would break the request
 }  // namespace OfficeServiceErrorCode
 
 // The request conventions every office service shares: a fresh manager per call, the console
@@ -32,6 +34,11 @@ class OfficeCall {
     // A fresh manager; `text` swaps in the plain serializer, so any content type passes and the
     // body arrives as bytes.
     static std::shared_ptr<HTTPRequestOperationManager> manager(bool text = false);
+
+    // A failure block that hears what went wrong, for callers that decide what to do next.
+    using Failed = std::function<void(const OfficeFailure&)>;
+    // `fail` as such a block, for the calls whose callers only need to know that it failed.
+    static Failed ignoringWhy(std::function<void()> fail);
 
     // Renderings for the console lines; "(null)" stands for a missing value.
     static std::string describe(const std::optional<boost::json::value>& json);
@@ -53,16 +60,30 @@ class OfficeCall {
     static HTTPRequestOperationManager::Failure failureBlock(std::shared_ptr<HTTPRequestOperationManager> mgr,
                                                              std::function<void()> fail,
                                                              bool withOperationText);
+    static HTTPRequestOperationManager::Failure failureBlock(std::shared_ptr<HTTPRequestOperationManager> mgr,
+                                                             Failed fail, bool withOperationText);
     // A GET whose answer is text: the console line of its bytes, the text decoded by the charset
     // it names, and `fail` (after an "Error:" line naming `what`) when it does not decode.
     // No parameters leave the URL as it is (not even a "?").
-    static void fetchText(const std::string& url, std::optional<boost::json::value> params,
+    static void fetchText(const std::string& url, const std::optional<boost::json::value>& params,
                           const std::string& what, bool logUndecodableOperation,
-                          std::function<void(std::string)> onText, std::function<void()> fail);
+                          const std::function<void(std::string)>& onText, std::function<void()> fail);
+    // The same with headers of its own besides the default ones (a name or value holding a line
+    // break or a NUL is refused before anything is sent), telling `fail` what went wrong.
+    static void fetchText(const std::string& url, const std::optional<boost::json::value>& params,
+                          const std::string& what, bool logUndecodableOperation,
+                          const std::function<void(std::string)>& onText, Failed fail,
+                          const HTTPHeaders& headers);
 
-    // Calls `fail` on the main queue after the current job, never inside the caller's own call,
-    // so every outcome reaches the caller the same way.
+    // Runs `job` on the main queue after the current job, counted as work so that a run until idle
+    // waits for it as for a request's answer.
+    static void later(std::function<void()> job);
+    // Calls `fail` that way, never inside the caller's own call, so every outcome reaches the
+    // caller the same way.
     static void failLater(std::function<void()> fail);
+    static void failLater(Failed fail, OfficeFailure failure);
+    // A call that cannot be made as asked: its "Error:" line, then `fail` that way, with nothing sent.
+    static void refuseLater(long code, const std::string& why, Failed fail);
     static void callFail(const std::function<void()>& fail) {
         if (fail) fail();
     }

@@ -40,10 +40,8 @@ std::string pathSegment(const std::string& text) {
     return out;
 }
 
-void refuseUpload(const std::string& why, std::function<void()> fail) {
-    OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::BadUploadInput, why), nullptr,
-                           false);
-    OfficeCall::failLater(std::move(fail));
+void refuseUpload(const std::string& why, OfficeCall::Failed fail) {
+    OfficeCall::refuseLater(OfficeServiceErrorCode::BadUploadInput, why, std::move(fail));
 }
 
 }  // namespace
@@ -61,20 +59,35 @@ void SuggestServer::getSuggestsWithEmpID(const std::optional<std::string>& empID
 void SuggestServer::PostSubmitTextWithPar(boost::json::object params,
                                           std::function<void(std::string)> success,
                                           std::function<void()> fail) {
+    PostSubmitTextWithPar(std::move(params), {}, std::move(success),
+                          OfficeCall::ignoringWhy(std::move(fail)));
+}
+
+void SuggestServer::PostSubmitTextWithPar(boost::json::object params, const HTTPHeaders& headers,
+                                          std::function<void(std::string)> success,
+                                          std::function<void(const OfficeFailure&)> fail) {
     // A GET, although it stores a record: the server reads the fields from the query string.
     OfficeCall::fetchText(
         PublicMethod::addUrlPreWithName(OfficeMethod::FeedBackInfoNP), boost::json::value(std::move(params)),
         "submission answer", true,
-        [success](std::string text) {
+        [success = std::move(success)](std::string text) {
             Log::line("1str ID==" + text);
             if (success) success(std::move(text));
         },
-        std::move(fail));
+        std::move(fail), headers);
 }
 
-void SuggestServer::PostSubmitImageWithPar(boost::json::object params, std::vector<Image> picImageArr,
+void SuggestServer::PostSubmitImageWithPar(const boost::json::object& params, std::vector<Image> picImageArr,
                                            std::vector<std::string> fileNameArr,
                                            std::function<void()> success, std::function<void()> fail) {
+    PostSubmitImageWithPar(params, std::move(picImageArr), std::move(fileNameArr), std::move(success),
+                           OfficeCall::ignoringWhy(std::move(fail)));
+}
+
+void SuggestServer::PostSubmitImageWithPar(const boost::json::object& params, std::vector<Image> picImageArr,
+                                           std::vector<std::string> fileNameArr,
+                                           std::function<void()> success,
+                                           std::function<void(const OfficeFailure&)> fail) {
     auto id = identifierText(params);
     if (!id || id->empty()) return refuseUpload("The upload has no record identifier.", std::move(fail));
     if (picImageArr.size() != fileNameArr.size())
@@ -104,8 +117,8 @@ void SuggestServer::PostSubmitImageWithPar(boost::json::object params, std::vect
             for (std::size_t i = 0; i < parts->size(); ++i)
                 form.appendPartWithFileData((*parts)[i], (*names)[i], "pic", "application/octet-stream");
         },
-        [mgr, id = *id, success, fail](const std::shared_ptr<HTTPRequestOperation>& operation,
-                                       const ResponseObject& answer) {
+        [mgr, id = *id, success = std::move(success), fail](
+            const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
             Log::line("image JSON: " + OfficeCall::describeBytes(answer.data) + ",iii===" + id);
             auto text = OfficeCall::answerText(operation);
             Log::line("1str ID==" + OfficeCall::describe(text));
@@ -114,10 +127,12 @@ void SuggestServer::PostSubmitImageWithPar(boost::json::object params, std::vect
                 if (success) success();
                 return;
             }
-            OfficeCall::logFailure(OfficeCall::makeError(OfficeServiceErrorCode::UploadRefused,
-                                                         "The server did not store the photos."),
-                                   nullptr, false);
-            OfficeCall::callFail(fail);
+            OfficeFailure refused =
+                OfficeFailure::from(operation, OfficeCall::makeError(OfficeServiceErrorCode::UploadRefused,
+                                                                     "The server did not store the photos."));
+            OfficeCall::logFailure(refused.error, nullptr, false);
+            refused.answer = text;
+            if (fail) fail(refused);
         },
         OfficeCall::failureBlock(mgr, fail, true));
 }

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "net/URLRequest.h"
 #include "platform/Image.h"
+#include "services/OfficeFailure.h"
 
 namespace busdesk {
 
@@ -22,10 +24,18 @@ class SuggestServer {
     // Keys Empid, Content, ParentID, pType. success receives the answer text as sent (quotes kept).
     static void PostSubmitTextWithPar(boost::json::object params, std::function<void(std::string)> success,
                                       std::function<void()> fail);
+    // The same with request headers of its own (an idempotency key), telling `fail` what went wrong.
+    static void PostSubmitTextWithPar(boost::json::object params, const HTTPHeaders& headers,
+                                      std::function<void(std::string)> success,
+                                      std::function<void(const OfficeFailure&)> fail);
     // params holds "id"; one JPEG part per image, field name = file name, file name "pic".
-    static void PostSubmitImageWithPar(boost::json::object params, std::vector<Image> picImageArr,
+    static void PostSubmitImageWithPar(const boost::json::object& params, std::vector<Image> picImageArr,
                                        std::vector<std::string> fileNameArr, std::function<void()> success,
                                        std::function<void()> fail);
+    // The same telling `fail` what went wrong; a refusal carries the server's answer.
+    static void PostSubmitImageWithPar(const boost::json::object& params, std::vector<Image> picImageArr,
+                                       std::vector<std::string> fileNameArr, std::function<void()> success,
+                                       std::function<void(const OfficeFailure&)> fail);
 };
 
 }  // namespace busdesk

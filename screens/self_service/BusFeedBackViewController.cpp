@@ -1,41 +1,34 @@
 #include "screens/self_service/BusFeedBackViewController.h"
 
 #include "core/PublicMethod.h"
-#include "core/Session.h"
-#include "model/LoginResult.h"
 #include "platform/Log.h"
 #include "platform/views/NavigationController.h"
 #include "screens/self_service/DetListViewController.h"
 #include "screens/self_service/ShowBigViewController.h"
-#include "services/SuggestServer.h"
 #include "ui/Colors.h"
 #include "ui/ScreenHelpers.h"
 #include "ui/StringPickerSheet.h"
 
 namespace busdesk {
 
-struct BusFeedBackViewController::Round {
-    std::vector<PhotoItem> items;
-    std::vector<bool> stored;
-    std::size_t pending = 0;
-};
+namespace {
+
+// A photo of the strip as the round sends it: its file, read again at upload, or, for a picture
+// that has no file, the picture itself encoded without loss.
+FeedbackPhoto photoToSend(const PhotoItem& item) {
+    FeedbackPhoto photo;
+    if (!item.path.empty())
+        photo.file = item.path;
+    else if (item.image)
+        photo.bytes = item.image->pngData();
+    return photo;
+}
+
+}  // namespace
 
 const std::vector<std::string>& BusFeedBackViewController::kinds() {
     static const std::vector<std::string> list = {"建议", "表扬", "投诉", "咨询", "其他"};
     return list;
-}
-
-std::string BusFeedBackViewController::identifierFromAnswer(const std::string& answer) {
-    std::string id;
-    for (char c : answer)
-        if (c != '"') id += c;
-    auto space = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-    };
-    std::size_t a = 0, b = id.size();
-    while (a < b && space(id[a])) ++a;
-    while (b > a && space(id[b - 1])) --b;
-    return id.substr(a, b - a);
 }
 
 void BusFeedBackViewController::viewDidLoad() {
@@ -149,88 +142,50 @@ void BusFeedBackViewController::submit() {
     }
     sending_ = true;
     screen::showActivityOrNo(true, *view());
-    // The text is stored already; only the photos that failed last time are left to upload.
-    if (!backId.empty()) {
-        if (!photoView->photoMenuItems().empty()) return uploadPhotos();
-        // Their photos were taken out of the strip: nothing is left to send.
-        sending_ = false;
-        screen::showActivityOrNo(false, *view());
-        screen::setAlertInfo(kSucceededText, *view());
-        clearForm();
+    auto items = photoView->photoMenuItems();
+    std::vector<FeedbackPhoto> photos;
+    for (const auto& item : items) photos.push_back(photoToSend(item));
+    auto round = FeedbackSubmission::compose(txtDesc->text(), lblType->text(), std::move(photos));
+    // Already stored: only the photos now in the strip (those that failed last time) are sent.
+    round.identifier = backId;
+    FeedbackSubmission::send(std::move(round),
+                             whileAlive<BusFeedBackViewController>(
+                                 [](BusFeedBackViewController& self, const FeedbackSubmission::State& state,
+                                    const FeedbackStep& step) { self.stepAnswered(state, step); }),
+                             whileAlive<BusFeedBackViewController>(
+                                 [items = std::move(items)](BusFeedBackViewController& self,
+                                                            const FeedbackSubmission::State& state) {
+                                     self.roundFinished(items, state);
+                                 }));
+}
+
+void BusFeedBackViewController::stepAnswered(const FeedbackSubmission::State& round,
+                                             const FeedbackStep& step) {
+    const bool ok = step.outcome == FeedbackOutcome::Succeeded;
+    if (step.kind == FeedbackStep::Kind::Text) {
+        if (ok) backId = round.identifier;
+        // A stored text says nothing yet: its photos each answer for themselves.
+        if (!ok) screen::setAlertInfo(kFailedText, *view());
         return;
     }
-    boost::json::object params;
-    if (auto session = Session::shared().loginResult(); session && session->EmpID)
-        params["Empid"] = *session->EmpID;
-    params["Content"] = txtDesc->text();
-    params["ParentID"] = "0";
-    params["pType"] = lblType->text();
-    SuggestServer::PostSubmitTextWithPar(
-        std::move(params),
-        whileAlive<BusFeedBackViewController>(
-            [](BusFeedBackViewController& self, const std::string& answer) { self.textAnswered(answer); }),
-        whileAlive<BusFeedBackViewController>([](BusFeedBackViewController& self) { self.failed(); }));
-}
-
-void BusFeedBackViewController::failed() {
-    sending_ = false;
-    screen::showActivityOrNo(false, *view());
-    screen::setAlertInfo(kFailedText, *view());
-}
-
-void BusFeedBackViewController::textAnswered(const std::string& answer) {
-    std::string id = identifierFromAnswer(answer);
-    // No identifier, or the server's "0" for a text it did not store: nothing to upload against.
-    if (id.empty() || id == "0") return failed();
-    backId = id;
-    if (photoView->photoMenuItems().empty()) {
-        sending_ = false;
-        screen::showActivityOrNo(false, *view());
-        screen::setAlertInfo(kSucceededText, *view());
-        clearForm();
-        return;
-    }
-    uploadPhotos();
-}
-
-void BusFeedBackViewController::uploadPhotos() {
-    auto round = std::make_shared<Round>();
-    round->items = photoView->photoMenuItems();
-    round->stored.assign(round->items.size(), false);
-    round->pending = round->items.size();
     fileNameArr.clear();
-    for (std::size_t i = 0; i < round->items.size(); ++i)
-        fileNameArr.push_back(PublicMethod::getUniqueStrByUUID() + ".png");
-    for (std::size_t i = 0; i < round->items.size(); ++i) {
-        // One full picture at a time: decoded here, encoded by the upload, released when it returns.
-        auto full = round->items[i].fullImage();
-        if (!full) {
-            uploadAnswered(round, i, false);
-            continue;
-        }
-        std::vector<Image> images;
-        images.push_back(std::move(*full));
-        boost::json::object params;
-        params["id"] = backId;
-        auto answered = whileAlive<BusFeedBackViewController>(
-            [round, i](BusFeedBackViewController& self, bool ok) { self.uploadAnswered(round, i, ok); });
-        SuggestServer::PostSubmitImageWithPar(
-            std::move(params), std::move(images), {fileNameArr[i]}, [answered] { answered(true); },
-            [answered] { answered(false); });
-    }
+    for (const auto& photo : round.photos) fileNameArr.push_back(photo.fileName);
+    screen::setAlertInfo(ok ? kSucceededText : kFailedText, *view());
 }
 
-void BusFeedBackViewController::uploadAnswered(const std::shared_ptr<Round>& round, std::size_t index,
-                                               bool ok) {
-    round->stored[index] = ok;
-    screen::setAlertInfo(ok ? kSucceededText : kFailedText, *view());
-    if (round->pending > 0) --round->pending;
-    if (round->pending > 0) return;
+void BusFeedBackViewController::roundFinished(const std::vector<PhotoItem>& items,
+                                              const FeedbackSubmission::State& round) {
     sending_ = false;
     screen::showActivityOrNo(false, *view());
+    if (FeedbackSubmission::needsText(round)) return;
+    if (items.empty()) {
+        // The text alone, or a resend whose photos were all taken out of the strip.
+        screen::setAlertInfo(kSucceededText, *view());
+        return clearForm();
+    }
     std::vector<PhotoItem> left;
-    for (std::size_t i = 0; i < round->items.size(); ++i)
-        if (!round->stored[i]) left.push_back(round->items[i]);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (!round.photos[i].stored()) left.push_back(items[i]);
     if (left.empty())
         clearForm();
     else

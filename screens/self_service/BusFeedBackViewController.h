@@ -8,16 +8,17 @@
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
 #include "platform/views/ViewController.h"
+#include "services/FeedbackSubmission.h"
 #include "ui/PhotoStripView.h"
 
 namespace busdesk {
 
-// The vehicle-condition feedback form ("车况信息反馈"): a kind, the text and photos. Submitting
-// stores the text, then uploads each photo on its own against the identifier the text got. The
-// busy overlay stays until every upload has answered; the form is cleared only when all of them
-// succeeded. Photos whose upload failed stay in the strip, and the next submit uploads only them
-// against the same identifier without sending the text again (unless the text was changed, which
-// makes it a new submission).
+// The vehicle-condition feedback form ("车况信息反馈"): a kind, the text and photos. Submitting hands
+// them to the feedback round (services/FeedbackSubmission): the text is stored, then each photo is
+// uploaded on its own against the identifier the text got. The busy overlay stays until every
+// upload has answered; the form is cleared only when all of them succeeded. Photos whose upload
+// failed stay in the strip, and the next submit uploads only them against the same identifier
+// without sending the text again (unless the text was changed, which makes it a new submission).
 class BusFeedBackViewController : public ViewController,
                                   public TextViewDelegate,
                                   public PhotoStripViewDelegate {
@@ -42,9 +43,6 @@ class BusFeedBackViewController : public ViewController,
     void textViewDidChange(TextView&) override;
     void photoStripDidPickPhotos(PhotoStripView&) override;
 
-    // The stored text's identifier from the answer: every double quote removed, white space
-    // trimmed.
-    static std::string identifierFromAnswer(const std::string& answer);
     // A submission or its uploads are still out.
     bool busy() const { return sending_; }
 
@@ -60,11 +58,8 @@ class BusFeedBackViewController : public ViewController,
     std::vector<std::string> fileNameArr;
 
   private:
-    struct Round;
-    void textAnswered(const std::string& answer);
-    void failed();
-    void uploadPhotos();
-    void uploadAnswered(const std::shared_ptr<Round>& round, std::size_t index, bool ok);
+    void stepAnswered(const FeedbackSubmission::State& round, const FeedbackStep& step);
+    void roundFinished(const std::vector<PhotoItem>& items, const FeedbackSubmission::State& round);
     void clearForm();
     void updatePlaceholder();
     void layout();

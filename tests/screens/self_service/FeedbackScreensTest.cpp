@@ -210,7 +210,26 @@ TEST_F(FeedbackTest, OddAnswersAreFailures) {
     EXPECT_EQ(toastCount("提交失败！"), 2);
     EXPECT_TRUE(other->backId.empty());
     EXPECT_FALSE(overlayShown());
-    EXPECT_EQ(BusFeedBackViewController::identifierFromAnswer(" \"57\"\r\n"), "57");
+    EXPECT_EQ(FeedbackSubmission::identifierFromAnswer(" \"57\"\r\n"), "57");
+}
+
+TEST_F(FeedbackTest, APhotoWhoseFileIsGoneIsNotSentAsItsThumbnail) {
+    useOffice("fbGone/");
+    server().respond(textPath(), 200, "application/json", "\"66\"");
+    server().respond(uploadPath("66"), 200, "text/plain", "1");
+    // Picked from the album, then deleted there before the submit: only the thumbnail is left.
+    auto gone = photo("gone.png", 90);
+    gone.path = Paths::dataDir() + "/Album/gone.png";
+    auto form = openForm({photo("kept.png", 40), gone});
+    form->txtDesc->userType("玻璃裂纹");
+    submitAndWait(*form);
+    EXPECT_EQ(server().requestCount(uploadPath("66")), 1u);
+    EXPECT_EQ(toastCount("提交成功"), 1);
+    EXPECT_EQ(toastCount("提交失败！"), 1);
+    ASSERT_EQ(form->photoView->photoMenuItems().size(), 1u);
+    EXPECT_EQ(form->photoView->photoMenuItems()[0].name, "gone.png");
+    EXPECT_EQ(form->backId, "66");
+    EXPECT_FALSE(overlayShown());
 }
 
 TEST_F(FeedbackTest, TheHomeShortcutPushesTheFormWithBackAndHomeButtons) {
