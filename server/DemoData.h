@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "server/OfficeDatabase.h"
+#include "server/RowMapping.h"
 
 struct sqlite3;
 
 namespace busdesk::sim {
-
-class SqlStatement;
 
 // The operations data of the bus company. Each day is written into the database the first time any
 // question touches it, generated from the reference data, the seed and the day alone — so any day
@@ -80,11 +79,10 @@ class DemoData {
         int depot = 0;
     };
     void ensureDays(sqlite3* db, const std::vector<long>& days) const;
-    // The shape of every query of a day or a period: the days made first, then one statement,
-    // bound by `bind`, with `row` called for each row it gives.
-    void eachRow(const std::vector<long>& days, const std::string& sql,
-                 const std::function<void(SqlStatement&)>& bind,
-                 const std::function<void(SqlStatement&)>& row) const;
+    // The rows of one answer over days or a period: the days made first, then the query mapped
+    // through its tables (RowMapping).
+    boost::json::array rows(const std::vector<long>& days, const std::string& sql, const SqlValues& params,
+                            std::initializer_list<Fields> shapes, const EachRow& each = {}) const;
     void generateDay(sqlite3* db, long day) const;
     unsigned hash(const std::string& key) const;
     std::string now() const { return now_(); }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "server/CivilDate.h"
+#include "server/RowMapping.h"
 #include "server/SqlStatement.h"
 
 namespace busdesk::sim {
@@ -378,46 +379,63 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
     exec("COMMIT");
 }
 
+namespace {
+
+// The login answer's employee members, in the order the office service sends them.
+const char* const kEmployeeSql =
+    "SELECT "
+    "e.card,e.empid,e.password,e.name,e.role,e.role_name,e.idcard,e.org_id,d.name,e.org_type,e.address,"
+    "e.birthday,e.graduate,e.one_card,e.politic,e.service_age,e.sex,e.start_time,e.telephone,e.is_driver,"
+    "IFNULL(e.bus,''),e.shift FROM employees e LEFT JOIN depots d ON d.id=e.org_id WHERE e.card=?1 OR "
+    "e.empid=?1 OR e.one_card=?1";
+enum EmployeeColumn {
+    kCard = 0,
+    kEmpID = 1,
+    kPassword = 2,
+    kName = 3,
+    kOrgID = 7,
+    kOneCard = 13,
+    kIsDriver = 19,
+    kBus = 20,
+    kShift = 21
+};
+constexpr Field kProfileFields[] = {
+    {"EmpID", kEmpID, Cell::Text},
+    {"EmpRole", 4, Cell::Text},
+    {"EmpRoleName", 5, Cell::Text},
+    {"IDcard", 6, Cell::Text},
+    {"Name", kName, Cell::Text},
+    {"OrgID", kOrgID, Cell::Integer},  // a number on the wire, as the real service sends it
+    {"OrgName", 8, Cell::Text},
+    {"OrgType", 9, Cell::Text},
+    {"address", 10, Cell::Text},
+    {"birthday", 11, Cell::Text},
+    {"graduate", 12, Cell::Text},
+    {"oneCardID", kOneCard, Cell::Text},
+    {"politic", 14, Cell::Text},
+    {"serviceAge", 15, Cell::Text},
+    {"sex", 16, Cell::Text},
+    {"startTime", 17, Cell::Text},
+    {"telephone", 18, Cell::Text}};
+
+}  // namespace
+
 std::optional<Employee> OfficeDatabase::employee(const std::string& key) const {
     std::lock_guard lock(mutex_);
-    Stmt s(
-        db_,
-        "SELECT "
-        "e.card,e.empid,e.password,e.name,e.role,e.role_name,e.idcard,e.org_id,d.name,e.org_type,e.address,"
-        "e.birthday,e.graduate,e.one_card,e.politic,e.service_age,e.sex,e.start_time,e.telephone,"
-        "e.is_driver,IFNULL(e.bus,''),e.shift "
-        "FROM employees e LEFT JOIN depots d ON d.id=e.org_id WHERE e.card=?1 OR e.empid=?1 OR "
-        "e.one_card=?1");
+    Stmt s(db_, kEmployeeSql);
     s.bind(1, key);
     if (!s.step()) return std::nullopt;
     Employee e;
-    e.cardID = s.text(0);
-    e.password = s.text(2);
-    auto& p = e.profile;
-    p["EmpID"] = s.text(1);
-    p["EmpRole"] = s.text(4);
-    p["EmpRoleName"] = s.text(5);
-    p["IDcard"] = s.text(6);
-    p["Name"] = s.text(3);
-    p["OrgID"] = s.integer(7);  // a number on the wire, as the real service sends it
-    p["OrgName"] = s.text(8);
-    p["OrgType"] = s.text(9);
-    p["address"] = s.text(10);
-    p["birthday"] = s.text(11);
-    p["graduate"] = s.text(12);
-    p["oneCardID"] = s.text(13);
-    p["politic"] = s.text(14);
-    p["serviceAge"] = s.text(15);
-    p["sex"] = s.text(16);
-    p["startTime"] = s.text(17);
-    p["telephone"] = s.text(18);
-    e.empID = s.text(1);
-    e.name = s.text(3);
-    e.depot = static_cast<int>(s.integer(7));
-    e.oneCardID = s.text(13);
-    e.isDriver = s.integer(19) != 0;
-    e.bus = s.text(20);
-    e.shift = static_cast<int>(s.integer(21));
+    appendFields(e.profile, s, kProfileFields, 0);
+    e.cardID = s.text(kCard);
+    e.password = s.text(kPassword);
+    e.empID = s.text(kEmpID);
+    e.name = s.text(kName);
+    e.depot = static_cast<int>(s.integer(kOrgID));
+    e.oneCardID = s.text(kOneCard);
+    e.isDriver = s.integer(kIsDriver) != 0;
+    e.bus = s.text(kBus);
+    e.shift = static_cast<int>(s.integer(kShift));
     return e;
 }
 
@@ -467,29 +485,37 @@ std::string OfficeDatabase::depotName(int i) const {
     return kDepots[static_cast<unsigned>(i) % 3];
 }
 
+namespace {
+
+// ?1 the kind, ?2 the rows skipped, ?3 the server's address: pictures are stored relative to the
+// server and made absolute when answered.
+const char* const kBulletinSql =
+    "SELECT id,title,abstract,replace(html,'{base}',?3),publisher,released,released||' 09:00:00' FROM "
+    "bulletins WHERE kind=?1 ORDER BY released DESC, id LIMIT 10 OFFSET ?2";
+// Announcements and regulations spell the publisher key differently on the wire.
+constexpr Field kAnnouncementFields[] = {{"ID", 0, Cell::Text},
+                                         {"Title", 1, Cell::Text},
+                                         {"ContentAbstract", 2, Cell::Text},
+                                         {"ContentHtml", 3, Cell::Text},
+                                         {"Publishby", 4, Cell::Text},
+                                         {"RealeaseDate", 5, Cell::Text},
+                                         {"RealeaseDateTime", 6, Cell::Text}};
+constexpr Field kRegulationFields[] = {{"ID", 0, Cell::Text},
+                                       {"Title", 1, Cell::Text},
+                                       {"ContentAbstract", 2, Cell::Text},
+                                       {"ContentHtml", 3, Cell::Text},
+                                       {"PublishBy", 4, Cell::Text},
+                                       {"RealeaseDate", 5, Cell::Text},
+                                       {"RealeaseDateTime", 6, Cell::Text}};
+
+}  // namespace
+
 boost::json::array OfficeDatabase::bulletins(int kind, int page, const std::string& base) const {
+    if (page < 1) return {};
     std::lock_guard lock(mutex_);
-    boost::json::array out;
-    if (page < 1) return out;
-    Stmt s(db_,
-           "SELECT id,title,abstract,html,publisher,released FROM bulletins WHERE kind=? "
-           "ORDER BY released DESC, id LIMIT 10 OFFSET ?");
-    s.bind(1, kind).bind(2, static_cast<long long>(page - 1) * 10);
-    while (s.step()) {
-        boost::json::object o;
-        o["ID"] = s.text(0);
-        o["Title"] = s.text(1);
-        o["ContentAbstract"] = s.text(2);
-        std::string html = s.text(3);
-        for (size_t at; (at = html.find("{base}")) != std::string::npos;) html.replace(at, 6, base);
-        o["ContentHtml"] = html;
-        // Announcements and regulations spell the publisher key differently on the wire.
-        o[kind == 2 ? "Publishby" : "PublishBy"] = s.text(4);
-        o["RealeaseDate"] = s.text(5);
-        o["RealeaseDateTime"] = s.text(5) + " 09:00:00";
-        out.push_back(std::move(o));
-    }
-    return out;
+    return mapRows(db_, kBulletinSql,
+                   {static_cast<long long>(kind), static_cast<long long>(page - 1) * 10, base},
+                   kind == 2 ? Fields(kAnnouncementFields) : Fields(kRegulationFields));
 }
 
 int OfficeDatabase::bulletinCount(int kind) const {
@@ -523,21 +549,40 @@ void OfficeDatabase::addSuggestionImage(long long id, const std::string& fileNam
     Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, id).bind(2, fileName).run();
 }
 
-std::vector<OfficeDatabase::Suggestion> OfficeDatabase::suggestions(const std::string& empid) const {
+namespace {
+
+// ?1 the employee, newest first. Imagenames goes between ID and ParentID.
+const char* const kSuggestionSql =
+    "SELECT ans_content,ans_time,empid,id,parent_id,que_time,content,type FROM suggestions WHERE empid=?1 "
+    "ORDER BY id DESC";
+constexpr Field kSuggestionHead[] = {{"AnsContent", 0, Cell::Text},
+                                     {"AnsTime", 1, Cell::Text},
+                                     {"Empid", 2, Cell::Text},
+                                     {"ID", 3, Cell::Integer}};
+constexpr Field kSuggestionTail[] = {{"ParentID", 4, Cell::Text},
+                                     {"QueTime", 5, Cell::Text},
+                                     {"Content", 6, Cell::Text},
+                                     {"Type", 7, Cell::Text}};
+enum SuggestionColumn { kSuggestionID = 3 };
+
+}  // namespace
+
+boost::json::array OfficeDatabase::suggestions(const std::string& empid, const std::string& base) const {
     std::lock_guard lock(mutex_);
-    std::vector<Suggestion> out;
-    Stmt s(
-        db_,
-        "SELECT id,empid,content,parent_id,type,que_time,ans_content,ans_time FROM suggestions WHERE empid=? "
-        "ORDER BY id DESC");
+    boost::json::array out;
+    Stmt s(db_, kSuggestionSql);
     s.bind(1, empid);
-    while (s.step())
-        out.push_back(
-            {s.integer(0), s.text(1), s.text(2), s.text(3), s.text(4), s.text(5), s.text(6), s.text(7), {}});
-    for (auto& sug : out) {
-        Stmt im(db_, "SELECT file FROM suggestion_images WHERE suggestion_id=? ORDER BY rowid");
-        im.bind(1, sug.id);
-        while (im.step()) sug.images.push_back(im.text(0));
+    Stmt images(db_, "SELECT file FROM suggestion_images WHERE suggestion_id=? ORDER BY rowid");
+    while (s.step()) {
+        boost::json::object o;
+        appendFields(o, s, kSuggestionHead, out.size());
+        boost::json::array names;
+        images.bind(1, s.integer(kSuggestionID));
+        while (images.step()) names.push_back(boost::json::value(base + images.text(0)));
+        images.reset();
+        o["Imagenames"] = std::move(names);
+        appendFields(o, s, kSuggestionTail, out.size());
+        out.push_back(std::move(o));
     }
     return out;
 }

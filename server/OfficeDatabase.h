@@ -58,12 +58,9 @@ class OfficeDatabase {
                             const std::string& type, const std::string& when);
     bool suggestionExists(long long id) const;
     void addSuggestionImage(long long id, const std::string& fileName);
-    struct Suggestion {
-        long long id;
-        std::string empid, content, parentID, type, queTime, ansContent, ansTime;
-        std::vector<std::string> images;
-    };
-    std::vector<Suggestion> suggestions(const std::string& empid) const;
+    // The employee's suggestions as Query_FeedBackInfoNP answers them, newest first; base
+    // ("http://host:port/") makes the picture addresses absolute.
+    boost::json::array suggestions(const std::string& empid, const std::string& base) const;
 
     // Runs f(sqlite3*) under the connection's lock: one connection serves every request thread.
     template <class F>

@@ -446,26 +446,8 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
         return text("1");
     }
     if (method == "Query_FeedBackInfoNP") {
-        json::array out;
         auto e = db_->employee(p("EmpID"));
-        if (e) {
-            for (auto& s : db_->suggestions(e->empID)) {
-                json::object o;
-                o["AnsContent"] = s.ansContent;
-                o["AnsTime"] = s.ansTime;
-                o["Empid"] = s.empid;
-                o["ID"] = s.id;
-                json::array images;
-                for (auto& im : s.images) images.push_back(json::value(base(req) + im));
-                o["Imagenames"] = std::move(images);
-                o["ParentID"] = s.parentID;
-                o["QueTime"] = s.queTime;
-                o["Content"] = s.content;
-                o["Type"] = s.type;
-                out.push_back(std::move(o));
-            }
-        }
-        return jsonAnswer(out);
+        return jsonAnswer(e ? db_->suggestions(e->empID, base(req)) : json::array());
     }
     a.status = 404;
     a.body = "unknown method";
