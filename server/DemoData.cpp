@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -117,9 +118,7 @@ const std::string kPlanSql =
         "t.arrive_at<=?2,t.leave_at,t.mile,CASE WHEN t.arrive_at<=?2 THEN '已完成' WHEN "
         "t.leave_at<=?2 THEN '运营中' ELSE '计划' END,r.name||CASE WHEN t.revenue<>0 THEN '' ELSE "
         "'(非营运)' END,t.seq,") +
-    kShiftName +
-    ",t.from_stop,t.revenue,m.unrun_km FROM trips t JOIN routes r ON r.id=t.route_id JOIN mileage m ON "
-    "m.trip_id=t.id WHERE t.run_date=?1";
+    kShiftName + ",t.from_stop,t.revenue FROM trips t JOIN routes r ON r.id=t.route_id WHERE t.run_date=?1";
 constexpr Field kPlanFields[] = {{"ArriveTime", 0, Cell::Clock},
                                  {"Busname", 1, Cell::Text},
                                  {"DisplanID", 2, Cell::Integer, rows::all},
@@ -133,7 +132,7 @@ constexpr Field kPlanFields[] = {{"ArriveTime", 0, Cell::Clock},
                                  {"SeqNum", 10, Cell::Integer, rows::all},
                                  {"ShiftNum", 11, Cell::Text},
                                  {"StartStation", 12, Cell::Text}};
-enum PlanColumn { kPlanFinished = 5, kPlanMile = 7, kPlanRevenue = 13, kPlanUnrun = 14 };
+enum PlanColumn { kPlanFinished = 5, kPlanMile = 7, kPlanRevenue = 13 };
 
 constexpr Field kNosendFields[] = {{"Busname", 0, Cell::Text},
                                    {"LeaveTime", 1, Cell::Clock},
@@ -400,32 +399,27 @@ json::value DemoData::plan(const std::string& empID, const std::string& dayStr) 
     json::array trips;
     long day = dayNumber(dayStr);
     auto e = db_.employee(empID);
+    // The totals are those of the trips listed: every trip counts, and the non-revenue kilometres
+    // are those of the finished trips marked "(非营运)".
     double planMile = 0, finishMile = 0, nonRevenue = 0;
-    int planned = 0, finished = 0;
+    int finished = 0;
     if (day >= 0 && e) {
         Scope scope = scopeOf(*e);
         trips = rows({day}, kPlanSql + scope.where() + " ORDER BY t.busname,t.seq",
                      withScope({dayStr, now()}, scope), {kPlanFields}, [&](const SqlStatement& s) {
-                         bool done = s.integer(kPlanFinished) != 0, revenue = s.integer(kPlanRevenue) != 0;
                          double m = s.real(kPlanMile);
-                         if (revenue) {
-                             planMile += m;
-                             ++planned;
-                         }
-                         if (done) {
-                             if (revenue) {
-                                 finishMile += m;
-                                 ++finished;
-                             }
-                             nonRevenue += revenue ? s.real(kPlanUnrun) : m;
-                         }
+                         planMile += m;
+                         if (s.integer(kPlanFinished) == 0) return;
+                         finishMile += m;
+                         ++finished;
+                         if (s.integer(kPlanRevenue) == 0) nonRevenue += m;
                      });
     }
     o["MileFinishSum"] = fixed2(finishMile);
     o["MilePlanSum"] = round2(planMile);
     o["NonSeqMileFinishSum"] = round2(nonRevenue);
     o["SeqFinishSum"] = std::to_string(finished);
-    o["SeqPlanSum"] = planned;
+    o["SeqPlanSum"] = static_cast<std::int64_t>(trips.size());
     o["DisplanDetailList"] = std::move(trips);
     return o;
 }

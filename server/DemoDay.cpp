@@ -103,7 +103,7 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
             if (!driver) continue;
             int start = (shift == 1 ? 5 * 60 + 30 : 13 * 60 + 5) + static_cast<int>(bi % 3) * 12 + r.below(6);
             int limit = shift == 1 ? 12 * 60 + 30 : 20 * 60 + 40;
-            int t = start, last = start, revenueTrips = 0;
+            int t = start, last = start, trips = 0;
             bool firstOfShift = true;
             while (t <= limit) {
                 bool revenue = r.below(14) != 0 || firstOfShift;
@@ -127,12 +127,11 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
                         .bind(3, general)
                         .bind(4, round2(ic * fare * 0.9));
                     receipt.bind(5, ic).bind(6, freeIC).bind(7, conductor ? conductor->name : "").run();
-                    ++revenueTrips;
                 }
-                mile.bind(1, id)
-                    .bind(2, revenue ? m : 0.0)
-                    .bind(3, revenue ? (firstOfShift ? 2.6 : 0.0) : m)
-                    .run();
+                ++trips;
+                // Revenue and non-revenue kilometres are the trips' own: what the plan lists adds up
+                // to what the mileage statistics count.
+                mile.bind(1, id).bind(2, revenue ? m : 0.0).bind(3, revenue ? 0.0 : m).run();
                 km += m;
                 if (revenue && r.below(9) == 0) {
                     int k = r.below(5);
@@ -155,7 +154,7 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
             roster.bind(6, clockText(start - 20))
                 .bind(7, clockText(last + 15))
                 .bind(8, clockText(start))
-                .bind(9, revenueTrips)
+                .bind(9, trips)
                 .run();
             for (const Staff* s : {driver, conductor}) {
                 if (!s) continue;

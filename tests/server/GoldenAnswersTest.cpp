@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "SimTestSupport.h"
 #include "server/OfficeSimulator.h"
 
 using namespace busdesk::sim;
+using busdesk::sim::test::pct;
 
 namespace {
 
@@ -25,21 +26,6 @@ struct Request {
     std::string path;    // after "/OfficeServiceQ/"
     std::string body;    // a POST's one photo
 };
-
-std::string pct(const std::string& s) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : s) {
-        if (std::isalnum(c) || c == '-') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
 
 // The requests, in the order they are sent: reads first, then what writes (feedback, passwords).
 std::vector<Request> goldenRequests() {
@@ -158,10 +144,7 @@ std::uint64_t fnv1a(const std::string& s) {
 // The answers of one server, each reduced to a digest of its status, content type and body; the
 // server's own address (an ephemeral port) is written as HOST so runs compare.
 std::vector<std::string> digests(const std::string& time, const std::vector<Request>& requests) {
-    SimOptions o;
-    o.today = "2026-12-07";
-    o.timeOfDay = time;
-    OfficeSimulator sim(o);
+    OfficeSimulator sim(test::at("2026-12-07", time));
     EXPECT_TRUE(sim.start()) << sim.lastError();
     httplib::Client c("127.0.0.1", sim.port());
     c.set_keep_alive(true);

@@ -8,22 +8,16 @@
 #include <filesystem>
 #include <thread>
 
+#include "SimTestSupport.h"
 #include "server/OfficeSimulator.h"
 
 using namespace busdesk::sim;
+using busdesk::sim::test::pct;
 namespace json = boost::json;
 
 namespace {
 
 const std::string kDay = "2026-12-07";
-
-// Mid-morning on a fixed day, so what has already happened is the same on every run.
-SimOptions morningOf(const std::string& day) {
-    SimOptions o;
-    o.today = day;
-    o.timeOfDay = "10:00:00";
-    return o;
-}
 
 class SimTest : public ::testing::Test {
   protected:
@@ -48,19 +42,8 @@ class SimTest : public ::testing::Test {
         for (auto* k : keys)
             EXPECT_TRUE(row.as_object().contains(k)) << "missing " << k << " in " << json::serialize(row);
     }
-    OfficeSimulator sim{morningOf(kDay)};
+    OfficeSimulator sim{test::at(kDay, "10:00:00")};  // mid-morning
 };
-
-std::string pct(const std::string& s) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : s) {
-        out += '%';
-        out += hex[c >> 4];
-        out += hex[c & 15];
-    }
-    return out;
-}
 
 }  // namespace
 

@@ -319,7 +319,7 @@ TEST_F(NormalServiceTest, NumberedSearchesYieldTheirListKinds) {
         {7, "Query_BusdaymileInfoOnedayByDriver", scopeDay, mileage([](const MileDriverInfo& r) {
              EXPECT_EQ(r.drivername, "张建国");
              EXPECT_DOUBLE_EQ(r.Milenum, 103.87);
-             EXPECT_DOUBLE_EQ(r.unRunMilenum, 2.6);
+             EXPECT_DOUBLE_EQ(r.unRunMilenum, 0);  // no non-revenue trip that day
          })},
         {8, "Query_BusdaymileSUMByDriver", scopeMonth, mileage([](const MileDriverInfo& r) {
              EXPECT_EQ(r.driverID, "E10086");
@@ -327,7 +327,7 @@ TEST_F(NormalServiceTest, NumberedSearchesYieldTheirListKinds) {
          })},
         {9, "Query_BusdaymileInfoByDriver", driverMonth, mileage([](const MileDriverInfo& r) {
              EXPECT_EQ(r.Rundate, "2026-11-01");
-             EXPECT_DOUBLE_EQ(r.unRunMilenum, 6.03);
+             EXPECT_DOUBLE_EQ(r.unRunMilenum, 3.43);
          })},
     };
     for (const auto& c : cases) {
