@@ -26,10 +26,12 @@ DemoData::DemoData(const OfficeDatabase& db, unsigned seed, std::function<std::s
     db_.withConnection([this](sqlite3* c) {
         Stmt s(
             c,
-            "SELECT empid,name,IFNULL(bus,''),shift,org_id,is_driver,one_card FROM employees ORDER BY card");
+            "SELECT empid,name,IFNULL(bus,''),one_card,IFNULL(route_id,''),role,shift,org_id,is_driver FROM "
+            "employees ORDER BY card");
         while (s.step())
-            staff_.push_back({s.text(0), s.text(1), s.text(2), s.text(6), static_cast<int>(s.integer(3)),
-                              static_cast<int>(s.integer(4)), s.integer(5) != 0});
+            staff_.push_back({s.text(0), s.text(1), s.text(2), s.text(3), s.text(4), s.text(5),
+                              static_cast<int>(s.integer(6)), static_cast<int>(s.integer(7)),
+                              s.integer(8) != 0});
         Stmt b(
             c,
             "SELECT b.busname,b.route_id,r.name,r.first_stop,r.last_stop,b.fuel,r.length,b.odometer,r.depot "
@@ -39,6 +41,25 @@ DemoData::DemoData(const OfficeDatabase& db, unsigned seed, std::function<std::s
                               b.real(7), static_cast<int>(b.integer(8))});
         return 0;
     });
+    // Each route's crew: its vehicles, their early and late drivers, its relief drivers.
+    for (const Bus& b : buses_) {
+        if (crews_.empty() || crews_.back().routeID != b.routeID)
+            crews_.push_back({b.routeID, {}, {}, {}, static_cast<int>(crews_.size())});
+        RouteCrew& crew = crews_.back();
+        crew.buses.push_back(b.name);
+        for (int shift = 1; shift <= 2; ++shift)
+            for (const Staff& s : staff_)
+                if (s.driver && s.bus == b.name && s.shift == shift) crew.drivers.push_back(s.empID);
+    }
+    for (RouteCrew& crew : crews_)
+        for (const Staff& s : staff_)
+            if (s.driver && s.bus.empty() && s.route == crew.routeID) crew.relief.push_back(s.empID);
+}
+
+const DemoData::Staff* DemoData::person(const std::string& empID) const {
+    for (const Staff& s : staff_)
+        if (s.empID == empID) return &s;
+    return nullptr;
 }
 
 unsigned DemoData::hash(const std::string& key) const {
@@ -78,38 +99,28 @@ std::vector<long> DemoData::daysBetween(const std::string& start, const std::str
 
 namespace {
 
-// Which trips belong to an employee: a driver or conductor sees the vehicle and shift rostered to
-// them; office staff see every vehicle of their depot. The condition reads parameters ?3 (and ?4).
+// Which trips belong to an employee: a driver's are the trips they drive; a conductor's those of
+// their vehicle and shift; office staff see every vehicle of their depot. The condition reads
+// parameters from ?3 on.
 struct Scope {
-    std::string bus;
-    int shift = 0;
-    int depot = 0;
-    std::string where() const {
-        return bus.empty()
-                   ? " AND t.busname IN (SELECT b.busname FROM buses b JOIN routes r ON r.id=b.route_id "
-                     "WHERE r.depot=?3)"
-                   : " AND t.busname=?3 AND t.shift=?4";
-    }
-    void addParams(SqlValues& params) const {
-        if (bus.empty()) {
-            params.emplace_back(static_cast<long long>(depot));
-        } else {
-            params.emplace_back(bus);
-            params.emplace_back(static_cast<long long>(shift));
-        }
-    }
+    std::string where;
+    SqlValues params;
 };
 
 Scope scopeOf(const Employee& e) {
-    return {e.bus, e.shift, e.depot};
+    if (e.isDriver) return {" AND t.driver=?3", {e.empID}};
+    if (!e.bus.empty()) return {" AND t.busname=?3 AND t.shift=?4", {e.bus, static_cast<long long>(e.shift)}};
+    return {
+        " AND t.busname IN (SELECT b.busname FROM buses b JOIN routes r ON r.id=b.route_id WHERE r.depot=?3)",
+        {static_cast<long long>(e.depot)}};
 }
 
 SqlValues withScope(SqlValues params, const Scope& scope) {
-    scope.addParams(params);
+    params.insert(params.end(), scope.params.begin(), scope.params.end());
     return params;
 }
 
-const char* const kShiftName = "CASE t.shift WHEN 1 THEN '早班' ELSE '晚班' END";
+const char* const kShiftName = "CASE t.shift WHEN 1 THEN '早班' WHEN 2 THEN '晚班' ELSE '夜班' END";
 
 // ?1 the day, ?2 the present moment.
 const std::string kPlanSql =
@@ -139,12 +150,12 @@ constexpr Field kNosendFields[] = {{"Busname", 0, Cell::Text},
                                    {"LeaveStation", 2, Cell::Text},
                                    {"ArriveStation", 3, Cell::Text}};
 
-// ?1 the day, ?2 the employee's vehicle ('' for office staff), ?3 the depot.
+// ?1 the day, ?2 the employee's route ('' for office staff), ?3 the depot: the crews of the route, or
+// for office staff every duty of the depot, theirs included.
 const char* const kArrangeSql =
-    "SELECT x.busname,x.empid,e.name,x.first_leave,x.on_work,x.off_work,CASE x.shift WHEN 1 THEN '早班' "
-    "ELSE '晚班' END,r.name,x.trips FROM rosters x JOIN employees e ON e.empid=x.empid JOIN routes r ON "
-    "r.id=x.route_id WHERE x.run_date=?1 AND (x.route_id=(SELECT route_id FROM buses WHERE busname=?2) OR "
-    "(?2='' AND r.depot=?3)) ORDER BY x.shift,x.busname";
+    "SELECT x.busname,x.empid,e.name,x.first_leave,x.on_work,x.off_work,x.shift_name,r.name,x.trips FROM "
+    "rosters x JOIN employees e ON e.empid=x.empid JOIN routes r ON r.id=x.route_id WHERE x.run_date=?1 AND "
+    "((x.busname<>'' AND x.route_id=?2) OR (?2='' AND r.depot=?3)) ORDER BY x.shift,x.busname";
 constexpr Field kArrangeFields[] = {{"Busname", 0, Cell::Text},
                                     {"Empid", 1, Cell::Text},
                                     {"Empname", 2, Cell::Text},
@@ -405,7 +416,7 @@ json::value DemoData::plan(const std::string& empID, const std::string& dayStr) 
     int finished = 0;
     if (day >= 0 && e) {
         Scope scope = scopeOf(*e);
-        trips = rows({day}, kPlanSql + scope.where() + " ORDER BY t.busname,t.seq",
+        trips = rows({day}, kPlanSql + scope.where + " ORDER BY t.busname,t.seq",
                      withScope({dayStr, now()}, scope), {kPlanFields}, [&](const SqlStatement& s) {
                          double m = s.real(kPlanMile);
                          planMile += m;
@@ -433,7 +444,7 @@ json::value DemoData::nosendPlan(const std::string& empID, const std::string& da
         trips = rows({day},
                      "SELECT t.busname,t.leave_at,t.from_stop,t.to_stop FROM trips t WHERE t.run_date=?1 AND "
                      "t.leave_at>?2" +
-                         scope.where() + " ORDER BY t.leave_at,t.busname",
+                         scope.where + " ORDER BY t.leave_at,t.busname",
                      withScope({dayStr, now()}, scope), {kNosendFields});
     }
     json::object o;
@@ -445,8 +456,7 @@ json::value DemoData::arrange(const std::string& empID, const std::string& daySt
     long day = dayNumber(dayStr);
     auto e = db_.employee(empID);
     if (day < 0 || !e) return json::array();
-    // The crews of the employee's own route, or of the whole depot for office staff.
-    return rows({day}, kArrangeSql, {dayStr, e->bus, static_cast<long long>(e->depot)}, {kArrangeFields});
+    return rows({day}, kArrangeSql, {dayStr, e->route, static_cast<long long>(e->depot)}, {kArrangeFields});
 }
 
 json::value DemoData::finishedTrips(const std::string& empID, const std::string& dayStr) const {
@@ -463,7 +473,7 @@ json::value DemoData::finishedTrips(const std::string& empID, const std::string&
                      ",t.busname,t.mile,t.seq,t.from_stop,t.to_stop,CASE WHEN t.revenue<>0 THEN '营运' ELSE "
                      "'非营运' END FROM trips t JOIN routes r ON r.id=t.route_id WHERE t.run_date=?1 AND "
                      "t.arrive_at<=?2" +
-                     scope.where() + " ORDER BY t.busname,t.seq",
+                     scope.where + " ORDER BY t.busname,t.seq",
                  withScope({dayStr, now()}, scope), {kFinishedFields},
                  [&](const SqlStatement& s) { mileSum += s.real(kFinishedMile); });
     }
@@ -514,25 +524,7 @@ json::value DemoData::attendance(const std::string& empID, const std::string& st
     auto e = db_.employee(empID);
     auto days = daysBetween(start, end);
     if (!e || days.empty()) return json::array();
-    std::string current = now();
-    json::array out = rows(days, kAttendanceSql, {e->empID, start, end, current}, {kAttendanceFields});
-    // Office staff keep office hours on weekdays and have no roster.
-    if (!e->bus.empty()) return out;
-    std::string today = current.substr(0, 10);
-    for (long d : days) {
-        std::string day = dayText(d);
-        if (day > today || (d + 4) % 7 >= 5) continue;  // 1970-01-01 was a Thursday
-        Rng r(hash("office" + e->empID + day));
-        json::object o;
-        o["Empname"] = e->name;
-        o["Execdate"] = day;
-        o["PlanOnworktime"] = "08:30";
-        o["PlanOffworktime"] = "17:30";
-        o["RealOnworktime"] = clockText(8 * 60 + 10 + r.below(20));
-        o["RealOffworktime"] = day < today ? clockText(17 * 60 + 30 + r.below(40)) : "";
-        out.push_back(std::move(o));
-    }
-    return out;
+    return rows(days, kAttendanceSql, {e->empID, start, end, now()}, {kAttendanceFields});
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "server/DutyRoster.h"
 #include "server/OfficeDatabase.h"
 #include "server/RowMapping.h"
 
@@ -69,7 +70,7 @@ class DemoData {
 
   private:
     struct Staff {
-        std::string empID, name, bus, oneCard;
+        std::string empID, name, bus, oneCard, route, role;
         int shift = 0, depot = 0;
         bool driver = false;
     };
@@ -84,6 +85,7 @@ class DemoData {
     boost::json::array rows(const std::vector<long>& days, const std::string& sql, const SqlValues& params,
                             std::initializer_list<Fields> shapes, const EachRow& each = {}) const;
     void generateDay(sqlite3* db, long day) const;
+    const Staff* person(const std::string& empID) const;
     unsigned hash(const std::string& key) const;
     std::string now() const { return now_(); }
 
@@ -92,6 +94,7 @@ class DemoData {
     std::function<std::string()> now_;
     std::vector<Staff> staff_;
     std::vector<Bus> buses_;
+    std::vector<RouteCrew> crews_;  // every route's vehicles and drivers, in route order
 };
 
 }  // namespace busdesk::sim

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 #include "server/CivilDate.h"
 #include "server/DemoData.h"
@@ -30,6 +31,10 @@ const char* kFixes[] = {"更换门泵",   "补充冷媒，更换滤网", "更换
 
 using Stmt = SqlStatement;
 
+// Where the dispatchers' weekly pattern starts: day duties Monday to Thursday, the night duty on
+// Friday, off at the weekend (1970-01-01, day 0, was a Thursday).
+constexpr int kDispatcherOffset = 3;
+
 }  // namespace
 
 void DemoData::ensureDays(sqlite3* c, const std::vector<long>& days) const {
@@ -50,22 +55,31 @@ void DemoData::ensureDays(sqlite3* c, const std::vector<long>& days) const {
 
 void DemoData::generateDay(sqlite3* c, long dayNo) const {
     const std::string day = dayText(dayNo);
+    // A moment of the day as "yyyy-MM-dd HH:mm:ss"; minutes past 24:00 fall on the next day.
     auto at = [&](int minutes, int seconds = 0) {
         char b[16];
         std::snprintf(b, sizeof b, " %02d:%02d:%02d", (minutes / 60) % 24, minutes % 60, seconds % 60);
-        return day + b;
+        return dayText(dayNo + minutes / (24 * 60)) + b;
+    };
+    // A trip's number is fixed by its day, vehicle and place in the vehicle's day, so the same day
+    // always shows the same plan identifiers whatever was asked before.
+    auto tripID = [&](size_t busIndex, int seq) {
+        return static_cast<long long>(dayNo) * 10000 + static_cast<long long>(busIndex) * 100 + seq;
     };
     Stmt trip(
         c,
         "INSERT INTO trips(run_date,busname,route_id,driver,shift,seq,leave_at,arrive_at,from_stop,to_stop,"
-        "mile,revenue) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)");
+        "mile,revenue,id) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
     Stmt receipt(c, "INSERT INTO ticket_receipts VALUES(?,?,?,?,?,?,?)");
     Stmt mile(c, "INSERT INTO mileage VALUES(?,?,?)");
     Stmt alert(
         c,
         "INSERT INTO violations(run_date,busname,driver,alert_type,alert_at,alert_value,stand_value,memo) "
         "VALUES(?,?,?,?,?,?,?,?)");
-    Stmt roster(c, "INSERT INTO rosters VALUES(?,?,?,?,?,?,?,?,?)");
+    Stmt roster(
+        c,
+        "INSERT INTO rosters(run_date,empid,busname,route_id,shift,on_work,off_work,first_leave,trips,"
+        "shift_name) VALUES(?,?,?,?,?,?,?,?,?,?)");
     Stmt duty(c, "INSERT INTO attendance VALUES(?,?,?,?,?,?)");
     Stmt fuel(
         c, "INSERT INTO fuel_records(busname,run_date,route_id,fuel,quantity,filled_at) VALUES(?,?,?,?,?,?)");
@@ -85,11 +99,26 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
               "VALUES(?,?,?,?,?,?,?)");
     Stmt ride(c, "INSERT INTO bus_card_records(one_card,act_at,route_name,money,remain) VALUES(?,?,?,?,?)");
 
-    auto crew = [&](const std::string& bus, int shift, bool driver) -> const Staff* {
+    auto conductorOf = [&](const std::string& bus, int shift) -> const Staff* {
         for (auto& s : staff_)
-            if (s.bus == bus && s.shift == shift && s.driver == driver) return &s;
+            if (s.bus == bus && s.shift == shift && !s.driver) return &s;
         return nullptr;
     };
+    // Who drives which vehicle and shift today, and the night services.
+    std::map<std::pair<std::string, int>, const Staff*> driving;
+    std::vector<std::pair<const RouteCrew*, DrivenDuty>> nights;
+    for (const RouteCrew& crew : crews_)
+        for (DrivenDuty& d : routeDuties(crew, dayNo)) {
+            if (d.shift == 3)
+                nights.emplace_back(&crew, d);
+            else
+                driving[{d.bus, d.shift}] = person(d.driver);
+        }
+    auto driverOf = [&](const std::string& bus, int shift) -> const Staff* {
+        auto it = driving.find({bus, shift});
+        return it == driving.end() ? nullptr : it->second;
+    };
+    std::map<std::string, int> lastSeq;  // per vehicle
 
     for (size_t bi = 0; bi < buses_.size(); ++bi) {
         const Bus& bus = buses_[bi];
@@ -98,8 +127,8 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
         double km = 0;
         bool outbound = bi % 2 == 0;
         for (int shift = 1; shift <= 2; ++shift) {
-            const Staff* driver = crew(bus.name, shift, true);
-            const Staff* conductor = crew(bus.name, shift, false);
+            const Staff* driver = driverOf(bus.name, shift);
+            const Staff* conductor = conductorOf(bus.name, shift);
             if (!driver) continue;
             int start = (shift == 1 ? 5 * 60 + 30 : 13 * 60 + 5) + static_cast<int>(bi % 3) * 12 + r.below(6);
             int limit = shift == 1 ? 12 * 60 + 30 : 20 * 60 + 40;
@@ -117,8 +146,8 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
                     .bind(4, driver->empID)
                     .bind(5, shift);
                 trip.bind(6, ++seq).bind(7, at(t)).bind(8, at(t + minutes)).bind(9, from).bind(10, to);
-                trip.bind(11, m).bind(12, revenue ? 1 : 0).run();
-                long long id = sqlite3_last_insert_rowid(c);
+                long long id = tripID(bi, seq);
+                trip.bind(11, m).bind(12, revenue ? 1 : 0).bind(13, id).run();
                 double fare = bus.routeID == "K8" ? 2.0 : 1.0;
                 if (revenue) {
                     int general = 8 + r.below(40), ic = 15 + r.below(60), freeIC = 2 + r.below(15);
@@ -155,6 +184,7 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
                 .bind(7, clockText(last + 15))
                 .bind(8, clockText(start))
                 .bind(9, trips)
+                .bind(10, shift == 1 ? "早班" : "晚班")
                 .run();
             for (const Staff* s : {driver, conductor}) {
                 if (!s) continue;
@@ -171,12 +201,13 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
         fuel.bind(5, round2(km * rate * r.between(0.92, 1.08))).bind(6, at(21 * 60 + 40 + r.below(20))).run();
         if (r.below(6) == 0) {
             auto& m = kMaterials[r.below(6)];
-            const Staff* who = crew(bus.name, 1 + r.below(2), true);
+            const Staff* who = driverOf(bus.name, 1 + r.below(2));
             stock.bind(1, bus.name).bind(2, day);
             stock.bind(3, "LL" + day.substr(0, 4) + day.substr(5, 2) + day.substr(8, 2) + bus.name.substr(3));
             stock.bind(4, m[0]).bind(5, "中心仓库").bind(6, kSuppliers[r.below(3)]).bind(7, "维修领料");
             stock.bind(8, 1.0 + r.below(4)).bind(9, std::stod(m[1])).bind(10, who ? who->name : "").run();
         }
+        lastSeq[bus.name] = seq;
         if ((dayNo + static_cast<long>(bi) * 7) % 20 == 0) {
             // 182 km a day over a vehicle's eight years of service, then a new vehicle from 0 km:
             // the reading stays positive on any day asked for.
@@ -200,6 +231,75 @@ void DemoData::generateDay(sqlite3* c, long dayNo) const {
                 .bind(13, r.below(2) ? "机修" : "电修");
             repair.run();
         }
+    }
+
+    // Each route's night service runs after the late shift, past midnight, on one vehicle.
+    for (auto& [crew, night] : nights) {
+        const Staff* driver = person(night.driver);
+        size_t bi = 0;
+        while (bi < buses_.size() && buses_[bi].name != night.bus) ++bi;
+        if (!driver || bi == buses_.size()) continue;
+        const Bus& bus = buses_[bi];
+        Rng r(hash("night" + bus.name + day));
+        int seq = lastSeq[bus.name], trips = 0;
+        int start = 22 * 60 + 30 + crew->index * 4 + r.below(6), t = start, last = start;
+        bool outbound = true;
+        double fare = bus.routeID == "K8" ? 2.0 : 1.0;
+        while (t <= 24 * 60 + 40) {
+            int minutes = static_cast<int>(bus.length * 3.1) + r.below(9);
+            double m = round2(bus.length + r.between(-0.4, 0.4));
+            long long id = tripID(bi, ++seq);
+            trip.bind(1, day).bind(2, bus.name).bind(3, bus.routeID).bind(4, driver->empID).bind(5, 3);
+            trip.bind(6, seq).bind(7, at(t)).bind(8, at(t + minutes));
+            trip.bind(9, outbound ? bus.first : bus.last).bind(10, outbound ? bus.last : bus.first);
+            trip.bind(11, m).bind(12, 1).bind(13, id).run();
+            int general = 2 + r.below(12), ic = 5 + r.below(20), freeIC = r.below(4);
+            receipt.bind(1, id).bind(2, general * fare).bind(3, general).bind(4, round2(ic * fare * 0.9));
+            receipt.bind(5, ic).bind(6, freeIC).bind(7, "").run();
+            mile.bind(1, id).bind(2, m).bind(3, 0.0).run();
+            ++trips;
+            outbound = !outbound;
+            last = t + minutes;
+            t = last + 8 + r.below(8);
+        }
+        roster.bind(1, day).bind(2, driver->empID).bind(3, bus.name).bind(4, bus.routeID).bind(5, 3);
+        roster.bind(6, clockText(start - 20)).bind(7, clockText(last + 15)).bind(8, clockText(start));
+        roster.bind(9, trips).bind(10, "夜班").run();
+        duty.bind(1, driver->empID).bind(2, day).bind(3, clockText(start - 20)).bind(4, clockText(last + 15));
+        duty.bind(5, at(start - 22 - r.below(10), r.below(60)));
+        duty.bind(6, at(last + 15 + r.below(18), r.below(60))).run();
+    }
+
+    // Dispatchers keep the same weekly pattern at the terminal of their depot's first route: a day
+    // duty, or a night duty until the next morning. Their duty counts the departures it sees off.
+    int dispatchers = 0;
+    for (const Staff& s : staff_) {
+        if (s.role != "2") continue;
+        Duty d = dutyOn(dayNo, kDispatcherOffset + dispatchers++);
+        auto station =
+            std::find_if(buses_.begin(), buses_.end(), [&](const Bus& b) { return b.depot == s.depot; });
+        if (d == Duty::Off || station == buses_.end()) continue;
+        int on = d == Duty::Own ? 7 * 60 + 30 : 17 * 60 + 30, off = on + (d == Duty::Own ? 10 : 14) * 60;
+        Stmt seen(c,
+                  "SELECT IFNULL(MIN(leave_at),''),COUNT(*) FROM trips WHERE run_date=?1 AND route_id=?2 AND "
+                  "leave_at>=?3 AND leave_at<?4");
+        seen.bind(1, day).bind(2, station->routeID).bind(3, at(on)).bind(4, at(off));
+        std::string first;
+        long long departures = 0;
+        if (seen.step()) {
+            first = seen.text(0).size() >= 16 ? seen.text(0).substr(11, 5) : "";
+            departures = seen.integer(1);
+        }
+        roster.bind(1, day)
+            .bind(2, s.empID)
+            .bind(3, "")
+            .bind(4, station->routeID)
+            .bind(5, d == Duty::Own ? 4 : 5);
+        roster.bind(6, clockText(on)).bind(7, clockText(off)).bind(8, first).bind(9, departures);
+        roster.bind(10, d == Duty::Own ? "白班" : "夜班").run();
+        Rng r(hash("duty" + s.empID + day));
+        duty.bind(1, s.empID).bind(2, day).bind(3, clockText(on)).bind(4, clockText(off));
+        duty.bind(5, at(on - 5 - r.below(20), r.below(60))).bind(6, at(off + r.below(25), r.below(60))).run();
     }
 
     for (const Staff& s : staff_) {

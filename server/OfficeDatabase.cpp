@@ -14,7 +14,7 @@ namespace {
 using Stmt = SqlStatement;
 
 // Bumped whenever a table changes: an older file is rebuilt from the seed.
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 
 const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS depots(id INTEGER PRIMARY KEY, name TEXT NOT NULL);
@@ -23,7 +23,7 @@ CREATE TABLE IF NOT EXISTS employees(
   role TEXT, role_name TEXT, idcard TEXT, org_id INTEGER REFERENCES depots(id), org_type TEXT,
   address TEXT, birthday TEXT, graduate TEXT, one_card TEXT UNIQUE, politic TEXT, service_age TEXT,
   sex TEXT, start_time TEXT, telephone TEXT, is_driver INTEGER DEFAULT 0,
-  bus TEXT, shift INTEGER DEFAULT 0);
+  bus TEXT, shift INTEGER DEFAULT 0, route_id TEXT);
 CREATE TABLE IF NOT EXISTS routes(id TEXT PRIMARY KEY, name TEXT, first_stop TEXT, last_stop TEXT,
   length REAL, depot INTEGER REFERENCES depots(id));
 CREATE TABLE IF NOT EXISTS buses(busname TEXT PRIMARY KEY, route_id TEXT REFERENCES routes(id),
@@ -44,7 +44,7 @@ CREATE INDEX IF NOT EXISTS trips_by_driver ON trips(run_date, driver);
 CREATE INDEX IF NOT EXISTS trips_by_bus ON trips(run_date, busname);
 CREATE TABLE IF NOT EXISTS rosters(
   run_date TEXT, empid TEXT, busname TEXT, route_id TEXT, shift INTEGER, on_work TEXT, off_work TEXT,
-  first_leave TEXT, trips INTEGER);
+  first_leave TEXT, trips INTEGER, shift_name TEXT);
 CREATE INDEX IF NOT EXISTS rosters_by_day ON rosters(run_date);
 CREATE TABLE IF NOT EXISTS ticket_receipts(
   trip_id INTEGER PRIMARY KEY REFERENCES trips(id), general_income REAL, general_num INTEGER,
@@ -156,7 +156,7 @@ unsigned mixSeed(unsigned seed, unsigned k) {
 }
 
 struct NewEmployee {
-    std::string card, empid, password, name, role, roleName, idcard, birthday, sex, bus;
+    std::string card, empid, password, name, role, roleName, idcard, birthday, sex, bus, route;
     int depot = 1, shift = 0;
     bool driver = false;
 };
@@ -275,6 +275,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
             e.roleName = "驾驶员";
             e.driver = true;
             e.bus = busnames[static_cast<size_t>(b)];
+            e.route = kRoutes[b / 3][0];
             e.shift = shift;
             e.depot = b / 6 + 1;
             staff.push_back(e);
@@ -289,6 +290,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         e.role = "4";
         e.roleName = "乘务员";
         e.bus = busnames[static_cast<size_t>(b)];
+        e.route = kRoutes[b / 3][0];
         e.shift = c % 2 + 1;
         e.depot = b / 6 + 1;
         staff.push_back(e);
@@ -306,10 +308,26 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         e.depot = 2;
         staff.push_back(e);
     }
+    // Relief drivers, four to a route, drive the vehicles and shifts whose own driver is off or on
+    // the night service, and the night service on the nights none of the route's own drivers has it.
+    for (int r = 0; r < 6; ++r) {
+        for (int i = 0; i < 4; ++i) {
+            int n = r * 4 + i;
+            NewEmployee e = person(static_cast<unsigned>(300 + n), n % 5 == 2);
+            e.card = std::to_string(20037 + n);
+            e.empid = "E" + e.card;
+            e.role = "3";
+            e.roleName = "驾驶员";
+            e.driver = true;
+            e.route = kRoutes[r][0];
+            e.depot = r / 2 + 1;
+            staff.push_back(e);
+        }
+    }
     Stmt ins(db_,
              "INSERT INTO employees(card,empid,password,name,role,role_name,idcard,org_id,org_type,address,"
-             "birthday,graduate,one_card,politic,service_age,sex,start_time,telephone,is_driver,bus,shift) "
-             "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+             "birthday,graduate,one_card,politic,service_age,sex,start_time,telephone,is_driver,bus,shift,"
+             "route_id) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     unsigned k = 0;
     for (auto& e : staff) {
         unsigned h = mixSeed(seed, 1000 + k++);
@@ -325,7 +343,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         ins.bind(13, "8800" + e.card);
         ins.bind(14, h % 4 == 0 ? "群众" : "中共党员").bind(15, std::to_string(thisYear - startYear));
         ins.bind(16, e.sex).bind(17, std::to_string(startYear) + "-07-01").bind(18, phone);
-        ins.bind(19, e.driver ? 1 : 0).bind(20, e.bus).bind(21, e.shift);
+        ins.bind(19, e.driver ? 1 : 0).bind(20, e.bus).bind(21, e.shift).bind(22, e.route);
         ins.run();
     }
 
@@ -386,7 +404,8 @@ const char* const kEmployeeSql =
     "SELECT "
     "e.card,e.empid,e.password,e.name,e.role,e.role_name,e.idcard,e.org_id,d.name,e.org_type,e.address,"
     "e.birthday,e.graduate,e.one_card,e.politic,e.service_age,e.sex,e.start_time,e.telephone,e.is_driver,"
-    "IFNULL(e.bus,''),e.shift FROM employees e LEFT JOIN depots d ON d.id=e.org_id WHERE e.card=?1 OR "
+    "IFNULL(e.bus,''),e.shift,IFNULL(e.route_id,'') FROM employees e LEFT JOIN depots d ON d.id=e.org_id "
+    "WHERE e.card=?1 OR "
     "e.empid=?1 OR e.one_card=?1";
 enum EmployeeColumn {
     kCard = 0,
@@ -397,7 +416,8 @@ enum EmployeeColumn {
     kOneCard = 13,
     kIsDriver = 19,
     kBus = 20,
-    kShift = 21
+    kShift = 21,
+    kRoute = 22
 };
 constexpr Field kProfileFields[] = {
     {"EmpID", kEmpID, Cell::Text},
@@ -436,6 +456,7 @@ std::optional<Employee> OfficeDatabase::employee(const std::string& key) const {
     e.isDriver = s.integer(kIsDriver) != 0;
     e.bus = s.text(kBus);
     e.shift = static_cast<int>(s.integer(kShift));
+    e.route = s.text(kRoute);
     return e;
 }
 
@@ -445,44 +466,11 @@ std::optional<Employee> OfficeDatabase::employeeByBusCard(const std::string& one
     return e;
 }
 
-std::vector<Employee> OfficeDatabase::drivers() const {
-    std::vector<std::string> cards;
-    {
-        std::lock_guard lock(mutex_);
-        Stmt s(db_, "SELECT card FROM employees WHERE is_driver=1 ORDER BY card");
-        while (s.step()) cards.push_back(s.text(0));
-    }
-    std::vector<Employee> out;
-    for (auto& c : cards)
-        if (auto e = employee(c)) out.push_back(*e);
-    return out;
-}
-
 bool OfficeDatabase::setPassword(const std::string& cardID, const std::string& password) {
     std::lock_guard lock(mutex_);
     Stmt s(db_, "UPDATE employees SET password=? WHERE card=?");
     s.bind(1, password).bind(2, cardID);
     return s.run() && sqlite3_changes(db_) == 1;
-}
-
-std::vector<OfficeDatabase::Route> OfficeDatabase::routes() const {
-    std::lock_guard lock(mutex_);
-    std::vector<Route> out;
-    Stmt s(db_, "SELECT id,name,first_stop,last_stop,length FROM routes ORDER BY rowid");
-    while (s.step()) out.push_back({s.text(0), s.text(1), s.text(2), s.text(3), s.real(4)});
-    return out;
-}
-
-std::vector<std::string> OfficeDatabase::buses() const {
-    std::lock_guard lock(mutex_);
-    std::vector<std::string> out;
-    Stmt s(db_, "SELECT busname FROM buses ORDER BY busname");
-    while (s.step()) out.push_back(s.text(0));
-    return out;
-}
-
-std::string OfficeDatabase::depotName(int i) const {
-    return kDepots[static_cast<unsigned>(i) % 3];
 }
 
 namespace {
