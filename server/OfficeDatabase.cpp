@@ -14,7 +14,7 @@ namespace {
 using Stmt = SqlStatement;
 
 // Bumped whenever a table changes: an older file is rebuilt from the seed.
-constexpr int kSchemaVersion = 4;
+constexpr int kSchemaVersion = 5;
 
 const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS depots(id INTEGER PRIMARY KEY, name TEXT NOT NULL);
@@ -33,7 +33,15 @@ CREATE TABLE IF NOT EXISTS bulletins(
 CREATE TABLE IF NOT EXISTS suggestions(
   id INTEGER PRIMARY KEY AUTOINCREMENT, empid TEXT, content TEXT, parent_id TEXT, type TEXT,
   que_time TEXT, ans_content TEXT, ans_time TEXT);
-CREATE TABLE IF NOT EXISTS suggestion_images(suggestion_id INTEGER REFERENCES suggestions(id), file TEXT);
+-- file: "uploads/NAME" for a photo sent in (its bytes are DATA-DIR/NAME) or "static/..." for a seeded
+-- one; name and size: the form field's name and the photo's size as sent.
+CREATE TABLE IF NOT EXISTS suggestion_images(suggestion_id INTEGER REFERENCES suggestions(id), file TEXT,
+  name TEXT, size INTEGER);
+-- The Idempotency-Key of a text submission and what it carried; of an upload and a digest of its photos.
+CREATE TABLE IF NOT EXISTS submission_keys(key TEXT PRIMARY KEY, suggestion_id INTEGER REFERENCES suggestions(id),
+  empid TEXT, content TEXT, parent_id TEXT, type TEXT);
+CREATE TABLE IF NOT EXISTS upload_keys(key TEXT PRIMARY KEY, suggestion_id INTEGER REFERENCES suggestions(id),
+  digest TEXT);
 
 -- Operations data, written day by day the first time a day is asked for.
 CREATE TABLE IF NOT EXISTS generated_days(day TEXT PRIMARY KEY);
@@ -384,8 +392,14 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         .bind(5, "已安排保修车间检查，后门气泵已更换，感谢反馈。");
     sug.bind(6, civilDayText(today - 16) + " 15:02:40").run();
     auto sid = sqlite3_last_insert_rowid(db_);
-    Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, sid).bind(2, "static/bulletin1.png").run();
-    Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, sid).bind(2, "static/bulletin2.png").run();
+    Stmt(db_, "INSERT INTO suggestion_images(suggestion_id,file) VALUES(?,?)")
+        .bind(1, sid)
+        .bind(2, "static/bulletin1.png")
+        .run();
+    Stmt(db_, "INSERT INTO suggestion_images(suggestion_id,file) VALUES(?,?)")
+        .bind(1, sid)
+        .bind(2, "static/bulletin2.png")
+        .run();
     sug.bind(1, "E10086").bind(2, "5路早班首班车发车时间能否提前十分钟？").bind(3, "咨询");
     sug.bind(4, civilDayText(today - 6) + " 19:12:05")
         .bind(5, "已转调度中心研究，下月运行图调整时统筹考虑。");
@@ -511,68 +525,6 @@ int OfficeDatabase::bulletinCount(int kind) const {
     Stmt s(db_, "SELECT COUNT(*) FROM bulletins WHERE kind=?");
     s.bind(1, kind);
     return s.step() ? static_cast<int>(s.integer(0)) : 0;
-}
-
-long long OfficeDatabase::addSuggestion(const std::string& empid, const std::string& content,
-                                        const std::string& parentID, const std::string& type,
-                                        const std::string& when) {
-    std::lock_guard lock(mutex_);
-    Stmt s(db_,
-           "INSERT INTO suggestions(empid,content,parent_id,type,que_time,ans_content,ans_time) "
-           "VALUES(?,?,?,?,?,'','')");
-    s.bind(1, empid).bind(2, content).bind(3, parentID).bind(4, type).bind(5, when);
-    if (!s.run()) return 0;
-    return sqlite3_last_insert_rowid(db_);
-}
-
-bool OfficeDatabase::suggestionExists(long long id) const {
-    std::lock_guard lock(mutex_);
-    Stmt s(db_, "SELECT 1 FROM suggestions WHERE id=?");
-    s.bind(1, id);
-    return s.step();
-}
-
-void OfficeDatabase::addSuggestionImage(long long id, const std::string& fileName) {
-    std::lock_guard lock(mutex_);
-    Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, id).bind(2, fileName).run();
-}
-
-namespace {
-
-// ?1 the employee, newest first. Imagenames goes between ID and ParentID.
-const char* const kSuggestionSql =
-    "SELECT ans_content,ans_time,empid,id,parent_id,que_time,content,type FROM suggestions WHERE empid=?1 "
-    "ORDER BY id DESC";
-constexpr Field kSuggestionHead[] = {{"AnsContent", 0, Cell::Text},
-                                     {"AnsTime", 1, Cell::Text},
-                                     {"Empid", 2, Cell::Text},
-                                     {"ID", 3, Cell::Integer}};
-constexpr Field kSuggestionTail[] = {{"ParentID", 4, Cell::Text},
-                                     {"QueTime", 5, Cell::Text},
-                                     {"Content", 6, Cell::Text},
-                                     {"Type", 7, Cell::Text}};
-enum SuggestionColumn { kSuggestionID = 3 };
-
-}  // namespace
-
-boost::json::array OfficeDatabase::suggestions(const std::string& empid, const std::string& base) const {
-    std::lock_guard lock(mutex_);
-    boost::json::array out;
-    Stmt s(db_, kSuggestionSql);
-    s.bind(1, empid);
-    Stmt images(db_, "SELECT file FROM suggestion_images WHERE suggestion_id=? ORDER BY rowid");
-    while (s.step()) {
-        boost::json::object o;
-        appendFields(o, s, kSuggestionHead, out.size());
-        boost::json::array names;
-        images.bind(1, s.integer(kSuggestionID));
-        while (images.step()) names.push_back(boost::json::value(base + images.text(0)));
-        images.reset();
-        o["Imagenames"] = std::move(names);
-        appendFields(o, s, kSuggestionTail, out.size());
-        out.push_back(std::move(o));
-    }
-    return out;
 }
 
 }  // namespace busdesk::sim

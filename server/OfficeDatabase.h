@@ -46,14 +46,6 @@ class OfficeDatabase {
     boost::json::array bulletins(int kind, int page, const std::string& base) const;
     int bulletinCount(int kind) const;
 
-    long long addSuggestion(const std::string& empid, const std::string& content, const std::string& parentID,
-                            const std::string& type, const std::string& when);
-    bool suggestionExists(long long id) const;
-    void addSuggestionImage(long long id, const std::string& fileName);
-    // The employee's suggestions as Query_FeedBackInfoNP answers them, newest first; base
-    // ("http://host:port/") makes the picture addresses absolute.
-    boost::json::array suggestions(const std::string& empid, const std::string& base) const;
-
     // Runs f(sqlite3*) under the connection's lock: one connection serves every request thread.
     template <class F>
     auto withConnection(F&& f) const {
