@@ -37,4 +37,10 @@ std::string civilDayText(long z) {
     return b;
 }
 
+std::string clockText(int minutes) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%02d:%02d", (minutes / 60) % 24, minutes % 60);
+    return b;
+}
+
 }  // namespace busdesk::sim

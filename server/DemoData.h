@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "server/DutyRoster.h"
 #include "server/OfficeDatabase.h"
+#include "server/RowMapping.h"
 
 struct sqlite3;
 
 namespace busdesk::sim {
-
-class SqlStatement;
 
 // The operations data of the bus company. Each day is written into the database the first time any
 // question touches it, generated from the reference data, the seed and the day alone — so any day
@@ -70,7 +70,7 @@ class DemoData {
 
   private:
     struct Staff {
-        std::string empID, name, bus, oneCard;
+        std::string empID, name, bus, oneCard, route, role;
         int shift = 0, depot = 0;
         bool driver = false;
     };
@@ -80,12 +80,12 @@ class DemoData {
         int depot = 0;
     };
     void ensureDays(sqlite3* db, const std::vector<long>& days) const;
-    // The shape of every query of a day or a period: the days made first, then one statement,
-    // bound by `bind`, with `row` called for each row it gives.
-    void eachRow(const std::vector<long>& days, const std::string& sql,
-                 const std::function<void(SqlStatement&)>& bind,
-                 const std::function<void(SqlStatement&)>& row) const;
+    // The rows of one answer over days or a period: the days made first, then the query mapped
+    // through its tables (RowMapping).
+    boost::json::array rows(const std::vector<long>& days, const std::string& sql, const SqlValues& params,
+                            std::initializer_list<Fields> shapes, const EachRow& each = {}) const;
     void generateDay(sqlite3* db, long day) const;
+    const Staff* person(const std::string& empID) const;
     unsigned hash(const std::string& key) const;
     std::string now() const { return now_(); }
 
@@ -94,6 +94,7 @@ class DemoData {
     std::function<std::string()> now_;
     std::vector<Staff> staff_;
     std::vector<Bus> buses_;
+    std::vector<RouteCrew> crews_;  // every route's vehicles and drivers, in route order
 };
 
 }  // namespace busdesk::sim

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "server/CivilDate.h"
+#include "server/RowMapping.h"
 #include "server/SqlStatement.h"
 
 namespace busdesk::sim {
@@ -13,7 +14,7 @@ namespace {
 using Stmt = SqlStatement;
 
 // Bumped whenever a table changes: an older file is rebuilt from the seed.
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 5;
 
 const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS depots(id INTEGER PRIMARY KEY, name TEXT NOT NULL);
@@ -22,7 +23,7 @@ CREATE TABLE IF NOT EXISTS employees(
   role TEXT, role_name TEXT, idcard TEXT, org_id INTEGER REFERENCES depots(id), org_type TEXT,
   address TEXT, birthday TEXT, graduate TEXT, one_card TEXT UNIQUE, politic TEXT, service_age TEXT,
   sex TEXT, start_time TEXT, telephone TEXT, is_driver INTEGER DEFAULT 0,
-  bus TEXT, shift INTEGER DEFAULT 0);
+  bus TEXT, shift INTEGER DEFAULT 0, route_id TEXT);
 CREATE TABLE IF NOT EXISTS routes(id TEXT PRIMARY KEY, name TEXT, first_stop TEXT, last_stop TEXT,
   length REAL, depot INTEGER REFERENCES depots(id));
 CREATE TABLE IF NOT EXISTS buses(busname TEXT PRIMARY KEY, route_id TEXT REFERENCES routes(id),
@@ -32,7 +33,15 @@ CREATE TABLE IF NOT EXISTS bulletins(
 CREATE TABLE IF NOT EXISTS suggestions(
   id INTEGER PRIMARY KEY AUTOINCREMENT, empid TEXT, content TEXT, parent_id TEXT, type TEXT,
   que_time TEXT, ans_content TEXT, ans_time TEXT);
-CREATE TABLE IF NOT EXISTS suggestion_images(suggestion_id INTEGER REFERENCES suggestions(id), file TEXT);
+-- file: "uploads/NAME" for a photo sent in (its bytes are DATA-DIR/NAME) or "static/..." for a seeded
+-- one; name and size: the form field's name and the photo's size as sent.
+CREATE TABLE IF NOT EXISTS suggestion_images(suggestion_id INTEGER REFERENCES suggestions(id), file TEXT,
+  name TEXT, size INTEGER);
+-- The Idempotency-Key of a text submission and what it carried; of an upload and a digest of its photos.
+CREATE TABLE IF NOT EXISTS submission_keys(key TEXT PRIMARY KEY, suggestion_id INTEGER REFERENCES suggestions(id),
+  empid TEXT, content TEXT, parent_id TEXT, type TEXT);
+CREATE TABLE IF NOT EXISTS upload_keys(key TEXT PRIMARY KEY, suggestion_id INTEGER REFERENCES suggestions(id),
+  digest TEXT);
 
 -- Operations data, written day by day the first time a day is asked for.
 CREATE TABLE IF NOT EXISTS generated_days(day TEXT PRIMARY KEY);
@@ -43,7 +52,7 @@ CREATE INDEX IF NOT EXISTS trips_by_driver ON trips(run_date, driver);
 CREATE INDEX IF NOT EXISTS trips_by_bus ON trips(run_date, busname);
 CREATE TABLE IF NOT EXISTS rosters(
   run_date TEXT, empid TEXT, busname TEXT, route_id TEXT, shift INTEGER, on_work TEXT, off_work TEXT,
-  first_leave TEXT, trips INTEGER);
+  first_leave TEXT, trips INTEGER, shift_name TEXT);
 CREATE INDEX IF NOT EXISTS rosters_by_day ON rosters(run_date);
 CREATE TABLE IF NOT EXISTS ticket_receipts(
   trip_id INTEGER PRIMARY KEY REFERENCES trips(id), general_income REAL, general_num INTEGER,
@@ -155,7 +164,7 @@ unsigned mixSeed(unsigned seed, unsigned k) {
 }
 
 struct NewEmployee {
-    std::string card, empid, password, name, role, roleName, idcard, birthday, sex, bus;
+    std::string card, empid, password, name, role, roleName, idcard, birthday, sex, bus, route;
     int depot = 1, shift = 0;
     bool driver = false;
 };
@@ -274,6 +283,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
             e.roleName = "驾驶员";
             e.driver = true;
             e.bus = busnames[static_cast<size_t>(b)];
+            e.route = kRoutes[b / 3][0];
             e.shift = shift;
             e.depot = b / 6 + 1;
             staff.push_back(e);
@@ -288,6 +298,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         e.role = "4";
         e.roleName = "乘务员";
         e.bus = busnames[static_cast<size_t>(b)];
+        e.route = kRoutes[b / 3][0];
         e.shift = c % 2 + 1;
         e.depot = b / 6 + 1;
         staff.push_back(e);
@@ -305,10 +316,26 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         e.depot = 2;
         staff.push_back(e);
     }
+    // Relief drivers, four to a route, drive the vehicles and shifts whose own driver is off or on
+    // the night service, and the night service on the nights none of the route's own drivers has it.
+    for (int r = 0; r < 6; ++r) {
+        for (int i = 0; i < 4; ++i) {
+            int n = r * 4 + i;
+            NewEmployee e = person(static_cast<unsigned>(300 + n), n % 5 == 2);
+            e.card = std::to_string(20037 + n);
+            e.empid = "E" + e.card;
+            e.role = "3";
+            e.roleName = "驾驶员";
+            e.driver = true;
+            e.route = kRoutes[r][0];
+            e.depot = r / 2 + 1;
+            staff.push_back(e);
+        }
+    }
     Stmt ins(db_,
              "INSERT INTO employees(card,empid,password,name,role,role_name,idcard,org_id,org_type,address,"
-             "birthday,graduate,one_card,politic,service_age,sex,start_time,telephone,is_driver,bus,shift) "
-             "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+             "birthday,graduate,one_card,politic,service_age,sex,start_time,telephone,is_driver,bus,shift,"
+             "route_id) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     unsigned k = 0;
     for (auto& e : staff) {
         unsigned h = mixSeed(seed, 1000 + k++);
@@ -324,7 +351,7 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         ins.bind(13, "8800" + e.card);
         ins.bind(14, h % 4 == 0 ? "群众" : "中共党员").bind(15, std::to_string(thisYear - startYear));
         ins.bind(16, e.sex).bind(17, std::to_string(startYear) + "-07-01").bind(18, phone);
-        ins.bind(19, e.driver ? 1 : 0).bind(20, e.bus).bind(21, e.shift);
+        ins.bind(19, e.driver ? 1 : 0).bind(20, e.bus).bind(21, e.shift).bind(22, e.route);
         ins.run();
     }
 
@@ -365,8 +392,14 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
         .bind(5, "已安排保修车间检查，后门气泵已更换，感谢反馈。");
     sug.bind(6, civilDayText(today - 16) + " 15:02:40").run();
     auto sid = sqlite3_last_insert_rowid(db_);
-    Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, sid).bind(2, "static/bulletin1.png").run();
-    Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, sid).bind(2, "static/bulletin2.png").run();
+    Stmt(db_, "INSERT INTO suggestion_images(suggestion_id,file) VALUES(?,?)")
+        .bind(1, sid)
+        .bind(2, "static/bulletin1.png")
+        .run();
+    Stmt(db_, "INSERT INTO suggestion_images(suggestion_id,file) VALUES(?,?)")
+        .bind(1, sid)
+        .bind(2, "static/bulletin2.png")
+        .run();
     sug.bind(1, "E10086").bind(2, "5路早班首班车发车时间能否提前十分钟？").bind(3, "咨询");
     sug.bind(4, civilDayText(today - 6) + " 19:12:05")
         .bind(5, "已转调度中心研究，下月运行图调整时统筹考虑。");
@@ -378,46 +411,66 @@ void OfficeDatabase::seedIfEmpty(unsigned seed, long today) {
     exec("COMMIT");
 }
 
+namespace {
+
+// The login answer's employee members, in the order the office service sends them.
+const char* const kEmployeeSql =
+    "SELECT "
+    "e.card,e.empid,e.password,e.name,e.role,e.role_name,e.idcard,e.org_id,d.name,e.org_type,e.address,"
+    "e.birthday,e.graduate,e.one_card,e.politic,e.service_age,e.sex,e.start_time,e.telephone,e.is_driver,"
+    "IFNULL(e.bus,''),e.shift,IFNULL(e.route_id,'') FROM employees e LEFT JOIN depots d ON d.id=e.org_id "
+    "WHERE e.card=?1 OR "
+    "e.empid=?1 OR e.one_card=?1";
+enum EmployeeColumn {
+    kCard = 0,
+    kEmpID = 1,
+    kPassword = 2,
+    kName = 3,
+    kOrgID = 7,
+    kOneCard = 13,
+    kIsDriver = 19,
+    kBus = 20,
+    kShift = 21,
+    kRoute = 22
+};
+constexpr Field kProfileFields[] = {
+    {"EmpID", kEmpID, Cell::Text},
+    {"EmpRole", 4, Cell::Text},
+    {"EmpRoleName", 5, Cell::Text},
+    {"IDcard", 6, Cell::Text},
+    {"Name", kName, Cell::Text},
+    {"OrgID", kOrgID, Cell::Integer},  // a number on the wire, as the real service sends it
+    {"OrgName", 8, Cell::Text},
+    {"OrgType", 9, Cell::Text},
+    {"address", 10, Cell::Text},
+    {"birthday", 11, Cell::Text},
+    {"graduate", 12, Cell::Text},
+    {"oneCardID", kOneCard, Cell::Text},
+    {"politic", 14, Cell::Text},
+    {"serviceAge", 15, Cell::Text},
+    {"sex", 16, Cell::Text},
+    {"startTime", 17, Cell::Text},
+    {"telephone", 18, Cell::Text}};
+
+}  // namespace
+
 std::optional<Employee> OfficeDatabase::employee(const std::string& key) const {
     std::lock_guard lock(mutex_);
-    Stmt s(
-        db_,
-        "SELECT "
-        "e.card,e.empid,e.password,e.name,e.role,e.role_name,e.idcard,e.org_id,d.name,e.org_type,e.address,"
-        "e.birthday,e.graduate,e.one_card,e.politic,e.service_age,e.sex,e.start_time,e.telephone,"
-        "e.is_driver,IFNULL(e.bus,''),e.shift "
-        "FROM employees e LEFT JOIN depots d ON d.id=e.org_id WHERE e.card=?1 OR e.empid=?1 OR "
-        "e.one_card=?1");
+    Stmt s(db_, kEmployeeSql);
     s.bind(1, key);
     if (!s.step()) return std::nullopt;
     Employee e;
-    e.cardID = s.text(0);
-    e.password = s.text(2);
-    auto& p = e.profile;
-    p["EmpID"] = s.text(1);
-    p["EmpRole"] = s.text(4);
-    p["EmpRoleName"] = s.text(5);
-    p["IDcard"] = s.text(6);
-    p["Name"] = s.text(3);
-    p["OrgID"] = s.integer(7);  // a number on the wire, as the real service sends it
-    p["OrgName"] = s.text(8);
-    p["OrgType"] = s.text(9);
-    p["address"] = s.text(10);
-    p["birthday"] = s.text(11);
-    p["graduate"] = s.text(12);
-    p["oneCardID"] = s.text(13);
-    p["politic"] = s.text(14);
-    p["serviceAge"] = s.text(15);
-    p["sex"] = s.text(16);
-    p["startTime"] = s.text(17);
-    p["telephone"] = s.text(18);
-    e.empID = s.text(1);
-    e.name = s.text(3);
-    e.depot = static_cast<int>(s.integer(7));
-    e.oneCardID = s.text(13);
-    e.isDriver = s.integer(19) != 0;
-    e.bus = s.text(20);
-    e.shift = static_cast<int>(s.integer(21));
+    appendFields(e.profile, s, kProfileFields, 0);
+    e.cardID = s.text(kCard);
+    e.password = s.text(kPassword);
+    e.empID = s.text(kEmpID);
+    e.name = s.text(kName);
+    e.depot = static_cast<int>(s.integer(kOrgID));
+    e.oneCardID = s.text(kOneCard);
+    e.isDriver = s.integer(kIsDriver) != 0;
+    e.bus = s.text(kBus);
+    e.shift = static_cast<int>(s.integer(kShift));
+    e.route = s.text(kRoute);
     return e;
 }
 
@@ -427,19 +480,6 @@ std::optional<Employee> OfficeDatabase::employeeByBusCard(const std::string& one
     return e;
 }
 
-std::vector<Employee> OfficeDatabase::drivers() const {
-    std::vector<std::string> cards;
-    {
-        std::lock_guard lock(mutex_);
-        Stmt s(db_, "SELECT card FROM employees WHERE is_driver=1 ORDER BY card");
-        while (s.step()) cards.push_back(s.text(0));
-    }
-    std::vector<Employee> out;
-    for (auto& c : cards)
-        if (auto e = employee(c)) out.push_back(*e);
-    return out;
-}
-
 bool OfficeDatabase::setPassword(const std::string& cardID, const std::string& password) {
     std::lock_guard lock(mutex_);
     Stmt s(db_, "UPDATE employees SET password=? WHERE card=?");
@@ -447,49 +487,37 @@ bool OfficeDatabase::setPassword(const std::string& cardID, const std::string& p
     return s.run() && sqlite3_changes(db_) == 1;
 }
 
-std::vector<OfficeDatabase::Route> OfficeDatabase::routes() const {
-    std::lock_guard lock(mutex_);
-    std::vector<Route> out;
-    Stmt s(db_, "SELECT id,name,first_stop,last_stop,length FROM routes ORDER BY rowid");
-    while (s.step()) out.push_back({s.text(0), s.text(1), s.text(2), s.text(3), s.real(4)});
-    return out;
-}
+namespace {
 
-std::vector<std::string> OfficeDatabase::buses() const {
-    std::lock_guard lock(mutex_);
-    std::vector<std::string> out;
-    Stmt s(db_, "SELECT busname FROM buses ORDER BY busname");
-    while (s.step()) out.push_back(s.text(0));
-    return out;
-}
+// ?1 the kind, ?2 the rows skipped, ?3 the server's address: pictures are stored relative to the
+// server and made absolute when answered.
+const char* const kBulletinSql =
+    "SELECT id,title,abstract,replace(html,'{base}',?3),publisher,released,released||' 09:00:00' FROM "
+    "bulletins WHERE kind=?1 ORDER BY released DESC, id LIMIT 10 OFFSET ?2";
+// Announcements and regulations spell the publisher key differently on the wire.
+constexpr Field kAnnouncementFields[] = {{"ID", 0, Cell::Text},
+                                         {"Title", 1, Cell::Text},
+                                         {"ContentAbstract", 2, Cell::Text},
+                                         {"ContentHtml", 3, Cell::Text},
+                                         {"Publishby", 4, Cell::Text},
+                                         {"RealeaseDate", 5, Cell::Text},
+                                         {"RealeaseDateTime", 6, Cell::Text}};
+constexpr Field kRegulationFields[] = {{"ID", 0, Cell::Text},
+                                       {"Title", 1, Cell::Text},
+                                       {"ContentAbstract", 2, Cell::Text},
+                                       {"ContentHtml", 3, Cell::Text},
+                                       {"PublishBy", 4, Cell::Text},
+                                       {"RealeaseDate", 5, Cell::Text},
+                                       {"RealeaseDateTime", 6, Cell::Text}};
 
-std::string OfficeDatabase::depotName(int i) const {
-    return kDepots[static_cast<unsigned>(i) % 3];
-}
+}  // namespace
 
 boost::json::array OfficeDatabase::bulletins(int kind, int page, const std::string& base) const {
+    if (page < 1) return {};
     std::lock_guard lock(mutex_);
-    boost::json::array out;
-    if (page < 1) return out;
-    Stmt s(db_,
-           "SELECT id,title,abstract,html,publisher,released FROM bulletins WHERE kind=? "
-           "ORDER BY released DESC, id LIMIT 10 OFFSET ?");
-    s.bind(1, kind).bind(2, static_cast<long long>(page - 1) * 10);
-    while (s.step()) {
-        boost::json::object o;
-        o["ID"] = s.text(0);
-        o["Title"] = s.text(1);
-        o["ContentAbstract"] = s.text(2);
-        std::string html = s.text(3);
-        for (size_t at; (at = html.find("{base}")) != std::string::npos;) html.replace(at, 6, base);
-        o["ContentHtml"] = html;
-        // Announcements and regulations spell the publisher key differently on the wire.
-        o[kind == 2 ? "Publishby" : "PublishBy"] = s.text(4);
-        o["RealeaseDate"] = s.text(5);
-        o["RealeaseDateTime"] = s.text(5) + " 09:00:00";
-        out.push_back(std::move(o));
-    }
-    return out;
+    return mapRows(db_, kBulletinSql,
+                   {static_cast<long long>(kind), static_cast<long long>(page - 1) * 10, base},
+                   kind == 2 ? Fields(kAnnouncementFields) : Fields(kRegulationFields));
 }
 
 int OfficeDatabase::bulletinCount(int kind) const {
@@ -497,49 +525,6 @@ int OfficeDatabase::bulletinCount(int kind) const {
     Stmt s(db_, "SELECT COUNT(*) FROM bulletins WHERE kind=?");
     s.bind(1, kind);
     return s.step() ? static_cast<int>(s.integer(0)) : 0;
-}
-
-long long OfficeDatabase::addSuggestion(const std::string& empid, const std::string& content,
-                                        const std::string& parentID, const std::string& type,
-                                        const std::string& when) {
-    std::lock_guard lock(mutex_);
-    Stmt s(db_,
-           "INSERT INTO suggestions(empid,content,parent_id,type,que_time,ans_content,ans_time) "
-           "VALUES(?,?,?,?,?,'','')");
-    s.bind(1, empid).bind(2, content).bind(3, parentID).bind(4, type).bind(5, when);
-    if (!s.run()) return 0;
-    return sqlite3_last_insert_rowid(db_);
-}
-
-bool OfficeDatabase::suggestionExists(long long id) const {
-    std::lock_guard lock(mutex_);
-    Stmt s(db_, "SELECT 1 FROM suggestions WHERE id=?");
-    s.bind(1, id);
-    return s.step();
-}
-
-void OfficeDatabase::addSuggestionImage(long long id, const std::string& fileName) {
-    std::lock_guard lock(mutex_);
-    Stmt(db_, "INSERT INTO suggestion_images VALUES(?,?)").bind(1, id).bind(2, fileName).run();
-}
-
-std::vector<OfficeDatabase::Suggestion> OfficeDatabase::suggestions(const std::string& empid) const {
-    std::lock_guard lock(mutex_);
-    std::vector<Suggestion> out;
-    Stmt s(
-        db_,
-        "SELECT id,empid,content,parent_id,type,que_time,ans_content,ans_time FROM suggestions WHERE empid=? "
-        "ORDER BY id DESC");
-    s.bind(1, empid);
-    while (s.step())
-        out.push_back(
-            {s.integer(0), s.text(1), s.text(2), s.text(3), s.text(4), s.text(5), s.text(6), s.text(7), {}});
-    for (auto& sug : out) {
-        Stmt im(db_, "SELECT file FROM suggestion_images WHERE suggestion_id=? ORDER BY rowid");
-        im.bind(1, sug.id);
-        while (im.step()) sug.images.push_back(im.text(0));
-    }
-    return out;
 }
 
 }  // namespace busdesk::sim

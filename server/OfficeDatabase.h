@@ -15,8 +15,9 @@ struct Employee {
     boost::json::object profile;  // the login answer's employee fields
     std::string password;
     std::string empID, name, oneCardID;
-    std::string bus;  // the vehicle a driver or conductor is rostered on; empty for office staff
-    int shift = 0;    // 1 early, 2 late
+    std::string bus;    // a conductor's or own driver's vehicle; empty for relief drivers and office staff
+    int shift = 0;      // with bus: 1 early, 2 late
+    std::string route;  // the route a driver or conductor belongs to; empty for office staff
     int depot = 0;
     bool isDriver = false;
 };
@@ -38,32 +39,12 @@ class OfficeDatabase {
     // Looks up by staff card number or by employee identifier.
     std::optional<Employee> employee(const std::string& cardOrEmpID) const;
     std::optional<Employee> employeeByBusCard(const std::string& oneCardID) const;
-    std::vector<Employee> drivers() const;
     bool setPassword(const std::string& cardID, const std::string& password);
-
-    struct Route {
-        std::string id, name, first, last;
-        double length;
-    };
-    std::vector<Route> routes() const;
-    std::vector<std::string> buses() const;  // vehicle numbers
-    std::string depotName(int i) const;
 
     // kind 2 announcements, 3 regulations; page from 1, 10 a page.
     // base ("http://host:port/") makes the pictures in the bodies absolute.
     boost::json::array bulletins(int kind, int page, const std::string& base) const;
     int bulletinCount(int kind) const;
-
-    long long addSuggestion(const std::string& empid, const std::string& content, const std::string& parentID,
-                            const std::string& type, const std::string& when);
-    bool suggestionExists(long long id) const;
-    void addSuggestionImage(long long id, const std::string& fileName);
-    struct Suggestion {
-        long long id;
-        std::string empid, content, parentID, type, queTime, ansContent, ansTime;
-        std::vector<std::string> images;
-    };
-    std::vector<Suggestion> suggestions(const std::string& empid) const;
 
     // Runs f(sqlite3*) under the connection's lock: one connection serves every request thread.
     template <class F>

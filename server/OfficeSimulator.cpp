@@ -16,6 +16,7 @@
 
 #include "server/DemoData.h"
 #include "server/DemoPictures.h"
+#include "server/FeedbackStore.h"
 #include "server/OfficeDatabase.h"
 
 namespace busdesk::sim {
@@ -101,28 +102,6 @@ std::optional<std::string> encodeAs(const std::string& utf8, const std::string& 
     return out;
 }
 
-// The stored name is the server's own: the record, a free number and the kind of picture. The
-// client's field name never reaches the file system, and photos of one record uploaded at the same
-// time (the client sends them concurrently) never overwrite each other.
-std::optional<std::string> storeUpload(const fs::path& dir, long long id, const std::string& bytes) {
-    std::string ext = bytes.rfind("\xFF\xD8", 0) == 0  ? ".jpg"
-                      : bytes.rfind("\x89PNG", 0) == 0 ? ".png"
-                                                       : ".bin";
-    for (int n = 1; n < 10000; ++n) {
-        std::string name = std::to_string(id) + "p" + std::to_string(n) + ext;
-        std::FILE* f = std::fopen((dir / name).c_str(), "wbx");  // fails if the name is taken
-        if (!f) {
-            if (errno == EEXIST) continue;
-            return std::nullopt;
-        }
-        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        ok = std::fclose(f) == 0 && ok;
-        if (!ok) return std::nullopt;
-        return name;
-    }
-    return std::nullopt;
-}
-
 bool isLoopback(const std::string& addr) {
     return addr == "127.0.0.1" || addr == "::1" || addr.rfind("127.", 0) == 0 || addr == "::ffff:127.0.0.1";
 }
@@ -171,6 +150,7 @@ bool OfficeSimulator::start() {
         return false;
     }
     demo_ = std::make_unique<DemoData>(*db_, options_.seed, [this] { return nowStamp(); });
+    feedback_ = std::make_unique<FeedbackStore>(*db_, options_.dataDir);
     server_ = std::make_unique<httplib::Server>();
     int threads = std::max(2, options_.threads);
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
@@ -337,6 +317,12 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
         a.body = t;
         return a;
     };
+    auto conflict = [&] {
+        a.status = 409;
+        a.contentType = "text/plain; charset=utf-8";
+        a.body = "Idempotency-Key already used for other content";
+        return a;
+    };
     bool all = p("all") == "1";
 
     if (method == "User_Login") {
@@ -428,44 +414,34 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
         return jsonAnswer(demo_->mealCard(2, p("EmpID"), p("starttime"), p("endtime")));
     if (method == "Query_RidingRecode") return jsonAnswer(demo_->riding(p("EmpID")));
     if (method == "FeedBackInfoNP") {
+        // A repeated Idempotency-Key answers what its first request got, stores nothing new, and
+        // conflicts when the text or another field differs.
         auto e = db_->employee(p("Empid"));
-        if (!e || p("Content").empty()) return text("\"0\"");
-        auto id = db_->addSuggestion(e->empID, p("Content"), req.has_param("ParentID") ? p("ParentID") : "0",
-                                     p("pType"), nowStamp());
-        return text("\"" + std::to_string(id) + "\"");
+        FeedbackStore::Submission s{e ? e->empID : p("Empid"), p("Content"),
+                                    req.has_param("ParentID") ? p("ParentID") : "0", p("pType"), nowStamp()};
+        auto r = feedback_->submit(s, e && !s.content.empty(), req.get_header_value("Idempotency-Key"));
+        if (r.conflict) return conflict();
+        return text("\"" + std::to_string(r.id) + "\"");
     }
     if (method == "UploadPictureFromID") {
         std::string rest = req.matches[1];
         long long id = std::atoll(rest.substr(std::string("UploadPictureFromID/").size()).c_str());
-        if (id <= 0 || !db_->suggestionExists(id) || req.files.empty()) return text("0");
-        for (auto& [field, file] : req.files) {
-            auto name = storeUpload(options_.dataDir, id, file.content);
-            if (!name) return text("0");
-            db_->addSuggestionImage(id, "uploads/" + *name);
+        std::vector<FeedbackStore::Photo> photos;
+        for (auto& [field, file] : req.files) photos.push_back({field, &file.content});
+        switch (feedback_->upload(id, photos, req.get_header_value("Idempotency-Key"))) {
+            case FeedbackStore::Upload::Stored:
+            case FeedbackStore::Upload::Repeated:
+                return text("1");
+            case FeedbackStore::Upload::Conflict:
+                return conflict();
+            case FeedbackStore::Upload::Refused:
+                break;
         }
-        return text("1");
+        return text("0");
     }
     if (method == "Query_FeedBackInfoNP") {
-        json::array out;
         auto e = db_->employee(p("EmpID"));
-        if (e) {
-            for (auto& s : db_->suggestions(e->empID)) {
-                json::object o;
-                o["AnsContent"] = s.ansContent;
-                o["AnsTime"] = s.ansTime;
-                o["Empid"] = s.empid;
-                o["ID"] = s.id;
-                json::array images;
-                for (auto& im : s.images) images.push_back(json::value(base(req) + im));
-                o["Imagenames"] = std::move(images);
-                o["ParentID"] = s.parentID;
-                o["QueTime"] = s.queTime;
-                o["Content"] = s.content;
-                o["Type"] = s.type;
-                out.push_back(std::move(o));
-            }
-        }
-        return jsonAnswer(out);
+        return jsonAnswer(e ? feedback_->suggestions(e->empID, base(req)) : json::array());
     }
     a.status = 404;
     a.body = "unknown method";

@@ -18,6 +18,7 @@ namespace busdesk::sim {
 
 class OfficeDatabase;
 class DemoData;
+class FeedbackStore;
 
 struct SimOptions {
     std::string host = "127.0.0.1";
@@ -70,6 +71,7 @@ class OfficeSimulator {
     SimOptions options_;
     std::unique_ptr<OfficeDatabase> db_;
     std::unique_ptr<DemoData> demo_;
+    std::unique_ptr<FeedbackStore> feedback_;
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     FaultSet faults_;

@@ -8,22 +8,16 @@
 #include <filesystem>
 #include <thread>
 
+#include "SimTestSupport.h"
 #include "server/OfficeSimulator.h"
 
 using namespace busdesk::sim;
+using busdesk::sim::test::pct;
 namespace json = boost::json;
 
 namespace {
 
 const std::string kDay = "2026-12-07";
-
-// Mid-morning on a fixed day, so what has already happened is the same on every run.
-SimOptions morningOf(const std::string& day) {
-    SimOptions o;
-    o.today = day;
-    o.timeOfDay = "10:00:00";
-    return o;
-}
 
 class SimTest : public ::testing::Test {
   protected:
@@ -48,19 +42,8 @@ class SimTest : public ::testing::Test {
         for (auto* k : keys)
             EXPECT_TRUE(row.as_object().contains(k)) << "missing " << k << " in " << json::serialize(row);
     }
-    OfficeSimulator sim{morningOf(kDay)};
+    OfficeSimulator sim{test::at(kDay, "10:00:00")};  // mid-morning
 };
-
-std::string pct(const std::string& s) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : s) {
-        out += '%';
-        out += hex[c >> 4];
-        out += hex[c & 15];
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -222,7 +205,9 @@ TEST_F(SimTest, RevenueAndMileageCarryTheDriverKeysTheClientReads) {
         get("Query_BusdaymileInfoByDriver/?EmpID=" + std::string(mileSum[0].at("driverID").as_string()) +
             "&StartTime=2026-11")
             .as_array();
-    EXPECT_EQ(mileDet.size(), 30u);
+    // A driver works most days of a month, not all: a day per month row for each day driven.
+    EXPECT_GT(mileDet.size(), 15u);
+    EXPECT_LT(mileDet.size(), 30u);
     expectKeys(mileDet[0], {"drivername", "Rundate", "routeid", "Milenum", "unRunMilenum", "driverID"});
     expectKeys(get("Query_BusdaymileInfoOnedayByDriver/?EmpID=E10086&all=0&StartTime=" + kDay).as_array()[0],
                {"Milenum"});
@@ -481,11 +466,12 @@ TEST_F(SimTest, ScopeFlagWidensRevenueAndMileageToTheDepot) {
     ASSERT_EQ(own.size(), 1u);
     EXPECT_EQ(own[0].at("driverID"), "E10086");
     auto depot = get("Query_BusdaymileSUMByDriver/?EmpID=E10086&all=1&StartTime=2026-11").as_array();
-    EXPECT_EQ(depot.size(), 12u);  // two routes of three vehicles, two shifts each
+    // Two routes of three vehicles with an early and a late driver each, and four relief drivers a route.
+    EXPECT_EQ(depot.size(), 20u);
     // Office staff drive nothing themselves, but see their depot's drivers.
     EXPECT_TRUE(get("Query_DssticketreceiptSUM/?EmpID=E10010&all=0&StartTime=2026-11").as_array().empty());
     auto office = get("Query_DssticketreceiptSUM/?EmpID=E10010&all=1&StartTime=2026-11").as_array();
-    ASSERT_EQ(office.size(), 12u);
+    ASSERT_EQ(office.size(), 20u);
     for (auto& row : office) EXPECT_NE(row.at("DriverID"), "E10086");
 }
 
@@ -556,8 +542,10 @@ TEST(OfficeSimulatorSeed, SameSeedSameCompanyOtherSeedOtherFigures) {
         o.seed = seed;
         OfficeSimulator s(o);
         EXPECT_TRUE(s.start());
-        httplib::Client c("127.0.0.1", s.port());
-        auto r = c.Get("/OfficeServiceQ/Query_DssticketreceiptSUM/?EmpID=E10086&all=1&StartTime=2026-11");
+        // A month of a fresh server is thirty days made at once: slow under a sanitizer.
+        test::SimClient c(s.port());
+        auto r =
+            c.http().Get("/OfficeServiceQ/Query_DssticketreceiptSUM/?EmpID=E10086&all=1&StartTime=2026-11");
         return r ? r->body : std::string();
     };
     auto first = body(7);

@@ -309,8 +309,8 @@ TEST_F(NormalServiceTest, NumberedSearchesYieldTheirListKinds) {
              // The summary names the driver under DriverID; it reads through driverID.
              EXPECT_EQ(r.driverID, "E10086");
              EXPECT_EQ(r.Drivername, "张建国");
-             EXPECT_DOUBLE_EQ(r.IcTotalIncome, 8916.30);
-             EXPECT_DOUBLE_EQ(r.TotalIncome, 6547);
+             EXPECT_DOUBLE_EQ(r.IcTotalIncome, 5578.20);
+             EXPECT_DOUBLE_EQ(r.TotalIncome, 4032);
          })},
         {6, "Query_DssticketreceiptInfo", driverMonth, revenue([](const DssticketcostSum& r) {
              EXPECT_EQ(r.ICorCash, "IC卡");
@@ -320,15 +320,15 @@ TEST_F(NormalServiceTest, NumberedSearchesYieldTheirListKinds) {
         {7, "Query_BusdaymileInfoOnedayByDriver", scopeDay, mileage([](const MileDriverInfo& r) {
              EXPECT_EQ(r.drivername, "张建国");
              EXPECT_DOUBLE_EQ(r.Milenum, 103.87);
-             EXPECT_DOUBLE_EQ(r.unRunMilenum, 2.6);
+             EXPECT_DOUBLE_EQ(r.unRunMilenum, 0);  // no non-revenue trip that day
          })},
         {8, "Query_BusdaymileSUMByDriver", scopeMonth, mileage([](const MileDriverInfo& r) {
              EXPECT_EQ(r.driverID, "E10086");
-             EXPECT_DOUBLE_EQ(r.Milenum, 3075.54);
+             EXPECT_DOUBLE_EQ(r.Milenum, 2006.21);
          })},
         {9, "Query_BusdaymileInfoByDriver", driverMonth, mileage([](const MileDriverInfo& r) {
              EXPECT_EQ(r.Rundate, "2026-11-01");
-             EXPECT_DOUBLE_EQ(r.unRunMilenum, 6.03);
+             EXPECT_DOUBLE_EQ(r.unRunMilenum, 3.43);
          })},
     };
     for (const auto& c : cases) {
