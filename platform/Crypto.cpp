@@ -213,19 +213,24 @@ std::optional<SecretBytes> open(const SecretBytes& key, std::string_view box,
 
 void makeVerifierAsync(SecretBytes password, std::function<void(std::optional<std::string>)> done) {
     asyncThenMain<std::optional<std::string>>(
-        DispatchQueue::processing(), [password] { return makeVerifier(password.view()); }, std::move(done));
+        DispatchQueue::processing(),
+        [password = std::move(password)] { return makeVerifier(password.view()); }, std::move(done));
 }
 
 void checkVerifierAsync(std::string verifier, SecretBytes password, std::function<void(bool)> done) {
     asyncThenMain<bool>(
         DispatchQueue::processing(),
-        [verifier, password] { return checkVerifier(verifier, password.view()); }, std::move(done));
+        [verifier = std::move(verifier), password = std::move(password)] {
+            return checkVerifier(verifier, password.view());
+        },
+        std::move(done));
 }
 
 void deriveKeyAsync(SecretBytes password, KeyDerivation how,
                     std::function<void(std::optional<SecretBytes>)> done) {
     asyncThenMain<std::optional<SecretBytes>>(
-        DispatchQueue::processing(), [password, how] { return deriveKey(password.view(), how); },
+        DispatchQueue::processing(),
+        [password = std::move(password), how = std::move(how)] { return deriveKey(password.view(), how); },
         std::move(done));
 }
 

@@ -2,9 +2,18 @@
 
 #include "platform/views/NavigationController.h"
 #include "screens/core/ChangePasswordViewController.h"
+#include "screens/core/IdleLock.h"
 #include "ui/ScreenHelpers.h"
+#include "ui/StringPickerSheet.h"
 
 namespace busdesk {
+
+namespace {
+// The lock's choices: every minute from 1 to 60, then never (0).
+std::string lockChoice(int minutes) {
+    return minutes == 0 ? std::string("从不") : std::to_string(minutes) + "分钟";
+}
+}  // namespace
 
 void SettingViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, "系统设置");
@@ -12,17 +21,44 @@ void SettingViewController::viewDidLoad() {
     changePassword_->setIdentifier("changePassword");
     changePassword_->addAction(action(&SettingViewController::changePassword));
     view()->addSubview(changePassword_);
+    autoLock_ = std::make_shared<Button>(Rect{}, "");
+    autoLock_->setIdentifier("autoLock");
+    autoLock_->addAction(action(&SettingViewController::chooseAutoLock));
+    view()->addSubview(autoLock_);
+    showAutoLock();
     viewDidLayoutSubviews();
 }
 
 void SettingViewController::viewDidLayoutSubviews() {
-    if (changePassword_) changePassword_->setFrame({20, 30, view()->bounds().width - 40, 44});
+    double w = view()->bounds().width - 40;
+    if (changePassword_) changePassword_->setFrame({20, 30, w, 44});
+    if (autoLock_) autoLock_->setFrame({20, 86, w, 44});
 }
 
 void SettingViewController::changePassword() {
     auto screen = std::make_shared<ChangePasswordViewController>();
     screen->setTitle("修改密码");
     if (auto nav = navigationController()) nav->pushViewController(screen, true);
+}
+
+void SettingViewController::showAutoLock() {
+    autoLock_->setTitle("自动锁定：" + lockChoice(IdleLock::idleMinutes()));
+}
+
+void SettingViewController::chooseAutoLock() {
+    std::vector<std::string> rows;
+    for (int m = 1; m <= IdleLock::kMaxMinutes; ++m) rows.push_back(lockChoice(m));
+    rows.push_back(lockChoice(0));
+    int current = IdleLock::idleMinutes();
+    int selected = current == 0 ? IdleLock::kMaxMinutes : current - 1;
+    StringPickerSheet::showPickerWithTitle(
+        "自动锁定", rows, selected,
+        whileAlive<SettingViewController>(
+            [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
+                IdleLock::shared().setIdleMinutes(index >= IdleLock::kMaxMinutes ? 0 : index + 1);
+                self.showAutoLock();
+            }),
+        {}, autoLock_);
 }
 
 }  // namespace busdesk

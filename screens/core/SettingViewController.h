@@ -14,9 +14,13 @@ class SettingViewController : public ViewController {
 
     // Pushes the change-password screen.
     void changePassword();
+    // The lock's idle time: a picker of 1–60 minutes or never.
+    void chooseAutoLock();
 
   private:
+    void showAutoLock();
     std::shared_ptr<Button> changePassword_;
+    std::shared_ptr<Button> autoLock_;
 };
 
 }  // namespace busdesk

@@ -23,7 +23,8 @@ struct Answers {
     }
     std::pair<Status, std::string> lookup(Keyring& k, const std::string& account) {
         std::optional<std::pair<Status, std::string>> r;
-        k.lookup(account, [&](Status st, SecretBytes secret) { r.emplace(st, std::string(secret.view())); });
+        k.lookup(account,
+                 [&](Status st, const SecretBytes& secret) { r.emplace(st, std::string(secret.view())); });
         wait([&] { return r.has_value(); });
         return r.value_or(std::make_pair(Status::Unavailable, std::string()));
     }
@@ -94,7 +95,7 @@ TEST_F(KeyringTest, CallsAreAnsweredInTheOrderTheyWereMade) {
     keyring->remove("10086",
                     [&](Status s) { order.push_back(s == Status::Done ? "removed" : "nothing to remove"); });
     std::optional<Status> last;
-    keyring->lookup("10086", [&](Status s, SecretBytes) {
+    keyring->lookup("10086", [&](Status s, const SecretBytes&) {
         order.push_back("lookup");
         last = s;
     });
