@@ -1,10 +1,13 @@
 #include "app/AppDelegate.h"
 
+#include "core/RememberedCredentials.h"
 #include "platform/DispatchQueue.h"
 #include "platform/RunLoop.h"
 #include "platform/views/Window.h"
+#include "screens/core/IdleLock.h"
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
+#include "screens/core/SignOut.h"
 
 namespace busdesk {
 
@@ -26,6 +29,18 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions() {
         if (auto self = weak.lock()) self->sideMenu_ = shell;
     });
     LoginViewController::setAcceptedHandler([](Window& window) { NavigationShell::install(window); });
+    // Nobody is signed in at launch; the lock watches this window for input from now on and signs
+    // out through the same path as the menu.
+    auto& lock = IdleLock::shared();
+    lock.signedOut();
+    lock.attach(window_);
+    lock.setSignOutHandler([weakWindow = std::weak_ptr<Window>(window_)] {
+        if (auto window = weakWindow.lock()) SignOut::perform(*window);
+    });
+    // What "记住密码" kept: the card from the settings file, the password from the keyring (which
+    // answers later), and what an earlier version left in the file moved out of it.
+    RememberedCredentials::shared().resetForNewRun();
+    RememberedCredentials::shared().load();
     // 4. The login screen; it reads the remembered credentials itself.
     window_->setRootViewController(std::make_shared<LoginViewController>());
     return true;

@@ -1,6 +1,8 @@
 #include "net/URLRequest.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <netinet/in.h>
 
 #include <algorithm>
 #include <cctype>
@@ -243,6 +245,47 @@ bool hasQuery(std::string_view text) {
     if (q == std::string_view::npos) return false;
     size_t hash = text.find('#');
     return hash == std::string_view::npos || q < hash;
+}
+
+namespace {
+bool isLoopbackHost(std::string host) {
+    for (auto& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (host == "localhost" || host == "localhost.") return true;
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    in_addr v4{};
+    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, host.c_str(), &v6) == 1) {
+        if (IN6_IS_ADDR_LOOPBACK(&v6)) return true;
+        return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+    }
+    return false;
+}
+}  // namespace
+
+bool sendsInTheClear(std::string_view address) {
+    std::string text(address);
+    CURLU* h = curl_url();
+    if (!h) return true;
+    std::optional<std::string> scheme, host;
+    if (curl_url_set(h, CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK) {
+        char* part = nullptr;
+        if (curl_url_get(h, CURLUPART_SCHEME, &part, 0) == CURLUE_OK && part) scheme = part;
+        curl_free(part);
+        part = nullptr;
+        if (curl_url_get(h, CURLUPART_HOST, &part, 0) == CURLUE_OK && part) host = part;
+        curl_free(part);
+    }
+    curl_url_cleanup(h);
+    if (!scheme) {
+        // Not even a URL curl understands: judged by how it begins.
+        std::string lower = text.substr(0, 7);
+        for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower == "http://";
+    }
+    for (auto& c : *scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (*scheme != "http") return false;
+    return !host || !isLoopbackHost(*host);
 }
 
 std::optional<std::string> resolve(std::string_view relative, std::string_view base) {

@@ -67,6 +67,10 @@ bool isValidAbsolute(std::string_view text);
 bool hasQuery(std::string_view text);
 // Resolves `relative` against `base` (RFC 3986); nullopt when the result is not a valid URL.
 std::optional<std::string> resolve(std::string_view relative, std::string_view base);
+// True when what is sent to `address` may be read on the way: plain "http://" to a host that is
+// not this machine's loopback (127.0.0.0/8, ::1, "localhost"). An http address whose host cannot
+// be made out counts as read on the way.
+bool sendsInTheClear(std::string_view address);
 }  // namespace url
 
 }  // namespace busdesk

@@ -49,6 +49,21 @@ class DispatchQueue {
     bool stop_ = false;
 };
 
+// Runs `work` on `queue`, then `done` with its result on the main loop. The main loop counts the
+// pair as outstanding work until `done` has run, so runUntilIdle (the scripted mode, tests) waits
+// for the answer as it waits for a request.
+template <class Result>
+void asyncThenMain(DispatchQueue& queue, std::function<Result()> work, std::function<void(Result)> done) {
+    RunLoop::main().beginWork();
+    queue.async([work = std::move(work), done = std::move(done)] {
+        auto result = std::make_shared<Result>(work());
+        dispatchMain([done, result] {
+            if (done) done(std::move(*result));
+            RunLoop::main().endWork();
+        });
+    });
+}
+
 // Counts outstanding work; `notify` runs a job on the main loop once the count drops to zero.
 class DispatchGroup {
   public:

@@ -252,6 +252,13 @@ bool Preferences::removeObject(const std::string& key) {
     return persistLocked();
 }
 
+bool Preferences::removeObjects(const std::vector<std::string>& keys) {
+    std::lock_guard lock(mutex_);
+    std::size_t removed = 0;
+    for (const auto& key : keys) removed += values_.erase(key);
+    return removed == 0 || persistLocked();
+}
+
 std::optional<boost::json::value> Preferences::objectForKey(const std::string& key) const {
     std::lock_guard lock(mutex_);
     if (auto* v = values_.if_contains(key)) return *v;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace busdesk {
 
@@ -37,6 +38,8 @@ class Preferences {
     // Both return whether the new content reached the disk; the value is kept in memory either way.
     bool setObject(const std::string& key, boost::json::value value);
     bool removeObject(const std::string& key);
+    // Several keys gone in one write: either all of them are gone on disk or none is.
+    bool removeObjects(const std::vector<std::string>& keys);
     std::optional<boost::json::value> objectForKey(const std::string& key) const;
 
     boost::json::object snapshot() const;

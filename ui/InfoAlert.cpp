@@ -30,6 +30,18 @@ std::shared_ptr<InfoAlert> InfoAlert::showInfo(const std::string& text, Color bg
         Log::line("toast without a window: " + text);
         return nullptr;
     }
+    if (target->isCovered()) {
+        // Nobody can read it under the lock: it waits, and shows once the lock is gone.
+        std::weak_ptr<View> weakView = view.weak_from_this();
+        std::weak_ptr<View> weakWindow = target->weak_from_this();
+        target->runWhenUncovered([text, bgColor, vertical, weakView, weakWindow] {
+            if (auto v = weakView.lock())
+                showInfo(text, bgColor, *v, vertical);
+            else if (auto w = weakWindow.lock())
+                showInfo(text, bgColor, *w, vertical);
+        });
+        return nullptr;
+    }
     double fraction = std::clamp(vertical, 0.0, 1.0);
     if (!(fraction == fraction)) fraction = 0;  // NaN
     auto toast = std::make_shared<InfoAlert>(text, bgColor);

@@ -20,7 +20,8 @@ class InfoAlert : public View {
 
     // Centred horizontally on `view`, its vertical centre at `vertical` (clamped to 0…1) of the
     // view's height; added to the key window (else the view's window). Returns the box, or null
-    // when there is no window to show it in.
+    // when there is no window to show it in, or when the window is covered (locked): then the
+    // message waits and is shown when the cover goes.
     static std::shared_ptr<InfoAlert> showInfo(const std::string& text, Color bgColor, View& view,
                                                double vertical);
 

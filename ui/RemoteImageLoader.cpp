@@ -75,6 +75,9 @@ void writeCached(const std::string& dir, const std::string& path, const std::str
     if (!Paths::ensureDirectory(dir)) return;
     const std::string tmp = path + std::string(kPartSuffix);
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    // The user's alone, whatever the umask: pictures of bulletins and feedback are company data.
+    std::error_code ec;
+    fs::permissions(tmp, fs::perms::owner_read | fs::perms::owner_write, ec);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out || std::rename(tmp.c_str(), path.c_str()) != 0) std::remove(tmp.c_str());

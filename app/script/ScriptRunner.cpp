@@ -102,6 +102,16 @@ ScriptRunner::Outcome ScriptRunner::execute(const std::string& rawLine) {
     std::string line = trim(rawLine);
     if (line.empty() || line[0] == '#') return {};
     auto [command, rest] = splitWord(line);
+    // A command is the person at work, as a touch is; waiting and looking at the screen are not.
+    if (command != "wait" && command != "dump" && command != "expect") window_->noteUserActivity();
+    // Under a cover (the lock) only the cover can be touched; nothing reaches what lies beneath.
+    static const char* const kUnderCover[] = {"pick", "cancel", "alert", "menu",
+                                              "back", "home",   "pull",  "more"};
+    if (window_->isCovered() &&
+        std::find(std::begin(kUnderCover), std::end(kUnderCover), command) != std::end(kUnderCover)) {
+        settle();
+        return fail("the screen is locked: " + command + " reaches nothing under it");
+    }
     Outcome result;
     if (command == "tap") {
         result = rest.empty() ? fail("tap needs a selector") : tap(unquote(rest));

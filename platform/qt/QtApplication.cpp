@@ -95,6 +95,29 @@ class Visibility : public QObject {
     bool hidden_ = false;
 };
 
+// Every touch, key and wheel turn from the person at the window (not the app's own synthetic
+// events) tells the key window someone is there, which keeps the idle lock away.
+class Activity : public QObject {
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        (void)watched;
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseMove:
+            case QEvent::KeyPress:
+            case QEvent::Wheel:
+            case QEvent::TouchBegin:
+            case QEvent::InputMethod:
+                if (event->spontaneous())
+                    if (auto window = Window::keyWindow()) window->noteUserActivity();
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 std::vector<std::string> pickPictureFiles() {
@@ -123,6 +146,8 @@ int runApplication(int argc, char** argv, const std::function<void()>& launch,
     installApplicationFont();
 
     RunLoopDriver driver(&app);
+    Activity activity;
+    app.installEventFilter(&activity);
 
     if (launch) launch();
     driver.pump();

@@ -222,6 +222,7 @@ void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* pa
         order.reserve(children.size());
         bool layered = false;
         for (auto& child : children) {
+            if (view.hidesSubview(*child)) continue;
             syncView(*child, w, &view);
             layered = layered || child->zPosition() != 0;
             auto it = widgets_.find(child.get());

@@ -9,7 +9,8 @@ namespace {
 void walk(const View& v, DumpWriter& out) {
     if (v.hidden() || v.alpha() <= 0) return;
     if (!v.dump(out)) return;
-    for (auto& c : v.subviews()) walk(*c, out);
+    for (auto& c : v.subviews())
+        if (!v.hidesSubview(*c)) walk(*c, out);
 }
 }  // namespace
 

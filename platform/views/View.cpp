@@ -258,6 +258,7 @@ bool View::isVisible() const {
     for (; v; v = v->superview_) {
         if (v->hidden_ || v->alpha_ <= 0) return false;
         if (!v->superview_) break;
+        if (v->superview_->hidesSubview(*v)) return false;
     }
     return dynamic_cast<const ViewHost*>(v) != nullptr;
 }

@@ -137,8 +137,16 @@ class View : public std::enable_shared_from_this<View> {
     bool blocksTouchesBelow() const { return blocksTouchesBelow_; }
     void setBlocksTouchesBelow(bool b);
 
-    // Visible in a window: attached, and neither it nor an ancestor is hidden or transparent.
+    // Visible in a window: attached, and neither it nor an ancestor is hidden, transparent or kept
+    // out of sight by its parent (hidesSubview).
     bool isVisible() const;
+    // True when this view keeps `child` out of sight whatever the child's own state: a window
+    // under a cover (Window::setCoverViewController). Every walk of the visible tree (the dump,
+    // the finder, the presenter) skips such a child.
+    virtual bool hidesSubview(const View& child) const {
+        (void)child;
+        return false;
+    }
     // Visible, interaction enabled along the chain, and not under a touch-blocking view.
     bool isReachable() const;
 

@@ -10,7 +10,8 @@ namespace {
 void collect(View& v, std::vector<View*>& out) {
     if (v.hidden() || v.alpha() <= 0) return;
     out.push_back(&v);
-    for (auto& c : v.subviews()) collect(*c, out);
+    for (auto& c : v.subviews())
+        if (!v.hidesSubview(*c)) collect(*c, out);
 }
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/views/Window.h"
 
+#include <utility>
+
 #include "platform/views/ViewController.h"
 
 namespace busdesk {
@@ -59,6 +61,57 @@ std::shared_ptr<ViewController> Window::topViewController() const {
     return top;
 }
 
+void Window::setCoverViewController(std::shared_ptr<ViewController> next) {
+    const auto vc = std::move(next);
+    if (vc == cover_) return;
+    auto old = std::exchange(cover_, vc);
+    if (!old) {
+        focusUnderCover_ = firstResponder_;
+        // Toasts not yet read are of what lies beneath: they wait with it.
+        toastsUnderCover_ = std::exchange(toasts_, {});
+    }
+    if (old) {
+        old->beginAppearanceTransition(false, false);
+        if (old->isViewLoaded()) old->view()->removeFromSuperview();
+        old->endAppearanceTransition();
+    }
+    if (vc) {
+        auto v = vc->view();
+        v->setFrame(bounds());
+        vc->beginAppearanceTransition(true, false);
+        // Nothing under the cover keeps the keyboard; the cover's screen takes it if it wants.
+        setFirstResponder(nullptr);
+        addSubview(v);
+        vc->endAppearanceTransition();
+    } else {
+        auto focus = std::exchange(focusUnderCover_, {}).lock();
+        setFirstResponder(focus && focus->window() == this ? focus.get() : nullptr);
+        for (auto& toast : std::exchange(toastsUnderCover_, {})) recordToast(std::move(toast));
+    }
+    // Everything under the cover changes visibility at once.
+    notifyChanged(ViewChange::Hidden);
+    if (!cover_) {
+        auto jobs = std::exchange(whenUncovered_, {});
+        for (auto& job : jobs) job();
+    }
+}
+
+void Window::runWhenUncovered(std::function<void()> job) {
+    if (!job) return;
+    if (cover_)
+        whenUncovered_.push_back(std::move(job));
+    else
+        job();
+}
+
+bool Window::hidesSubview(const View& child) const {
+    return cover_ && cover_->isViewLoaded() && &child != cover_->view().get();
+}
+
+void Window::noteUserActivity() {
+    if (activityHandler_) activityHandler_();
+}
+
 void Window::setFirstResponder(View* v) {
     auto old = firstResponder_.lock();
     if (old.get() == v) return;
@@ -68,8 +121,9 @@ void Window::setFirstResponder(View* v) {
 }
 
 void Window::recordToast(std::string text) {
-    if (toasts_.size() >= kMaxRecordedToasts) toasts_.erase(toasts_.begin());
-    toasts_.push_back(std::move(text));
+    auto& list = cover_ ? toastsUnderCover_ : toasts_;
+    if (list.size() >= kMaxRecordedToasts) list.erase(list.begin());
+    list.push_back(std::move(text));
 }
 
 std::vector<std::string> Window::takeToasts() {
@@ -86,12 +140,20 @@ void Window::setFrame(Rect frame) {
 void Window::layoutSubviews() {
     Rect b = bounds();
     for (auto& c : subviews())
-        if (c != overlay_) c->setFrame(b);
+        if (c != overlay_) c->setFrame(b);  // the screens and the cover
     overlay_->setFrame(b);
 }
 
 void Window::didAddSubview(View& child) {
-    if (overlay_ && &child != overlay_.get()) bringSubviewToFront(*overlay_);
+    (void)child;
+    restack();
+}
+
+void Window::restack() {
+    if (overlay_ && subviews().back() != overlay_) bringSubviewToFront(*overlay_);
+    if (cover_ && cover_->isViewLoaded() && cover_->view()->superview() == this &&
+        subviews().back() != cover_->view())
+        bringSubviewToFront(*cover_->view());
 }
 
 void Window::insertScreenView(std::shared_ptr<View> v) {
@@ -99,7 +161,7 @@ void Window::insertScreenView(std::shared_ptr<View> v) {
     for (std::size_t i = 0; i < subviews().size(); ++i)
         if (subviews()[i] == overlay_) index = i;
     insertSubview(std::move(v), index);
-    bringSubviewToFront(*overlay_);
+    restack();
 }
 
 }  // namespace busdesk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,7 +12,8 @@ namespace busdesk {
 class ViewController;
 
 // The screen. Children, bottom to top: the root controller's view, the views of presented
-// controllers (in presentation order), then the overlay layer (alerts, sheets, toasts).
+// controllers (in presentation order), the overlay layer (alerts, sheets, toasts), then the cover
+// when there is one.
 class Window : public View, public ViewHost {
   public:
     // kDefaultFrame (ViewHost) is the frame a window starts with.
@@ -33,6 +35,23 @@ class Window : public View, public ViewHost {
     // Always the topmost child; toasts, alerts and sheets live here.
     View& overlayLayer() { return *overlay_; }
     std::shared_ptr<View> overlayLayerPtr() const { return overlay_; }
+
+    // A screen over everything, the overlay layer included (the lock). While one is set the rest
+    // of the window is out of sight: not drawn, not in the dump, not found by a script, not
+    // tappable, and a script cannot reach it any other way (menus, back). Underneath, every view
+    // keeps its state and answers still arrive; toasts wait (runWhenUncovered). Keyboard focus goes
+    // to the cover and comes back to where it was when the cover goes. Null removes the cover.
+    void setCoverViewController(std::shared_ptr<ViewController> vc);
+    std::shared_ptr<ViewController> coverViewController() const { return cover_; }
+    bool isCovered() const { return cover_ != nullptr; }
+    // Runs `job` once no cover is set: at once, or right after the cover goes.
+    void runWhenUncovered(std::function<void()> job);
+    bool hidesSubview(const View& child) const override;
+
+    // Input from the person at the window: a touch, a key, a script's command. Whoever watches for
+    // idleness (the lock) is told.
+    void noteUserActivity();
+    void setUserActivityHandler(std::function<void()> handler) { activityHandler_ = std::move(handler); }
 
     // Keyboard focus.
     View* firstResponder() const override { return firstResponder_.lock().get(); }
@@ -57,11 +76,19 @@ class Window : public View, public ViewHost {
     Window* hostWindow() override { return this; }
     View& hostView() override { return *this; }
     void insertScreenView(std::shared_ptr<View> v) override;
+    // The overlay layer above the screens, the cover above all.
+    void restack();
 
     std::shared_ptr<ViewController> root_;
     std::shared_ptr<View> overlay_;
     std::weak_ptr<View> firstResponder_;
     std::vector<std::string> toasts_;
+    std::shared_ptr<ViewController> cover_;
+    // Focus before the cover came, and toasts not yet read then or raised since.
+    std::weak_ptr<View> focusUnderCover_;
+    std::vector<std::string> toastsUnderCover_;
+    std::vector<std::function<void()>> whenUncovered_;
+    std::function<void()> activityHandler_;
 };
 
 }  // namespace busdesk

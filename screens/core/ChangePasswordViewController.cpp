@@ -1,7 +1,9 @@
 #include "screens/core/ChangePasswordViewController.h"
 
+#include "core/RememberedCredentials.h"
 #include "core/Session.h"
 #include "model/ResultInfo.h"
+#include "screens/core/IdleLock.h"
 #include "services/LoginResultService.h"
 #include "ui/ScreenHelpers.h"
 
@@ -62,8 +64,15 @@ void ChangePasswordViewController::changePassword(const std::string& oldPassword
     bool sent = LoginResultService::changePassword(
         oldPassword, newPassword,
         whileAlive<ChangePasswordViewController>(
-            [](ChangePasswordViewController& self, const std::shared_ptr<ResultInfo>& answer, bool changed) {
+            [card = *card, newPassword](ChangePasswordViewController& self,
+                                        const std::shared_ptr<ResultInfo>& answer, bool changed) {
                 screen::showActivityOrNo(false, *self.view());
+                if (changed) {
+                    // The remembered password and the lock follow, or the next start would sign in
+                    // with a password that no longer works.
+                    RememberedCredentials::shared().passwordChanged(card, newPassword);
+                    IdleLock::shared().passwordChanged(newPassword);
+                }
                 screen::setAlertInfo(changed ? std::string("密码修改成功！")
                                              : (answer ? displayText(answer->FailReason) : std::string()),
                                      *self.view());

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/PublicMethod.h"
-#include "core/SettingsKeys.h"
+#include "core/RememberedCredentials.h"
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/MainViewController.h"
@@ -41,9 +40,13 @@ void HomeAdvertiseViewController::viewDidLoad() {
     ivAdvertise->setContentMode(ContentMode::ScaleAspectFill);
     view()->addSubview(ivAdvertise);
 
-    if (showsInitialPasswordReminder(PublicMethod::getStringForKey(kIDcard),
-                                     PublicMethod::getStringForKey(kZtPassword)))
-        screen::setAlertInfo("请尽快修改您的初始密码", *view());
+    // The remembered password lives in the keyring, which may still be answering.
+    RememberedCredentials::shared().whenLoaded(
+        whileAlive<HomeAdvertiseViewController>([](HomeAdvertiseViewController& self) {
+            auto& remembered = RememberedCredentials::shared();
+            if (showsInitialPasswordReminder(remembered.idCard(), remembered.password()))
+                screen::setAlertInfo("请尽快修改您的初始密码", *self.view());
+        }));
 
     runQuery<std::string>(
         OfficeQueries::companyLogo(),

@@ -1,11 +1,14 @@
 #include "screens/core/LoginViewController.h"
 
 #include "core/PublicMethod.h"
+#include "core/RememberedCredentials.h"
 #include "core/Session.h"
 #include "core/SettingsKeys.h"
 #include "model/LoginResult.h"
+#include "net/URLRequest.h"
 #include "platform/views/Label.h"
 #include "platform/views/Window.h"
+#include "screens/core/IdleLock.h"
 #include "services/LoginResultService.h"
 #include "ui/ScreenHelpers.h"
 
@@ -15,6 +18,16 @@ namespace {
 LoginViewController::Accepted& acceptedHandler() {
     static LoginViewController::Accepted handler;
     return handler;
+}
+
+// A warning line: dark red on white (7:1), small but legible.
+std::shared_ptr<Label> warningLine(const char* identifier, const char* text) {
+    auto label = std::make_shared<Label>(Rect{}, text);
+    label->setIdentifier(identifier);
+    label->setFontSize(13);
+    label->setTextColor(Color::rgb(176, 0, 32));
+    label->setNumberOfLines(0);
+    return label;
 }
 }  // namespace
 
@@ -61,16 +74,44 @@ void LoginViewController::viewDidLoad() {
     loginButton_->addAction(action(&LoginViewController::loginAction));
     root->addSubview(loginButton_);
 
-    if (auto remembered = PublicMethod::getStringForKey(kZtUsername)) {
-        username->setText(*remembered);
-        password->setText(PublicMethod::getStringForKey(kZtPassword).value_or(std::string()));
+    keyringWarning_ = warningLine("keyringWarning", kNoKeyringMessage);
+    root->addSubview(keyringWarning_);
+    // The office protocol puts the password into the query string.
+    plainConnectionWarning_ = warningLine("plainConnectionWarning", kPlainConnectionMessage);
+    plainConnectionWarning_->setHidden(!url::sendsInTheClear(PublicMethod::officeBaseURL()));
+    root->addSubview(plainConnectionWarning_);
+
+    auto& remembered = RememberedCredentials::shared();
+    // Started at launch already; here too, so the warning knows whether a keyring answers.
+    remembered.load();
+    if (auto card = remembered.card()) {
+        username->setText(*card);
         cb->setChecked(true);
+        // The password arrives when the keyring answers.
+        remembered.whenLoaded(whileAlive<LoginViewController>(
+            [](LoginViewController& self) { self.fillRememberedPassword(); }));
     } else {
         cb->setChecked(false);
         username->setText({});
         password->setText({});
     }
+    cb->setStateChangedTarget(weak_from_this(), [this](CheckBoxView&) { updateKeyringWarning(); });
+    remembered.observe(weak_from_this(), [this] { updateKeyringWarning(); });
+    updateKeyringWarning();
     layout();
+}
+
+void LoginViewController::fillRememberedPassword() {
+    auto& remembered = RememberedCredentials::shared();
+    // Only into the form as it was left: not over a password typed meanwhile, not for another card.
+    if (!password->text().empty() || username->text() != remembered.card()) return;
+    if (auto pass = remembered.password()) password->setText(*pass);
+}
+
+void LoginViewController::updateKeyringWarning() {
+    auto& remembered = RememberedCredentials::shared();
+    bool noKeyring = remembered.keyringAvailable() == false;
+    keyringWarning_->setHidden(!(noKeyring && (cb->checked() || remembered.migratedWithoutKeyring())));
 }
 
 void LoginViewController::viewDidLayoutSubviews() {
@@ -85,7 +126,9 @@ void LoginViewController::layout() {
     username->setFrame({left, 200, fieldWidth, 40});
     password->setFrame({left, 256, fieldWidth, 40});
     viewChk->setFrame({left, 310, fieldWidth, 30});
-    loginButton_->setFrame({left, 360, fieldWidth, 44});
+    keyringWarning_->setFrame({left, 342, fieldWidth, 20});
+    loginButton_->setFrame({left, 370, fieldWidth, 44});
+    plainConnectionWarning_->setFrame({left, 422, fieldWidth, 20});
 }
 
 bool LoginViewController::textFieldShouldReturn(TextField& field) {
@@ -102,36 +145,36 @@ void LoginViewController::loginAction() {
         (user.empty() ? username : password)->becomeFirstResponder();
         return;
     }
-    // Stored before the request, so a refused or failed attempt keeps them too.
-    if (cb->checked()) {
-        PublicMethod::setObject(pass, kZtPassword);
-        PublicMethod::setObject(user, kZtUsername);
-    }
+    // Remembered before the request, so a refused or failed attempt keeps them too.
+    if (cb->checked()) RememberedCredentials::shared().remember(user, pass);
     username->resignFirstResponder();
     password->resignFirstResponder();
     screen::showActivityOrNo(true, *view());
 
     LoginResultService::GetLoginResult(
         user, pass,
-        whileAlive<LoginViewController>(
-            [user](LoginViewController& self, const std::shared_ptr<LoginResult>& answer, bool accepted) {
-                self.Data = answer;
-                screen::showActivityOrNo(false, *self.view());
-                if (!accepted) {
-                    // No record at all: the answer was not one the screen can explain, so it is
-                    // reported like any other unusable answer rather than as an empty box.
-                    screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string("网络异常！"),
-                                         *self.view());
-                    return;
-                }
-                screen::setAlertInfo("登录成功", *self.view());
-                PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
-                PublicMethod::setObject(answer ? answer->IDcard : std::nullopt, kIDcard);
-                Session::shared().setTypedCardID(user);
-                // The screen is let go once the shell replaces it; whileAlive holds it for the whole
-                // call, so it is still alive here.
-                if (Window* window = self.window(); window && acceptedHandler()) acceptedHandler()(*window);
-            }),
+        whileAlive<LoginViewController>([user, pass](LoginViewController& self,
+                                                     const std::shared_ptr<LoginResult>& answer,
+                                                     bool accepted) {
+            self.Data = answer;
+            screen::showActivityOrNo(false, *self.view());
+            if (!accepted) {
+                // No record at all: the answer was not one the screen can explain, so it is
+                // reported like any other unusable answer rather than as an empty box.
+                screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string("网络异常！"),
+                                     *self.view());
+                return;
+            }
+            screen::setAlertInfo("登录成功", *self.view());
+            PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
+            RememberedCredentials::shared().acceptLogin(user, answer ? answer->IDcard : std::nullopt);
+            Session::shared().setTypedCardID(user);
+            // The lock opens with this password for as long as this sign-in lasts.
+            IdleLock::shared().signIn(answer && answer->Name ? *answer->Name : user, pass);
+            // The screen is let go once the shell replaces it; whileAlive holds it for the whole
+            // call, so it is still alive here.
+            if (Window* window = self.window(); window && acceptedHandler()) acceptedHandler()(*window);
+        }),
         whileAlive<LoginViewController>([](LoginViewController& self) {
             screen::showActivityOrNo(false, *self.view());
             screen::setAlertInfo("网络异常！", *self.view());

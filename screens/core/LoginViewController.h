@@ -16,7 +16,9 @@ class Window;
 class LoginResult;
 
 // The first screen: card number and password, the remember-password box, and the way into the
-// navigation shell.
+// navigation shell. The remembered password comes from the keyring (RememberedCredentials) once it
+// answers; a line under the box says when no keyring can keep it, and a line under the login
+// button when the office address sends the password unencrypted.
 class LoginViewController : public ViewController, public TextFieldDelegate {
   public:
     LoginViewController() = default;
@@ -25,6 +27,9 @@ class LoginViewController : public ViewController, public TextFieldDelegate {
     // nothing while unset.
     using Accepted = std::function<void(Window&)>;
     static void setAcceptedHandler(Accepted handler);
+
+    static constexpr const char* kNoKeyringMessage = "无法安全保存密码：系统钥匙串不可用";
+    static constexpr const char* kPlainConnectionMessage = "连接未加密，密码可能被他人截获";
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;
@@ -42,8 +47,12 @@ class LoginViewController : public ViewController, public TextFieldDelegate {
 
   private:
     void layout();
+    void fillRememberedPassword();
+    void updateKeyringWarning();
     std::shared_ptr<Label> heading_;
     std::shared_ptr<Button> loginButton_;
+    std::shared_ptr<Label> keyringWarning_;
+    std::shared_ptr<Label> plainConnectionWarning_;
 };
 
 }  // namespace busdesk

@@ -4,10 +4,19 @@
 #include "core/OfficeAddress.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/ChangePasswordViewController.h"
+#include "screens/core/IdleLock.h"
 #include "screens/core/ServerAddressViewController.h"
 #include "ui/ScreenHelpers.h"
+#include "ui/StringPickerSheet.h"
 
 namespace busdesk {
+
+namespace {
+// The lock's choices: every minute from 1 to 60, then never (0).
+std::string lockChoice(int minutes) {
+    return minutes == 0 ? std::string("从不") : std::to_string(minutes) + "分钟";
+}
+}  // namespace
 
 void SettingViewController::viewDidLoad() {
     screen::setNavTitleBar(*this, "系统设置");
@@ -15,6 +24,11 @@ void SettingViewController::viewDidLoad() {
     changePassword_->setIdentifier("changePassword");
     changePassword_->addAction(action(&SettingViewController::changePassword));
     view()->addSubview(changePassword_);
+    autoLock_ = std::make_shared<Button>(Rect{}, "");
+    autoLock_->setIdentifier("autoLock");
+    autoLock_->addAction(action(&SettingViewController::chooseAutoLock));
+    view()->addSubview(autoLock_);
+    showAutoLock();
     serverAddress_ = std::make_shared<Button>(Rect{}, ServerAddressViewController::kTitle);
     serverAddress_->setIdentifier("serverAddress");
     serverAddress_->addAction(action(&SettingViewController::serverAddress));
@@ -49,10 +63,11 @@ void SettingViewController::viewDidLayoutSubviews() {
     if (!changePassword_) return;
     const double w = view()->bounds().width - 40;
     changePassword_->setFrame({20, 30, w, 44});
-    serverAddress_->setFrame({20, 90, w, 44});
+    autoLock_->setFrame({20, 86, w, 44});
+    serverAddress_->setFrame({20, 142, w, 44});
     const double h = serverAddressValue->sizeThatFits({w, 1e6}).height;
-    serverAddressValue->setFrame({20, 140, w, h});
-    versionLine->setFrame({20, 150 + h, w, 24});
+    serverAddressValue->setFrame({20, 192, w, h});
+    versionLine->setFrame({20, 202 + h, w, 24});
 }
 
 void SettingViewController::changePassword() {
@@ -64,6 +79,26 @@ void SettingViewController::changePassword() {
 void SettingViewController::serverAddress() {
     if (auto nav = navigationController())
         nav->pushViewController(std::make_shared<ServerAddressViewController>(), true);
+}
+
+void SettingViewController::showAutoLock() {
+    autoLock_->setTitle("自动锁定：" + lockChoice(IdleLock::idleMinutes()));
+}
+
+void SettingViewController::chooseAutoLock() {
+    std::vector<std::string> rows;
+    for (int m = 1; m <= IdleLock::kMaxMinutes; ++m) rows.push_back(lockChoice(m));
+    rows.push_back(lockChoice(0));
+    int current = IdleLock::idleMinutes();
+    int selected = current == 0 ? IdleLock::kMaxMinutes : current - 1;
+    StringPickerSheet::showPickerWithTitle(
+        "自动锁定", rows, selected,
+        whileAlive<SettingViewController>(
+            [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
+                IdleLock::shared().setIdleMinutes(index >= IdleLock::kMaxMinutes ? 0 : index + 1);
+                self.showAutoLock();
+            }),
+        {}, autoLock_);
 }
 
 }  // namespace busdesk

@@ -18,6 +18,8 @@ class SettingViewController : public ViewController {
     void changePassword();
     // Pushes the office address screen (the row "服务器地址").
     void serverAddress();
+    // The lock's idle time: a picker of 1–60 minutes or never.
+    void chooseAutoLock();
 
     // The address in use and where it came from, under the row.
     std::shared_ptr<Label> serverAddressValue;
@@ -26,8 +28,10 @@ class SettingViewController : public ViewController {
 
   private:
     void showServerAddress();
+    void showAutoLock();
     std::shared_ptr<Button> changePassword_;
     std::shared_ptr<Button> serverAddress_;
+    std::shared_ptr<Button> autoLock_;
 };
 
 }  // namespace busdesk

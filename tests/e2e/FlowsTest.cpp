@@ -77,7 +77,7 @@ quit
     EXPECT_FALSE(settings.contains("zt_username"));
     EXPECT_FALSE(settings.contains("zt_password"));
     EXPECT_FALSE(settings.contains("EmpId"));
-    EXPECT_TRUE(settings.contains("IDcard"));
+    EXPECT_FALSE(settings.contains("IDcard"));
     EXPECT_TRUE(settings.contains("time"));
     EXPECT_TRUE(settings.contains("ReadNews"));
     // The server took the new password: the old one is refused now.

@@ -23,6 +23,8 @@
 #include "platform/views/ViewFinder.h"
 #include "platform/views/Window.h"
 #include "server/OfficeSimulator.h"
+#include "tests/support/PrivateSecretService.h"
+#include "tests/support/SecretSweep.h"
 
 namespace busdesk {
 namespace {
@@ -184,6 +186,22 @@ TEST_F(ScreensInTheWindow, TextReadsOnItsBackgroundLongValuesWrapAndReadMarksLea
     QRectF needed = metrics.boundingRect(QRectF(0, 0, f.width, 10000), Qt::TextWordWrap, text);
     EXPECT_LE(needed.height(), f.height);
     EXPECT_NE(address->numberOfLines(), 1);
+}
+
+// The whole-session sweep of the headless run (tests/e2e/SecretSweepTest.cpp), in the window.
+TEST_F(ScreensInTheWindow, AWholeSessionLeavesNoSecretInAnyFile) {
+    test::PrivateSecretService keyring;
+    ASSERT_TRUE(keyring.running()) << keyring.error();
+    ASSERT_TRUE(test::giveSweepPassword(sim_->port()));
+    for (const auto& line : test::wholeSessionScript()) step(line);
+    ASSERT_TRUE(keyring.item("10086"));
+    auto findings = test::secretFindings(dir_ / "profile", {test::kSweepPassword, test::kSweepIDcard});
+    EXPECT_TRUE(findings.empty()) << ::testing::PrintToString(findings);
+    step("menu right");
+    step("tap #signOut");
+    EXPECT_TRUE(keyring.items().empty());
+    findings = test::secretFindings(dir_ / "profile", {test::kSweepPassword, test::kSweepIDcard});
+    EXPECT_TRUE(findings.empty()) << ::testing::PrintToString(findings);
 }
 
 }  // namespace

@@ -132,6 +132,39 @@ TEST_F(WindowPresenterTest, ATapReachesTheButtonUnderTheFingerOnlyWhenEnabled) {
     EXPECT_EQ(pressed, 1);
 }
 
+TEST_F(WindowPresenterTest, UnderACoverNothingIsDrawnOrTappableAndAllComesBackAfter) {
+    int pressed = 0;
+    auto button = std::make_shared<Button>(Rect{100, 400, 120, 44}, "查询");
+    button->addAction([&](View&) { ++pressed; });
+    auto secret = std::make_shared<Label>(Rect{20, 100, 300, 30}, "实发工资：8650.00");
+    root().addSubview(button);
+    root().addSubview(secret);
+    presenter->sync();
+    ASSERT_TRUE(presenter->widgetFor(*secret) && presenter->widgetFor(*secret)->isVisible());
+
+    // A cover that is transparent where it has nothing: what lies under it must still not show.
+    auto cover = std::make_shared<ViewController>();
+    auto unlock = std::make_shared<Button>(Rect{100, 600, 120, 44}, "解锁");
+    cover->view()->addSubview(unlock);
+    window->setCoverViewController(cover);
+    presenter->sync();
+    for (View* under : {static_cast<View*>(button.get()), static_cast<View*>(secret.get())}) {
+        auto* w = presenter->widgetFor(*under);
+        EXPECT_TRUE(!w || !w->isVisible());
+    }
+    EXPECT_TRUE(presenter->widgetFor(*unlock) && presenter->widgetFor(*unlock)->isVisible());
+    EXPECT_EQ(testing::inkIn(shot(), QRect(20, 100, 300, 30)), 0);
+    EXPECT_FALSE(presenter->tapAt(QPointF(150, 420)));
+    EXPECT_EQ(pressed, 0);
+
+    window->setCoverViewController(nullptr);
+    presenter->sync();
+    EXPECT_TRUE(presenter->widgetFor(*secret)->isVisible());
+    EXPECT_GT(testing::inkIn(shot(), QRect(20, 100, 300, 30)), 0);
+    EXPECT_TRUE(presenter->tapAt(QPointF(150, 420)));
+    EXPECT_EQ(pressed, 1);
+}
+
 TEST_F(WindowPresenterTest, TheBusyOverlayTakesTouchesUntilItHasFadedAway) {
     int pressed = 0;
     auto button = std::make_shared<Button>(Rect{100, 400, 120, 44}, "查询");

@@ -86,8 +86,10 @@ TEST_F(ChangePasswordTest, ChangesThePasswordOfTheRememberedCardAndKeepsTheScree
         run("type #tf_oldPassword 111111\ntype #tf_newPassword 333333\ntype #tf_confirmPassword 333333\n"
             "tap #changePassword\nexpect toast: \"密码修改成功！\"\n"));
     EXPECT_TRUE(top<ChangePasswordViewController>());
-    // The remembered password is left as it was.
-    EXPECT_EQ(PublicMethod::getStringForKey(kZtPassword), "111111");
+    // The remembered password follows (moved out of the old settings file into this run's memory,
+    // there being no keyring here), so the next login does not send a stale one.
+    EXPECT_EQ(RememberedCredentials::shared().password(), "333333");
+    EXPECT_FALSE(PublicMethod::getStringForKey(kZtPassword));
     // The server took it: the old one is now refused.
     ASSERT_TRUE(run("tap #changePassword\nexpect toast: \"原密码错误\"\n"));
     ASSERT_TRUE(

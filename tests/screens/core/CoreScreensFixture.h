@@ -13,6 +13,7 @@
 
 #include "app/script/ScriptRunner.h"
 #include "core/PublicMethod.h"
+#include "core/RememberedCredentials.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
 #include "platform/Date.h"
@@ -24,8 +25,10 @@
 #include "platform/views/NavigationController.h"
 #include "platform/views/ScreenDump.h"
 #include "platform/views/Window.h"
+#include "screens/core/IdleLock.h"
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
+#include "screens/core/SignOut.h"
 #include "server/OfficeSimulator.h"
 #include "ui/SideMenu.h"
 
@@ -65,6 +68,13 @@ class CoreScreensTest : public ::testing::Test {
         LoginViewController::setAcceptedHandler([](Window& w) { NavigationShell::install(w); });
         window = std::make_shared<Window>();
         window->makeKeyAndVisible();
+        // As at launch: nothing remembered read yet, nobody signed in, the lock on this window.
+        RememberedCredentials::shared().resetForNewRun();
+        IdleLock::shared().signedOut();
+        IdleLock::shared().attach(window);
+        IdleLock::shared().setSignOutHandler([w = std::weak_ptr<Window>(window)] {
+            if (auto window = w.lock()) SignOut::perform(*window);
+        });
         logLines_.clear();
         previousSink_ = Log::setSink([this](const std::string& line) { logLines_.push_back(line); });
     }
@@ -73,6 +83,8 @@ class CoreScreensTest : public ::testing::Test {
         // Lets toasts and delayed work of this test run out before the next one starts.
         RunLoop::main().advance(std::chrono::seconds(10));
         RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+        IdleLock::shared().signedOut();
+        RememberedCredentials::shared().resetForNewRun();
         window.reset();
         Log::setSink(previousSink_);
         Date::setNow(std::nullopt);

@@ -4,6 +4,7 @@
 #include "screens/core/HomeAdvertiseViewController.h"
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
+#include "tests/support/PrivateSecretService.h"
 #include "tests/support/ScriptedServer.h"
 
 namespace busdesk::test {
@@ -24,13 +25,72 @@ TEST_F(LoginTest, FirstLaunchHasEmptyFieldsAndAnUntickedBox) {
 }
 
 TEST_F(LoginTest, RememberedCredentialsArePutBackWithTheBoxTicked) {
-    PublicMethod::setObject("10086", kZtUsername);
-    PublicMethod::setObject("123456", kZtPassword);
+    PrivateSecretService keyring;
+    ASSERT_TRUE(keyring.running()) << keyring.error();
+    launch();
+    ASSERT_TRUE(loginAs("10086", "123456", true));
+    ASSERT_TRUE(run("menu right\ntap #signOut\n"));
+    // Signing out forgot them; remembered again, then a new start of the program.
+    ASSERT_TRUE(run("type #username 10086\ntype #password 123456\ntap #cb\ntap #loginAction\n"));
+    RememberedCredentials::shared().resetForNewRun();
     launch();
     std::string s = screen();
     EXPECT_TRUE(contains(s, "field #username: \"10086\"")) << s;
     EXPECT_TRUE(contains(s, "field #password: \"••••••\"")) << s;
     EXPECT_TRUE(contains(s, "checkbox #cb: [x]")) << s;
+    EXPECT_FALSE(contains(s, LoginViewController::kNoKeyringMessage)) << s;
+    auto item = keyring.item("10086");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->label, "BusDesk – 10086");
+    EXPECT_TRUE(contains(item->secret, "\"password\":\"123456\"")) << item->secret;
+    EXPECT_FALSE(settingsOnDisk().contains(kZtPassword));
+}
+
+TEST_F(LoginTest, AnOldSettingsFileWithoutAKeyringIsCleanedAndTheScreenSaysSo) {
+    PublicMethod::setObject("10086", kZtUsername);
+    PublicMethod::setObject("123456", kZtPassword);
+    PublicMethod::setObject("370102198506123456", kIDcard);
+    launch();
+    std::string s = screen();
+    EXPECT_TRUE(contains(s, "field #username: \"10086\"")) << s;
+    // Moved out of the file into this run's memory, since no keyring can take it.
+    EXPECT_TRUE(contains(s, "field #password: \"••••••\"")) << s;
+    EXPECT_TRUE(contains(s, "label #keyringWarning: \"无法安全保存密码：系统钥匙串不可用\"")) << s;
+    auto disk = settingsOnDisk();
+    EXPECT_FALSE(disk.contains(kZtPassword));
+    EXPECT_FALSE(disk.contains(kIDcard));
+    EXPECT_EQ(disk.at(kZtUsername), "10086");
+}
+
+TEST_F(LoginTest, WithoutAKeyringTheWarningFollowsTheBox) {
+    launch();
+    std::string s = screen();
+    EXPECT_FALSE(contains(s, "keyringWarning")) << s;
+    ASSERT_TRUE(run("tap #cb\nexpect \"无法安全保存密码：系统钥匙串不可用\"\ntap #cb\n"));
+    EXPECT_FALSE(contains(screen(), "keyringWarning"));
+    ASSERT_TRUE(loginAs("10086", "123456", true));
+    EXPECT_FALSE(settingsOnDisk().contains(kZtPassword));
+    EXPECT_EQ(settingsOnDisk().at(kZtUsername), "10086");
+}
+
+TEST_F(LoginTest, APlainAddressToAnotherMachineIsNamedUnderTheButton) {
+    const std::pair<const char*, bool> addresses[] = {{"http://office.example:8088/", true},
+                                                      {"http://10.1.2.3/", true},
+                                                      {"HTTP://Office.Example/", true},
+                                                      {"http://127.0.0.1:8088/", false},
+                                                      {"http://127.8.9.10/", false},
+                                                      {"http://localhost:8088/", false},
+                                                      {"http://[::1]:8088/", false},
+                                                      {"https://office.example/", false},
+                                                      {"http://127.0.0.1.office.example/", true}};
+    for (auto [address, warned] : addresses) {
+        PublicMethod::setOfficeBaseURL(address);
+        launch();
+        EXPECT_EQ(contains(screen(), "label #plainConnectionWarning: \"连接未加密，密码可能被他人截获\""),
+                  warned)
+            << address << "\n"
+            << screen();
+    }
 }
 
 TEST_F(LoginTest, EmptyFieldsAreRefusedWithoutARequestAndFocusGoesToTheEmptyOne) {
@@ -47,11 +107,16 @@ TEST_F(LoginTest, EmptyFieldsAreRefusedWithoutARequestAndFocusGoesToTheEmptyOne)
 }
 
 TEST_F(LoginTest, ATickedBoxStoresBothCredentialsEvenWhenTheLoginIsRefused) {
+    PrivateSecretService keyring;
+    ASSERT_TRUE(keyring.running()) << keyring.error();
     launch();
     ASSERT_TRUE(loginAs("10086", "wrong-password", true));
     ASSERT_TRUE(run("expect toast: \"用户名或密码错误\"\n"));
     EXPECT_EQ(PublicMethod::getStringForKey(kZtUsername), "10086");
-    EXPECT_EQ(PublicMethod::getStringForKey(kZtPassword), "wrong-password");
+    EXPECT_FALSE(PublicMethod::getStringForKey(kZtPassword));
+    auto item = keyring.item("10086");
+    ASSERT_TRUE(item);
+    EXPECT_TRUE(contains(item->secret, "wrong-password")) << item->secret;
     // Still on the login screen; the session holds the refusal.
     EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(window->rootViewController()));
     auto session = Session::shared().loginResult();
@@ -67,7 +132,7 @@ TEST_F(LoginTest, AnUntickedBoxStoresNothingAndRemovesNothing) {
     ASSERT_TRUE(run("tap #cb\ntype #username 10010\ntype #password 654321\ntap #loginAction\n"));
     ASSERT_TRUE(shell());
     EXPECT_EQ(PublicMethod::getStringForKey(kZtUsername), "10086");
-    EXPECT_EQ(PublicMethod::getStringForKey(kZtPassword), "123456");
+    EXPECT_EQ(RememberedCredentials::shared().password(), "123456");
     // The signed-in account is the one typed, not the stale remembered one.
     EXPECT_EQ(Session::shared().cardID(), "10010");
 }
@@ -77,7 +142,9 @@ TEST_F(LoginTest, AcceptedLoginStoresTheEmployeeAndOpensTheShellOnTheAdvertiseme
     ASSERT_TRUE(loginAs("10086", "123456", false));
     ASSERT_TRUE(run("expect toast: \"登录成功\"\n"));
     EXPECT_EQ(PublicMethod::getStringForKey(kEmpId), "E10086");
-    EXPECT_EQ(PublicMethod::getStringForKey(kIDcard), "370102198506123456");
+    // The identity-card number is kept in memory, never in the file.
+    EXPECT_EQ(RememberedCredentials::shared().idCard(), "370102198506123456");
+    EXPECT_FALSE(settingsOnDisk().contains(kIDcard));
     ASSERT_TRUE(shell());
     EXPECT_TRUE(top<HomeAdvertiseViewController>());
     EXPECT_TRUE(content()->navigationBarHidden());

@@ -138,15 +138,14 @@ TEST_F(ShellTest, LogoutRemovesTheCredentialsAndKeepsTheRest) {
     auto session = Session::shared().loginResult();
     auto oldShell = shell();
     auto disk = settingsOnDisk();
-    ASSERT_TRUE(disk.contains(kZtPassword) && disk.contains(kZtUsername) && disk.contains(kEmpId));
+    ASSERT_TRUE(disk.contains(kZtUsername) && disk.contains(kEmpId));
     ASSERT_TRUE(disk.contains(kTime));
 
     ASSERT_TRUE(run("menu right\ntap #signOut\n"));
     disk = settingsOnDisk();
-    EXPECT_FALSE(disk.contains(kZtPassword));
     EXPECT_FALSE(disk.contains(kZtUsername));
     EXPECT_FALSE(disk.contains(kEmpId));
-    EXPECT_TRUE(disk.contains(kIDcard));
+    EXPECT_FALSE(RememberedCredentials::shared().password());
     EXPECT_TRUE(disk.contains(kTime));
     EXPECT_TRUE(disk.contains(kReadNews));
     EXPECT_TRUE(disk.contains(kBuselfid));
@@ -169,7 +168,7 @@ TEST_F(ShellTest, AfterLogoutAnotherEmployeeGetsANewShellWithTheirName) {
     ASSERT_TRUE(shell());
     EXPECT_NE(shell(), oldShell);
     EXPECT_FALSE(std::dynamic_pointer_cast<LoginViewController>(window->topViewController()));
-    EXPECT_EQ(PublicMethod::getStringForKey(kIDcard), "370103199003154428");
+    EXPECT_EQ(RememberedCredentials::shared().idCard(), "370103199003154428");
     ASSERT_TRUE(run("menu right\nexpect button #userBtn: \"李秀梅\"\n"));
 }
 
