@@ -1,6 +1,9 @@
 #include "services/OfficeCall.h"
 
 #include <boost/json/serialize.hpp>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "net/HTTPResponseSerializer.h"
 #include "platform/Log.h"
@@ -10,12 +13,34 @@ namespace busdesk {
 
 namespace {
 constexpr std::size_t kMaxLoggedBytes = 256;
+
+// Every manager an office call made; a manager lives until its one request has called back, so
+// the live ones are those with a request pending.
+std::mutex madeManagersMutex;
+std::vector<std::weak_ptr<HTTPRequestOperationManager>>& madeManagers() {
+    static std::vector<std::weak_ptr<HTTPRequestOperationManager>> list;
+    return list;
 }
+}  // namespace
 
 std::shared_ptr<HTTPRequestOperationManager> OfficeCall::manager(bool text) {
     auto mgr = HTTPRequestOperationManager::manager();
     if (text) mgr->setResponseSerializer(HTTPResponseSerializer::serializer());
+    std::lock_guard lock(madeManagersMutex);
+    auto& made = madeManagers();
+    std::erase_if(made, [](const auto& weak) { return weak.expired(); });
+    made.push_back(mgr);
     return mgr;
+}
+
+void OfficeCall::cancelPending() {
+    std::vector<std::weak_ptr<HTTPRequestOperationManager>> made;
+    {
+        std::lock_guard lock(madeManagersMutex);
+        made = std::exchange(madeManagers(), {});
+    }
+    for (auto& weak : made)
+        if (auto mgr = weak.lock()) mgr->operationQueue().cancelAllOperations();
 }
 
 std::string OfficeCall::describe(const std::optional<boost::json::value>& json) {
@@ -77,13 +102,15 @@ HTTPRequestOperationManager::Failure OfficeCall::failureBlock(
     };
 }
 
-void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::value> params,
+void OfficeCall::fetchText(const std::string& url, const std::optional<boost::json::value>& params,
                            const std::string& what, bool logUndecodableOperation,
                            std::function<void(std::string)> onText, std::function<void()> fail) {
     auto mgr = manager(true);
+    // Made before the answer block takes `fail` over.
+    auto onFailure = failureBlock(mgr, fail, true);
     mgr->GET(
         url, params,
-        [mgr, what, logUndecodableOperation, onText, fail](
+        [mgr, what, logUndecodableOperation, onText = std::move(onText), fail = std::move(fail)](
             const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& answer) {
             Log::line("JSON: " + describeBytes(answer.data));
             auto text = answerText(operation);
@@ -95,7 +122,7 @@ void OfficeCall::fetchText(const std::string& url, std::optional<boost::json::va
             }
             onText(std::move(*text));
         },
-        failureBlock(mgr, fail, true));
+        std::move(onFailure));
 }
 
 void OfficeCall::failLater(std::function<void()> fail) {

@@ -32,6 +32,10 @@ class OfficeCall {
     // A fresh manager; `text` swaps in the plain serializer, so any content type passes and the
     // body arrives as bytes.
     static std::shared_ptr<HTTPRequestOperationManager> manager(bool text = false);
+    // Cancels every office request still waiting for its answer (signing out): each ends in its
+    // failure block with the cancelled error, even one whose answer has arrived but not yet been
+    // handed over, so nothing the old session asked for reaches anyone. Main thread.
+    static void cancelPending();
 
     // Renderings for the console lines; "(null)" stands for a missing value.
     static std::string describe(const std::optional<boost::json::value>& json);
@@ -56,7 +60,7 @@ class OfficeCall {
     // A GET whose answer is text: the console line of its bytes, the text decoded by the charset
     // it names, and `fail` (after an "Error:" line naming `what`) when it does not decode.
     // No parameters leave the URL as it is (not even a "?").
-    static void fetchText(const std::string& url, std::optional<boost::json::value> params,
+    static void fetchText(const std::string& url, const std::optional<boost::json::value>& params,
                           const std::string& what, bool logUndecodableOperation,
                           std::function<void(std::string)> onText, std::function<void()> fail);
 

@@ -43,6 +43,9 @@ class PickerSheet : public View {
     // Ignored when the sheet has no Cancel button.
     void userPressCancel();
     void userPressCustomButton(std::size_t index);
+    // Closed by the app, not by the user (the session it was opened in has ended): neither Done
+    // nor Cancel is reported.
+    void dismiss() { close(); }
     // A script's `pick VALUE`: moves the picker to the value; false when it does not fit.
     virtual bool pickValue(const std::string& value) = 0;
 

@@ -1,13 +1,12 @@
 #include "screens/core/RightMenu1ViewController.h"
 
-#include "core/PublicMethod.h"
 #include "core/Session.h"
-#include "core/SettingsKeys.h"
 #include "model/LoginResult.h"
-#include "screens/core/LoginViewController.h"
+#include "platform/views/Window.h"
 #include "screens/core/ProfileViewController.h"
 #include "screens/core/ScreenIcons.h"
 #include "screens/core/SettingViewController.h"
+#include "screens/core/SignOut.h"
 #include "screens/self_service/BusFeedBackViewController.h"
 #include "screens/self_service/RidingRecordViewController.h"
 #include "screens/self_service/SalaryQueryViewController.h"
@@ -88,14 +87,7 @@ void RightMenu1ViewController::open(const ScreenEntry& entry) {
 }
 
 void RightMenu1ViewController::signOut() {
-    PublicMethod::removeObjectForKey(kZtPassword);
-    PublicMethod::removeObjectForKey(kZtUsername);
-    PublicMethod::removeObjectForKey(kEmpId);
-    // Nobody is signed in until the next accepted login names the account again.
-    Session::shared().setTypedCardID(std::nullopt);
-    std::shared_ptr<ViewController> host = sideMenuViewController(*this);
-    if (!host) host = shared_from_this();
-    host->presentViewController(std::make_shared<LoginViewController>(), true);
+    if (Window* window = view()->window()) SignOut::signOut(*window);
 }
 
 }  // namespace busdesk
