@@ -53,6 +53,7 @@ class PickerSheet : public View {
     static std::vector<std::shared_ptr<PickerSheet>> visibleSheets();
 
     bool dump(DumpWriter& out) const override;
+    void layoutSubviews() override;
 
   protected:
     // The picker shown under the toolbar; created by the subclass in its constructor.
@@ -66,7 +67,10 @@ class PickerSheet : public View {
 
   private:
     void build();
+    void placeParts();
     void followRise();
+    std::shared_ptr<View> toolbar_;
+    std::shared_ptr<Label> titleLabel_;
     std::string title_;
     std::weak_ptr<View> origin_;
     std::vector<CustomButton> customButtons_;
