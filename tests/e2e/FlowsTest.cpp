@@ -138,6 +138,26 @@ expect "#loginAction"
     EXPECT_NE(last.find("field #username: \"\" placeholder"), std::string::npos) << last;
 }
 
+// A script's output is what it asked to print; the requests and answers go to the console log.
+TEST_F(Flows, AScriptPrintsOnlyWhatItAskedForAndTheConsoleLinesGoToTheLog) {
+    auto r = run(R"(type #username 10086
+type #password 123456
+tap #loginAction
+wait 3
+dump
+)");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    EXPECT_EQ(r.screen.find("last url =="), std::string::npos) << r.screen;
+    EXPECT_EQ(r.screen.find("JSON:"), std::string::npos) << r.screen;
+    EXPECT_EQ(r.screen.find("Console lines go to"), std::string::npos) << r.screen;
+    EXPECT_NE(r.screen.find("bar: [#presentLeftMenuViewController] \"首页\""), std::string::npos) << r.screen;
+    std::ifstream log(dir_ / "profile" / "state" / "console.log");
+    std::stringstream logged;
+    logged << log.rdbuf();
+    EXPECT_NE(logged.str().find("last url =="), std::string::npos);
+    EXPECT_EQ(logged.str().find("Password=123456"), std::string::npos);
+}
+
 TEST_F(Flows, UnreachableServerShowsNetworkErrorAndStaysOnLogin) {
     sim_->stop();
     auto r = run(R"(type #username 10086

@@ -132,6 +132,28 @@ TEST_F(ShellTest, TheRightMenuShowsTheNameAndOpensProfileAndSettings) {
     }
 }
 
+TEST_F(ShellTest, AnOpenMenuPrintsUnderItsOwnHeading) {
+    signedInAtHome();
+    ASSERT_TRUE(run("menu left\n"));
+    std::string s = screen();
+    auto heading = s.find("— 左侧菜单 —");
+    ASSERT_NE(heading, std::string::npos) << s;
+    EXPECT_LT(s.find("bar: [#presentLeftMenuViewController] \"首页\""), heading) << s;
+    EXPECT_GT(s.find("list #tableView: 16 rows"), heading) << s;
+    EXPECT_EQ(s.find("— 右侧菜单 —"), std::string::npos) << s;
+
+    ASSERT_TRUE(run("menu right\n"));
+    s = screen();
+    heading = s.find("— 右侧菜单 —");
+    ASSERT_NE(heading, std::string::npos) << s;
+    EXPECT_GT(s.find("button #userBtn: \"张建国\""), heading) << s;
+    EXPECT_EQ(s.find("— 左侧菜单 —"), std::string::npos) << s;
+
+    ASSERT_TRUE(run("menu hide\n"));
+    s = screen();
+    EXPECT_EQ(s.find("菜单 —"), std::string::npos) << s;
+}
+
 TEST_F(ShellTest, TheVersionButtonOffersTheDownloadUntilAVersionSourceSaysOtherwise) {
     signedInAtHome();
     int downloads = 0;
