@@ -35,7 +35,7 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions() {
     lock.signedOut();
     lock.attach(window_);
     lock.setSignOutHandler([weakWindow = std::weak_ptr<Window>(window_)] {
-        if (auto window = weakWindow.lock()) SignOut::perform(*window);
+        if (auto window = weakWindow.lock()) SignOut::signOut(*window);
     });
     // What "记住密码" kept: the card from the settings file, the password from the keyring (which
     // answers later), and what an earlier version left in the file moved out of it.

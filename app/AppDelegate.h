@@ -35,8 +35,9 @@ class AppDelegate : public SideMenuDelegate, public std::enable_shared_from_this
     void applicationWillTerminate() {}
 
     std::shared_ptr<Window> window() const { return window_; }
-    // The navigation shell once a login has put it up; nothing before.
-    std::shared_ptr<SideMenu> sideMenu() const { return sideMenu_; }
+    // The navigation shell a login put up, while it is the window's root; nothing before the first
+    // login and after signing out. The window owns it: held here, it would outlive a sign-out.
+    std::shared_ptr<SideMenu> sideMenu() const { return sideMenu_.lock(); }
     const DeviceSettings& deviceSettings() const { return device_; }
     BackgroundTaskIdentifier backgroundTask() const { return bgTask_; }
 
@@ -44,7 +45,7 @@ class AppDelegate : public SideMenuDelegate, public std::enable_shared_from_this
     void invalidateBackgroundTask();
 
     std::shared_ptr<Window> window_;
-    std::shared_ptr<SideMenu> sideMenu_;
+    std::weak_ptr<SideMenu> sideMenu_;
     DeviceSettings device_;
     BackgroundTaskIdentifier bgTask_ = BackgroundTaskInvalid;
 };

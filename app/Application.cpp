@@ -3,14 +3,19 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "app/AppDelegate.h"
+#include "app/CommandHistory.h"
 #include "app/NetworkLoaders.h"
+#include "app/TerminalLineEditor.h"
+#include "app/script/LineInput.h"
 #include "app/script/ScriptRunner.h"
 #include "core/AppInfo.h"
 #include "core/OfficeAddress.h"
@@ -157,7 +162,49 @@ std::string consoleLogPath() {
     return Paths::stateDir() + "/console.log";
 }
 
-int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out, int columns) {
+std::string historyPath() {
+    return Paths::stateDir() + "/history";
+}
+
+namespace {
+// Console lines go to the log file for the life of this object: a person at the terminal reads
+// screens, and a script's output is only what it asked to print. The terminal mode says once where
+// they went. With --console they go to standard output instead, between the screens.
+class ConsoleToLog {
+  public:
+    ConsoleToLog(const LaunchOptions& options, std::ostream& out) {
+        if (options.console) {
+            previous_ = Log::setSink([](const std::string& line) {
+                std::fwrite(line.data(), 1, line.size(), stdout);
+                std::fputc('\n', stdout);
+                std::fflush(stdout);
+            });
+            return;
+        }
+        const bool tell = !options.script;
+        std::string path = consoleLogPath();
+        auto log = std::make_shared<std::ofstream>();
+        if (Paths::ensureDirectory(Paths::stateDir())) log->open(path, std::ios::app);
+        if (*log) {
+            previous_ = Log::setSink([log](const std::string& line) { *log << line << std::endl; });
+            if (tell) out << "Console lines go to " << path << " (--console shows them here).\n";
+        } else if (tell) {
+            out << "Console lines stay on the terminal: " << path << " cannot be written.\n";
+        }
+    }
+    ~ConsoleToLog() {
+        if (previous_) Log::setSink(std::move(*previous_));
+    }
+    ConsoleToLog(const ConsoleToLog&) = delete;
+    ConsoleToLog& operator=(const ConsoleToLog&) = delete;
+
+  private:
+    std::optional<Log::Sink> previous_;
+};
+}  // namespace
+
+int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out, int columns,
+                bool lineEditing) {
     RunLoop::main().adoptCurrentThread();
     // Requests time out on the same virtual clock that `wait` advances: a script that waits past
     // a time-out sees the request fail, as a user would.
@@ -178,30 +225,20 @@ int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostre
     } calendarOnTheVirtualClock;
     std::ifstream file;
     if (!openScript(options, file)) return 2;
-    // A person at the terminal reads the screen; the console lines go to a file beside it.
-    std::optional<Log::Sink> previousSink;
-    if (!options.script && !options.console) {
-        std::string path = consoleLogPath();
-        auto log = std::make_shared<std::ofstream>();
-        if (Paths::ensureDirectory(Paths::stateDir())) log->open(path, std::ios::app);
-        if (*log) {
-            previousSink = Log::setSink([log](const std::string& line) { *log << line << std::endl; });
-            out << "Console lines go to " << path << " (--console shows them here).\n";
-        } else {
-            out << "Console lines stay on the terminal: " << path << " cannot be written.\n";
-        }
-    }
-    int status = 0;
-    {
-        auto delegate = std::make_shared<AppDelegate>();
-        delegate->applicationDidFinishLaunchingWithOptions();
-        ScriptRunner runner(delegate->window(), out);
-        runner.setTextWidth(columns);
-        installHomeAction(runner, delegate->window());
-        status = options.script ? runner.runScript(file) : runner.runInteractive(terminal);
-    }
-    if (previousSink) Log::setSink(std::move(*previousSink));
-    return status;
+    ConsoleToLog console(options, out);
+    auto delegate = std::make_shared<AppDelegate>();
+    delegate->applicationDidFinishLaunchingWithOptions();
+    ScriptRunner runner(delegate->window(), out);
+    runner.setTextWidth(columns);
+    installHomeAction(runner, delegate->window());
+    if (options.script) return runner.runScript(file);
+    std::unique_ptr<LineInput> lines;
+    if (lineEditing)
+        lines = TerminalLineEditor::open(
+            [&runner](const std::string& typed) { return runner.completions(typed); },
+            CommandHistory(historyPath()));
+    if (!lines) lines = std::make_unique<StreamLineInput>(terminal, out);
+    return runner.runInteractive(*lines);
 }
 
 int runBusDesk(int argc, char** argv) {
@@ -236,13 +273,15 @@ int runBusDesk(int argc, char** argv) {
         headless = true;
     }
 #endif
-    if (headless) return runHeadless(options, std::cin, std::cout, terminalColumns());
+    if (headless) return runHeadless(options, std::cin, std::cout, terminalColumns(), true);
 
 #ifdef BUSDESK_HAVE_QT
     auto delegate = std::make_shared<AppDelegate>();
     std::ifstream file;
     std::unique_ptr<WindowScript> script;
     if (!openScript(options, file)) return 2;
+    std::optional<ConsoleToLog> console;
+    if (options.script) console.emplace(options, std::cout);
     auto launch = [&] {
         delegate->applicationDidFinishLaunchingWithOptions();
         if (options.script) script = std::make_unique<WindowScript>(delegate->window(), file, options.shots);

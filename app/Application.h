@@ -15,11 +15,17 @@ int runBusDesk(int argc, char** argv);
 void prepareEnvironment(const LaunchOptions& options);
 
 // Headless: the app on a virtual clock, driven by the script (or the terminal when there is
-// none), the screen printed to `out`; `read` wraps pages to `columns`. At the terminal (no
-// script) console lines go to consoleLogPath() unless --console. Returns the exit status.
-int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out, int columns = 80);
+// none), the screen printed to `out`; `read` wraps pages to `columns`. Console lines go to
+// consoleLogPath() unless --console, so the terminal and a script's output hold only the screens.
+// With `lineEditing`, and standard input and output a terminal, lines are read with the line
+// editor and its history (historyPath()); otherwise as plain lines from `terminal`. Returns the
+// exit status.
+int runHeadless(const LaunchOptions& options, std::istream& terminal, std::ostream& out, int columns = 80,
+                bool lineEditing = false);
 
-// Where the terminal mode writes the console lines: console.log in the state folder.
+// Where the terminal mode and scripts write the console lines: console.log in the state folder.
 std::string consoleLogPath();
+// The terminal mode's command history: history in the state folder.
+std::string historyPath();
 
 }  // namespace busdesk

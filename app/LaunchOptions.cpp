@@ -22,13 +22,13 @@ bool takeAddress(std::optional<std::string>& into, const std::string& text) {
 
 const char* LaunchOptions::usage() {
     return "usage: busdesk [--server URL] [--culture URL] [--profile DIR] [--now \"yyyy-MM-dd HH:mm:ss\"]\n"
-           "               [--headless [--console]] [--script FILE] [--shots DIR] [--version] [--help]\n"
+           "               [--headless] [--console] [--script FILE] [--shots DIR] [--version] [--help]\n"
            "  --server URL    office server base address (default: busdesk.conf, else the built-in one)\n"
            "  --culture URL   culture page base address (default: the office server's)\n"
            "  --profile DIR   keep settings, image cache and data under DIR\n"
            "  --now TIME      start the clock there, for reproducible runs\n"
            "  --headless      no window: the screen is printed as text on the terminal\n"
-           "  --console       in the terminal mode, print console lines there, not in the log file\n"
+           "  --console       print console lines on standard output, not in the log file\n"
            "  --script FILE   run the commands in FILE (see docs/headless.md), then quit\n"
            "  --shots DIR     in the window, \"shot NAME\" script lines write DIR/NAME.png\n"
            "  --version       print the version and quit\n";

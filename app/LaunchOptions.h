@@ -15,7 +15,7 @@ struct LaunchOptions {
     std::optional<std::string> culture;  // culture page base URL, ends in "/"
     std::optional<std::string> profile;  // settings, cache and data go under this folder
     bool headless = false;
-    bool console = false;  // terminal mode: console lines stay on the terminal (not in the log file)
+    bool console = false;               // console lines on standard output (not in the log file)
     std::optional<std::string> script;  // a file of commands (headless or in the window)
     std::optional<std::string> shots;   // folder the window's "shot NAME" command writes into
     std::optional<Date> now;            // where the clock starts

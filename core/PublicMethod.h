@@ -23,7 +23,7 @@ class PublicMethod {
 
     std::shared_ptr<LoginResult> loginResult() const;
     // The session's record (Session::shared()); every login answer replaces it, a refused one
-    // too; logout leaves it in place.
+    // too; signing out clears it.
     void setLoginResult(std::shared_ptr<LoginResult> result);
 
     // Settings over Preferences::standard(). setObject writes through to disk before it returns;

@@ -33,6 +33,12 @@ void Session::setTypedCardID(std::optional<std::string> cardID) {
     typedCardID_ = std::move(cardID);
 }
 
+void Session::end() {
+    std::lock_guard lock(mutex_);
+    loginResult_.reset();
+    typedCardID_.reset();
+}
+
 namespace {
 // The remembered login name as text (a stored number reads as its digits).
 std::optional<std::string> rememberedName() {

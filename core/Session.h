@@ -16,7 +16,7 @@ class Session {
   public:
     static Session& shared();
 
-    // Every login answer replaces the record, a refused one too; logout leaves it in place.
+    // Every login answer replaces the record, a refused one too; signing out clears it.
     std::shared_ptr<LoginResult> loginResult() const;
     void setLoginResult(std::shared_ptr<LoginResult> result);
 
@@ -29,6 +29,10 @@ class Session {
     std::optional<std::string> cardID() const;
     // The remembered login name ("zt_username"), else the card typed at this run's login.
     std::optional<std::string> userName() const;
+
+    // Signing out: the record and the typed card are forgotten (the whole sign-out, with what
+    // else it deletes, is screens/core/SignOut).
+    void end();
 
   private:
     Session() = default;

@@ -1,5 +1,6 @@
 #include "net/HTTPRequestOperation.h"
 
+#include "net/URLError.h"
 #include "platform/DispatchQueue.h"
 #include "platform/RunLoop.h"
 
@@ -88,16 +89,26 @@ void HTTPRequestOperation::setCompletionBlockWithSuccess(Success success, Failur
         if (error) {
             deliver(
                 [self, failure = std::move(failure), error = std::move(*error), finishDelivery]() mutable {
+                    if (self) self->beginDelivery();
                     if (failure) failure(self, error);
                     finishDelivery(std::move(self));
                 });
         } else {
-            deliver([self, success = std::move(success), object, finishDelivery]() mutable {
-                if (success) success(self, *object);
+            deliver([self, success = std::move(success), failure = std::move(failure), object,
+                     finishDelivery]() mutable {
+                // Cancelled after the answer came in: the caller asked not to hear of it.
+                if (self && self->beginDelivery()) {
+                    if (failure)
+                        failure(self,
+                                makeURLError(URLErrorCode::Cancelled, "cancelled", self->request().URL));
+                } else if (success) {
+                    success(self, *object);
+                }
                 finishDelivery(std::move(self));
             });
         }
     });
+    expectDelivery();
 }
 
 }  // namespace busdesk

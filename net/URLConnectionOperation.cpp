@@ -565,12 +565,29 @@ void URLConnectionOperation::operationDidStart() {
 
 void URLConnectionOperation::cancel() {
     std::lock_guard lock(lock_);
-    if (state_ == OperationState::Finished || cancelled_) return;
+    if (cancelled_) return;
+    if (state_ == OperationState::Finished) {
+        // The answer is in but nobody has heard of it yet: the delivery reports the cancellation
+        // instead. Once it has begun (or without one) there is nothing left to change.
+        if (awaitsDelivery_) cancelled_ = true;
+        return;
+    }
     cancelled_ = true;
     if (state_ == OperationState::Executing) {
         auto self = shared_from_this();
         NetworkThread::shared().post([self] { self->cancelConnection(); });
     }
+}
+
+void URLConnectionOperation::expectDelivery() {
+    std::lock_guard lock(lock_);
+    awaitsDelivery_ = true;
+}
+
+bool URLConnectionOperation::beginDelivery() {
+    std::lock_guard lock(lock_);
+    awaitsDelivery_ = false;
+    return cancelled_;
 }
 
 void URLConnectionOperation::cancelConnection() {

@@ -58,6 +58,9 @@ class URLConnectionOperation : public std::enable_shared_from_this<URLConnection
     virtual std::optional<Error> error() const;
 
     void start();
+    // A running or waiting operation fails with URLErrorCode::Cancelled. One that has finished
+    // but whose callback has not run yet fails the same way instead of succeeding: after cancel()
+    // returns, its success block never runs. Once the callback has run, nothing changes.
     void cancel();
     OperationState state() const;
     bool isReady() const { return state() == OperationState::Ready; }
@@ -93,6 +96,11 @@ class URLConnectionOperation : public std::enable_shared_from_this<URLConnection
     void setCompletionJob(std::function<void()> job);
     std::optional<Error> transportError() const;
     void deliver(std::function<void()> job);
+    // A subclass whose completion job delivers a callback says so; until that delivery begins
+    // (beginDelivery, which returns whether the operation was cancelled first), cancel() still
+    // turns the outcome into a cancellation.
+    void expectDelivery();
+    bool beginDelivery();
 
     mutable std::recursive_mutex lock_;
 
@@ -112,6 +120,7 @@ class URLConnectionOperation : public std::enable_shared_from_this<URLConnection
     URLRequest request_;
     OperationState state_ = OperationState::Ready;
     bool cancelled_ = false;
+    bool awaitsDelivery_ = false;
     bool started_ = false;
     std::shared_ptr<const HTTPURLResponse> response_;
     std::string responseData_;

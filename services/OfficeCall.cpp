@@ -1,6 +1,9 @@
 #include "services/OfficeCall.h"
 
 #include <boost/json/serialize.hpp>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "net/HTTPResponseSerializer.h"
 #include "platform/Log.h"
@@ -17,12 +20,34 @@ bool safeHeader(const std::string& name, const std::string& value) {
     return !name.empty() && name.find_first_of(breaks + ": \t") == std::string::npos &&
            value.find_first_of(breaks) == std::string::npos;
 }
+
+// Every manager an office call made; a manager lives until its one request has called back, so
+// the live ones are those with a request pending.
+std::mutex madeManagersMutex;
+std::vector<std::weak_ptr<HTTPRequestOperationManager>>& madeManagers() {
+    static std::vector<std::weak_ptr<HTTPRequestOperationManager>> list;
+    return list;
+}
 }  // namespace
 
 std::shared_ptr<HTTPRequestOperationManager> OfficeCall::manager(bool text) {
     auto mgr = HTTPRequestOperationManager::manager();
     if (text) mgr->setResponseSerializer(HTTPResponseSerializer::serializer());
+    std::lock_guard lock(madeManagersMutex);
+    auto& made = madeManagers();
+    std::erase_if(made, [](const auto& weak) { return weak.expired(); });
+    made.push_back(mgr);
     return mgr;
+}
+
+void OfficeCall::cancelPending() {
+    std::vector<std::weak_ptr<HTTPRequestOperationManager>> made;
+    {
+        std::lock_guard lock(madeManagersMutex);
+        made = std::exchange(madeManagers(), {});
+    }
+    for (auto& weak : made)
+        if (auto mgr = weak.lock()) mgr->operationQueue().cancelAllOperations();
 }
 
 std::string OfficeCall::describe(const std::optional<boost::json::value>& json) {
@@ -125,7 +150,7 @@ void OfficeCall::fetchText(const std::string& url, const std::optional<boost::js
             }
             onText(std::move(*text));
         },
-        failureBlock(mgr, fail, true));
+        std::move(onFailure));
 }
 
 void OfficeCall::failLater(std::function<void()> fail) {

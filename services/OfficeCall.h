@@ -34,6 +34,10 @@ class OfficeCall {
     // A fresh manager; `text` swaps in the plain serializer, so any content type passes and the
     // body arrives as bytes.
     static std::shared_ptr<HTTPRequestOperationManager> manager(bool text = false);
+    // Cancels every office request still waiting for its answer (signing out): each ends in its
+    // failure block with the cancelled error, even one whose answer has arrived but not yet been
+    // handed over, so nothing the old session asked for reaches anyone. Main thread.
+    static void cancelPending();
 
     // A failure block that hears what went wrong, for callers that decide what to do next.
     using Failed = std::function<void(const OfficeFailure&)>;

@@ -1,5 +1,6 @@
 #include "ui/CalendarView.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/views/Label.h"
@@ -7,6 +8,10 @@
 #include "ui/Colors.h"
 
 namespace busdesk {
+
+namespace {
+const char* const kWeekdayNames[] = {"日", "一", "二", "三", "四", "五", "六"};
+}  // namespace
 
 CalendarView::CalendarView(Rect frame) : View(frame), month_(LocalDate::of(Date::now()).firstOfMonth()) {
     rebuild();
@@ -111,7 +116,6 @@ void CalendarView::rebuild() {
     title->setIdentifier("calendarTitle");
     addSubview(title);
     // The weekday names over the columns, Sunday first as the grid is.
-    static const char* const kWeekdayNames[] = {"日", "一", "二", "三", "四", "五", "六"};
     for (int i = 0; i < 7; ++i) {
         auto name = std::make_shared<Label>(Rect{cell * i, 36, cell, kHeaderHeight - 36}, kWeekdayNames[i]);
         name->setTextAlignment(TextAlignment::Center);
@@ -137,6 +141,7 @@ void CalendarView::rebuild() {
     addSubview(next);
     std::optional<LocalDate> sel;
     if (selected_) sel = LocalDate::of(*selected_);
+    const LocalDate today = LocalDate::of(Date::now());
     int lead = weekdayOf(month_.year, month_.month, 1);
     for (int day = 1; day <= daysInMonth(month_.year, month_.month); ++day) {
         const int index = lead + day - 1;
@@ -152,6 +157,17 @@ void CalendarView::rebuild() {
             b->setTitleColor(Color::whiteColor(), ControlState::Selected);
             b->setBackgroundColor(kAccentColor);
             b->setCornerRadius(6);
+        }
+        if (today.year == month_.year && today.month == month_.month && today.day == day) {
+            // Today: a ring, so it stays told apart from the chosen day (a filled square) and
+            // shows inside it when today is the chosen day.
+            const double side = std::min(cell, kRowHeight) - 8;
+            auto ring = std::make_shared<View>(Rect{(cell - side) / 2, (kRowHeight - side) / 2, side, side});
+            ring->setIdentifier("today");
+            ring->setCornerRadius(side / 2);
+            ring->setOutline(Outline{chosen ? Color::whiteColor() : kAccentColor, 2});
+            ring->setUserInteractionEnabled(false);
+            b->addSubview(ring);
         }
         b->addAction([calendarOf, day](View& sender) {
             if (auto* s = calendarOf(sender)) s->userSelectDay(day);
@@ -185,7 +201,44 @@ bool CalendarView::dump(DumpWriter& out) const {
         }
     }
     out.line(line);
+    for (const auto& row : gridLines()) out.indented(row);
     return false;
+}
+
+std::vector<std::string> CalendarView::gridLines() const {
+    // Five columns a day: the number right-aligned in the middle, "[7]" for the chosen day,
+    // "(7)" for today, a "*" after a marked one.
+    std::optional<LocalDate> sel;
+    if (selected_) sel = LocalDate::of(*selected_);
+    const LocalDate today = LocalDate::of(Date::now());
+    auto same = [this](const std::optional<LocalDate>& d, int day) {
+        return d && d->year == month_.year && d->month == month_.month && d->day == day;
+    };
+    std::vector<std::string> rows;
+    std::string heading;
+    for (const char* name : kWeekdayNames) heading += std::string(" ") + name + "  ";
+    rows.push_back(heading.substr(0, heading.size() - 2));
+    const int lead = weekdayOf(month_.year, month_.month, 1);
+    const int days = daysInMonth(month_.year, month_.month);
+    std::string row(static_cast<std::size_t>(lead) * 5, ' ');
+    for (int day = 1; day <= days; ++day) {
+        const bool chosen = same(sel, day), isToday = same(today, day), marked = marks_.count(day) > 0;
+        std::string number = std::to_string(day);
+        std::string cell = chosen ? "[" + number + "]" : isToday ? "(" + number + ")" : number;
+        if (marked) cell += "*";
+        // The digits end in the third column whatever surrounds them.
+        const std::size_t before = 3 - number.size() - ((chosen || isToday) ? 1 : 0);
+        cell = std::string(before, ' ') + cell;
+        cell.resize(5, ' ');
+        row += cell;
+        if ((lead + day) % 7 == 0 || day == days) {
+            while (!row.empty() && row.back() == ' ') row.pop_back();
+            rows.push_back(row);
+            row.clear();
+        }
+    }
+    rows.push_back("[n] chosen  (n) today  n* marked");
+    return rows;
 }
 
 }  // namespace busdesk

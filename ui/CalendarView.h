@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -59,7 +60,10 @@ class CalendarView : public View {
     // As the user tapping a day of the shown month.
     bool userSelectDay(int day);
 
+    // The dump prints the month line, then the month as a grid under the weekday names, so a
+    // reader sees which day a number is: "[7]" chosen, "(7)" today, "5*" marked.
     bool dump(DumpWriter& out) const override;
+    std::vector<std::string> gridLines() const;
 
   private:
     void showMonth(LocalDate m, bool animated);

@@ -91,8 +91,14 @@ void PhotoStripView::reloadData() {
         thumb->addSubview(del);
         x += kThumbSize + 5;
     }
-    auto add = std::make_shared<Button>(Rect{x, 5, kThumbSize, kThumbSize}, "+");
+    // A tile the size of a photo, camera over the words, so it reads as the place a photo goes.
+    auto add = std::make_shared<Button>(Rect{x, 5, kThumbSize, kThumbSize}, kAddPhotoTitle);
     add->setIdentifier("addPhoto");
+    add->setImageName("IconCamera");
+    add->setFontSize(13);
+    add->setTitleColor(Color::white(0.35));
+    add->setBackgroundColor(Color::white(0.93));
+    add->setCornerRadius(8);
     add->addAction([](View& sender) {
         if (auto* s = stripOf(sender)) s->showAddSheet();
     });

@@ -34,14 +34,15 @@ class PhotoStripViewDelegate {
     virtual void photoStripDidPickPhotos(PhotoStripView&) {}
 };
 
-// One thumbnail per item (identifier "photo", each with a delete button "deletePhoto") and an add
-// button ("addPhoto") that offers camera or album.
+// One thumbnail per item (identifier "photo", each with a delete button "deletePhoto") and, after
+// them, a photo-sized add tile ("addPhoto": a camera and "添加照片") that offers camera or album.
 class PhotoStripView : public View {
   public:
     static constexpr double kThumbSize = 70;
     static constexpr const char* kCameraTitle = "打开照相机";
     static constexpr const char* kAlbumTitle = "从手机相册获取";
     static constexpr const char* kCancelTitle = "取消";
+    static constexpr const char* kAddPhotoTitle = "添加照片";
     static constexpr int kMaxAlbumPhotos = 10;
 
     // Takes a picture and calls back once (nothing when the user gave up).

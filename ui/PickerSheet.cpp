@@ -38,39 +38,57 @@ void PickerSheet::setHideCancel(bool hide) {
 
 void PickerSheet::build() {
     removeAllSubviews();
-    Rect b = bounds();
-    double top = b.height - kToolbarHeight - kPickerHeight;
-    auto toolbar = std::make_shared<View>(Rect{0, top, b.width, kToolbarHeight});
-    toolbar->setBackgroundColor(Color::white(0.95));
-    addSubview(toolbar);
-    double x = 8;
+    toolbar_ = std::make_shared<View>();
+    toolbar_->setBackgroundColor(Color::white(0.95));
+    addSubview(toolbar_);
     if (!hideCancel_) {
-        auto cancel = std::make_shared<Button>(Rect{x, 0, 60, kToolbarHeight}, "取消");
+        auto cancel = std::make_shared<Button>(Rect{}, "取消");
         cancel->setIdentifier("pickerCancel");
         cancel->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressCancel(); }));
-        toolbar->addSubview(cancel);
-        x += 64;
+        toolbar_->addSubview(cancel);
     }
     for (std::size_t i = 0; i < customButtons_.size(); ++i) {
-        auto button = std::make_shared<Button>(Rect{x, 0, 60, kToolbarHeight}, customButtons_[i].title);
+        auto button = std::make_shared<Button>(Rect{}, customButtons_[i].title);
         button->setIdentifier("pickerCustom");
         button->setTag(static_cast<int>(i));
         button->addAction(whileAlive(this, [i](PickerSheet& s, View&) { s.userPressCustomButton(i); }));
-        toolbar->addSubview(button);
-        x += 64;
+        toolbar_->addSubview(button);
     }
-    auto titleLabel =
-        std::make_shared<Label>(Rect{x, 0, std::max(0.0, b.width - x - 72), kToolbarHeight}, title_);
-    titleLabel->setTextAlignment(TextAlignment::Center);
-    toolbar->addSubview(titleLabel);
-    auto done = std::make_shared<Button>(Rect{b.width - 68, 0, 60, kToolbarHeight}, "完成");
+    titleLabel_ = std::make_shared<Label>(Rect{}, title_);
+    titleLabel_->setTextAlignment(TextAlignment::Center);
+    toolbar_->addSubview(titleLabel_);
+    auto done = std::make_shared<Button>(Rect{}, "完成");
     done->setIdentifier("pickerDone");
     done->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressDone(); }));
-    toolbar->addSubview(done);
-    if (auto picker = pickerView()) {
-        picker->setFrame({0, top + kToolbarHeight, b.width, kPickerHeight});
-        addSubview(picker);
+    toolbar_->addSubview(done);
+    if (auto picker = pickerView()) addSubview(picker);
+    placeParts();
+}
+
+void PickerSheet::layoutSubviews() {
+    View::layoutSubviews();
+    if (toolbar_) placeParts();
+}
+
+// The toolbar and the wheel sit at the bottom of the window, whatever its height: a window too
+// short for the whole wheel gets a shorter one, never one cut off at either edge.
+void PickerSheet::placeParts() {
+    Rect b = bounds();
+    double pickerHeight = std::clamp(b.height - kToolbarHeight, 0.0, kPickerHeight);
+    double top = std::max(0.0, b.height - kToolbarHeight - pickerHeight);
+    toolbar_->setFrame({0, top, b.width, kToolbarHeight});
+    double x = 8;
+    for (auto& button : toolbar_->subviews()) {
+        const auto& id = button->identifier();
+        if (id == "pickerCancel" || id == "pickerCustom") {
+            button->setFrame({x, 0, 60, kToolbarHeight});
+            x += 64;
+        } else if (id == "pickerDone") {
+            button->setFrame({b.width - 68, 0, 60, kToolbarHeight});
+        }
     }
+    titleLabel_->setFrame({x, 0, std::max(0.0, b.width - x - 72), kToolbarHeight});
+    if (auto picker = pickerView()) picker->setFrame({0, top + kToolbarHeight, b.width, pickerHeight});
     followRise();
 }
 

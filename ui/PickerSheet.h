@@ -43,6 +43,9 @@ class PickerSheet : public View {
     // Ignored when the sheet has no Cancel button.
     void userPressCancel();
     void userPressCustomButton(std::size_t index);
+    // Closed by the app, not by the user (the session it was opened in has ended): neither Done
+    // nor Cancel is reported.
+    void dismiss() { close(); }
     // A script's `pick VALUE`: moves the picker to the value; false when it does not fit.
     virtual bool pickValue(const std::string& value) = 0;
 
@@ -50,6 +53,7 @@ class PickerSheet : public View {
     static std::vector<std::shared_ptr<PickerSheet>> visibleSheets();
 
     bool dump(DumpWriter& out) const override;
+    void layoutSubviews() override;
 
   protected:
     // The picker shown under the toolbar; created by the subclass in its constructor.
@@ -63,7 +67,10 @@ class PickerSheet : public View {
 
   private:
     void build();
+    void placeParts();
     void followRise();
+    std::shared_ptr<View> toolbar_;
+    std::shared_ptr<Label> titleLabel_;
     std::string title_;
     std::weak_ptr<View> origin_;
     std::vector<CustomButton> customButtons_;

@@ -1,8 +1,25 @@
 #include "ui/SideMenu.h"
 
 #include "platform/RunLoop.h"
+#include "platform/views/DumpWriter.h"
 
 namespace busdesk {
+
+namespace {
+// Holds a menu; in the screen dump the menu's lines follow a heading, so a reader tells them
+// from the content's.
+class MenuContainer : public View {
+  public:
+    MenuContainer(Rect frame, std::string heading) : View(frame), heading_(std::move(heading)) {}
+    bool dump(DumpWriter& out) const override {
+        out.line("— " + heading_ + " —");
+        return true;
+    }
+
+  private:
+    std::string heading_;
+};
+}  // namespace
 
 SideMenu::SideMenu(std::shared_ptr<ViewController> content, std::shared_ptr<ViewController> leftMenu,
                    std::shared_ptr<ViewController> rightMenu)
@@ -32,11 +49,11 @@ void SideMenu::loadView() {
     cover_->setZPosition(1);
     cover_->addTapHandler(whileAlive<SideMenu>([](SideMenu& self, View&) { self.hideMenuViewController(); }));
     v->addSubview(cover_);
-    leftContainer_ = std::make_shared<View>(b);
+    leftContainer_ = std::make_shared<MenuContainer>(b, "左侧菜单");
     leftContainer_->setIdentifier("leftMenu");
     leftContainer_->setHidden(true);
     v->addSubview(leftContainer_);
-    rightContainer_ = std::make_shared<View>(b);
+    rightContainer_ = std::make_shared<MenuContainer>(b, "右侧菜单");
     rightContainer_->setIdentifier("rightMenu");
     rightContainer_->setHidden(true);
     v->addSubview(rightContainer_);

@@ -1,10 +1,12 @@
 #include "app/script/ScriptRunner.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "app/script/LineInput.h"
 #include "platform/Charset.h"
 #include "platform/ConsoleText.h"
 #include "platform/DateFormat.h"
@@ -519,20 +521,85 @@ int ScriptRunner::runScript(std::istream& in) {
     return 0;
 }
 
-int ScriptRunner::runInteractive(std::istream& in) {
-    std::string line;
+int ScriptRunner::runInteractive(LineInput& in) {
     settle();
     waitOutFixedDelays();
-    out_ << ScreenDump::dump(*window_) << "(type help for the commands)\n> " << std::flush;
-    while (std::getline(in, line)) {
-        auto r = execute(line);
+    out_ << ScreenDump::dump(*window_) << "(type help for the commands)\n" << std::flush;
+    while (auto line = in.readLine("> ")) {
+        // Kept before it runs: a `type` names a field of the screen it was typed at.
+        in.remember(lineForHistory(*line));
+        auto r = execute(*line);
         if (r.quit) return 0;
         waitOutFixedDelays();
         if (!r.ok) out_ << "error: " << r.message << "\n";
         if (!r.printed || !r.ok) out_ << ScreenDump::dump(*window_);
-        out_ << "> " << std::flush;
+        out_.flush();
     }
+    // Ctrl+D at the prompt: the shell's prompt starts on a line of its own.
+    out_ << "\n" << std::flush;
     return 0;
+}
+
+int ScriptRunner::runInteractive(std::istream& in) {
+    StreamLineInput lines(in, out_);
+    return runInteractive(lines);
+}
+
+namespace {
+// The commands, as completion offers them (help lists them with their arguments).
+constexpr const char* kCommandNames[] = {"tap",  "type", "pick", "cancel", "alert", "menu",   "back", "home",
+                                         "pull", "more", "wait", "dump",   "read",  "expect", "help", "quit"};
+
+// A selector that names a password by itself: the field may not be on the screen any more.
+bool namesPassword(const std::string& selector) {
+    std::string lower;
+    for (char c : selector) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("password") != std::string::npos || selector.find("密码") != std::string::npos;
+}
+}  // namespace
+
+std::string ScriptRunner::lineForHistory(const std::string& line) const {
+    auto [command, rest] = splitWord(line);
+    if (command != "type") return line;
+    auto [selector, text] = splitWord(rest);
+    if (selector.empty() || text.empty()) return line;
+    auto* field = dynamic_cast<TextField*>(ViewFinder::find(*window_, selector));
+    if (!(field && field->secureTextEntry()) && !namesPassword(selector)) return line;
+    const bool quoted = selector.find_first_of(" \t") != std::string::npos;
+    return "type " + (quoted ? "\"" + selector + "\"" : selector) + " ***";
+}
+
+std::vector<std::string> ScriptRunner::completions(const std::string& typed) const {
+    auto cut = typed.find_last_of(" \t");
+    const std::string word = cut == std::string::npos ? typed : typed.substr(cut + 1);
+    const std::string before = cut == std::string::npos ? std::string() : trim(typed.substr(0, cut));
+    std::vector<std::string> pool;
+    if (before.empty()) {
+        pool.assign(std::begin(kCommandNames), std::end(kCommandNames));
+    } else {
+        auto [command, argument] = splitWord(before);
+        if (!argument.empty()) return {};  // only a command's first word is completed
+        if (command == "tap" || command == "type" || command == "read") {
+            for (View* v : ViewFinder::visibleViews(*window_))
+                if (!v->identifier().empty()) pool.push_back("#" + v->identifier());
+        } else if (command == "menu") {
+            pool = {"left", "right", "hide"};
+        } else if (command == "alert") {
+            auto add = [&pool](const auto& panels) {
+                if (panels.empty()) return;
+                for (int i = 0; i < panels.back()->numberOfButtons(); ++i)
+                    pool.push_back(panels.back()->buttonTitleAtIndex(i));
+            };
+            add(AlertView::visibleAlerts());
+            add(ActionSheet::visibleSheets());
+        }
+    }
+    std::vector<std::string> matches;
+    for (auto& candidate : pool)
+        if (candidate.starts_with(word)) matches.push_back(candidate);
+    std::sort(matches.begin(), matches.end());
+    matches.erase(std::unique(matches.begin(), matches.end()), matches.end());
+    return matches;
 }
 
 }  // namespace busdesk

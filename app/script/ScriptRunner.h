@@ -6,11 +6,13 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace busdesk {
 
 class Window;
 class View;
+class LineInput;
 
 // Drives a window from text commands, one a line ('#' starts a comment):
 //   tap SEL · type SEL TEXT · pick VALUE · cancel · alert TITLE · menu left|right|hide · back ·
@@ -46,8 +48,20 @@ class ScriptRunner {
     int runScript(std::istream& in);
     // A terminal session: prints the screen after each command and goes on after errors. The
     // app's own short delays (a picture shown for seconds, a list that loads after a pause) are
-    // waited out after every command, so a person never needs `wait`.
+    // waited out after every command, so a person never needs `wait`. Each line goes to the
+    // input's recall as lineForHistory() gives it. At the end of input the prompt's line is ended.
+    int runInteractive(LineInput& in);
+    // The same over plain lines (a pipe).
     int runInteractive(std::istream& in);
+
+    // What the terminal may remember of a line: a `type` into a password field (a secure field
+    // on the screen, or a selector naming a password) keeps "***" in place of the text.
+    std::string lineForHistory(const std::string& line) const;
+    // Tab completion: the words that may stand where the last word of `typed` (the line up to the
+    // cursor) begins: commands for the first word; after tap, type and read the identifiers on
+    // the screen ("#search"); after menu its sides; after alert the open alert's buttons. Sorted,
+    // each once.
+    std::vector<std::string> completions(const std::string& typed) const;
 
   private:
     Outcome tap(const std::string& selector);

@@ -200,7 +200,21 @@ void ViewWidget::paintEvent(QPaintEvent*) {
         default:
             break;
     }
+    if (view_->outline()) paintOutline(p);
     if (shadowRect) paintShadow(p);
+}
+
+void ViewWidget::paintOutline(QPainter& p) {
+    const Outline& o = *view_->outline();
+    double inset = o.width / 2;
+    QRectF r = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    p.setPen(QPen(toQColor(o.color), o.width));
+    p.setBrush(Qt::NoBrush);
+    double radius = std::max(0.0, view_->cornerRadius() - inset);
+    if (radius > 0)
+        p.drawRoundedRect(r, radius, radius);
+    else
+        p.drawRect(r);
 }
 
 void ViewWidget::paintBackground(QPainter& p) {
@@ -388,7 +402,9 @@ namespace {
 void paintWheelColumn(QPainter& p, const QRectF& column, int selected, int rows,
                       const std::function<QString(int)>& title) {
     double mid = column.center().y();
-    int reach = static_cast<int>(column.height() / 2 / kPickerRowHeight) + 1;
+    // Only whole rows: a row cut by the wheel's edge reads as a sheet cut off by the window.
+    int reach =
+        std::max(0, static_cast<int>((column.height() / 2 - kPickerRowHeight / 2) / kPickerRowHeight));
     for (int d = -reach; d <= reach; ++d) {
         int row = selected + d;
         if (row < 0 || row >= rows) continue;

@@ -90,6 +90,7 @@ class ViewWidget : public QWidget {
     void paintDatePicker(QPainter& p);
     void paintBusy(QPainter& p);
     void paintShadow(QPainter& p);
+    void paintOutline(QPainter& p);
     void refreshLineEdit();
     void refreshTextEdit();
     void refreshBrowser();

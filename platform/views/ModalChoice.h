@@ -46,6 +46,16 @@ class ModalChoice : public View {
         return wasShown;
     }
 
+    // Closed by the app, not by a choice (the session it was asked in has ended): nobody is
+    // called back.
+    void dismissWithoutChoice() {
+        auto self = selfPtr();
+        shown_ = false;
+        callback_ = nullptr;
+        std::erase(registry(), self);
+        removeFromSuperview();
+    }
+
   protected:
     ModalChoice(std::vector<std::string> buttons, int cancelIndex, Callback callback)
         : buttons_(std::move(buttons)), callback_(std::move(callback)) {

@@ -21,6 +21,13 @@ struct Shadow {
     bool operator==(const Shadow&) const = default;
 };
 
+// A line drawn along the view's edge, following its corner radius (a ring around a round view).
+struct Outline {
+    Color color = Color::black();
+    double width = 1;
+    bool operator==(const Outline&) const = default;
+};
+
 // Moves the drawn view away from its frame: by `from` at progress 0, by `to` at progress 1, in
 // between as `progress` runs (a slide, a sheet rising into place).
 struct PresentationOffset {

@@ -215,6 +215,12 @@ void View::setShadow(std::optional<Shadow> shadow) {
     notifyChanged(ViewChange::Appearance);
 }
 
+void View::setOutline(std::optional<Outline> outline) {
+    if (outline == outline_) return;
+    outline_ = outline;
+    notifyChanged(ViewChange::Appearance);
+}
+
 void View::setPresentationOffset(std::optional<PresentationOffset> offset) {
     presentationOffset_ = offset;
     notifyChanged(ViewChange::Animation);

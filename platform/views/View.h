@@ -113,6 +113,8 @@ class View : public std::enable_shared_from_this<View> {
     // ---- presentation only (Presentation.h): what a presenter draws beyond frame and colours
     const std::optional<Shadow>& shadow() const { return shadow_; }
     void setShadow(std::optional<Shadow> shadow);
+    const std::optional<Outline>& outline() const { return outline_; }
+    void setOutline(std::optional<Outline> outline);
     const std::optional<PresentationOffset>& presentationOffset() const { return presentationOffset_; }
     void setPresentationOffset(std::optional<PresentationOffset> offset);
     // Drawn above the siblings of a lower zPosition (0 by default; equal ones keep subview order).
@@ -200,6 +202,7 @@ class View : public std::enable_shared_from_this<View> {
     double cornerRadius_ = 0;
     bool clipsToBounds_ = false;
     std::optional<Shadow> shadow_;
+    std::optional<Outline> outline_;
     std::optional<PresentationOffset> presentationOffset_;
     double zPosition_ = 0;
     bool showsActivity_ = false;

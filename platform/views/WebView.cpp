@@ -1,6 +1,8 @@
 #include "platform/views/WebView.h"
 
 #include <cctype>
+#include <string>
+#include <vector>
 
 #include "platform/Charset.h"
 #include "platform/views/DumpWriter.h"
@@ -56,8 +58,30 @@ bool decodeEntity(const std::string& html, std::size_t& i, std::string& out) {
 }
 }  // namespace
 
+namespace {
+// An open list: ordered ones count their items ("1. "), others mark them ("• ").
+struct OpenList {
+    bool ordered = false;
+    long next = 1;
+};
+
+// The number an ordered list starts at (<ol start="3">), 1 without one.
+long listStart(const std::string& tag) {
+    auto at = tag.find("start");
+    if (at == std::string::npos) return 1;
+    at = tag.find_first_of("0123456789-", at);
+    if (at == std::string::npos) return 1;
+    try {
+        return std::stol(tag.substr(at));
+    } catch (...) {
+        return 1;
+    }
+}
+}  // namespace
+
 std::string htmlToPlainText(const std::string& html) {
     std::string raw;
+    std::vector<OpenList> lists;
     for (std::size_t i = 0; i < html.size();) {
         char c = html[i];
         if (c == '<') {
@@ -83,6 +107,20 @@ std::string htmlToPlainText(const std::string& html) {
                 continue;
             }
             std::string bare = name.starts_with("/") ? name.substr(1) : name;
+            if (name == "ol" || name == "ul") {
+                lists.push_back({name == "ol", name == "ol" ? listStart(tag) : 1});
+            } else if ((name == "/ol" || name == "/ul") && !lists.empty()) {
+                lists.pop_back();
+            } else if (name == "li") {
+                // An item keeps its number or mark at the start of its line.
+                raw += '\n';
+                if (!lists.empty() && lists.back().ordered)
+                    raw += std::to_string(lists.back().next++) + ". ";
+                else
+                    raw += "• ";
+                i = end + 1;
+                continue;
+            }
             if (bare == "br" || bare == "p" || bare == "div" || bare == "li" || bare == "tr" ||
                 (bare.size() == 2 && bare[0] == 'h' && std::isdigit(static_cast<unsigned char>(bare[1]))))
                 raw += '\n';

@@ -35,11 +35,13 @@ void Window::setRootViewController(const std::shared_ptr<ViewController>& vc) {
     auto oldRoot = root_;
     auto oldTop = topViewController();
     if (oldTop) oldTop->beginAppearanceTransition(false, false);
-    root_ = vc;
-    if (vc) {
-        auto v = vc->view();
+    // Held here: an appearance call below may replace the root again.
+    const std::shared_ptr<ViewController> next = std::move(vc);
+    root_ = next;
+    if (next) {
+        auto v = next->view();
         v->setFrame(bounds());
-        vc->beginAppearanceTransition(true, false);
+        next->beginAppearanceTransition(true, false);
     }
     if (oldTop && oldTop->isViewLoaded()) oldTop->view()->removeFromSuperview();
     if (oldRoot) {
@@ -50,9 +52,9 @@ void Window::setRootViewController(const std::shared_ptr<ViewController>& vc) {
         for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->presented_.reset();
         oldRoot->presented_.reset();
     }
-    if (vc) insertScreenView(vc->view());
+    if (next) insertScreenView(next->view());
     if (oldTop) oldTop->endAppearanceTransition();
-    if (vc) vc->endAppearanceTransition();
+    if (next) next->endAppearanceTransition();
 }
 
 std::shared_ptr<ViewController> Window::topViewController() const {
@@ -141,7 +143,11 @@ void Window::layoutSubviews() {
     Rect b = bounds();
     for (auto& c : subviews())
         if (c != overlay_) c->setFrame(b);  // the screens and the cover
+    Rect old = overlay_->frame();
     overlay_->setFrame(b);
+    // Alerts and sheets span the window and follow its size; toasts keep their place.
+    for (auto& c : overlay_->subviews())
+        if (c->frame() == old) c->setFrame(b);
 }
 
 void Window::didAddSubview(View& child) {

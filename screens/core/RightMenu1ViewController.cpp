@@ -87,7 +87,7 @@ void RightMenu1ViewController::open(const ScreenEntry& entry) {
 }
 
 void RightMenu1ViewController::signOut() {
-    if (Window* window = this->window()) SignOut::perform(*window);
+    if (Window* window = view()->window()) SignOut::signOut(*window);
 }
 
 }  // namespace busdesk

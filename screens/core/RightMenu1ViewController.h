@@ -21,8 +21,7 @@ class RightMenu1ViewController : public ViewController {
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;
 
-    // Removes the remembered credentials and presents a new login screen over the shell; the
-    // session, the identity card number, refresh time, read marks and vehicle number stay.
+    // Ends the session (SignOut): the login screen replaces the shell.
     void signOut();
 
     std::shared_ptr<Button> userBtn;

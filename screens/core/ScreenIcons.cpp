@@ -47,6 +47,8 @@ constexpr IconRow kIcons[] = {
     {"rule", "report", 0xe160},
     {"weigui", "feedback", 0xe87f},
     {"rules", "campaign", 0xef49},
+    // The photo strip's add tile.
+    {"IconCamera", "photo_camera", 0xe412},
 };
 }  // namespace
 

@@ -1,15 +1,28 @@
 #pragma once
 
+#include <string>
+
 namespace busdesk {
 
 class Window;
 
-// Signing out, from the menu ("退出登录") and from the lock ("切换用户", too many wrong tries) alike:
-// the remembered card number and its keyring items, the stored EmpId and the typed card go, the
-// lock stops, and a login screen is presented over the shell.
+// The one way a session ends, whoever ends it: the right menu's "退出登录", the lock's "切换用户"
+// and its fifth wrong password, or a password the server no longer takes. Everything of the signed-in user
+// goes:
+//   1. office requests still waiting are cancelled, so no answer reaches anything afterwards;
+//   2. the remembered card and employee identifier are removed from the settings, and the keyring
+//      items of the remembered and the signed-in card (refresh time, read marks and vehicle
+//      number stay); the lock stops and drops its verifier;
+//   3. the session record and the typed card number are forgotten;
+//   4. the steps features added to SessionEnd run (stored answers, …);
+//   5. alerts, sheets and pickers still open are closed without reporting a choice;
+//   6. a new login screen becomes the window's root: the shell and every screen in it are let go,
+//      so neither a tap, a key nor a script's `back` can reach them again.
+// When `reason` is not empty (the user did not choose to sign out), the login screen says it,
+// together with any notice a step added.
 class SignOut {
   public:
-    static void perform(Window& window);
+    static void signOut(Window& window, const std::string& reason = {});
 };
 
 }  // namespace busdesk

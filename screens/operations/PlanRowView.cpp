@@ -18,7 +18,7 @@ PlanRowView::PlanRowView() : View(Rect{0, 0, 390, kHeight}) {
     setBackgroundColor(Color::white(0.96));
     for (std::size_t i = 0; i < lines().size(); ++i) {
         auto label = std::make_shared<Label>();
-        label->setFontSize(13);
+        label->setFontSize(LinesCell::kFontSize);
         label->setTextColor(Color::white(0.2));
         labels.push_back(label);
         addSubview(label);
@@ -34,9 +34,9 @@ void PlanRowView::setTotals(const DisplanDetailInfoArray& totals) {
 
 void PlanRowView::layoutSubviews() {
     View::layoutSubviews();
-    double lineHeight = (kHeight - 6) / static_cast<double>(labels.size());
     for (std::size_t i = 0; i < labels.size(); ++i)
-        labels[i]->setFrame({12, 3 + lineHeight * static_cast<double>(i), bounds().width - 24, lineHeight});
+        labels[i]->setFrame({12, LinesCell::kPadding + LinesCell::kLineHeight * static_cast<double>(i),
+                             bounds().width - 24, LinesCell::kLineHeight});
 }
 
 }  // namespace busdesk

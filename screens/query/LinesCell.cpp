@@ -21,7 +21,7 @@ LinesCell::LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool wi
     }
     for (std::size_t i = 0; i < lineCount; ++i) {
         auto label = std::make_shared<Label>();
-        label->setFontSize(15);
+        label->setFontSize(kFontSize);
         label->setTextColor(Color::white(0.2));
         lines.push_back(label);
         contentView().addSubview(label);

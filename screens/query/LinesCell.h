@@ -14,6 +14,7 @@ namespace busdesk {
 // A result row: an optional round position badge, then one label per line, top to bottom.
 class LinesCell : public TableViewCell {
   public:
+    static constexpr double kFontSize = 15;
     static constexpr double kLineHeight = 22;
     static constexpr double kPadding = 8;
     static constexpr double kBadgeSize = 26;
@@ -21,7 +22,9 @@ class LinesCell : public TableViewCell {
 
     LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool badge);
 
-    static double heightFor(std::size_t lineCount) { return 2 * kPadding + kLineHeight * lineCount; }
+    static constexpr double heightFor(std::size_t lineCount) {
+        return 2 * kPadding + kLineHeight * static_cast<double>(lineCount);
+    }
     double rowHeight() const { return heightFor(lines.size()); }
 
     // Texts beyond the line count are dropped; missing ones leave their labels empty.

@@ -112,6 +112,53 @@ quit
     EXPECT_EQ(r.screen.find("张建国"), std::string::npos) << "the old shell's name must not show";
 }
 
+// After signing out, nothing of the signed-in screens can be reached: not by going back, not by
+// the menu, not by a query screen's name.
+TEST_F(Flows, AfterSignOutBackShowsTheLoginScreenAndNothingElse) {
+    const std::string signedOut = R"(type #username 10086
+type #password 123456
+tap #loginAction
+wait 3
+menu left
+tap 考勤信息
+menu right
+tap #signOut
+expect "#loginAction"
+)";
+    for (const char* attempt : {"back", "home", "menu left", "tap 考勤信息", "tap #Search"}) {
+        SCOPED_TRACE(attempt);
+        auto r = run(signedOut + attempt + "\n");
+        EXPECT_EQ(r.status, 1) << r.screen;
+        EXPECT_NE(r.screen.find("line 10: "), std::string::npos) << r.screen;
+    }
+    auto r = run(signedOut + "dump\n");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    auto last = r.screen.substr(r.screen.rfind("label: \"公交移动办公\""));
+    EXPECT_EQ(last.find("考勤"), std::string::npos) << last;
+    EXPECT_EQ(last.find("bar:"), std::string::npos) << last;
+    EXPECT_NE(last.find("field #username: \"\" placeholder"), std::string::npos) << last;
+}
+
+// A script's output is what it asked to print; the requests and answers go to the console log.
+TEST_F(Flows, AScriptPrintsOnlyWhatItAskedForAndTheConsoleLinesGoToTheLog) {
+    auto r = run(R"(type #username 10086
+type #password 123456
+tap #loginAction
+wait 3
+dump
+)");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    EXPECT_EQ(r.screen.find("last url =="), std::string::npos) << r.screen;
+    EXPECT_EQ(r.screen.find("JSON:"), std::string::npos) << r.screen;
+    EXPECT_EQ(r.screen.find("Console lines go to"), std::string::npos) << r.screen;
+    EXPECT_NE(r.screen.find("bar: [#presentLeftMenuViewController] \"首页\""), std::string::npos) << r.screen;
+    std::ifstream log(dir_ / "profile" / "state" / "console.log");
+    std::stringstream logged;
+    logged << log.rdbuf();
+    EXPECT_NE(logged.str().find("last url =="), std::string::npos);
+    EXPECT_EQ(logged.str().find("Password=123456"), std::string::npos);
+}
+
 TEST_F(Flows, UnreachableServerShowsNetworkErrorAndStaysOnLogin) {
     sim_->stop();
     auto r = run(R"(type #username 10086

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,6 +53,7 @@ class TerminalSession : public ::testing::Test {
         ASSERT_GE(child_, 0);
         if (child_ == 0) {
             ::unsetenv("COLUMNS");
+            ::setenv("TERM", "xterm", 1);
             ::execl(app.c_str(), app.c_str(), "--headless", "--server", server.c_str(), "--profile",
                     profile.c_str(), "--now", "2014-05-20 09:00:00", static_cast<char*>(nullptr));
             ::_exit(127);
@@ -73,6 +75,33 @@ class TerminalSession : public ::testing::Test {
         }
         ADD_FAILURE() << "no prompt; got:\n" << got;
         return got;
+    }
+
+    // Bytes as typed, keys and all, then what comes back up to the next prompt.
+    std::string press(const std::string& keys) {
+        EXPECT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+        std::string got = untilPrompt();
+        transcript_ += got;
+        return got;
+    }
+
+    // Everything printed until the program ends, and its exit status.
+    int untilExit(std::string& rest) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{master_, POLLIN, 0};
+            if (::poll(&p, 1, 200) <= 0) continue;
+            char buf[4096];
+            ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0) break;
+            rest.append(buf, static_cast<std::size_t>(n));
+        }
+        int status = -1;
+        EXPECT_EQ(::waitpid(child_, &status, 0), child_);
+        child_ = -1;
+        ::close(master_);
+        master_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     std::string say(const std::string& line) {
@@ -154,6 +183,49 @@ TEST_F(TerminalSession, ANewcomerSignsInAndReadsABulletinWithoutKnowingTheDelays
     logged << in.rdbuf();
     EXPECT_NE(logged.str().find("last url =="), std::string::npos);
     EXPECT_EQ(logged.str().find("Password=123456"), std::string::npos) << "no password in the log";
+}
+
+TEST_F(TerminalSession, LinesAreEditedCompletedAndRecalledAcrossRunsWithoutThePassword) {
+    const std::string kUp = "\x1b[A", kCtrlA = "\x01", kCtrlK = "\x0b", kCtrlW = "\x17", kCtrlD = "\x04";
+    start();
+    transcript_ += untilPrompt();
+    // Tab finishes a command and an identifier of the screen.
+    std::string typed = press("ty\t#user\t10086\n");
+    EXPECT_NE(typed.find("field #username: \"10086\""), std::string::npos) << typed;
+    press("type #password 123456\n");
+    std::string in = press("tap #loginA\t\n");
+    EXPECT_NE(in.find("\"首页\""), std::string::npos) << in;
+    // Up recalls the last line; Ctrl+W takes its last word back.
+    press("menu left\n");
+    std::string right = press(kUp + kCtrlW + "right\n");
+    EXPECT_NE(right.find("— 右侧菜单 —"), std::string::npos) << right;
+    // Ctrl+A and Ctrl+K: the whole line typed so far is cut before the real one is typed.
+    std::string hidden = press("bogus" + kCtrlA + kCtrlK + "menu hide\n");
+    EXPECT_EQ(hidden.find("unknown command"), std::string::npos) << hidden;
+    EXPECT_EQ(hidden.find("error"), std::string::npos) << hidden;
+    // Ctrl+D on an empty line leaves, on a line of its own.
+    ASSERT_EQ(::write(master_, kCtrlD.data(), kCtrlD.size()), 1);
+    std::string rest;
+    EXPECT_EQ(untilExit(rest), 0);
+    EXPECT_NE(rest.find('\n'), std::string::npos) << rest;
+
+    const std::string history = (dir_ / "profile" / "state" / "history").string();
+    struct stat st {};
+    ASSERT_EQ(::stat(history.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    std::ifstream file(history);
+    std::stringstream kept;
+    kept << file.rdbuf();
+    EXPECT_NE(kept.str().find("type #username 10086\n"), std::string::npos) << kept.str();
+    EXPECT_NE(kept.str().find("type #password ***\n"), std::string::npos) << kept.str();
+    EXPECT_NE(kept.str().find("menu right\n"), std::string::npos) << kept.str();
+    EXPECT_EQ(kept.str().find("123456"), std::string::npos) << kept.str();
+
+    // The next run recalls the last line of this one: "menu hide", which the login screen refuses.
+    start();
+    transcript_ += untilPrompt();
+    std::string recalled = press(kUp + "\n");
+    EXPECT_NE(recalled.find("error: there is no side menu"), std::string::npos) << recalled;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <boost/json.hpp>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -447,6 +448,37 @@ TEST_F(OperationTest, CancelFinishedDoesNothing) {
     EXPECT_EQ(outcome.failures, 0);
     EXPECT_FALSE(op->isCancelled());
     EXPECT_FALSE(op->error());
+}
+
+TEST_F(OperationTest, CancelAfterTheAnswerArrivedButBeforeItsDeliveryFailsInsteadOfSucceeding) {
+    server.respond("arrived", 200, "application/json", "[1]");
+    // The delivery is held back here, as when the main thread is busy while the answer comes in.
+    std::mutex held;
+    std::vector<std::function<void()>> deliveries;
+    manager->completionQueue = [&](std::function<void()> job) {
+        std::lock_guard lock(held);
+        deliveries.push_back(std::move(job));
+    };
+    auto op = manager->GET(server.url("arrived"), std::nullopt, outcome.success(), outcome.failure());
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [&] {
+            std::lock_guard lock(held);
+            return !deliveries.empty();
+        },
+        std::chrono::seconds(5)));
+    EXPECT_TRUE(op->isFinished());
+    op->cancel();
+    std::vector<std::function<void()>> jobs;
+    {
+        std::lock_guard lock(held);
+        jobs = std::move(deliveries);
+    }
+    for (auto& job : jobs) job();
+    drainMainQueue();
+    EXPECT_EQ(outcome.successes, 0);
+    ASSERT_EQ(outcome.failures, 1);
+    EXPECT_EQ(outcome.error->code, URLErrorCode::Cancelled);
+    EXPECT_TRUE(op->isCancelled());
 }
 
 TEST_F(OperationTest, CancelBeforeStartFailsWhenStartedAndNeverConnects) {

@@ -3,6 +3,7 @@
 #include "ServiceTestSupport.h"
 #include "core/Session.h"
 #include "services/LoginResultService.h"
+#include "services/OfficeCall.h"
 #include "tests/support/ScriptedServer.h"
 
 namespace busdesk::test {
@@ -33,7 +34,7 @@ TEST_F(LoginResultServiceTest, AcceptedLoginFillsTheSessionBeforeTheCallerHearsO
     int calls = 0;
     LoginResultService::GetLoginResult(
         "10086", "123456",
-        [&](std::shared_ptr<LoginResult> r, bool ok) {
+        [&](const std::shared_ptr<LoginResult>& r, bool ok) {
             ++calls;
             accepted = ok;
             seenInBlock = session();
@@ -106,7 +107,8 @@ TEST_F(LoginResultServiceTest, AnswerThatIsNoObjectEmptiesTheSessionAndIsNotAcce
 }
 
 TEST_F(LoginResultServiceTest, PasswordChangeRefusalsAndSuccess) {
-    auto change = [](std::optional<std::string> card, const std::string& oldPw, const std::string& newPw) {
+    auto change = [](const std::optional<std::string>& card, const std::string& oldPw,
+                     const std::string& newPw) {
         ChangeCalls calls;
         LoginResultService::changePasswordWithUsername(card, oldPw, newPw, calls.success(), calls.fail());
         EXPECT_TRUE(calls.wait());
@@ -182,7 +184,7 @@ TEST_F(LoginResultServiceTest, FailedLoginsAndPasswordChangesNeverPrintThePasswo
 TEST_F(LoginResultServiceTest, LoginJSONLineHidesIdentityCardAddressTelephoneAndBirthday) {
     auto calls = login("10086", "123456");
     ASSERT_TRUE(calls.arg<1>());
-    auto result = calls.arg<0>();
+    const auto& result = calls.arg<0>();
     ASSERT_TRUE(result && result->IDcard && result->address && result->telephone && result->birthday);
     auto lines = log_.withPrefix("JSON: ");
     ASSERT_EQ(lines.size(), 1u);
@@ -261,6 +263,26 @@ TEST(LoginIntegerValue, LeadingDigitsOnly) {
     // A long digit run saturates rather than wrapping round to zero or a negative number.
     EXPECT_EQ(LoginResultService::integerValue("99999999999999999999999"), LONG_MAX);
     EXPECT_EQ(LoginResultService::integerValue("-99999999999999999999999"), LONG_MIN);
+}
+
+TEST_F(LoginResultServiceTest, ALoginCancelledBySigningOutEndsInItsFailureAndLeavesTheSessionAlone) {
+    sim::Fault slow;
+    slow.latencyMs = 300;
+    sim().faults().set("User_Login", slow);
+    LoginCalls calls;
+    LoginResultService::GetLoginResult("10086", "123456", calls.success(), calls.fail());
+    OfficeCall::cancelPending();
+    ASSERT_TRUE(calls.wait());
+    EXPECT_EQ(calls.failures, 1);
+    EXPECT_EQ(calls.successes, 0);
+    EXPECT_FALSE(session());
+    EXPECT_TRUE(log_.has("Error: Error Domain=NSURLErrorDomain Code=-999"));
+    // Nothing was left to cancel twice, and a call made afterwards runs normally.
+    OfficeCall::cancelPending();
+    sim().faults().clear();
+    auto again = login("10086", "123456");
+    EXPECT_EQ(again.successes, 1);
+    EXPECT_TRUE(session());
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "platform/DateFormat.h"
 #include "platform/RunLoop.h"
 #include "platform/views/ActionSheet.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/ScreenDump.h"
 #include "platform/views/Window.h"
 #include "ui/CalendarView.h"
 #include "ui/CheckBoxView.h"
@@ -249,6 +252,109 @@ TEST_F(ComponentsTest, CalendarSwitchesMonthsTellsItsDelegateAndMarksInTheDocume
     cal->reset();
     EXPECT_EQ(cal->currentMonth().month, 5);
     EXPECT_FALSE(cal->selectedDate());
+}
+
+// The subviews of the button for `day` that draw a ring (today).
+std::vector<View*> ringsOf(CalendarView& cal, int day) {
+    std::vector<View*> rings;
+    if (auto* b = cal.viewWithTag(day))
+        for (auto& v : b->subviews())
+            if (v->outline()) rings.push_back(v.get());
+    return rings;
+}
+
+TEST_F(ComponentsTest, CalendarRingsTodayApartFromTheChosenDayAndPrintsItsMonthAsAGrid) {
+    Date::setNow(*parseDate("2014-05-20 09:00:00", "yyyy-MM-dd HH:mm:ss"));
+    auto cal = std::make_shared<CalendarView>(Rect{0, 0, 320, 0});
+    cal->setIdentifier("calendar");
+    screen->view()->addSubview(cal);
+    cal->markDates({1, 5});
+    // Today has a ring and no fill; no other day has one.
+    auto today = ringsOf(*cal, 20);
+    ASSERT_EQ(today.size(), 1u);
+    EXPECT_EQ(today[0]->frame().width, today[0]->frame().height);
+    EXPECT_DOUBLE_EQ(today[0]->cornerRadius(), today[0]->frame().width / 2);  // round
+    EXPECT_FALSE(cal->viewWithTag(20)->backgroundColor());
+    for (int other : {1, 5, 19, 21}) EXPECT_TRUE(ringsOf(*cal, other).empty()) << other;
+    // The chosen day is filled; choosing today keeps its ring, now in a colour seen on the fill.
+    ASSERT_TRUE(cal->userSelectDay(7));
+    EXPECT_TRUE(cal->viewWithTag(7)->backgroundColor());
+    EXPECT_TRUE(ringsOf(*cal, 7).empty());
+    EXPECT_EQ(ringsOf(*cal, 20).size(), 1u);
+    ASSERT_TRUE(cal->userSelectDay(20));
+    auto chosenToday = ringsOf(*cal, 20);
+    ASSERT_EQ(chosenToday.size(), 1u);
+    EXPECT_NE(chosenToday[0]->outline()->color, *cal->viewWithTag(20)->backgroundColor());
+    ASSERT_TRUE(cal->userSelectDay(7));
+
+    auto lines = ScreenDump::lines(*cal);
+    const std::vector<std::string> expected = {
+        "calendar #calendar: 2014-05 selected 2014-05-07 marks 1,5",
+        "   日   一   二   三   四   五   六",
+        "                        1*   2    3",
+        "    4    5*   6   [7]   8    9   10",
+        "   11   12   13   14   15   16   17",
+        "   18   19  (20)  21   22   23   24",
+        "   25   26   27   28   29   30   31",
+        "  [n] chosen  (n) today  n* marked",
+    };
+    EXPECT_EQ(lines, expected);
+    // Another month has no today in it.
+    cal->showNextMonth();
+    for (const auto& line : ScreenDump::lines(*cal))
+        for (auto at = line.find('('); at != std::string::npos; at = line.find('(', at + 1))
+            EXPECT_FALSE(std::isdigit(static_cast<unsigned char>(line[at + 1]))) << line;
+}
+
+// Every part of an open sheet lies inside the window.
+void expectInside(const PickerSheet& sheet, const Window& window) {
+    for (auto& part : sheet.subviews()) {
+        Rect f = part->frame();
+        EXPECT_GE(f.y, 0) << part->identifier();
+        EXPECT_LE(f.y + f.height, window.bounds().height) << part->identifier();
+        EXPECT_GT(f.height, 0) << part->identifier();
+    }
+}
+
+TEST_F(ComponentsTest, PickerSheetsFitTheWindowAtAnyHeightAndFollowItsSize) {
+    window->setFrame({0, 0, 390, 640});
+    auto sheet = DatePickerSheet::showPickerWithTitle(
+        "起始日期", DatePickerMode::Date, day("2014-05-01"), screen, [](Date, View*) {}, screen->view());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->frame(), window->bounds());
+    expectInside(*sheet, *window);
+    // Shown at one height, then the window shrinks and grows: the wheel stays whole and at the
+    // bottom.
+    for (double height : {500.0, 844.0, 300.0}) {
+        SCOPED_TRACE(height);
+        window->setFrame({0, 0, 390, height});
+        EXPECT_EQ(sheet->frame(), window->bounds());
+        expectInside(*sheet, *window);
+        double bottom = 0;
+        for (auto& part : sheet->subviews())
+            bottom = std::max(bottom, part->frame().y + part->frame().height);
+        EXPECT_DOUBLE_EQ(bottom, height);
+    }
+    sheet->userPressCancel();
+    auto kinds = StringPickerSheet::showPickerWithTitle("Select a Block", {"建议", "投诉", "咨询"}, 0, {}, {},
+                                                        screen->view()->weak_from_this());
+    expectInside(*kinds, *window);
+    window->setFrame({0, 0, 390, 640});
+    expectInside(*kinds, *window);
+    kinds->userPressCancel();
+}
+
+TEST_F(ComponentsTest, ThePhotoStripsAddControlIsAPhotoSizedTileWithACamera) {
+    auto strip = std::make_shared<PhotoStripView>(Rect{0, 0, 390, 80});
+    screen->view()->addSubview(strip);
+    auto* add = dynamic_cast<Button*>(strip->subviews().back().get());
+    ASSERT_TRUE(add);
+    EXPECT_EQ(add->identifier(), "addPhoto");
+    EXPECT_EQ(add->currentTitle(), "添加照片");
+    EXPECT_EQ(add->imageNameForState(add->state()), "IconCamera");
+    EXPECT_DOUBLE_EQ(add->frame().width, PhotoStripView::kThumbSize);
+    EXPECT_DOUBLE_EQ(add->frame().height, PhotoStripView::kThumbSize);
+    EXPECT_TRUE(add->backgroundColor());
 }
 
 TEST_F(ComponentsTest, PullAndLoadMoreRunOncePerGestureUntilStopped) {

@@ -5,6 +5,10 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QImage>
+#include <QWidget>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -25,6 +29,7 @@
 #include "server/OfficeSimulator.h"
 #include "tests/support/PrivateSecretService.h"
 #include "tests/support/SecretSweep.h"
+#include "ui/PickerSheet.h"
 
 namespace busdesk {
 namespace {
@@ -202,6 +207,67 @@ TEST_F(ScreensInTheWindow, AWholeSessionLeavesNoSecretInAnyFile) {
     EXPECT_TRUE(keyring.items().empty());
     findings = test::secretFindings(dir_ / "profile", {test::kSweepPassword, test::kSweepIDcard});
     EXPECT_TRUE(findings.empty()) << ::testing::PrintToString(findings);
+}
+
+// Where the window's pictures go when a person wants to look at them (BUSDESK_TEST_SHOTS=DIR).
+void keepShot(QWidget& surface, const std::string& name) {
+    const char* dir = std::getenv("BUSDESK_TEST_SHOTS");
+    if (dir && *dir) surface.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
+}
+
+TEST_F(ScreensInTheWindow, SheetsStayWholeInAWindowOnly640PixelsHigh) {
+    step("type #username 10086");
+    step("type #password 123456");
+    step("tap #loginAction");
+    step("wait 3");
+    presenter_->surface()->resize(390, 640);
+    presenter_->sync();
+    ASSERT_DOUBLE_EQ(delegate_->window()->bounds().height, 640);
+    // The feedback form's type picker and an attendance date sheet: every part of the sheet is
+    // drawn inside the window.
+    const std::pair<std::vector<std::string>, std::string> walks[] = {
+        {{"menu right", "tap #ShowFeedBack", "tap #lblType"}, "sheet-type-640"},
+        {{"cancel", "menu left", "tap 考勤信息", "tap #ShowBtime"}, "sheet-date-640"},
+    };
+    for (const auto& [lines, name] : walks) {
+        SCOPED_TRACE(name);
+        for (const auto& line : lines) step(line);
+        auto sheets = PickerSheet::visibleSheets();
+        ASSERT_EQ(sheets.size(), 1u);
+        RunLoop::main().advance(seconds(1));  // risen into place
+        presenter_->sync();
+        QRect inside = presenter_->surface()->rect();
+        int parts = 0;
+        std::function<void(View&)> check = [&](View& v) {
+            if (v.hidden()) return;
+            if (auto* w = presenter_->widgetFor(v); w && &v != sheets[0].get()) {
+                QRect r(w->mapTo(presenter_->surface(), QPoint(0, 0)), w->size());
+                EXPECT_TRUE(inside.contains(r)) << v.identifier() << " at " << r.y() << "+" << r.height();
+                ++parts;
+            }
+            for (auto& c : v.subviews()) check(*c);
+        };
+        check(*sheets[0]);
+        EXPECT_GT(parts, 3);
+        // The wheel shows whole rows only: nothing is drawn along its top and bottom edges, where
+        // a row cut in half would be.
+        View* wheel = sheets[0]->subviews().back().get();
+        auto* wheelWidget = presenter_->widgetFor(*wheel);
+        ASSERT_NE(wheelWidget, nullptr);
+        QImage drawn = wheelWidget->grab().toImage();
+        ASSERT_GT(drawn.height(), 40);
+        auto darkest = [&drawn](int fromRow, int toRow) {
+            int least = 255;
+            for (int y = fromRow; y < toRow; ++y)
+                for (int x = 0; x < drawn.width(); ++x) least = std::min(least, qGray(drawn.pixel(x, y)));
+            return least;
+        };
+        EXPECT_GT(darkest(0, 8), 230);
+        EXPECT_GT(darkest(drawn.height() - 8, drawn.height()), 230);
+        EXPECT_LT(darkest(drawn.height() / 2 - 10, drawn.height() / 2 + 10), 100);  // the chosen row
+        keepShot(*presenter_->surface(), name);
+    }
+    step("cancel");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
+#include "app/script/LineInput.h"
 #include "app/script/ScriptRunner.h"
 #include "platform/DateFormat.h"
 #include "platform/RunLoop.h"
@@ -344,6 +346,94 @@ TEST_F(ScriptRunnerTest, HomeOnATopLevelScreenReachesTheHomePage) {
     EXPECT_TRUE(runner.execute("home").ok);
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(runner.execute("expect \"公告通知\"").ok);
+}
+
+// What a line editor is handed: the lines to read, and what it is asked to keep.
+class RecordedInput : public LineInput {
+  public:
+    explicit RecordedInput(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+    std::optional<std::string> readLine(const std::string&) override {
+        if (next_ >= lines_.size()) return std::nullopt;
+        return lines_[next_++];
+    }
+    void remember(const std::string& line) override { kept.push_back(line); }
+    std::vector<std::string> kept;
+
+  private:
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
+};
+
+TEST_F(ScriptRunnerTest, TheTerminalNeverKeepsWhatWasTypedIntoAPasswordField) {
+    auto pin = std::make_shared<TextField>(Rect{10, 200, 200, 30});
+    pin->setIdentifier("pin");
+    pin->setPlaceholder("请输入口令");
+    pin->setSecureTextEntry(true);
+    list->view()->addSubview(pin);
+    ScriptRunner runner(window, out);
+    RunLoop::main().runUntilIdle();
+    // A secure field on the screen, by identifier or by its placeholder.
+    EXPECT_EQ(runner.lineForHistory("type #pin 123456"), "type #pin ***");
+    EXPECT_EQ(runner.lineForHistory("type 请输入口令 123456"), "type 请输入口令 ***");
+    // A selector naming a password needs no field on the screen to be masked.
+    EXPECT_EQ(runner.lineForHistory("type #password 123456"), "type #password ***");
+    EXPECT_EQ(runner.lineForHistory("type #tf_oldPassword \"a b\""), "type #tf_oldPassword ***");
+    EXPECT_EQ(runner.lineForHistory("type \"旧 密码\" 123"), "type \"旧 密码\" ***");
+    // Everything else is kept as typed.
+    EXPECT_EQ(runner.lineForHistory("type #tbList 10086"), "type #tbList 10086");
+    EXPECT_EQ(runner.lineForHistory("tap #pin"), "tap #pin");
+    EXPECT_EQ(runner.lineForHistory("expect password"), "expect password");
+
+    RecordedInput input({"type #pin 654321", "dump", "  ", "tap 公告 2"});
+    EXPECT_EQ(runner.runInteractive(input), 0);
+    EXPECT_EQ(input.kept, (std::vector<std::string>{"type #pin ***", "dump", "  ", "tap 公告 2"}));
+    EXPECT_EQ(pin->text(), "654321");  // the field itself got the password
+    EXPECT_EQ(out.str().find("654321"), std::string::npos);
+}
+
+TEST_F(ScriptRunnerTest, CompletionOffersCommandsThenWhatTheScreenHolds) {
+    ScriptRunner runner(window, out);
+    RunLoop::main().runUntilIdle();
+    auto all = runner.completions("");
+    EXPECT_EQ(all.size(), 16u);
+    for (const auto& command : all) {
+        // Each offered command is one the runner knows and help explains.
+        EXPECT_NE(ScriptRunner::helpText().find("  " + command), std::string::npos) << command;
+        if (command == "quit" || command == "tap") continue;
+        auto r = runner.execute(command);
+        EXPECT_EQ(r.message.rfind("unknown command", 0), std::string::npos) << command;
+    }
+    EXPECT_EQ(runner.completions("pu"), std::vector<std::string>{"pull"});
+    EXPECT_EQ(runner.completions("menu "), (std::vector<std::string>{"hide", "left", "right"}));
+    EXPECT_EQ(runner.completions("menu ri"), std::vector<std::string>{"right"});
+    EXPECT_TRUE(runner.completions("zz").empty());
+
+    ASSERT_TRUE(runner.execute("menu left").ok);
+    ASSERT_TRUE(runner.execute("tap 考勤信息").ok);
+    auto ids = runner.completions("tap #");
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "#search"), ids.end());
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "#tf_Btime"), ids.end());
+    for (const auto& id : ids) EXPECT_EQ(id[0], '#') << id;
+    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+    EXPECT_EQ(runner.completions("tap #se"), std::vector<std::string>{"#search"});
+    EXPECT_EQ(runner.completions("type #tf_"), std::vector<std::string>{"#tf_Btime"});
+    // Only a command's first word: a typed text is the user's own.
+    EXPECT_TRUE(runner.completions("type #tf_Btime #s").empty());
+
+    ASSERT_TRUE(runner.execute("tap #tf_Btime").ok);
+    ASSERT_TRUE(runner.execute("pick 2014-05-20").ok);
+    ASSERT_TRUE(runner.execute("tap #search").ok);
+    EXPECT_EQ(runner.completions("alert "), (std::vector<std::string>{"取消", "确定"}));
+    EXPECT_EQ(runner.completions("alert 确"), std::vector<std::string>{"确定"});
+}
+
+TEST_F(ScriptRunnerTest, TheEndOfInputEndsThePromptsLine) {
+    std::istringstream in("dump\n");
+    ScriptRunner runner(window, out);
+    EXPECT_EQ(runner.runInteractive(in), 0);
+    const std::string text = out.str();
+    ASSERT_GE(text.size(), 3u);
+    EXPECT_EQ(text.substr(text.size() - 3), "> \n");
 }
 
 }  // namespace

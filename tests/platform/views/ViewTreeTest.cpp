@@ -312,6 +312,18 @@ TEST(ViewTreeTest, WebViewResolvesReferencesAndIgnoresLateAnswers) {
     WebView::setLoader({});
 }
 
+TEST(ViewTreeTest, PagesAsTextKeepTheNumbersAndMarksOfTheirLists) {
+    EXPECT_EQ(
+        htmlToPlainText("<p>通知如下：</p><ol><li>提高认识。</li><li>明确责任。</li></ol><p>特此通知</p>"),
+        "通知如下：\n1. 提高认识。\n2. 明确责任。\n特此通知");
+    EXPECT_EQ(htmlToPlainText("<ul><li>团结</li><li>奉献</li></ul>"), "• 团结\n• 奉献");
+    // A list inside an item counts on its own; the outer one goes on where it stopped.
+    EXPECT_EQ(htmlToPlainText("<OL start=\"3\"><li>a<ol><li>x</li><li>y</li></ol></li><li>b</li></OL>"),
+              "3. a\n1. x\n2. y\n4. b");
+    // Stray closing tags and items outside any list neither crash nor number.
+    EXPECT_EQ(htmlToPlainText("</ol><li>c</li></ul>"), "• c");
+}
+
 // Presentation properties tell the presenter but move nothing in the model: not the frame, not
 // what is reachable, not the dump.
 TEST(ViewTreeTest, PresentationPropertiesChangeOnlyWhatIsDrawn) {

@@ -73,7 +73,7 @@ class CoreScreensTest : public ::testing::Test {
         IdleLock::shared().signedOut();
         IdleLock::shared().attach(window);
         IdleLock::shared().setSignOutHandler([w = std::weak_ptr<Window>(window)] {
-            if (auto window = w.lock()) SignOut::perform(*window);
+            if (auto window = w.lock()) SignOut::signOut(*window);
         });
         logLines_.clear();
         previousSink_ = Log::setSink([this](const std::string& line) { logLines_.push_back(line); });

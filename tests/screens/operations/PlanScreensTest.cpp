@@ -2,6 +2,7 @@
 #include "model/NosendDisplanInfo.h"
 #include "screens/operations/NosendTableViewCell.h"
 #include "screens/operations/PlanCellView.h"
+#include "screens/operations/PlanRowView.h"
 #include "screens/operations/PlanViewController.h"
 #include "screens/operations/QArrangeViewController.h"
 #include "tests/screens/operations/DriverDayFixture.h"
@@ -48,6 +49,21 @@ TEST(PlanRowsTest, TomorrowsRowShowsItsPositionAndLinesAndIgnoresAMissingTrip) {
     cell.AddRow(nullptr, 4);
     EXPECT_EQ(cell.badge->text(), "3");
     EXPECT_EQ(texts(cell)[0], "车辆：12004");
+}
+
+TEST(PlanRowsTest, TheTotalsAreWrittenLikeTheTripsUnderThemAndHaveRoomForEveryLine) {
+    PlanRowView header;
+    ASSERT_EQ(header.labels.size(), PlanRowView::lines().size());
+    EXPECT_EQ(PlanRowView::kLineCount, PlanRowView::lines().size());
+    PlanCellView trip;
+    const auto& tripLines = static_cast<LinesCell&>(trip).lines;
+    ASSERT_FALSE(tripLines.empty());
+    for (auto& label : header.labels) {
+        EXPECT_DOUBLE_EQ(label->fontSize(), tripLines.front()->fontSize());
+        // Each line whole inside the header, at least as tall as a trip's line.
+        EXPECT_GE(label->frame().height, LinesCell::kLineHeight);
+        EXPECT_LE(label->frame().y + label->frame().height, PlanRowView::kHeight);
+    }
 }
 
 // ---- the plan screen
