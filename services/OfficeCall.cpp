@@ -150,7 +150,7 @@ void OfficeCall::fetchText(const std::string& url, const std::optional<boost::js
             }
             onText(std::move(*text));
         },
-        std::move(onFailure));
+        failureBlock(mgr, fail, true));
 }
 
 void OfficeCall::failLater(std::function<void()> fail) {

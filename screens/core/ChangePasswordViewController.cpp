@@ -61,11 +61,13 @@ void ChangePasswordViewController::changePassword() {
 
 void ChangePasswordViewController::changePassword(const std::string& oldPassword,
                                                   const std::string& newPassword) {
+    // The account the change is for, as the service reads it; the keyring item follows it.
+    const std::string card = Session::shared().cardID().value_or(std::string());
     bool sent = LoginResultService::changePassword(
         oldPassword, newPassword,
         whileAlive<ChangePasswordViewController>(
-            [card = *card, newPassword](ChangePasswordViewController& self,
-                                        const std::shared_ptr<ResultInfo>& answer, bool changed) {
+            [card, newPassword](ChangePasswordViewController& self, const std::shared_ptr<ResultInfo>& answer,
+                                bool changed) {
                 screen::showActivityOrNo(false, *self.view());
                 if (changed) {
                     // The remembered password and the lock follow, or the next start would sign in
