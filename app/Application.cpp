@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -184,7 +186,16 @@ class ConsoleToLog {
         const bool tell = !options.script;
         std::string path = consoleLogPath();
         auto log = std::make_shared<std::ofstream>();
-        if (Paths::ensureDirectory(Paths::stateDir())) log->open(path, std::ios::app);
+        if (Paths::ensureDirectory(Paths::stateDir())) {
+            // The console lines name the user's requests: the file is the user's alone, as every
+            // other file of the profile.
+            int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+            if (fd >= 0) {
+                ::fchmod(fd, 0600);
+                ::close(fd);
+                log->open(path, std::ios::app);
+            }
+        }
         if (*log) {
             previous_ = Log::setSink([log](const std::string& line) { *log << line << std::endl; });
             if (tell) out << "Console lines go to " << path << " (--console shows them here).\n";
