@@ -83,6 +83,16 @@ std::optional<std::string> PublicMethod::getStringForKey(const std::string& key)
     return std::nullopt;
 }
 
+std::optional<std::int64_t> PublicMethod::getIntegerForKey(const std::string& key) {
+    auto v = getObjectForKey(key);
+    if (v && v->is_int64()) return v->as_int64();
+    return std::nullopt;
+}
+
+void PublicMethod::setInteger(std::int64_t value, const std::string& key) {
+    setObject(std::optional<boost::json::value>(value), key);
+}
+
 void PublicMethod::removeObjectForKey(const std::string& key) {
     Preferences::standard().removeObject(key);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <boost/json/value.hpp>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -35,6 +36,9 @@ class PublicMethod {
     // The stored text; a stored number comes back as its text; anything else is nothing.
     static std::optional<std::string> getStringForKey(const std::string& key);
     static void removeObjectForKey(const std::string& key);
+    // A whole number kept under the key; anything else stored there is nothing.
+    static std::optional<std::int64_t> getIntegerForKey(const std::string& key);
+    static void setInteger(std::int64_t value, const std::string& key);
 
     // Read marks of announcements, kept under "ReadNews" as ID -> "1".
     static void setNewsRead(const std::string& newsId);

@@ -1,7 +1,6 @@
 #include "screens/core/IdleLock.h"
 
 #include <algorithm>
-#include <boost/json/value.hpp>
 #include <cstdio>
 #include <utility>
 
@@ -31,17 +30,14 @@ IdleLock& IdleLock::shared() {
 }
 
 int IdleLock::idleMinutes() {
-    auto stored = PublicMethod::getObjectForKey(kLockMinutes);
-    if (stored && stored->is_int64()) {
-        auto minutes = stored->as_int64();
-        if (minutes >= 0 && minutes <= kMaxMinutes) return static_cast<int>(minutes);
-    }
+    auto minutes = PublicMethod::getIntegerForKey(kLockMinutes);
+    if (minutes && *minutes >= 0 && *minutes <= kMaxMinutes) return static_cast<int>(*minutes);
     return kDefaultMinutes;
 }
 
 void IdleLock::setIdleMinutes(int minutes) {
     if (minutes < 0 || minutes > kMaxMinutes) return;
-    PublicMethod::setObject(std::optional<boost::json::value>(minutes), kLockMinutes);
+    PublicMethod::setInteger(minutes, kLockMinutes);
     arm();
 }
 
