@@ -2,12 +2,11 @@
 // the screens ask the office for are read from it.
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "HeadlessFlowFixture.h"
-#include "platform/Log.h"
 #include "screens/operations/illegalViewController.h"
 
 namespace busdesk {
@@ -19,26 +18,20 @@ class ScriptClock : public test::HeadlessFlow {
     void SetUp() override {
         HeadlessFlow::SetUp();
         illegalViewController::setRememberedDay(std::nullopt);
-        previousSink_ = Log::setSink([this](const std::string& line) {
-            std::lock_guard lock(mutex_);
-            if (line.rfind("last url == ", 0) == 0 && line.find("RunDate=") != std::string::npos)
-                runDates_.push_back(line.substr(line.find("RunDate=") + 8, 10));
-        });
     }
     void TearDown() override {
-        Log::setSink(previousSink_);
         illegalViewController::setRememberedDay(std::nullopt);
         HeadlessFlow::TearDown();
     }
-    std::vector<std::string> runDates() {
-        std::lock_guard lock(mutex_);
-        return runDates_;
+    // The days asked for, from the console lines a script run keeps in the profile's state folder.
+    std::vector<std::string> runDates() const {
+        std::ifstream in(dir_ / "profile" / "state" / "console.log");
+        std::vector<std::string> dates;
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("last url == ", 0) == 0 && line.find("RunDate=") != std::string::npos)
+                dates.push_back(line.substr(line.find("RunDate=") + 8, 10));
+        return dates;
     }
-
-  private:
-    Log::Sink previousSink_;
-    std::mutex mutex_;
-    std::vector<std::string> runDates_;
 };
 
 TEST_F(ScriptClock, AQueryAfterWaitingPastMidnightAsksForTheNewDay) {

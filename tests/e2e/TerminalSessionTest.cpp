@@ -28,7 +28,8 @@ class TerminalSession : public ::testing::Test {
         o.timeOfDay = "09:00:00";
         sim_ = std::make_unique<sim::OfficeSimulator>(o);
         ASSERT_TRUE(sim_->start()) << sim_->lastError();
-        dir_ = fs::temp_directory_path() / "busdesk-terminal-session";
+        // One folder per test process: CTest runs the tests of this file side by side.
+        dir_ = fs::temp_directory_path() / ("busdesk-terminal-session-" + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -96,8 +97,18 @@ class TerminalSession : public ::testing::Test {
             if (n <= 0) break;
             rest.append(buf, static_cast<std::size_t>(n));
         }
+        // A program that did not end is stopped rather than waited for without end.
         int status = -1;
-        EXPECT_EQ(::waitpid(child_, &status, 0), child_);
+        pid_t ended = 0;
+        while ((ended = ::waitpid(child_, &status, WNOHANG)) == 0 &&
+               std::chrono::steady_clock::now() < deadline)
+            ::poll(nullptr, 0, 50);
+        if (ended == 0) {
+            ADD_FAILURE() << "the program did not end";
+            ::kill(child_, SIGKILL);
+            ended = ::waitpid(child_, &status, 0);
+        }
+        EXPECT_EQ(ended, child_);
         child_ = -1;
         ::close(master_);
         master_ = -1;

@@ -2,6 +2,7 @@
 // can be read on what is behind it, a long profile value wraps, and a read bulletin's row loses
 // its unread mark in the window as it does in the model.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -50,7 +51,7 @@ class ScreensInTheWindow : public ::testing::Test {
         o.timeOfDay = "09:00:00";
         sim_ = std::make_unique<sim::OfficeSimulator>(o);
         ASSERT_TRUE(sim_->start()) << sim_->lastError();
-        dir_ = fs::temp_directory_path() / "busdesk-window-screens";
+        dir_ = fs::temp_directory_path() / ("busdesk-window-screens-" + std::to_string(::getpid()));
         fs::remove_all(dir_);
         auto options = LaunchOptions::parse({"--server", sim_->baseURL(), "--profile",
                                              (dir_ / "profile").string(), "--now", "2014-05-20 09:00:00"});

@@ -1,4 +1,5 @@
 #include "CoreScreensFixture.h"
+#include "core/RememberedCredentials.h"
 #include "core/SessionEnd.h"
 #include "core/SettingsKeys.h"
 #include "platform/views/AlertView.h"
@@ -46,7 +47,13 @@ TEST_F(SignOutTest, SignOutEndsEverythingOfTheSignedInUserAndNothingLeadsBack) {
     EXPECT_FALSE(disk.contains(kZtPassword));
     EXPECT_FALSE(disk.contains(kZtUsername));
     EXPECT_FALSE(disk.contains(kEmpId));
-    for (const char* key : {kIDcard, kTime, kReadNews, kBuselfid}) EXPECT_TRUE(disk.contains(key)) << key;
+    for (const char* key : {kTime, kReadNews, kBuselfid}) EXPECT_TRUE(disk.contains(key)) << key;
+    // Password and identity-card number were never in the file; the password is gone.
+    EXPECT_FALSE(disk.contains(kIDcard));
+    EXPECT_FALSE(RememberedCredentials::shared().password());
+    // The identity-card number of the last login stays in memory only, for the reminder of an
+    // initial password at the next login.
+    EXPECT_TRUE(RememberedCredentials::shared().idCard());
     // Nobody is signed in, and the signed-in screens are gone, not hidden under the login.
     EXPECT_FALSE(Session::shared().loginResult());
     EXPECT_FALSE(Session::shared().cardID());
@@ -140,7 +147,7 @@ TEST_F(SignOutTest, TheNextLoginBuildsAFreshShellForTheNextEmployee) {
     ASSERT_TRUE(run("menu right\ntap #signOut\n"));
     ASSERT_TRUE(loginAs("10010", "654321", false));
     ASSERT_TRUE(shell());
-    EXPECT_EQ(PublicMethod::getStringForKey(kIDcard), "370103199003154428");
+    EXPECT_EQ(RememberedCredentials::shared().idCard(), "370103199003154428");
     EXPECT_EQ(Session::shared().cardID(), "10010");
     ASSERT_TRUE(run("menu right\nexpect button #userBtn: \"李秀梅\"\n"));
 }
