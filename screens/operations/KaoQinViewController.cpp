@@ -23,7 +23,11 @@ void KaoQinViewController::viewDidLayoutSubviews() {
 void KaoQinViewController::layout() {
     if (!btnSearch) return;
     form::Rows rows(*view());
-    range->layout(rows.field(*lblStart_), rows.field(*lblEnd_));
+    // One row after the other, in reading order: the order in which two arguments are worked out
+    // is the compiler's choice.
+    const Rect start = rows.field(*lblStart_);
+    const Rect end = rows.field(*lblEnd_);
+    range->layout(start, end);
     btnSearch->setFrame(rows.button());
 }
 

@@ -108,11 +108,13 @@ void PlanViewController::didReceive(std::shared_ptr<WireModel> model, int tag) {
         // The server's way of saying there is no plan at all.
         tbPlan->reloadData();
         showToast(kNoPlanText);
+        showEmptyState(kNoPlanText);
         return;
     }
     keep(std::move(model), tag);
     // An empty plan says nothing, but the rows of an earlier answer must not stay behind.
     tbPlan->reloadData();
+    showEmptyState({});
 }
 
 std::size_t PlanViewController::tripCount() const {

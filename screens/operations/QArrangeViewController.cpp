@@ -19,6 +19,7 @@ bool QArrangeViewController::openedFromMenu() const {
 void QArrangeViewController::didReceive(std::shared_ptr<WireModel> model, int tag) {
     keep(std::move(model), tag);
     tbList->reloadData();
+    showEmptyState({});
 }
 
 std::shared_ptr<TableViewCell> QArrangeViewController::cellForRow(TableView& tv, IndexPath ip) {

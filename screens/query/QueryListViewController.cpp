@@ -20,11 +20,33 @@ void QueryListViewController::viewDidLoad() {
     if (hidesListUntilRows()) tbList->setHidden(true);
     view()->addSubview(tbList);
     configureList(*tbList);
+    emptyState = std::make_shared<Label>();
+    emptyState->setIdentifier("emptyState");
+    emptyState->setTextAlignment(TextAlignment::Center);
+    emptyState->setTextColor(Color::white(0.45));
+    emptyState->setFontSize(15);
+    emptyState->setHidden(true);
+    view()->addSubview(emptyState);
     if (requestsOnLoad()) request();
 }
 
 void QueryListViewController::viewDidLayoutSubviews() {
     if (tbList) tbList->setFrame(view()->bounds());
+}
+
+void QueryListViewController::showEmptyState(const std::string& text) {
+    if (!emptyState || !tbList) return;
+    if (text.empty() || tbList->totalRows() > 0) {
+        emptyState->setHidden(true);
+        return;
+    }
+    // Under the list's header (its date buttons and column titles), where the first row would be.
+    const Rect list = tbList->frame();
+    const auto header = tbList->tableHeaderView();
+    const double top = list.y + (header ? header->frame().height : 0) + 24;
+    emptyState->setFrame({list.x, top, list.width, 24});
+    emptyState->setText(text);
+    emptyState->setHidden(false);
 }
 
 void QueryListViewController::request() {
@@ -52,14 +74,18 @@ void QueryListViewController::didReceive(std::shared_ptr<WireModel> model, int t
     if (keep(std::move(model), tag) > 0) {
         tbList->setHidden(false);
         tbList->reloadData();
+        showEmptyState({});
     } else {
         tbList->reloadData();
         showToast(kNoDataText);
+        showEmptyState(kNoDataText);
     }
 }
 
 void QueryListViewController::didFail() {
     showToast(kNetworkErrorText);
+    // Rows shown before stay, and then nothing needs saying in their place.
+    showEmptyState(kNetworkErrorText);
 }
 
 void QueryListViewController::showToast(const std::string& text) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/WireModel.h"
+#include "platform/views/Label.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
 #include "services/AnswerDecoders.h"
@@ -35,6 +36,9 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     bool shouldHighlightRow(TableView&, IndexPath) override { return false; }
 
     std::shared_ptr<TableView> tbList;
+    // In the list's place while it has no rows: why ("暂无数据", "网络异常！"), so that a user who
+    // looked away from the toast still sees it. Hidden while rows are shown.
+    std::shared_ptr<Label> emptyState;
 
   protected:
     // ---- what a screen says
@@ -65,6 +69,9 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     virtual void didFail();
 
     void showToast(const std::string& text);
+    // Shows `text` in the list's place unless the list has rows; hides it when it has, or when
+    // `text` is empty.
+    void showEmptyState(const std::string& text);
     // Runs `query`, handing its model on as the screen's delivered model.
     template <class Model>
     static void run(const OfficeQuery<std::shared_ptr<Model>>& query, Delivered ok, Failed fail) {

@@ -109,6 +109,11 @@ TEST_F(QueryScreenTest, TheMenuRowOpensTheInputWithTheFirstOfTheMonthAndToday) {
     EXPECT_EQ(input->range->tf_Btime->text(), "2025-03-01");
     EXPECT_EQ(input->range->tf_Etime->text(), "2025-03-17");
     EXPECT_TRUE(contains(screen(), "考勤信息")) << screen();
+    // In reading order, on the screen as in the dump: the start row above the end row.
+    EXPECT_LT(input->range->tf_Btime->frame().y, input->range->tf_Etime->frame().y);
+    const std::string s = screen();
+    ASSERT_NE(s.find("起始日期"), std::string::npos) << s;
+    EXPECT_LT(s.find("起始日期"), s.find("结束日期")) << s;
 }
 
 TEST_F(QueryScreenTest, EmptyFieldsAreRefusedInOrderAndNothingIsAsked) {
@@ -159,6 +164,25 @@ TEST_F(QueryScreenTest, AReversedRangeIsSentUnchangedAndAnEmptyAnswerSaysNoData)
     std::string s = screen();
     EXPECT_TRUE(contains(s, "toast: \"暂无数据\"")) << s;
     EXPECT_TRUE(contains(s, "list #tbList: 0 rows")) << s;
+    // Besides the toast, which fades, the list's place says it.
+    EXPECT_TRUE(contains(s, "label #emptyState: \"暂无数据\"")) << s;
+}
+
+TEST_F(QueryScreenTest, AFailureWithNothingShownSaysSoInTheListsPlaceUntilRowsArrive) {
+    sim::Fault fault;
+    fault.status = 500;
+    sim().faults().set("Query_FdisempdutyInfo", fault);
+    openAttendance();
+    run("tap #Search");
+    auto list = top<KaoQinListViewController>();
+    ASSERT_TRUE(list);
+    EXPECT_FALSE(list->emptyState->hidden());
+    EXPECT_EQ(list->emptyState->text(), "网络异常！");
+    sim().faults().clear("Query_FdisempdutyInfo");
+    list->request();
+    screen();
+    ASSERT_GT(list->tbList->numberOfRows(0), 0);
+    EXPECT_TRUE(list->emptyState->hidden());
 }
 
 TEST_F(QueryScreenTest, AFailureSaysNetworkErrorHidesTheOverlayAndKeepsWhatWasShown) {
@@ -178,6 +202,8 @@ TEST_F(QueryScreenTest, AFailureSaysNetworkErrorHidesTheOverlayAndKeepsWhatWasSh
     EXPECT_TRUE(contains(s, "toast: \"网络异常！\"")) << s;
     EXPECT_FALSE(contains(s, "overlay:")) << s;
     EXPECT_EQ(list->tbList->numberOfRows(0), rows);
+    // The rows shown stand; nothing is said in their place.
+    EXPECT_TRUE(list->emptyState->hidden());
 }
 
 TEST_F(QueryScreenTest, AnAnswerForAScreenThatIsGoneIsDropped) {
