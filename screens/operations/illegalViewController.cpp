@@ -31,6 +31,8 @@ void illegalViewController::viewDidLoad() {
     calendar = std::make_shared<CalendarView>(Rect{0, 0, view()->bounds().width, 0});
     calendar->setIdentifier("calendar");
     view()->addSubview(calendar);
+    queryDay = form::caption(*view(), "");
+    queryDay->setIdentifier("queryDay");
 
     alert = form::caption(*view(), "请在日历上点选要查询的日期。");
     alert->setIdentifier("alert");
@@ -50,7 +52,23 @@ void illegalViewController::viewDidLoad() {
     btnSearch = form::queryButton(*view(), "search", action(&illegalViewController::search));
     // Marks the days of the month shown; the calendar tells its delegate the month at once.
     calendar->setDelegate(self<illegalViewController>());
+    // The day another calendar screen remembered is the one this screen asks for: shown chosen.
+    if (auto day = rememberedDay(); day && !day->empty())
+        if (auto date = PublicMethod::getDateFromString(*day, query_dates::kDay)) calendar->selectDate(*date);
+    showQueryDay();
     layout();
+}
+
+void illegalViewController::viewWillAppear(bool animated) {
+    ViewController::viewWillAppear(animated);
+    // Back from a list, perhaps after midnight: today may be another day.
+    showQueryDay();
+}
+
+void illegalViewController::showQueryDay() {
+    if (!queryDay) return;
+    auto day = rememberedDay();
+    queryDay->setText("将查询 " + (day && !day->empty() ? *day : query_dates::today()));
 }
 
 void illegalViewController::viewDidLayoutSubviews() {
@@ -62,6 +80,7 @@ void illegalViewController::layout() {
     Rect b = view()->bounds();
     calendar->setFrame({0, 0, b.width, calendar->targetHeight()});
     form::Rows rows(*view(), calendar->targetHeight() + 10);
+    queryDay->setFrame(rows.full(22));
     if (isViolations()) {
         txt->setFrame(rows.full(form::Rows::kRowHeight));
     } else {
@@ -81,6 +100,7 @@ void illegalViewController::calendarViewDateSelected(CalendarView&, Date date) {
     std::string day = PublicMethod::getDateString(date, query_dates::kDay);
     Log::line("Selected date = " + day);
     setRememberedDay(day);
+    showQueryDay();
 }
 
 void illegalViewController::search() {

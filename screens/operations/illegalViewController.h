@@ -27,6 +27,7 @@ class illegalViewController : public ViewController, public CalendarViewDelegate
     static void setRememberedDay(std::optional<std::string> day);
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void viewDidLayoutSubviews() override;
 
     // The query button.
@@ -39,6 +40,8 @@ class illegalViewController : public ViewController, public CalendarViewDelegate
 
     std::string titleStr;
     std::shared_ptr<CalendarView> calendar;
+    // "将查询 yyyy-MM-dd": the day the query button asks for (the remembered day, else today).
+    std::shared_ptr<Label> queryDay;
     std::shared_ptr<TextField> txt;
     std::shared_ptr<Label> alert;
     std::shared_ptr<Label> alertdet;
@@ -46,6 +49,7 @@ class illegalViewController : public ViewController, public CalendarViewDelegate
 
   private:
     void layout();
+    void showQueryDay();
 };
 
 }  // namespace busdesk

@@ -48,6 +48,9 @@ TEST_F(ViolationScreenTest, TripsWithoutATappedDayAskForTodayAndRememberNothing)
     EXPECT_TRUE(contains(s, "bar: [#presentLeftMenuViewController] \"完成车次\"")) << s;
     EXPECT_TRUE(contains(s, "label #alert:")) << s;
     EXPECT_FALSE(contains(s, "field #txt")) << s;
+    // With nothing remembered the hint names today, and no day is chosen.
+    EXPECT_TRUE(contains(s, "label #queryDay: \"将查询 2026-12-07\"")) << s;
+    EXPECT_FALSE(calendar->calendar->selectedDate());
     run("tap #search");
     auto urls = requestsTo("Query_FinishDisplan");
     ASSERT_EQ(urls.size(), 1u);
@@ -71,15 +74,23 @@ TEST_F(ViolationScreenTest, TripsWithoutATappedDayAskForTodayAndRememberNothing)
 
 TEST_F(ViolationScreenTest, ATappedDayIsUsedAndRememberedForLaterScreens) {
     openCalendar("完成车次");
-    run("tap #day@3\ntap #search");
+    run("tap #day@3");
+    EXPECT_TRUE(contains(screen(), "label #queryDay: \"将查询 2026-12-03\"")) << screen();
+    run("tap #search");
     EXPECT_EQ(queryParam(requestsTo("Query_FinishDisplan").at(0), "RunDate"), "2026-12-03");
     EXPECT_EQ(illegalViewController::rememberedDay(), "2026-12-03");
     bool logged = false;
     for (auto& line : logLines()) logged = logged || line == "Selected date = 2026-12-03";
     EXPECT_TRUE(logged);
 
-    // A later visit, even of the other calendar, asks for the same day.
-    openCalendar("车辆违规");
+    // A later visit, even of the other calendar, asks for the same day, and shows it: the day
+    // chosen on the calendar and named under it.
+    auto violations = openCalendar("车辆违规");
+    ASSERT_TRUE(violations);
+    auto chosen = violations->calendar->selectedDate();
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(PublicMethod::getDateString(*chosen, "yyyy-MM-dd"), "2026-12-03");
+    EXPECT_TRUE(contains(screen(), "label #queryDay: \"将查询 2026-12-03\"")) << screen();
     run("type #txt 12004\ntap #search");
     auto urls = requestsTo("Query_AlertSUM");
     ASSERT_EQ(urls.size(), 1u);
