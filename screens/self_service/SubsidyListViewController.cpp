@@ -89,20 +89,20 @@ SubsidyListViewController::Query SubsidyListViewController::query() const {
 
 std::size_t SubsidyListViewController::keep(std::shared_ptr<WireModel> model, int) {
     auto list = std::dynamic_pointer_cast<SubsidyRechargeList>(model);
-    if (!list || list->listArr.count() == 0) return 0;  // the rows shown before stay
-    received = std::move(list);
+    // An empty answer empties the list: rows of another range must not stand under these dates.
+    received = list && list->listArr.count() > 0 ? std::move(list) : nullptr;
     return rowCount();
 }
 
 void SubsidyListViewController::chooseStartTime() {
     Date at = PublicMethod::getDateFromString(btnStartTime->currentTitle(), query_dates::kDay)
                   .value_or(Date::now());
-    std::weak_ptr<Button> target = btnStartTime;
     DatePickerSheet::showPickerWithTitle(
         DateRangeInput::kStartTitle, DatePickerMode::Date, at, weak_from_this(),
-        [target](Date picked, View*) {
-            if (auto b = target.lock()) b->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
-        },
+        whileAlive<SubsidyListViewController>([](SubsidyListViewController& self, Date picked, View*) {
+            self.btnStartTime->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
+            self.rangeChanged();
+        }),
         btnStartTime);
 }
 
@@ -113,13 +113,18 @@ void SubsidyListViewController::chooseEndTime() {
         DateRangeInput::kEndTitle, DatePickerMode::Date, at, weak_from_this(),
         whileAlive<SubsidyListViewController>([](SubsidyListViewController& self, Date picked, View*) {
             self.btnEndTime->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
-            if (!queryRangeAllowed(self.btnStartTime->currentTitle(), self.btnEndTime->currentTitle())) {
-                self.showToast(kTooLongText);
-                return;
-            }
-            self.request();
+            self.rangeChanged();
         }),
         btnEndTime);
+}
+
+void SubsidyListViewController::rangeChanged() {
+    // Either end of the range is checked the same way and the rows follow the dates shown.
+    if (!queryRangeAllowed(btnStartTime->currentTitle(), btnEndTime->currentTitle())) {
+        showToast(kTooLongText);
+        return;
+    }
+    request();
 }
 
 }  // namespace busdesk

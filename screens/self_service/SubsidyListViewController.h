@@ -29,6 +29,8 @@ class SubsidyListViewController
 
     void chooseStartTime();
     void chooseEndTime();
+    // After either date was picked: the range checked, then asked for.
+    void rangeChanged();
 
     int tag;
     bool firstDisplay = false;

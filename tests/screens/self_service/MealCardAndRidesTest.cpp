@@ -75,7 +75,7 @@ TEST_F(MealCardTest, WithoutARememberedNameTheCardTypedAtLoginIsUsed) {
     EXPECT_EQ(queryParam(sent[0], "EmpID"), "10010");
 }
 
-TEST_F(MealCardTest, TheEndDateAsksWithinOneCalendarMonthAndKeepsRowsOtherwise) {
+TEST_F(MealCardTest, EitherDateAsksWithinOneCalendarMonthAndAnEmptyAnswerEmptiesTheList) {
     signIn(kSession);
     PublicMethod::setObject("10086", kZtUsername);
     setToday("2026-12-07 10:00:00");
@@ -87,31 +87,37 @@ TEST_F(MealCardTest, TheEndDateAsksWithinOneCalendarMonthAndKeepsRowsOtherwise) 
     int rows = page->tbList->numberOfRows(0);
     ASSERT_GT(rows, 0);
 
-    // A new start date alone asks nothing.
+    // A start date that makes the range too long is refused as an end date is; the rows stay.
     pickDate(page->btnStartTime, "2026-10-15");
     EXPECT_EQ(page->btnStartTime->currentTitle(), "2026-10-15");
-    EXPECT_EQ(requestsTo("Query_ConsumeInfo").size(), 1u);
-    // One calendar month is refused although it spans 31 days; the rows stay.
-    pickDate(page->btnEndTime, "2026-11-15");
-    EXPECT_EQ(page->btnEndTime->currentTitle(), "2026-11-15");
     EXPECT_EQ(toastCount("查询的天数不能超过31天！"), 1);
     EXPECT_EQ(requestsTo("Query_ConsumeInfo").size(), 1u);
+    // One calendar month is refused although it spans 31 days.
+    pickDate(page->btnEndTime, "2026-11-15");
+    EXPECT_EQ(page->btnEndTime->currentTitle(), "2026-11-15");
+    EXPECT_EQ(toastCount("查询的天数不能超过31天！"), 2);
+    EXPECT_EQ(requestsTo("Query_ConsumeInfo").size(), 1u);
     EXPECT_EQ(page->tbList->numberOfRows(0), rows);
-    // 30 days pass.
+    EXPECT_TRUE(contains(screen(), "提示：查询的时间段不能超过31天")) << screen();
+    // Within a month either date asks, and the rows follow the dates shown.
     pickDate(page->btnStartTime, "2026-11-01");
     pickDate(page->btnEndTime, "2026-11-30");
     auto sent = requestsTo("Query_ConsumeInfo");
-    ASSERT_EQ(sent.size(), 2u);
+    ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(queryParam(sent[1], "starttime"), "2026-11-01");
-    EXPECT_EQ(queryParam(sent[1], "endtime"), "2026-11-30");
-    // An end before the start passes and is sent as it is; the empty answer keeps the rows.
-    int before = page->tbList->numberOfRows(0);
+    EXPECT_EQ(queryParam(sent[1], "endtime"), "2026-11-15");
+    EXPECT_EQ(queryParam(sent[2], "starttime"), "2026-11-01");
+    EXPECT_EQ(queryParam(sent[2], "endtime"), "2026-11-30");
+    // An end before the start passes and is sent as it is; the empty answer empties the list and
+    // says so in its place.
     pickDate(page->btnEndTime, "2026-10-25");
     sent = requestsTo("Query_ConsumeInfo");
-    ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(queryParam(sent[2], "endtime"), "2026-10-25");
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(queryParam(sent[3], "endtime"), "2026-10-25");
     EXPECT_EQ(toastCount("暂无数据"), 1);
-    EXPECT_EQ(page->tbList->numberOfRows(0), before);
+    EXPECT_EQ(page->tbList->numberOfRows(0), 0);
+    EXPECT_FALSE(page->emptyState->hidden());
+    EXPECT_EQ(page->emptyState->text(), "暂无数据");
     EXPECT_FALSE(overlayShown());
 }
 
