@@ -52,6 +52,12 @@ double BulletinListViewController::heightForRow(TableView&, IndexPath) {
     return NewsCellView::kHeight;
 }
 
+void BulletinListViewController::viewWillAppear(bool animated) {
+    ViewController::viewWillAppear(animated);
+    // Read marks may have changed while a detail was on top: the row read shows it at once.
+    if (isViewLoaded()) bulletinList().reloadData();
+}
+
 void BulletinListViewController::didSelectRow(TableView& tv, IndexPath ip) {
     tv.deselectRow(ip, false);
     openRow(ip.row);

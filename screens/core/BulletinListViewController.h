@@ -24,6 +24,9 @@ class BulletinListViewController : public ViewController,
 
     virtual void refreshData(int page);
 
+    // Back from a bulletin, the list shows its read mark.
+    void viewWillAppear(bool animated) override;
+
     int numberOfRows(TableView&, int section) override;
     std::shared_ptr<TableViewCell> cellForRow(TableView&, IndexPath ip) override;
     double heightForRow(TableView&, IndexPath) override;

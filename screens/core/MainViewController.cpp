@@ -121,12 +121,6 @@ void MainViewController::layout() {
         shortcuts_[i]->setFrame({w * static_cast<double>(i), listBottom, w, kShortcutHeight});
 }
 
-void MainViewController::viewWillAppear(bool animated) {
-    (void)animated;
-    // Read marks may have changed while a detail was on top.
-    if (aTableView) aTableView->reloadData();
-}
-
 void MainViewController::refreshData(int page) {
     BulletinListViewController::refreshData(page);
     // The moment of asking, whatever the answer turns out to be.

@@ -22,7 +22,6 @@ class MainViewController : public BulletinListViewController {
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;
-    void viewWillAppear(bool animated) override;
 
     // Also stamps the refresh label with the moment of asking, whatever the answer.
     void refreshData(int page) override;

@@ -161,6 +161,19 @@ TEST_F(NewsTest, TheUnreadMarkGoesOnTheHomePageOnceRead) {
     EXPECT_FALSE(other->imageNew->hidden());
 }
 
+TEST_F(NewsTest, TheBulletinListShowsARowReadAsSoonAsItIsBackFromIt) {
+    showList(2);
+    std::string s = screen();
+    EXPECT_TRUE(contains(s, "[1] \"通知N1-2\" | \"2026-12-02\" | \"发布人：办公室\" | \"未读\"")) << s;
+    ASSERT_TRUE(run("tap 通知N1-2\nexpect \"公告详情\"\nback\n"));
+    auto list = top<NewsViewController>();
+    ASSERT_TRUE(list);
+    s = screen();
+    EXPECT_TRUE(contains(s, "[1] \"通知N1-2\" | \"2026-12-02\" | \"发布人：办公室\"\n")) << s;
+    EXPECT_TRUE(contains(s, "[0] \"通知N1-1\"")) << s;
+    EXPECT_TRUE(contains(s, "未读")) << s;  // the others are still unread
+}
+
 TEST_F(NewsTest, RegulationsNeverShowTheMarkAndNameTheirPublisherFromPublishBy) {
     showList(3);
     std::string s = screen();
