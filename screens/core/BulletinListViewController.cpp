@@ -6,6 +6,7 @@
 #include "screens/core/NewsCellView.h"
 #include "screens/core/NewsDetailViewController.h"
 #include "services/OfficeQueries.h"
+#include "ui/ListEmptyState.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -20,12 +21,20 @@ void BulletinListViewController::refreshData(int page) {
                 self.received(self.normalList, page);
                 screen::showActivityOrNo(false, *self.view());
                 self.bulletinList().reloadData();
+                self.showEmptyState({});
             }),
         whileAlive<BulletinListViewController>([page](BulletinListViewController& self) {
             self.failed(page);
             screen::showActivityOrNo(false, *self.view());
-            screen::setAlertInfo("网络异常！", *self.view());
+            screen::setAlertInfo(kNetworkErrorText, *self.view());
+            // Rows shown before stay; with none, the list's place says why it is empty.
+            self.showEmptyState(kNetworkErrorText);
         }));
+}
+
+void BulletinListViewController::showEmptyState(const std::string& text) {
+    if (!emptyState) emptyState = ListEmptyState::addTo(*view());
+    ListEmptyState::show(*emptyState, bulletinList(), text);
 }
 
 int BulletinListViewController::numberOfRows(TableView&, int) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "platform/views/Label.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
 
@@ -19,8 +21,12 @@ class BulletinListViewController : public ViewController,
   public:
     // 2 announcements, 3 regulations.
     int tag = 2;
+    static constexpr const char* kNetworkErrorText = "网络异常！";
+
     // The last answer.
     std::shared_ptr<NormalList> normalList;
+    // In the list's place while a failed refresh left it without rows: "网络异常！".
+    std::shared_ptr<Label> emptyState;
 
     virtual void refreshData(int page);
 
@@ -45,6 +51,7 @@ class BulletinListViewController : public ViewController,
 
     // Pushes the detail of `row`.
     void openRow(int row);
+    void showEmptyState(const std::string& text);
 };
 
 }  // namespace busdesk

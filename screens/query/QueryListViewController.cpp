@@ -1,5 +1,6 @@
 #include "screens/query/QueryListViewController.h"
 
+#include "ui/ListEmptyState.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -20,13 +21,7 @@ void QueryListViewController::viewDidLoad() {
     if (hidesListUntilRows()) tbList->setHidden(true);
     view()->addSubview(tbList);
     configureList(*tbList);
-    emptyState = std::make_shared<Label>();
-    emptyState->setIdentifier("emptyState");
-    emptyState->setTextAlignment(TextAlignment::Center);
-    emptyState->setTextColor(Color::white(0.45));
-    emptyState->setFontSize(15);
-    emptyState->setHidden(true);
-    view()->addSubview(emptyState);
+    emptyState = ListEmptyState::addTo(*view());
     if (requestsOnLoad()) request();
 }
 
@@ -35,18 +30,7 @@ void QueryListViewController::viewDidLayoutSubviews() {
 }
 
 void QueryListViewController::showEmptyState(const std::string& text) {
-    if (!emptyState || !tbList) return;
-    if (text.empty() || tbList->totalRows() > 0) {
-        emptyState->setHidden(true);
-        return;
-    }
-    // Under the list's header (its date buttons and column titles), where the first row would be.
-    const Rect list = tbList->frame();
-    const auto header = tbList->tableHeaderView();
-    const double top = list.y + (header ? header->frame().height : 0) + 24;
-    emptyState->setFrame({list.x, top, list.width, 24});
-    emptyState->setText(text);
-    emptyState->setHidden(false);
+    if (emptyState && tbList) ListEmptyState::show(*emptyState, *tbList, text);
 }
 
 void QueryListViewController::request() {

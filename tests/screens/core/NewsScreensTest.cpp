@@ -130,6 +130,17 @@ TEST_F(NewsTest, AFailedLoadMoreIsAskedForAgainByTheNextOne) {
     EXPECT_EQ(lastIndex(kNewsPath), "2");
 }
 
+TEST_F(NewsTest, AFailedFirstPageSaysNetworkErrorInTheListsPlaceUntilRowsArrive) {
+    server().respond(kNewsPath, 500, "text/plain", "down");
+    showList(2);
+    auto list = top<NewsViewController>();
+    ASSERT_TRUE(list && list->emptyState);
+    EXPECT_TRUE(contains(screen(), "label #emptyState: \"网络异常！\"")) << screen();
+    server().on(kNewsPath, handler(false, 12));
+    ASSERT_TRUE(run("pull\nwait 2\nexpect list #tbList: 12 rows\n"));
+    EXPECT_TRUE(list->emptyState->hidden());
+}
+
 TEST_F(NewsTest, TheUnreadMarkGoesOnTheHomePageOnceRead) {
     showHome();
     std::string s = screen();
