@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/AtomicFile.h"
 #include "platform/Charset.h"
-#include "platform/Paths.h"
 
 namespace busdesk {
 
@@ -144,42 +144,6 @@ Loaded loadBounded(const std::string& path, std::string& out, std::string& why, 
     return Loaded::Ok;
 }
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Temporary file in the same folder, fsync, rename, fsync of the folder: a crash leaves the old or
-// the new content, never a torn file. 0, or the errno of the step that failed.
-int replaceAtomically(const std::string& path, std::string_view data) {
-    const auto slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    errno = 0;
-    if (!Paths::ensureDirectory(dir)) return errno ? errno : ENOTDIR;
-    std::string name = path + ".busdesk-tmp-XXXXXX";
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return errno;
-    int failure = 0;
-    if (::fchmod(fd, 0600) != 0 || !writeAll(fd, data) || ::fsync(fd) != 0) failure = errno ? errno : EIO;
-    if (::close(fd) != 0 && failure == 0) failure = errno ? errno : EIO;
-    if (failure == 0 && ::rename(name.c_str(), path.c_str()) != 0) failure = errno ? errno : EIO;
-    if (failure != 0) {
-        ::unlink(name.c_str());
-        return failure;
-    }
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return 0;
-}
-
 // The file a write should replace: the path itself, or the target of the link at the path.
 std::optional<std::string> writeTarget(const std::string& path, std::string& why) {
     struct stat st {};
@@ -252,7 +216,7 @@ bool ConfigFile::setValue(const std::string& path, const std::string& key,
         if (line.bytes.empty() || line.bytes.back() != '\n') text += '\n';
     }
     if (value && !written) text += key + "=" + *value + "\n";
-    if (int failure = replaceAtomically(*target, text); failure != 0)
+    if (int failure = atomic_file::replace(*target, text); failure != 0)
         return fail(*target + ": " + std::strerror(failure));
     return true;
 }

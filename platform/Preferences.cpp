@@ -14,33 +14,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace busdesk {
 namespace {
-
-std::string parentOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-bool writeAll(int fd, const std::string& data) {
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 enum class ReadResult { Missing, Ok, Failed };
 
@@ -73,7 +52,8 @@ std::string baseName(const std::string& path) {
 
 // Temporaries carry a marker no one else uses, so the clean-up at start never touches a file the
 // user put beside the settings (settings.json.backup, settings.json.orig...).
-constexpr std::string_view kTemporaryMarker = ".busdesk-tmp-";
+using atomic_file::kTemporaryMarker;
+using atomic_file::parentOf;
 constexpr std::size_t kTemporarySuffix = 6;  // mkostemp's XXXXXX
 
 // A crash between creating the temporary file and renaming it leaves one behind; the next start
@@ -214,30 +194,7 @@ bool Preferences::persistLocked() {
 }
 
 int Preferences::writeFileLocked() {
-    std::string dir = parentOf(path_);
-    errno = 0;
-    if (!Paths::ensureDirectory(dir)) return errno ? errno : ENOTDIR;
-    std::string tmpl = path_ + std::string(kTemporaryMarker) + "XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return errno;
-    std::string data = boost::json::serialize(values_);
-    int failure = 0;
-    if (::fchmod(fd, 0600) != 0 || !writeAll(fd, data) || ::fsync(fd) != 0) failure = errno ? errno : EIO;
-    if (::close(fd) != 0 && failure == 0) failure = errno ? errno : EIO;
-    if (failure == 0 && ::rename(name.data(), path_.c_str()) != 0) failure = errno ? errno : EIO;
-    if (failure != 0) {
-        ::unlink(name.data());
-        return failure;
-    }
-    // The rename is only durable once the folder entry itself is on disk.
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return 0;
+    return atomic_file::replace(path_, boost::json::serialize(values_));
 }
 
 bool Preferences::setObject(const std::string& key, boost::json::value value) {
