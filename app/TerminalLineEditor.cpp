@@ -124,7 +124,9 @@ std::unique_ptr<TerminalLineEditor> TerminalLineEditor::open(Completer completer
     el_set(e.el, EL_SIGNAL, 1);
     el_set(e.el, EL_PROMPT, promptOf);
     el_set(e.el, EL_HIST, history, e.history);
-    el_set(e.el, EL_ADDFN, "busdesk-complete", "Complete a command or an identifier", complete);
+    // The wide form with strings that live for the program: the narrow form copies both names and
+    // libedit never frees the copies.
+    el_wset(e.el, EL_ADDFN, L"busdesk-complete", L"Complete a command or an identifier", complete);
     // Spelled out rather than left to the defaults: the keys the help promises, whatever the
     // terminal description says.
     static const char* const kBindings[][2] = {
