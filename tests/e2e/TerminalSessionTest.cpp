@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -78,8 +79,20 @@ class TerminalSession : public ::testing::Test {
         return got;
     }
 
+    // The line editor switches the terminal out of line mode only once it reads; keys typed before
+    // that are taken by the terminal's own line editing. Wait (up to 10 s) until it reads.
+    void untilTheEditorReads() const {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        termios mode{};
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (::tcgetattr(master_, &mode) == 0 && (mode.c_lflag & ICANON) == 0) return;
+            ::poll(nullptr, 0, 10);
+        }
+    }
+
     // Bytes as typed, keys and all, then what comes back up to the next prompt.
     std::string press(const std::string& keys) {
+        untilTheEditorReads();
         EXPECT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
         std::string got = untilPrompt();
         transcript_ += got;
@@ -116,6 +129,7 @@ class TerminalSession : public ::testing::Test {
     }
 
     std::string say(const std::string& line) {
+        untilTheEditorReads();
         std::string l = line + "\n";
         EXPECT_EQ(::write(master_, l.data(), l.size()), static_cast<ssize_t>(l.size()));
         std::string got = untilPrompt();
@@ -215,6 +229,7 @@ TEST_F(TerminalSession, LinesAreEditedCompletedAndRecalledAcrossRunsWithoutThePa
     EXPECT_EQ(hidden.find("unknown command"), std::string::npos) << hidden;
     EXPECT_EQ(hidden.find("error"), std::string::npos) << hidden;
     // Ctrl+D on an empty line leaves, on a line of its own.
+    untilTheEditorReads();
     ASSERT_EQ(::write(master_, kCtrlD.data(), kCtrlD.size()), 1);
     std::string rest;
     EXPECT_EQ(untilExit(rest), 0);
