@@ -44,9 +44,12 @@ struct Attributes {
 
 // One log line per failure: what was tried and what the keyring said (never a secret: the
 // service's messages carry none).
+// The message may have been written by GLib's own D-Bus thread, handed over through
+// synchronisation inside GLib; it is copied by GLib before we read it.
 void logFailure(const char* what, GError* error) {
-    Log::line(std::string("Keyring: ") + what +
-              " failed: " + (error && error->message ? error->message : "?"));
+    gchar* message = error && error->message ? g_strdup(error->message) : nullptr;
+    Log::line(std::string("Keyring: ") + what + " failed: " + (message ? message : "?"));
+    g_free(message);
     if (error) g_error_free(error);
 }
 
