@@ -23,9 +23,12 @@
 #include "core/OfficeAddress.h"
 #include "core/PublicMethod.h"
 #include "net/NetworkThread.h"
+#include "platform/ConsoleText.h"
 #include "platform/Date.h"
 #include "platform/Log.h"
+#include "platform/LogFile.h"
 #include "platform/Paths.h"
+#include "platform/ProfileLock.h"
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Window.h"
@@ -160,6 +163,26 @@ void prepareEnvironment(const LaunchOptions& options) {
     installNetworkLoaders();
 }
 
+bool holdProfile(std::ostream& err) {
+    std::string problem;
+    switch (ProfileLock::acquire(&problem)) {
+        case ProfileLock::Result::Held:
+            Paths::tightenOwnFolders();
+            return true;
+        case ProfileLock::Result::TakenByAnother: {
+            // Nothing of the other copy is reachable from here (no window to raise): say so and stop.
+            const std::string profile = Paths::profileDir();
+            err << "busdesk: " << problem << " ("
+                << consoleSafe(profile.empty() ? Paths::configDir() : profile) << ")\n";
+            return false;
+        }
+        case ProfileLock::Result::Unavailable:
+            err << "busdesk: " << consoleSafe(problem) << "; running without the profile lock\n";
+            return true;
+    }
+    return true;
+}
+
 std::string consoleLogPath() {
     return Paths::stateDir() + "/console.log";
 }
@@ -185,19 +208,11 @@ class ConsoleToLog {
         }
         const bool tell = !options.script;
         std::string path = consoleLogPath();
-        auto log = std::make_shared<std::ofstream>();
-        if (Paths::ensureDirectory(Paths::stateDir())) {
-            // The console lines name the user's requests: the file is the user's alone, as every
-            // other file of the profile.
-            int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
-            if (fd >= 0) {
-                ::fchmod(fd, 0600);
-                ::close(fd);
-                log->open(path, std::ios::app);
-            }
-        }
-        if (*log) {
-            previous_ = Log::setSink([log](const std::string& line) { *log << line << std::endl; });
+        // The console lines name the user's requests: the file is the user's alone (0600), as
+        // every other file of the profile, and rotated so it cannot grow for ever.
+        auto log = std::make_shared<LogFile>(path);
+        if (log->open()) {
+            previous_ = Log::setSink([log](const std::string& line) { log->writeLine(line); });
             if (tell) out << "Console lines go to " << path << " (--console shows them here).\n";
         } else if (tell) {
             out << "Console lines stay on the terminal: " << path << " cannot be written.\n";
@@ -267,6 +282,8 @@ int runBusDesk(int argc, char** argv) {
         return 0;
     }
     prepareEnvironment(options);
+    // Before anything of the profile is read or cleared up: a second copy stops here.
+    if (!holdProfile(std::cerr)) return kAlreadyRunningStatus;
 
     bool headless = options.headless;
 #ifdef BUSDESK_HAVE_QT

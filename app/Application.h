@@ -14,6 +14,14 @@ int runBusDesk(int argc, char** argv);
 // addresses, the pinned clock and the network loaders.
 void prepareEnvironment(const LaunchOptions& options);
 
+// The exit status of a copy that finds its profile in use by another running copy.
+inline constexpr int kAlreadyRunningStatus = 3;
+
+// Takes the profile lock (ProfileLock) and tightens the profile's folders. False, with one line
+// on `err`, when another copy runs with this profile: the caller exits with kAlreadyRunningStatus.
+// When the lock cannot be had at all (a read-only disk) it says so and goes on.
+bool holdProfile(std::ostream& err);
+
 // Headless: the app on a virtual clock, driven by the script (or the terminal when there is
 // none), the screen printed to `out`; `read` wraps pages to `columns`. Console lines go to
 // consoleLogPath() unless --console, so the terminal and a script's output hold only the screens.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <boost/json/serialize.hpp>
+#include <cmath>
 #include <mutex>
 
 #include "platform/Charset.h"
@@ -124,6 +125,19 @@ bool importOne(WireModel& model, const WireModelClassProperty& p, const json::va
             error, WireModelError::withKeyPath(WireModelError::errorInvalidDataWithMessage(
                                                    "Value of required model key " + p.name + " is null"),
                                                p.name));
+        return false;
+    }
+    // JSON has no infinite numbers, but a parser reads 1e400 as one: bad data, refused like a
+    // missing value, so the field shows nothing instead of "inf", and said on the console.
+    if (v.is_double() && !std::isfinite(v.get_double())) {
+        const std::string cls = ctx.modelClass ? ctx.modelClass->name() : std::string("WireModel");
+        Log::line(cls + " property '" + p.name + "' refused: the number " + json::serialize(v) +
+                  " is not finite");
+        if (p.isOptional || !ctx.validation) return true;
+        wire_detail::setError(error, WireModelError::withKeyPath(WireModelError::errorInvalidDataWithMessage(
+                                                                     "Value of required model key " + p.name +
+                                                                     " is not a finite number"),
+                                                                 p.name));
         return false;
     }
     if (p.setter) return p.setter(model, v, ctx, error);

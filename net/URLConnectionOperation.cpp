@@ -245,6 +245,8 @@ bool Connection::begin() {
 
 size_t Connection::onHeader(char* data, size_t size, size_t count, void* userData) {
     auto* self = static_cast<Connection*>(userData);
+    // libcurl hands header bytes over a whole line at a time: a head that dribbles in without
+    // finishing a line is silence to the time-out, by design (docs/architecture.md, "Limits").
     self->noteActivity();
     std::string_view line(data, size * count);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);

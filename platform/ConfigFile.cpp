@@ -13,6 +13,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Charset.h"
+#include "platform/OwnFiles.h"
 
 namespace busdesk {
 
@@ -108,36 +109,13 @@ enum class Loaded { Ok, Missing, Failed };
 // The bytes of a regular file of at most ConfigFile::kMaxBytes, a leading byte order mark taken
 // off (`hadMark` says so); `why` says what stopped it.
 Loaded loadBounded(const std::string& path, std::string& out, std::string& why, bool* hadMark = nullptr) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ENOENT) return Loaded::Missing;
-        why = std::strerror(errno);
+    FileContents file = readOwnFile(path, ConfigFile::kMaxBytes);
+    if (file.status == FileContents::Status::Missing) return Loaded::Missing;
+    if (!file.ok()) {
+        why = file.problem(ConfigFile::kMaxBytes);
         return Loaded::Failed;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        why = "not a regular file";
-        return Loaded::Failed;
-    }
-    char buffer[8192];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            why = std::strerror(errno);
-            ::close(fd);
-            return Loaded::Failed;
-        }
-        if (n == 0) break;
-        out.append(buffer, static_cast<std::size_t>(n));
-        if (out.size() > ConfigFile::kMaxBytes) {
-            ::close(fd);
-            why = "larger than " + std::to_string(ConfigFile::kMaxBytes / 1024) + " KiB";
-            return Loaded::Failed;
-        }
-    }
-    ::close(fd);
+    out = std::move(file.bytes);
     const bool marked = out.rfind(kByteOrderMark, 0) == 0;
     if (marked) out.erase(0, kByteOrderMark.size());
     if (hadMark) *hadMark = marked;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 namespace busdesk {
 namespace {
@@ -36,6 +37,30 @@ std::string inProfileOr(const char* child, const char* variable, const char* fal
     std::lock_guard lock(pathsMutex());
     if (!profileRef().empty()) return profileRef() + "/" + child;
     return xdg(variable, fallback);
+}
+
+bool makeFolder(const std::string& dir) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    auto slash = dir.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !makeFolder(dir.substr(0, slash))) return false;
+    // The umask may take bits away from 0700 (never add any); the mode is said again after.
+    if (::mkdir(dir.c_str(), 0700) == 0) {
+        ::chmod(dir.c_str(), 0700);
+        return true;
+    }
+    return errno == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Only a real folder of our own user is changed: never through a link, never someone else's.
+void tighten(const std::string& dir) {
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return;
+    if ((st.st_mode & 077) != 0) ::chmod(dir.c_str(), st.st_mode & 0700);
+}
+
+std::vector<std::string> ownFolders() {
+    return {Paths::configDir(), Paths::cacheDir(), Paths::dataDir(), Paths::stateDir()};
 }
 
 }  // namespace
@@ -71,12 +96,22 @@ std::string Paths::stateDir() {
 
 bool Paths::ensureDirectory(const std::string& dir) {
     if (dir.empty()) return false;
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    auto slash = dir.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !ensureDirectory(dir.substr(0, slash))) return false;
-    if (::mkdir(dir.c_str(), 0700) == 0) return true;
-    return errno == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (!makeFolder(dir)) return false;
+    for (const auto& own : ownFolders()) {
+        if (dir != own &&
+            !(dir.size() > own.size() && dir.compare(0, own.size(), own) == 0 && dir[own.size()] == '/'))
+            continue;
+        tighten(own);
+        for (auto slash = dir.find('/', own.size() + 1); slash != std::string::npos;
+             slash = dir.find('/', slash + 1))
+            tighten(dir.substr(0, slash));
+        if (dir != own) tighten(dir);
+    }
+    return true;
+}
+
+void Paths::tightenOwnFolders() {
+    for (const auto& own : ownFolders()) tighten(own);
 }
 
 }  // namespace busdesk

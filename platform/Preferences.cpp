@@ -16,33 +16,31 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
+#include "platform/OwnFiles.h"
 #include "platform/Paths.h"
+#include "platform/ProfileLock.h"
 
 namespace busdesk {
 namespace {
 
-enum class ReadResult { Missing, Ok, Failed };
-
-// Failed leaves errno set.
-ReadResult readFile(const std::string& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    // No file there: not even its folder (ENOTDIR: a file stands where the folder should be).
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    char buffer[8192];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int saved = errno;
-            ::close(fd);
-            errno = saved;
-            return ReadResult::Failed;
-        }
-        if (n == 0) break;
-        out.append(buffer, static_cast<std::size_t>(n));
+// The file a write replaces: the settings file itself or, when it is a symbolic link the user
+// made (to a copy kept with their other configuration), the file the link leads to, so the link
+// stays a link and its target gets the new content, replaced in its own folder. A relative link is
+// read from the link's folder; a dangling one names the file to create. After 40 links (the
+// kernel's own limit) the settings file itself is replaced.
+std::string writeTarget(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
+        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
+        if (n <= 0) return current;
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        if (next.front() != '/') next = atomic_file::parentOf(current) + "/" + next;
+        current = std::move(next);
     }
-    ::close(fd);
-    return ReadResult::Ok;
+    return path;
 }
 
 std::string baseName(const std::string& path) {
@@ -107,8 +105,8 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-Preferences::Preferences(std::string filePath) : path_(std::move(filePath)) {
-    load();
+Preferences::Preferences(std::string filePath, Leftovers leftovers) : path_(std::move(filePath)) {
+    load(leftovers);
 }
 
 Preferences& Preferences::standard() {
@@ -121,40 +119,57 @@ Preferences& Preferences::standard() {
         for (auto& s : stores) {
             if (s->filePath() == path) return *s;
         }
-        stores.push_back(std::make_unique<Preferences>(path));
+        stores.push_back(
+            std::make_unique<Preferences>(path, ProfileLock::held() ? Leftovers::Clear : Leftovers::Keep));
     }
     return *stores.back();
 }
 
-void Preferences::load() {
-    removeStaleTemporaries(path_);
-    std::string text;
-    ReadResult r = readFile(path_, text);
-    if (r == ReadResult::Missing) return;
-    if (r == ReadResult::Failed) {
-        // Not damage: the file may be perfectly good (no permission now, too many open files, an
-        // I/O error). It stays where it is and is never written over from this run.
-        writable_ = false;
-        Log::line("settings: cannot read " + path_ + " (" + std::strerror(errno) +
-                  "), running without the saved settings; the file is left as it is and nothing is saved");
-        return;
+void Preferences::load(Leftovers leftovers) {
+    if (leftovers == Leftovers::Clear) removeStaleTemporaries(path_);
+    const FileContents file = readOwnFile(path_, kMaxFileBytes, Links::Follow);
+    switch (file.status) {
+        case FileContents::Status::Missing:
+            return;
+        case FileContents::Status::Folder:
+        case FileContents::Status::Unreadable:
+            // Not damage: the file may be perfectly good (no permission now, too many open files,
+            // an I/O error). It stays where it is and is never written over from this run.
+            writable_ = false;
+            Log::line("settings: " + path_ + " " + file.problem(kMaxFileBytes) +
+                      ", running without the saved settings; the file is left as it is and nothing is saved");
+            return;
+        case FileContents::Status::NotRegular:
+        case FileContents::Status::TooLarge:
+            // A named pipe, a device, a file no settings of ours could grow to: set aside as damage,
+            // so the next start finds no such thing in its place.
+            moveDamagedAside(file.problem(kMaxFileBytes));
+            return;
+        case FileContents::Status::Ok:
+            break;
     }
     // A byte-order mark some editors put before the text.
     constexpr std::string_view kBOM = "\xEF\xBB\xBF";
-    std::string_view json = text;
+    std::string_view json = file.bytes;
     if (json.substr(0, kBOM.size()) == kBOM) json.remove_prefix(kBOM.size());
     boost::system::error_code ec;
     boost::json::value parsed = boost::json::parse(json, ec);
-    if (!ec && parsed.is_object()) {
-        values_ = std::move(parsed.as_object());
+    if (ec || !parsed.is_object()) {
+        moveDamagedAside("does not hold a JSON object");
         return;
     }
-    moveDamagedAside();
+    values_ = std::move(parsed.as_object());
+    // The user made the file read-only (for root too, who could write it anyway): it is theirs to
+    // keep as it is.
+    if ((file.mode & S_IWUSR) == 0) {
+        writable_ = false;
+        Log::line("settings: " + path_ + " is read-only; settings will not be saved");
+    }
 }
 
-void Preferences::moveDamagedAside() {
+void Preferences::moveDamagedAside(const std::string& problem) {
     // Each damaged file gets a copy of its own, numbered after the newest; the oldest go once
-    // there are more than kMaxCorruptCopies.
+    // there are more than kMaxCorruptCopies. A link is moved, never what it leads to.
     auto numbers = corruptCopyNumbers(path_);
     unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
     std::string aside;
@@ -166,15 +181,15 @@ void Preferences::moveDamagedAside() {
     }
     if (!moved) {
         writable_ = false;
-        Log::line("settings: unreadable " + path_ + " could not be moved aside (" + std::strerror(errno) +
-                  "), starting empty without saving");
+        Log::line("settings: " + path_ + " " + problem + " and could not be moved aside (" +
+                  std::strerror(errno) + "), starting empty without saving");
         return;
     }
     numbers.push_back(next - 1);
     std::sort(numbers.begin(), numbers.end());
     for (std::size_t i = 0; i + kMaxCorruptCopies < numbers.size(); ++i)
         ::unlink((path_ + ".corrupt-" + std::to_string(numbers[i])).c_str());
-    Log::line("settings: unreadable " + path_ + " moved to " + aside + ", starting empty");
+    Log::line("settings: " + path_ + " " + problem + "; moved to " + aside + ", starting empty");
 }
 
 bool Preferences::persistLocked() {
@@ -194,7 +209,7 @@ bool Preferences::persistLocked() {
 }
 
 int Preferences::writeFileLocked() {
-    return atomic_file::replace(path_, boost::json::serialize(values_));
+    return atomic_file::replace(writeTarget(path_), boost::json::serialize(values_));
 }
 
 bool Preferences::setObject(const std::string& key, boost::json::value value) {

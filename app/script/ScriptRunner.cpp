@@ -464,12 +464,13 @@ std::string ScriptRunner::wrapForTerminal(const std::string& text, int columns) 
         if (c == '\t') c = ' ';
         std::string piece;
         int w = 0;
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
-            // Never handed raw to the terminal: shown as an escape.
+        if (isTerminalControl(c)) {
+            // Never handed raw to the terminal: shown as an escape (a direction control too, which
+            // would reorder the rest of the line).
             char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(c));
+            std::snprintf(buf, sizeof buf, c > 0xFF ? "\\u%04X" : "\\x%02X", static_cast<unsigned>(c));
             piece = buf;
-            w = 4;
+            w = static_cast<int>(piece.size());
         } else {
             Charset::appendUTF8(piece, c);
             w = cellWidth(c);

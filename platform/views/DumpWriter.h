@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,13 @@ class DumpWriter {
     // "kind #id", or just "kind" for a view without identifier.
     static std::string head(const std::string& kind, const View& v);
     // Quotes a text for the dump: inside "…", with \" and \\ escaped and control characters
-    // written out (\n, \r, \t, \x1b, \u009b; see escapeControlCharacters).
+    // written out (\n, \r, \t, \x1b, \u009b; see escapeControlCharacters); a text longer than
+    // kMaxShownTextBytes shows its start and how much was left out (boundedText).
     static std::string quote(const std::string& text);
+
+    // A row of a list quotes several texts on one line, each bounded on its own; this bounds
+    // whatever a line holds besides them.
+    static constexpr std::size_t kMaxLineBytes = 16 * 1024;
 
   private:
     std::vector<std::string> lines_;

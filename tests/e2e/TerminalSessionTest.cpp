@@ -254,5 +254,60 @@ TEST_F(TerminalSession, LinesAreEditedCompletedAndRecalledAcrossRunsWithoutThePa
     EXPECT_NE(recalled.find("error: there is no side menu"), std::string::npos) << recalled;
 }
 
+// Two copies on one profile would clear each other's temporary settings files and lose saves: the
+// second says so in one line and stops before it touches anything. The folders the first made, or
+// found open to others, are 0700 and its files 0600, whatever the umask.
+TEST_F(TerminalSession, ASecondCopyOnTheSameProfileSaysSoAndStopsUntouched) {
+    const fs::path profile = dir_ / "profile";
+    fs::create_directories(profile / "state");
+    fs::create_directories(profile / "config");
+    fs::permissions(profile / "state", fs::perms(0755));
+    const mode_t umaskBefore = ::umask(022);
+    start();
+    ::umask(umaskBefore);
+    transcript_ += untilPrompt();
+
+    // What a killed writer leaves and what a live one is writing look the same.
+    const fs::path temporary = profile / "config" / "settings.json.busdesk-tmp-AbCd12";
+    std::ofstream(temporary) << "{\"half";
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t second = ::fork();
+    ASSERT_GE(second, 0);
+    if (second == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(out[1], 2);
+        ::close(out[0]);
+        const std::string app = std::string(BUSDESK_BINARY_DIR) + "/app/busdesk";
+        ::execl(app.c_str(), app.c_str(), "--headless", "--server", sim_->baseURL().c_str(), "--profile",
+                profile.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string said;
+    char buf[512];
+    for (ssize_t n = 0; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        said.append(buf, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    int status = -1;
+    ASSERT_EQ(::waitpid(second, &status, 0), second);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(said, "busdesk: BusDesk is already running with this profile (" + profile.string() + ")\n");
+    EXPECT_TRUE(fs::exists(temporary));
+
+    // The first copy is unharmed and still answers.
+    EXPECT_NE(say("dump").find("#loginAction"), std::string::npos);
+    auto mode = [](const fs::path& p) { return static_cast<int>(fs::status(p).permissions()); };
+    EXPECT_EQ(mode(profile / "state"), 0700);
+    EXPECT_EQ(mode(profile / "state" / "console.log"), 0600);
+    EXPECT_EQ(mode(profile / "state" / "busdesk.lock"), 0600);
+    untilTheEditorReads();
+    const std::string quit = "quit\n";
+    ASSERT_EQ(::write(master_, quit.data(), quit.size()), static_cast<ssize_t>(quit.size()));
+    std::string rest;
+    EXPECT_EQ(untilExit(rest), 0);
+}
+
 }  // namespace
 }  // namespace busdesk

@@ -3,8 +3,11 @@
 #include <boost/json/parse.hpp>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "model/WireModels.h"
+#include "platform/Log.h"
 
 namespace busdesk {
 namespace {
@@ -63,6 +66,28 @@ TEST(WireModelFixtures, CompletedTripsAndDutySchedule) {
     ASSERT_EQ(duties.size(), 2u);
     EXPECT_EQ(duties[0]->Empname, "张伟");
     EXPECT_EQ(duties[1]->SeqSum, "7");
+}
+
+// 1e400 is a number JSON can write and a double cannot hold: the field is refused (shown empty,
+// never as "inf"), the rest of the row stays, and the console names the field.
+TEST(WireModelFixtures, ANumberThatIsNotFiniteIsRefusedFieldByField) {
+    std::vector<std::string> lines;
+    auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
+    auto finished = FinishDisplanInfoArray::initWithString(
+        R"({"MileSum":-1e400,"SeqSum":2,"FinishDisplanList":[{"RouteName":"12路","Mile":1e400,"SeqNum":1}]})");
+    ASSERT_NE(finished, nullptr);
+    ASSERT_EQ(finished->FinishDisplanList.count(), 1u);
+    auto trip = finished->FinishDisplanList[0];
+    Log::setSink(old);
+    EXPECT_EQ(trip->RouteName, "12路");
+    EXPECT_EQ(trip->SeqNum, "1");
+    EXPECT_FALSE(trip->Mile.has_value());
+    EXPECT_EQ(finished->MileSum, 0.0);
+    EXPECT_EQ(finished->SeqSum, 2.0);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0],
+              "FinishDisplanInfoArray property 'MileSum' refused: the number -Infinity is not finite");
+    EXPECT_EQ(lines[1], "FinishDisplanInfo property 'Mile' refused: the number Infinity is not finite");
 }
 
 TEST(WireModelFixtures, EveryNormalInfoQueryFillsItsOwnFields) {

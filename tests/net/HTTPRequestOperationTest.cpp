@@ -1,4 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <boost/json.hpp>
@@ -312,6 +316,55 @@ TEST_F(OperationTest, ATricklingAnswerEndsAtTheOverallDeadlineInOneCallback) {
     EXPECT_EQ(outcome.error->code, URLErrorCode::TimedOut);
     EXPECT_GE(sent->load(), 8);  // bytes kept coming: this was no silence
     EXPECT_GE(took, std::chrono::milliseconds(700));
+    drainMainQueue();
+    EXPECT_EQ(outcome.calls(), 1);
+}
+
+// The silence time-out counts progress the client can use: whole header lines and body bytes. A
+// head that dribbles in a byte at a time without ever finishing a line is silence, and ends at
+// the silence time-out rather than holding the request to the overall deadline.
+TEST_F(OperationTest, HeaderBytesThatNeverFinishALineAreSilence) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    auto sent = std::make_shared<std::atomic<int>>(0);
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::thread trickler([listener, sent, stop] {
+        const int connection = ::accept(listener, nullptr, nullptr);
+        if (connection < 0) return;
+        char request[4096];
+        (void)::recv(connection, request, sizeof request, 0);
+        const std::string head = "HTTP/1.1 200 OK\r\nX-Slow: ";
+        (void)::send(connection, head.data(), head.size(), MSG_NOSIGNAL);
+        // A byte every 50 ms, for at most three seconds; the line is never finished.
+        for (int i = 0; i < 60 && !stop->load(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the server's pace, not the test's
+            if (::send(connection, "a", 1, MSG_NOSIGNAL) != 1) break;
+            ++*sent;
+        }
+        ::close(connection);
+    });
+    manager->requestSerializer()->timeoutInterval = 0.3;
+    manager->requestSerializer()->deadlineInterval = 10;
+    const auto start = std::chrono::steady_clock::now();
+    manager->GET("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/slowhead", std::nullopt,
+                 outcome.success(), outcome.failure());
+    const bool ended = outcome.wait(std::chrono::milliseconds(5000));
+    const auto took = std::chrono::steady_clock::now() - start;
+    stop->store(true);
+    trickler.join();
+    ::close(listener);
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(outcome.failures, 1);
+    EXPECT_EQ(outcome.error->code, URLErrorCode::TimedOut);
+    EXPECT_GE(sent->load(), 3);  // bytes kept coming all along
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
     drainMainQueue();
     EXPECT_EQ(outcome.calls(), 1);
 }

@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,11 +11,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
+#include "platform/ProfileLock.h"
 
 using namespace busdesk;
 namespace fs = std::filesystem;
@@ -160,7 +164,8 @@ TEST_F(PreferencesTest, AFileThatCannotBeReadIsLeftAloneAndSaidOnce) {
     EXPECT_EQ(p.objectForKey("k2"), boost::json::value("v2"));
     Log::setSink(old);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("cannot read"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(file_ + " is a folder"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("nothing is saved"), std::string::npos) << lines[0];
     EXPECT_TRUE(fs::is_directory(file_ + "/inside"));
     int entries = 0;
     for (const auto& e : fs::directory_iterator(dir_)) {
@@ -206,11 +211,118 @@ TEST_F(PreferencesTest, StartClearsOnlyTheTemporariesItMade) {
         std::ofstream(dir_ + "/" + name) << "keep";
     std::ofstream(dir_ + "/settings.json.busdesk-tmp-Ab12Cd") << "{\"half";
     writeDisk("{\"k\":1}");
-    Preferences p(file_);
+    // Without the profile's lock the temporary may be another copy's, in the making.
+    { Preferences keeps(file_, Preferences::Leftovers::Keep); }
+    EXPECT_TRUE(fs::exists(dir_ + "/settings.json.busdesk-tmp-Ab12Cd"));
+    Preferences p(file_, Preferences::Leftovers::Clear);
     EXPECT_EQ(p.objectForKey("k"), boost::json::value(1));
     EXPECT_FALSE(fs::exists(dir_ + "/settings.json.busdesk-tmp-Ab12Cd"));
     for (const char* name : {"settings.json.backup", "settings.json.orig12", "settings.json.corrupt"})
         EXPECT_TRUE(fs::exists(dir_ + "/" + name)) << name;
+}
+
+TEST_F(PreferencesTest, OnlyTheCopyHoldingTheProfileClearsLeftovers) {
+    Paths::setProfileDir(dir_ + "/one");
+    fs::create_directories(dir_ + "/one/config");
+    const std::string leftover = dir_ + "/one/config/settings.json.busdesk-tmp-Zz99Yy";
+    std::ofstream(leftover) << "{";
+    Preferences::standard();
+    EXPECT_TRUE(fs::exists(leftover));
+
+    Paths::setProfileDir(dir_ + "/two");
+    fs::create_directories(dir_ + "/two/config");
+    std::ofstream(dir_ + "/two/config/settings.json.busdesk-tmp-Zz99Yy") << "{";
+    ASSERT_EQ(ProfileLock::acquire(), ProfileLock::Result::Held);
+    EXPECT_TRUE(ProfileLock::held());
+    // Another open file of the lock, as a second process would have, finds it taken.
+    const int other = ::open(ProfileLock::lockFilePath().c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+    Preferences::standard();
+    EXPECT_FALSE(fs::exists(dir_ + "/two/config/settings.json.busdesk-tmp-Zz99Yy"));
+    ProfileLock::release();
+    EXPECT_FALSE(ProfileLock::held());
+    Paths::clearProfileDir();
+}
+
+// A named pipe would block the start for ever, a link to /dev/zero read without end, a 2 MB file
+// be read whole: none of them can be settings of ours. Each is set aside like a damaged file (a
+// link is moved, never what it leads to), with one line that says what stood there, and the store
+// starts empty and saves a regular file again.
+TEST_F(PreferencesTest, NonRegularOrOversizedFilesAreSetAsideWithoutWaitingOnThem) {
+    struct Case {
+        std::function<void()> make;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {[&] { ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0); }, "is a named pipe, not a regular file"},
+        {[&] { fs::create_symlink("/dev/zero", file_); }, "is a character device, not a regular file"},
+        {[&] { writeDisk("{\"k\":\"" + std::string(2 * 1024 * 1024, 'x') + "\"}"); },
+         "is larger than 1.0 MB (2.1 MB)"},
+    };
+    int copy = 0;
+    for (const auto& c : cases) {
+        c.make();
+        std::vector<std::string> lines;
+        auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
+        ::alarm(20);  // a store that blocks on the pipe ends the test here instead of hanging it
+        Preferences p(file_);
+        ::alarm(0);
+        Log::setSink(old);
+        ASSERT_EQ(lines.size(), 1u) << c.said;
+        EXPECT_NE(lines[0].find(c.said), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find("moved to " + file_ + ".corrupt-" + std::to_string(++copy)),
+                  std::string::npos);
+        EXPECT_TRUE(p.snapshot().empty());
+        EXPECT_TRUE(p.setObject("k", "v"));
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file_)));
+        EXPECT_EQ(Preferences(file_).objectForKey("k"), boost::json::value("v"));
+        fs::remove(file_);
+    }
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(file_ + ".corrupt-1")));
+    EXPECT_EQ(fs::read_symlink(file_ + ".corrupt-2"), "/dev/zero");
+}
+
+TEST_F(PreferencesTest, AReadOnlyFileIsReadAndLeftAsItIsSaidOnce) {
+    writeDisk("{\"zt_username\":\"10086\"}");
+    ::chmod(file_.c_str(), 0400);
+    std::vector<std::string> lines;
+    auto old = Log::setSink([&](const std::string& l) { lines.push_back(l); });
+    Preferences p(file_);
+    EXPECT_EQ(p.objectForKey("zt_username"), boost::json::value("10086"));
+    // Root could write it; the user's choice holds all the same.
+    EXPECT_FALSE(p.setObject("time", "t"));
+    EXPECT_FALSE(p.removeObject("zt_username"));
+    EXPECT_EQ(p.objectForKey("time"), boost::json::value("t"));
+    Log::setSink(old);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("read-only; settings will not be saved"), std::string::npos) << lines[0];
+    EXPECT_EQ(readDisk(), "{\"zt_username\":\"10086\"}");
+    EXPECT_EQ(fs::status(file_).permissions(), fs::perms::owner_read);
+}
+
+TEST_F(PreferencesTest, ALinkedFileIsFollowedAndItsTargetReplacedInItsOwnFolder) {
+    fs::create_directories(dir_ + "/dotfiles");
+    std::ofstream(dir_ + "/dotfiles/busdesk.json") << "{\"zt_username\":\"10086\"}";
+    fs::create_directories(dir_ + "/config");
+    const std::string link = dir_ + "/config/settings.json";
+    fs::create_symlink("../dotfiles/busdesk.json", link);
+    {
+        Preferences p(link);
+        EXPECT_EQ(p.objectForKey("zt_username"), boost::json::value("10086"));
+        EXPECT_TRUE(p.setObject("time", "t"));
+    }
+    EXPECT_EQ(fs::read_symlink(link), "../dotfiles/busdesk.json");
+    std::ifstream in(dir_ + "/dotfiles/busdesk.json");
+    std::stringstream ss;
+    ss << in.rdbuf();
+    EXPECT_EQ(boost::json::parse(ss.str()), boost::json::parse("{\"zt_username\":\"10086\",\"time\":\"t\"}"));
+    EXPECT_EQ(Preferences(link).objectForKey("time"), boost::json::value("t"));
+    // Nothing was left in either folder.
+    for (const char* folder : {"/dotfiles", "/config"})
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ + folder), fs::directory_iterator()), 1)
+            << folder;
 }
 
 TEST_F(PreferencesTest, StandardStoreFollowsTheProfileFolder) {
@@ -317,7 +429,7 @@ TEST_F(PreferencesTest, KilledWriterLeavesOldOrNewContentNeverABrokenFile) {
         EXPECT_TRUE(n == acks - 1 || n == acks) << "n=" << n << " acks=" << acks;
 
         // A restart reads it back and clears the orphaned temporary the kill may have left.
-        Preferences after(file_);
+        Preferences after(file_, Preferences::Leftovers::Clear);
         auto record = after.objectForKey("record");
         ASSERT_TRUE(record);
         std::int64_t again = -2;

@@ -324,6 +324,8 @@ TEST(TerminalText, WrapsByCellsKeepsWordsAndEscapesControlCharacters) {
     EXPECT_EQ(shown.find('\x1b'), std::string::npos);
     EXPECT_EQ(shown.find('\x07'), std::string::npos);
     EXPECT_EQ(shown, "x\\x1B[2Jy\\x07\n");
+    // A direction override would show the rest of the line reversed.
+    EXPECT_EQ(ScriptRunner::wrapForTerminal("bill\u202Efdp.exe", 40), "bill\\u202Efdp.exe\n");
     // Broken UTF-8 shows as the replacement character.
     EXPECT_EQ(ScriptRunner::wrapForTerminal("a\xff", 10), "a\xEF\xBF\xBD\n");
 }

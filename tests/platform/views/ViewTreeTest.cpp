@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ConsoleText.h"
 #include "platform/RunLoop.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/Button.h"
@@ -263,6 +264,24 @@ TEST(ViewTreeTest, DumpWritesOutControlCharactersOfServerText) {
         EXPECT_FALSE(b == 0xc2 && i + 1 < dump.size() && static_cast<unsigned char>(dump[i + 1]) < 0xa0);
     }
     alert->dismissWithClickedButtonIndex(0);
+}
+
+TEST(ViewTreeTest, DumpShowsAFewKilobytesOfAHugeTextAndEscapesDirectionControls) {
+    auto window = std::make_shared<Window>();
+    window->makeKeyAndVisible();
+    auto screen = std::make_shared<ViewController>();
+    window->setRootViewController(std::make_shared<NavigationController>(screen));
+    const std::string title = "通知" + std::string(50000000 - 6, 'x');
+    auto huge = std::make_shared<Label>(Rect{}, title);
+    screen->view()->addSubview(huge);
+    screen->view()->addSubview(std::make_shared<Label>(Rect{}, "invoice\u202Etxt.exe"));
+    const std::string dump = ScreenDump::dump(*window);
+    EXPECT_LT(dump.size(), 3 * kMaxShownTextBytes) << dump.size();
+    EXPECT_NE(dump.find("label: \"通知xxx"), std::string::npos);
+    EXPECT_NE(dump.find("xxx…（省略 50.0 MB）\"\n"), std::string::npos);
+    EXPECT_NE(dump.find("label: \"invoice\\u202etxt.exe\"\n"), std::string::npos) << dump;
+    // Only the dump is cut: the label keeps the whole text.
+    EXPECT_EQ(huge->text().size(), title.size());
 }
 
 TEST(ViewTreeTest, UncollectedToastsAreBoundedToTheNewest) {
