@@ -82,7 +82,8 @@ std::string deviceZoneID() {
 }
 
 std::optional<std::string> deviceZoneComponent(Date from) {
-    std::unique_ptr<icu::VTimeZone> zone(icu::VTimeZone::createVTimeZoneByID(icu::UnicodeString::fromUTF8(deviceZoneID())));
+    std::unique_ptr<icu::VTimeZone> zone(
+        icu::VTimeZone::createVTimeZoneByID(icu::UnicodeString::fromUTF8(deviceZoneID())));
     if (!zone) return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString written;

@@ -103,7 +103,8 @@ RosterCalendar makeRosterCalendar(const std::string& empID, const std::vector<Ro
             const std::string shift = text(duty->Shiftnum);
             const std::string uid = dutyUID(empID, day.day, shift);
             if (auto it = before.find(uid); it != before.end())
-                now.sequence = it->second.sequence + (it->second.start != now.start || it->second.end != now.end);
+                now.sequence =
+                    it->second.sequence + (it->second.start != now.start || it->second.end != now.end);
             out.exported[uid] = now;
 
             events += ical::contentLine("BEGIN", "VEVENT");
@@ -119,7 +120,8 @@ RosterCalendar makeRosterCalendar(const std::string& empID, const std::vector<Ro
             if (!text(duty->Busname).empty())
                 events += ical::contentLine("LOCATION", ical::escapeText(text(duty->Busname)));
             if (!text(duty->Firstleavetime).empty())
-                events += ical::contentLine("DESCRIPTION", ical::escapeText("首发时间：" + text(duty->Firstleavetime)));
+                events += ical::contentLine("DESCRIPTION",
+                                            ical::escapeText("首发时间：" + text(duty->Firstleavetime)));
             events += ical::contentLine("CATEGORIES", ical::escapeText(kCategory));
             events += ical::contentLine("END", "VEVENT");
             ++out.events;
@@ -175,11 +177,12 @@ ExportedDuties read(const std::string& path) {
         const auto* start = o ? o->if_contains("start") : nullptr;
         const auto* end = o ? o->if_contains("end") : nullptr;
         const auto* sequence = o ? o->if_contains("sequence") : nullptr;
-        if (!day || !day->is_string() || !start || !start->is_string() || !end || !end->is_string() || !sequence ||
-            !sequence->is_int64() || sequence->as_int64() < 0 || sequence->as_int64() > 1000000)
+        if (!day || !day->is_string() || !start || !start->is_string() || !end || !end->is_string() ||
+            !sequence || !sequence->is_int64() || sequence->as_int64() < 0 || sequence->as_int64() > 1000000)
             continue;
-        out[std::string(uid)] = ExportedDuty{std::string(day->as_string()), std::string(start->as_string()),
-                                             std::string(end->as_string()), static_cast<int>(sequence->as_int64())};
+        out[std::string(uid)] =
+            ExportedDuty{std::string(day->as_string()), std::string(start->as_string()),
+                         std::string(end->as_string()), static_cast<int>(sequence->as_int64())};
     }
     return out;
 }
@@ -219,7 +222,8 @@ CalendarExportOutcome exportRosterCalendar(const std::string& path, const std::s
     outcome.written = true;
     // The file is written: only now does it count as exported.
     if (int err = export_state::write(statePath, calendar.exported))
-        Log::line("calendar export: the export state could not be kept: " + std::generic_category().message(err));
+        Log::line("calendar export: the export state could not be kept: " +
+                  std::generic_category().message(err));
     return outcome;
 }
 

@@ -19,7 +19,7 @@ struct RosterDay {
 
 // What the last export wrote of one duty, so that the next one can tell a changed duty.
 struct ExportedDuty {
-    std::string day;  // "yyyy-MM-dd"
+    std::string day;         // "yyyy-MM-dd"
     std::string start, end;  // the DTSTART and DTEND values written
     int sequence = 0;
     bool operator==(const ExportedDuty&) const = default;

@@ -21,8 +21,8 @@ void SaveFileSheet::setChooser(Chooser c) {
     chooser() = std::move(c);
 }
 
-void SaveFileSheet::ask(const std::string& title, const std::string& suggestedName, std::weak_ptr<View> origin,
-                        Done done) {
+void SaveFileSheet::ask(const std::string& title, const std::string& suggestedName,
+                        std::weak_ptr<View> origin, Done done) {
     if (chooser()) {
         auto path = chooser()(title, suggestedName);
         // Never inside the call that asked, as when the sheet answers.
@@ -40,6 +40,7 @@ SaveFileSheet::SaveFileSheet(std::string title, const std::string& suggestedName
     : PickerSheet(std::move(title), std::move(origin)), done_(std::move(done)) {
     savePath = std::make_shared<TextField>();
     savePath->setIdentifier("savePath");
+    savePath->setBackgroundColor(Color::white(1.0));
     savePath->setText(Paths::dataDir() + "/Documents/" + suggestedName);
 }
 

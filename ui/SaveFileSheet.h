@@ -19,7 +19,8 @@ class SaveFileSheet : public PickerSheet {
     using Done = std::function<void(std::optional<std::string> path)>;
     // The platform's dialog: the title and the suggested file name in, the chosen path (nothing
     // when the user cancelled) out.
-    using Chooser = std::function<std::optional<std::string>(const std::string& title, const std::string& name)>;
+    using Chooser =
+        std::function<std::optional<std::string>(const std::string& title, const std::string& name)>;
     static void setChooser(Chooser chooser);
 
     // Asks for a path: through the chooser when one is installed, else with a sheet over the

@@ -45,7 +45,7 @@ std::string MyWeekViewController::heading(const LocalDate& day, const LocalDate&
 }
 
 std::vector<std::shared_ptr<ArrangeInfo>> MyWeekViewController::ownDuties(const ArrangeInfoList* list,
-                                                                         const std::string& empID) {
+                                                                          const std::string& empID) {
     std::vector<std::shared_ptr<ArrangeInfo>> out;
     if (!list || empID.empty()) return out;
     for (std::size_t i = 0; i < list->ArrangeList.count(); ++i) {
@@ -131,7 +131,7 @@ void MyWeekViewController::sendNext() {
     runQuery<std::shared_ptr<ArrangeInfoList>>(
         OfficeQueries::roster(isoDay(days_[index].day)),
         whileAlive<MyWeekViewController>(
-            [round, index](MyWeekViewController& self, std::shared_ptr<ArrangeInfoList> list) {
+            [round, index](MyWeekViewController& self, const std::shared_ptr<ArrangeInfoList>& list) {
                 self.answered(round, index, ownDuties(list.get(), self.empID_));
             }),
         whileAlive<MyWeekViewController>(
@@ -170,7 +170,8 @@ std::shared_ptr<TableViewCell> MyWeekViewController::cellForRow(TableView& tv, I
     const Day& day = days_.at(static_cast<std::size_t>(ip.section));
     auto row = static_cast<std::size_t>(ip.row);
     if (row < day.duties.size()) {
-        auto cell = std::dynamic_pointer_cast<MyWeekDutyCell>(tv.dequeueReusableCell(MyWeekDutyCell::kReuseIdentifier));
+        auto cell = std::dynamic_pointer_cast<MyWeekDutyCell>(
+            tv.dequeueReusableCell(MyWeekDutyCell::kReuseIdentifier));
         if (!cell) cell = std::make_shared<MyWeekDutyCell>();
         cell->fill(day.duties[row].get(), ip.row);
         return cell;
@@ -183,9 +184,8 @@ std::shared_ptr<TableViewCell> MyWeekViewController::cellForRow(TableView& tv, I
 
 double MyWeekViewController::heightForRow(TableView&, IndexPath ip) {
     const Day& day = days_.at(static_cast<std::size_t>(ip.section));
-    return LinesCell::heightFor(static_cast<std::size_t>(ip.row) < day.duties.size()
-                                    ? QArrangeTableViewCell::dutyLines().size()
-                                    : 1);
+    return LinesCell::heightFor(
+        static_cast<std::size_t>(ip.row) < day.duties.size() ? QArrangeTableViewCell::dutyLines().size() : 1);
 }
 
 double MyWeekViewController::heightForHeader(TableView&, int) {
@@ -195,13 +195,17 @@ double MyWeekViewController::heightForHeader(TableView&, int) {
 std::shared_ptr<View> MyWeekViewController::viewForHeader(TableView&, int section) {
     if (section < 0 || section >= static_cast<int>(days_.size())) return nullptr;
     const LocalDate today = days_.front().day;
-    auto header = std::make_shared<Label>(Rect{0, 0, view()->bounds().width, kHeaderHeight},
-                                          heading(days_[static_cast<std::size_t>(section)].day, today));
-    header->setIdentifier("dayHeading");
-    header->setBoldFont(true);
-    header->setFontSize(16);
-    header->setTextColor(kAccentColor);
+    const double width = view()->bounds().width;
+    auto header = std::make_shared<View>(Rect{0, 0, width, kHeaderHeight});
     header->setBackgroundColor(Color::white(0.95));
+    auto label =
+        std::make_shared<Label>(Rect{LinesCell::kPadding, 0, width - 2 * LinesCell::kPadding, kHeaderHeight},
+                                heading(days_[static_cast<std::size_t>(section)].day, today));
+    label->setIdentifier("dayHeading");
+    label->setBoldFont(true);
+    label->setFontSize(16);
+    label->setTextColor(kAccentColor);
+    header->addSubview(label);
     return header;
 }
 
@@ -215,10 +219,11 @@ std::vector<RosterDay> MyWeekViewController::rosterWeek() const {
 void MyWeekViewController::exportCalendar() {
     if (days_.empty()) return;
     std::string name = std::string("我的排班-") + isoDay(days_.front().day) + ".ics";
-    SaveFileSheet::ask(kExportTitle, name, view(),
-                       whileAlive<MyWeekViewController>([](MyWeekViewController& self, std::optional<std::string> path) {
-                           if (path) self.exportTo(*path);
-                       }));
+    SaveFileSheet::ask(
+        kExportTitle, name, view(),
+        whileAlive<MyWeekViewController>([](MyWeekViewController& self, std::optional<std::string> path) {
+            if (path) self.exportTo(*path);
+        }));
 }
 
 void MyWeekViewController::exportTo(const std::string& path) {
@@ -228,17 +233,20 @@ void MyWeekViewController::exportTo(const std::string& path) {
     Date stamp = Date::now();
     asyncThenMain<CalendarExportOutcome>(
         DispatchQueue::processing(),
-        [path, empID, week = std::move(week), stamp] { return exportRosterCalendar(path, empID, week, stamp); },
-        whileAlive<MyWeekViewController>([](MyWeekViewController& self, CalendarExportOutcome outcome) {
-            if (self.inFlight_ == 0) screen::showActivityOrNo(false, *self.view());
-            std::string text;
-            if (!outcome.written)
-                text = "日历导出失败：" + outcome.error;
-            else
-                text = "日历已导出（" + std::to_string(outcome.events) + " 个排班）";
-            if (outcome.written && outcome.skipped > 0) text += "；" + skippedText(outcome.skipped);
-            screen::setAlertInfo(text, *self.view());
-        }));
+        [path, empID, week = std::move(week), stamp] {
+            return exportRosterCalendar(path, empID, week, stamp);
+        },
+        whileAlive<MyWeekViewController>(
+            [](MyWeekViewController& self, const CalendarExportOutcome& outcome) {
+                if (self.inFlight_ == 0) screen::showActivityOrNo(false, *self.view());
+                std::string text;
+                if (!outcome.written)
+                    text = "日历导出失败：" + outcome.error;
+                else
+                    text = "日历已导出（" + std::to_string(outcome.events) + " 个排班）";
+                if (outcome.written && outcome.skipped > 0) text += "；" + skippedText(outcome.skipped);
+                screen::setAlertInfo(text, *self.view());
+            }));
 }
 
 }  // namespace busdesk

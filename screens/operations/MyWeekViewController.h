@@ -48,7 +48,8 @@ class MyWeekViewController : public ViewController, public TableViewDataSource, 
     // "12月9日 星期三", with "今天 " or "明天 " before it for those days.
     static std::string heading(const LocalDate& day, const LocalDate& today);
     // The rows of `list` whose Empid is `empID`.
-    static std::vector<std::shared_ptr<ArrangeInfo>> ownDuties(const ArrangeInfoList* list, const std::string& empID);
+    static std::vector<std::shared_ptr<ArrangeInfo>> ownDuties(const ArrangeInfoList* list,
+                                                               const std::string& empID);
     // "N 条排班时间无法识别，未导出".
     static std::string skippedText(int skipped);
 
@@ -78,7 +79,8 @@ class MyWeekViewController : public ViewController, public TableViewDataSource, 
 
   private:
     void sendNext();
-    void answered(int round, std::size_t index, std::optional<std::vector<std::shared_ptr<ArrangeInfo>>> duties);
+    void answered(int round, std::size_t index,
+                  std::optional<std::vector<std::shared_ptr<ArrangeInfo>>> duties);
     // The note of a day without duty rows, or "" when it has none to show.
     std::string noteFor(const Day& day) const;
     void exportTo(const std::string& path);

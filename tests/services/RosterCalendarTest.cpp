@@ -18,8 +18,9 @@
 namespace busdesk::test {
 namespace {
 
-std::shared_ptr<ArrangeInfo> duty(std::string on, std::string off, std::string shift, std::string route = "5路",
-                                  std::string bus = "12004", std::string first = "05:50") {
+std::shared_ptr<ArrangeInfo> duty(std::string on, std::string off, std::string shift,
+                                  std::string route = "5路", std::string bus = "12004",
+                                  std::string first = "05:50") {
     auto d = std::make_shared<ArrangeInfo>();
     d->Empid = "E10086";
     d->OnWorktime = std::move(on);
@@ -116,21 +117,24 @@ TEST_F(RosterCalendarTest, TheFileParsesWithoutErrorAndEachDutyIsOneEventInTheZo
     EXPECT_EQ(p.errors, 0) << p.messages << calendar.text;
     ASSERT_EQ(p.events.size(), 4u);  // the rest days give none
 
-    for (auto* line : {"BEGIN:VCALENDAR\r\n", "PRODID:", "VERSION:2.0\r\n", "CALSCALE:GREGORIAN\r\n",
-                       "METHOD:PUBLISH\r\n", "X-WR-CALNAME:我的排班\r\n", "BEGIN:VTIMEZONE\r\n",
-                       "TZID:Asia/Shanghai\r\n", "CATEGORIES:排班\r\n", "DTSTAMP:20261207T020000Z\r\n",
-                       "ORGANIZER;CN=BusDesk:urn:busdesk:roster\r\n"})
+    for (auto* line :
+         {"BEGIN:VCALENDAR\r\n", "PRODID:", "VERSION:2.0\r\n", "CALSCALE:GREGORIAN\r\n", "METHOD:PUBLISH\r\n",
+          "X-WR-CALNAME:我的排班\r\n", "BEGIN:VTIMEZONE\r\n", "TZID:Asia/Shanghai\r\n", "CATEGORIES:排班\r\n",
+          "DTSTAMP:20261207T020000Z\r\n", "ORGANIZER;CN=BusDesk:urn:busdesk:roster\r\n"})
         EXPECT_NE(calendar.text.find(line), std::string::npos) << line;
     // Every line ends in CRLF: no bare LF anywhere.
-    for (std::size_t i = calendar.text.find('\n'); i != std::string::npos; i = calendar.text.find('\n', i + 1))
+    for (std::size_t i = calendar.text.find('\n'); i != std::string::npos;
+         i = calendar.text.find('\n', i + 1))
         ASSERT_EQ(calendar.text[i - 1], '\r') << i;
 
     auto* first = p.events[0];
     EXPECT_EQ(tzidOf(first, ICAL_DTSTART_PROPERTY), "Asia/Shanghai");
     EXPECT_EQ(tzidOf(first, ICAL_DTEND_PROPERTY), "Asia/Shanghai");
     // 05:30 in Shanghai is 21:30 UTC of the day before.
-    EXPECT_EQ(utc(icalcomponent_get_dtstart(first)), static_cast<time_t>(at("2026-12-07 05:30:00").secondsSince1970));
-    EXPECT_EQ(utc(icalcomponent_get_dtend(first)), static_cast<time_t>(at("2026-12-07 13:45:00").secondsSince1970));
+    EXPECT_EQ(utc(icalcomponent_get_dtstart(first)),
+              static_cast<time_t>(at("2026-12-07 05:30:00").secondsSince1970));
+    EXPECT_EQ(utc(icalcomponent_get_dtend(first)),
+              static_cast<time_t>(at("2026-12-07 13:45:00").secondsSince1970));
     EXPECT_STREQ(icalcomponent_get_summary(first), "线路 5路 · 班次 早班");
     EXPECT_STREQ(icalcomponent_get_location(first), "12004");
     EXPECT_STREQ(icalcomponent_get_description(first), "首发时间：05:50");
@@ -138,8 +142,10 @@ TEST_F(RosterCalendarTest, TheFileParsesWithoutErrorAndEachDutyIsOneEventInTheZo
 
     // The night duty ends at 01:35 of the next day.
     auto* night = p.events[2];
-    EXPECT_EQ(utc(icalcomponent_get_dtstart(night)), static_cast<time_t>(at("2026-12-10 21:20:00").secondsSince1970));
-    EXPECT_EQ(utc(icalcomponent_get_dtend(night)), static_cast<time_t>(at("2026-12-11 01:35:00").secondsSince1970));
+    EXPECT_EQ(utc(icalcomponent_get_dtstart(night)),
+              static_cast<time_t>(at("2026-12-10 21:20:00").secondsSince1970));
+    EXPECT_EQ(utc(icalcomponent_get_dtend(night)),
+              static_cast<time_t>(at("2026-12-11 01:35:00").secondsSince1970));
 }
 
 TEST_F(RosterCalendarTest, TheZoneComesWithItsRealRulesSoSummerAndWinterTimesBothHold) {
@@ -190,9 +196,10 @@ TEST_F(RosterCalendarTest, TheSameWeekExportedTwiceKeepsItsUIDsAndAChangedDutyGe
 }
 
 TEST_F(RosterCalendarTest, LongChineseTextsFoldAt75OctetsAndSpecialCharactersAreEscaped) {
-    std::vector<RosterDay> w{{{2026, 12, 7},
-                              {duty("05:30", "13:45", "早班", "快速公交一号线（燕山立交桥—泉城广场—济南西站—长清大学城）区间车",
-                                    "12004,备车;临时\\调配")}}};
+    std::vector<RosterDay> w{
+        {{2026, 12, 7},
+         {duty("05:30", "13:45", "早班", "快速公交一号线（燕山立交桥—泉城广场—济南西站—长清大学城）区间车",
+               "12004,备车;临时\\调配")}}};
     auto calendar = makeRosterCalendar("E10086", w, {}, stamp);
     std::istringstream lines(calendar.text);
     std::string line;

@@ -85,7 +85,9 @@ TEST_F(MyWeekScreenTest, SevenDaysFromTodayWithTheDriversOwnDutiesAndRestDays) {
     auto week = openWeek();
     ASSERT_TRUE(week);
     std::string s = screen();
-    EXPECT_TRUE(contains(s, "bar: [#presentLeftMenuViewController] \"我的排班\" [#presentRightMenuViewController]")) << s;
+    EXPECT_TRUE(
+        contains(s, "bar: [#presentLeftMenuViewController] \"我的排班\" [#presentRightMenuViewController]"))
+        << s;
     EXPECT_TRUE(contains(s, "button #exportCalendar: \"导出日历\"")) << s;
     EXPECT_FALSE(contains(s, "overlay:")) << s;
 
@@ -94,8 +96,8 @@ TEST_F(MyWeekScreenTest, SevenDaysFromTodayWithTheDriversOwnDutiesAndRestDays) {
     ASSERT_EQ(urls.size(), 7u);
     std::set<std::string> days;
     for (auto& url : urls) days.insert(queryParam(url, "RunDate").value_or(""));
-    EXPECT_EQ(days, (std::set<std::string>{"2026-12-07", "2026-12-08", "2026-12-09", "2026-12-10", "2026-12-11",
-                                           "2026-12-12", "2026-12-13"}));
+    EXPECT_EQ(days, (std::set<std::string>{"2026-12-07", "2026-12-08", "2026-12-09", "2026-12-10",
+                                           "2026-12-11", "2026-12-12", "2026-12-13"}));
     EXPECT_EQ(counter->sent, 7);
     EXPECT_EQ(counter->most, MyWeekViewController::kMaxInFlight);
 
@@ -170,17 +172,19 @@ TEST_F(MyWeekScreenTest, ExportingThroughTheSaveSheetWritesACalendarOfTheWeeksDu
     EXPECT_TRUE(contains(s, "toast: \"日历已导出（5 个排班）\"")) << s;
     std::string text = read(file);
     std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> root(icalparser_parse_string(text.c_str()),
-                                                                   icalcomponent_free);
+                                                                  icalcomponent_free);
     ASSERT_TRUE(root);
     EXPECT_EQ(icalcomponent_count_errors(root.get()), 0);
     EXPECT_EQ(icalcomponent_count_components(root.get(), ICAL_VEVENT_COMPONENT), 5);
 
     // Without an open sheet `save` has nothing to complete.
-    EXPECT_EQ([&] {
-        std::istringstream in("save /tmp/x.ics\n");
-        ScriptRunner runner(window, out);
-        return runner.runScript(in);
-    }(), 1);
+    EXPECT_EQ(
+        [&] {
+            std::istringstream in("save /tmp/x.ics\n");
+            ScriptRunner runner(window, out);
+            return runner.runScript(in);
+        }(),
+        1);
 }
 
 TEST_F(MyWeekScreenTest, AnExportThatCannotBeWrittenSaysWhy) {
