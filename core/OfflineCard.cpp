@@ -84,8 +84,8 @@ std::optional<CardFile> load(const std::string& cardID) {
     auto derivation = string("derivation");
     auto wrapped = string("wrappedKey");
     auto record = string("record");
-    if (!format || !format->is_int64() || format->as_int64() != kFormat || !made || !made->is_number() || !wrong ||
-        !wrong->is_int64() || !verifier || !derivation || !wrapped || !record)
+    if (!format || !format->is_int64() || format->as_int64() != kFormat || !made || !made->is_number() ||
+        !wrong || !wrong->is_int64() || !verifier || !derivation || !wrapped || !record)
         return std::nullopt;
     CardFile card;
     auto how = crypto::KeyDerivation::fromText(*derivation);
@@ -118,13 +118,14 @@ bool save(const std::string& cardID, const CardFile& card) {
     const std::string path = cardFile(cardID);
     if (!Paths::ensureDirectory(atomic_file::parentOf(path))) return false;
     const int failure = atomic_file::replace(path, boost::json::serialize(o));
-    if (failure != 0) Log::line("offline sign-in: cannot save the card file (" + std::string(std::strerror(failure)) + ")");
+    if (failure != 0)
+        Log::line("offline sign-in: cannot save the card file (" + std::string(std::strerror(failure)) + ")");
     return failure == 0;
 }
 
 // A fresh verifier and wrapping of `dataKey` for `password`, around `record`.
-std::optional<CardFile> sealFor(const std::string& cardID, std::string_view password, const SecretBytes& dataKey,
-                                std::string record) {
+std::optional<CardFile> sealFor(const std::string& cardID, std::string_view password,
+                                const SecretBytes& dataKey, std::string record) {
     auto verifier = crypto::makeVerifier(password);
     auto how = crypto::KeyDerivation::fresh();
     auto passwordKey = crypto::deriveKey(password, how);
@@ -139,7 +140,8 @@ std::optional<CardFile> sealFor(const std::string& cardID, std::string_view pass
 }
 
 // The data key the file wraps, when `password` opens it.
-std::optional<SecretBytes> unwrap(const std::string& cardID, const CardFile& card, std::string_view password) {
+std::optional<SecretBytes> unwrap(const std::string& cardID, const CardFile& card,
+                                  std::string_view password) {
     if (!crypto::checkVerifier(card.verifier, password)) return std::nullopt;
     auto passwordKey = crypto::deriveKey(password, card.derivation);
     if (!passwordKey) return std::nullopt;
@@ -232,11 +234,14 @@ void openLoginAsync(std::string cardID, SecretBytes password,
                     std::function<void(std::variant<Opened, Refusal>)> done) {
     asyncThenMain<std::variant<Opened, Refusal>>(
         DispatchQueue::processing(),
-        [cardID = std::move(cardID), password = std::move(password)] { return openLogin(cardID, password.view()); },
+        [cardID = std::move(cardID), password = std::move(password)] {
+            return openLogin(cardID, password.view());
+        },
         std::move(done));
 }
 
-void rewrapAsync(std::string cardID, SecretBytes dataKey, SecretBytes newPassword, std::function<void(bool)> done) {
+void rewrapAsync(std::string cardID, SecretBytes dataKey, SecretBytes newPassword,
+                 std::function<void(bool)> done) {
     asyncThenMain<bool>(
         DispatchQueue::processing(),
         [cardID = std::move(cardID), dataKey = std::move(dataKey), password = std::move(newPassword)] {

@@ -65,6 +65,7 @@ void rememberLoginAsync(std::string cardID, SecretBytes password, std::string lo
                         std::function<void(std::optional<Remembered>)> done);
 void openLoginAsync(std::string cardID, SecretBytes password,
                     std::function<void(std::variant<Opened, Refusal>)> done);
-void rewrapAsync(std::string cardID, SecretBytes dataKey, SecretBytes newPassword, std::function<void(bool)> done);
+void rewrapAsync(std::string cardID, SecretBytes dataKey, SecretBytes newPassword,
+                 std::function<void(bool)> done);
 
 }  // namespace busdesk::offline

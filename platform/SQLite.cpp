@@ -37,7 +37,8 @@ Error errnoError(const std::string& what) {
 // Makes the file with mode 0600 before SQLite sees it (SQLite would make it with the umask's
 // mode, and its journal files copy the file's mode), and narrows an existing one.
 std::optional<Error> prepareFile(const std::string& path) {
-    if (!Paths::ensureDirectory(atomic_file::parentOf(path))) return errnoError("cannot make the folder of " + path);
+    if (!Paths::ensureDirectory(atomic_file::parentOf(path)))
+        return errnoError("cannot make the folder of " + path);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return errnoError("cannot open " + path);
     ::fchmod(fd, 0600);
@@ -91,8 +92,9 @@ std::variant<sqlite3*, Error> openChecked(const std::string& path, const Schema&
     // connections making the file at once do it one after the other.
     rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return fail(rc);
-    rc = sqlite3_prepare_v2(db, "SELECT user_version, (SELECT count(*) FROM sqlite_schema) FROM pragma_user_version",
-                            -1, &statement, nullptr);
+    rc = sqlite3_prepare_v2(
+        db, "SELECT user_version, (SELECT count(*) FROM sqlite_schema) FROM pragma_user_version", -1,
+        &statement, nullptr);
     int tables = -1;
     if (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
         version = sqlite3_column_int(statement, 0);
@@ -114,7 +116,8 @@ std::variant<sqlite3*, Error> openChecked(const std::string& path, const Schema&
         check = Check::Damaged;
         return Error(kErrorDomain, SQLITE_NOTADB, "holds tables of another schema");
     }
-    const std::string make = schema.create + ";PRAGMA user_version=" + std::to_string(schema.version) + ";COMMIT";
+    const std::string make =
+        schema.create + ";PRAGMA user_version=" + std::to_string(schema.version) + ";COMMIT";
     rc = sqlite3_exec(db, make.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         Error error = errorOf(db, rc);
@@ -201,12 +204,13 @@ void Statement::reset() {
 namespace {
 
 // Moves the damaged file at `path` (and its journal files) aside, says so once, and makes a new one.
-std::variant<sqlite3*, Error> replaceDamaged(const std::string& path, const Schema& schema, const std::string& why,
-                                             std::optional<std::string>& movedAside) {
+std::variant<sqlite3*, Error> replaceDamaged(const std::string& path, const Schema& schema,
+                                             const std::string& why, std::optional<std::string>& movedAside) {
     auto aside = atomic_file::moveAside(path, kKeptDamagedCopies);
     if (!aside) return errnoError("cannot move the damaged " + path + " aside");
     for (const char* suffix : {"-wal", "-shm"})
-        if (::rename((path + suffix).c_str(), (*aside + suffix).c_str()) != 0) ::unlink((path + suffix).c_str());
+        if (::rename((path + suffix).c_str(), (*aside + suffix).c_str()) != 0)
+            ::unlink((path + suffix).c_str());
     Log::line("sqlite: damaged " + path + " (" + why + ") moved to " + *aside + ", a new one is made");
     movedAside = *aside;
     Check check = Check::Failed;
@@ -227,8 +231,8 @@ std::variant<Database::Opened, Error> Database::open(const std::string& path, co
     return opened;
 }
 
-std::variant<Database::Opened, Error> Database::replace(std::unique_ptr<Database> damaged, const Schema& schema,
-                                                        const Error& why) {
+std::variant<Database::Opened, Error> Database::replace(std::unique_ptr<Database> damaged,
+                                                        const Schema& schema, const Error& why) {
     const std::string path = damaged->path();
     damaged.reset();
     if (RunLoop::main().isOwnerThread()) ++gMainThreadCalls;

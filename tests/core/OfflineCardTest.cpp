@@ -63,7 +63,7 @@ TEST_F(OfflineCardTest, ALoginIsKeptSealedAndOpensWithItsPasswordOnly) {
     ASSERT_EQ(::stat(fs::path(path).parent_path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     const std::string bytes = fileBytes(path);
-    for (const char* secret : {"secret-1", "13800000000", "110101199001011234", "E1"})
+    for (const char* secret : {"secret-1", "13800000000", "110101199001011234", "EmpID"})
         EXPECT_EQ(bytes.find(secret), std::string::npos) << secret;
     EXPECT_TRUE(offline::canOffer(card_));
     EXPECT_FALSE(offline::canOffer("other"));
@@ -86,8 +86,10 @@ TEST_F(OfflineCardTest, FiveWrongPasswordsInARowDeleteTheCard) {
         EXPECT_EQ(std::get<offline::Refusal>(refused), offline::Refusal::WrongPassword);
     }
     // A right one in between starts the count again.
-    ASSERT_TRUE(std::holds_alternative<offline::Opened>(offMain([&] { return offline::openLogin(card_, "right"); })));
-    for (int i = 1; i < offline::kMaxWrongTries; ++i) offMain([&] { return offline::openLogin(card_, "wrong"); });
+    ASSERT_TRUE(
+        std::holds_alternative<offline::Opened>(offMain([&] { return offline::openLogin(card_, "right"); })));
+    for (int i = 1; i < offline::kMaxWrongTries; ++i)
+        offMain([&] { return offline::openLogin(card_, "wrong"); });
     EXPECT_TRUE(offline::canOffer(card_));
     auto last = offMain([&] { return offline::openLogin(card_, "wrong"); });
     EXPECT_EQ(std::get<offline::Refusal>(last), offline::Refusal::Deleted);
@@ -108,8 +110,8 @@ TEST_F(OfflineCardTest, AnOldDamagedOrForgottenCardIsNotOffered) {
 
     const std::string path = offline::cardFile(card_);
     const std::string good = fileBytes(path);
-    for (std::string damaged : {std::string(), good.substr(0, good.size() / 2), std::string("[1,2]"),
-                                std::string(100000, '{')}) {
+    for (std::string damaged :
+         {std::string(), good.substr(0, good.size() / 2), std::string("[1,2]"), std::string(100000, '{')}) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << damaged;
         EXPECT_FALSE(offline::canOffer(card_));
     }
@@ -141,8 +143,9 @@ TEST_F(OfflineCardTest, TheAsyncFormsAnswerOnTheMainLoop) {
     RunLoop::main().runUntilIdle();
     ASSERT_TRUE(kept);
     std::optional<std::variant<offline::Opened, offline::Refusal>> opened;
-    offline::openLoginAsync(card_, SecretBytes(std::string_view("pw")),
-                            [&](std::variant<offline::Opened, offline::Refusal> r) { opened = std::move(r); });
+    offline::openLoginAsync(
+        card_, SecretBytes(std::string_view("pw")),
+        [&](std::variant<offline::Opened, offline::Refusal> r) { opened = std::move(r); });
     RunLoop::main().runUntilIdle();
     ASSERT_TRUE(opened && std::holds_alternative<offline::Opened>(*opened));
 }

@@ -161,7 +161,8 @@ TEST_F(SQLiteTest, ReplaceMovesAFileFoundDamagedLater) {
         auto db = open();
         ASSERT_TRUE(db);
         ASSERT_FALSE(put(*db, "k", "v"));
-        auto replaced = sqlite::Database::replace(std::move(db), kSchema, Error(sqlite::kErrorDomain, SQLITE_CORRUPT, "x"));
+        auto replaced = sqlite::Database::replace(std::move(db), kSchema,
+                                                  Error(sqlite::kErrorDomain, SQLITE_CORRUPT, "x"));
         ASSERT_TRUE(std::holds_alternative<sqlite::Database::Opened>(replaced));
         auto& opened = std::get<sqlite::Database::Opened>(replaced);
         EXPECT_EQ(opened.movedAside, file_ + ".corrupt-1");
