@@ -35,7 +35,9 @@ struct Owner {
     std::string user;
     SecretBytes key;
     std::string ownerTag() const { return crypto::keyedHash(key, "owner\n" + user); }
-    std::string lookup(const QueryKey& queryKey) const { return crypto::keyedHash(key, "answer\n" + queryKey.text()); }
+    std::string lookup(const QueryKey& queryKey) const {
+        return crypto::keyedHash(key, "answer\n" + queryKey.text());
+    }
 };
 
 // The sealed form of an answer: the content type's length (4 bytes), the content type, the body.
@@ -52,7 +54,8 @@ std::string packAnswer(const RawAnswer& raw) {
 std::optional<std::pair<std::string, std::string_view>> unpackAnswer(std::string_view packed) {
     if (packed.size() < 4) return std::nullopt;
     std::uint32_t length = 0;
-    for (int i = 0; i < 4; ++i) length = (length << 8) | static_cast<unsigned char>(packed[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 4; ++i)
+        length = (length << 8) | static_cast<unsigned char>(packed[static_cast<std::size_t>(i)]);
     if (packed.size() - 4 < length) return std::nullopt;
     return std::pair{std::string(packed.substr(4, length)), packed.substr(4 + length)};
 }
@@ -71,7 +74,9 @@ struct AnswerStore::Worker {
         if (db) return db.get();
         auto opened = sqlite::Database::open(path, kSchema);
         if (auto* error = std::get_if<Error>(&opened)) {
-            if (!openFailureLogged) Log::line("answers: cannot open " + path + " (" + error->description + "), answers are not kept");
+            if (!openFailureLogged)
+                Log::line("answers: cannot open " + path + " (" + error->description +
+                          "), answers are not kept");
             openFailureLogged = true;
             return nullptr;
         }
@@ -83,7 +88,8 @@ struct AnswerStore::Worker {
     void failed(const Error& error) {
         if (db && sqlite::Database::isDamage(error)) {
             auto replaced = sqlite::Database::replace(std::move(db), kSchema, error);
-            if (auto* opened = std::get_if<sqlite::Database::Opened>(&replaced)) db = std::move(opened->database);
+            if (auto* opened = std::get_if<sqlite::Database::Opened>(&replaced))
+                db = std::move(opened->database);
             return;
         }
         if (!writeFailureLogged) Log::line("answers: cannot keep an answer (" + error.description + ")");
@@ -173,7 +179,8 @@ struct AnswerStore::Worker {
             forgetKey(owner, key);
             return std::nullopt;
         }
-        if (auto* touch = db->prepare("UPDATE answer SET used = (SELECT max(used) + 1 FROM answer) WHERE lookup = ?1"))
+        if (auto* touch =
+                db->prepare("UPDATE answer SET used = (SELECT max(used) + 1 FROM answer) WHERE lookup = ?1"))
             if (auto error = touch->bindBlob(1, lookup).run()) failed(*error);
         return std::pair{std::string(opened->view()), fetched};
     }
@@ -244,7 +251,8 @@ void AnswerStore::signOut(bool deleteRows) {
 
 void AnswerStore::lookUp(const QueryKey& key, Reader read) {
     if (!signedIn() || key.user != user_) return;
-    post([owner = Owner{user_, key_}, key, read = std::move(read), now = Date::now().secondsSince1970](Worker& worker) {
+    post([owner = Owner{user_, key_}, key, read = std::move(read),
+          now = Date::now().secondsSince1970](Worker& worker) {
         auto found = worker.find(owner, key, now);
         if (!found) return;
         auto unpacked = unpackAnswer(found->first);
@@ -261,8 +269,10 @@ void AnswerStore::queryDidDecode(const QueryKey& key, const RawAnswer& answer) {
         post([owner = Owner{user_, key_}, key](Worker& worker) { worker.forgetKey(owner, key); });
         return;
     }
-    post([owner = Owner{user_, key_}, key, packed = packAnswer(answer), fetched = Date::now().secondsSince1970](
-             Worker& worker) { worker.store(owner, key, packed, fetched); });
+    post([owner = Owner{user_, key_}, key, packed = packAnswer(answer),
+          fetched = Date::now().secondsSince1970](Worker& worker) {
+        worker.store(owner, key, packed, fetched);
+    });
 }
 
 void AnswerStore::whenIdle(std::function<void()> done) {

@@ -88,13 +88,14 @@ template <class Model>
 void lookUpStored(const OfficeQuery<Model>& query, std::function<void(Model, Date)> show) {
     auto store = AnswerStore::installed();
     if (!store || !store->signedIn()) return;
-    store->lookUp(query.key(),
-                  [query, show = std::move(show)](const RawAnswer& raw, Date fetched) -> std::function<void()> {
-                      auto decoded = query.decodeStored(raw);
-                      auto* model = std::get_if<Model>(&decoded);
-                      if (!model) return {};
-                      return [show, model = std::move(*model), fetched]() mutable { show(std::move(model), fetched); };
-                  });
+    store->lookUp(
+        query.key(),
+        [query, show = std::move(show)](const RawAnswer& raw, Date fetched) -> std::function<void()> {
+            auto decoded = query.decodeStored(raw);
+            auto* model = std::get_if<Model>(&decoded);
+            if (!model) return {};
+            return [show, model = std::move(*model), fetched]() mutable { show(std::move(model), fetched); };
+        });
 }
 
 }  // namespace busdesk

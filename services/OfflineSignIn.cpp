@@ -14,13 +14,12 @@ void registerSignOutStep() {
     SessionEnd::add("offlineCard", [](EndedSession& ended) {
         if (!ended.cardID) return;
         // File work, off the main thread.
-        asyncThenMain<bool>(
-            DispatchQueue::processing(),
-            [card = *ended.cardID] {
-                offline::forget(card);
-                return true;
-            },
-            {});
+        asyncThenMain<bool>(DispatchQueue::processing(),
+                            [card = *ended.cardID] {
+                                offline::forget(card);
+                                return true;
+                            },
+                            {});
     });
 }
 

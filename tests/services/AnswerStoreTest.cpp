@@ -46,7 +46,8 @@ class AnswerStoreTest : public ServiceTest {
     template <class Model>
     bool fetch(const OfficeQuery<Model>& query) {
         bool ok = false, answered = false;
-        runQuery<Model>(query, [&](Model) { ok = answered = true; }, [&] { answered = true; });
+        runQuery<Model>(
+            query, [&](Model) { ok = answered = true; }, [&] { answered = true; });
         RunLoop::main().runUntil([&] { return answered; }, std::chrono::milliseconds(10000));
         idle();
         return ok;
@@ -54,9 +55,10 @@ class AnswerStoreTest : public ServiceTest {
     // The stored model's row count and fetch time, when something is shown.
     std::optional<std::pair<std::size_t, Date>> stored(const QueryFor<ArrangeInfoList>& query) {
         std::optional<std::pair<std::size_t, Date>> shown;
-        lookUpStored<std::shared_ptr<ArrangeInfoList>>(query, [&](std::shared_ptr<ArrangeInfoList> list, Date at) {
-            shown = std::pair{list ? list->ArrangeList.count() : 0, at};
-        });
+        lookUpStored<std::shared_ptr<ArrangeInfoList>>(
+            query, [&](std::shared_ptr<ArrangeInfoList> list, Date at) {
+                shown = std::pair{list ? list->ArrangeList.count() : 0, at};
+            });
         idle();
         return shown;
     }
