@@ -28,7 +28,8 @@ class StoredAnswerScreenTest : public CoreScreensTest {
         CoreScreensTest::TearDown();
     }
     std::shared_ptr<KaoQinListViewController> searchAttendance() {
-        run("wait 4\nmenu left\ntap 考勤信息\ntap #tf_Btime\npick 2026-12-01\ntap #ShowEtime\npick 2026-12-04\n"
+        run("wait 4\nmenu left\ntap 考勤信息\ntap #tf_Btime\npick 2026-12-01\ntap #ShowEtime\npick "
+            "2026-12-04\n"
             "tap #Search");
         return top<KaoQinListViewController>();
     }
@@ -36,7 +37,8 @@ class StoredAnswerScreenTest : public CoreScreensTest {
     static long storedRows() {
         sqlite3* db = nullptr;
         long rows = -1;
-        if (sqlite3_open_v2(AnswerStore::installed()->path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        if (sqlite3_open_v2(AnswerStore::installed()->path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK)
             sqlite3_exec(
                 db, "SELECT count(*) FROM answer",
                 [](void* out, int, char** values, char**) {
@@ -78,7 +80,8 @@ TEST_F(StoredAnswerScreenTest, TheServerDownShowsTheStoredRowsWithTheirAgeAndAFr
     EXPECT_TRUE(offline->emptyState->hidden());
     EXPECT_FALSE(contains(s, "overlay:")) << s;
     // The rows sit under the line, not behind it.
-    EXPECT_GE(offline->tbList->frame().y, offline->offlineDataLine->frame().y + offline->offlineDataLine->frame().height);
+    EXPECT_GE(offline->tbList->frame().y,
+              offline->offlineDataLine->frame().y + offline->offlineDataLine->frame().height);
 
     // The office answers again: fresh rows, and the line goes.
     sim().faults().clear("Query_FdisempdutyInfo");
