@@ -61,7 +61,7 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     // Looks the screen's query up in the answer store and hands a stored model to `shown` with its
     // fetch time; a screen whose query is not a typed one leaves it out.
     using Stored = std::function<void(std::shared_ptr<WireModel>, Date)>;
-    virtual void sendStored(Stored /*shown*/) {}
+    virtual void sendStored(const Stored& /*shown*/) {}
     // Keeps the delivered model (null when the answer carried none) as the data of the request
     // made with `requestTag`; returns how many rows it holds.
     virtual std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) = 0;
@@ -139,7 +139,7 @@ class ResultListViewController : public QueryListViewController {
     // The office query whose answer the list shows.
     virtual Query query() const = 0;
     void send(Delivered ok, Failed fail) override { run(query(), std::move(ok), std::move(fail)); }
-    void sendStored(Stored shown) override { runStored(query(), std::move(shown)); }
+    void sendStored(const Stored& shown) override { runStored(query(), shown); }
     // Buttons and other per-row wiring beyond the lines.
     virtual void prepareCell(Cell&, int /*row*/) {}
 

@@ -110,7 +110,7 @@ TEST_F(OfflineCardTest, AnOldDamagedOrForgottenCardIsNotOffered) {
 
     const std::string path = offline::cardFile(card_);
     const std::string good = fileBytes(path);
-    for (std::string damaged :
+    for (const std::string& damaged :
          {std::string(), good.substr(0, good.size() / 2), std::string("[1,2]"), std::string(100000, '{')}) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << damaged;
         EXPECT_FALSE(offline::canOffer(card_));

@@ -175,7 +175,7 @@ TEST(CryptoTest, AKeyedHashNeedsItsKeyAndBase64ComesBack) {
     EXPECT_NE(a, keyedHash(key('a'), "Query_Arrange?EmpID=E2#E2"));
     EXPECT_EQ(a.find("E1"), std::string::npos);
 
-    for (std::string bytes : {std::string(), std::string("\0\xff\x10", 3), a}) {
+    for (const std::string& bytes : {std::string(), std::string("\0\xff\x10", 3), a}) {
         auto text = toBase64(bytes);
         EXPECT_EQ(text.find_first_of("+/=\n"), std::string::npos);
         EXPECT_EQ(fromBase64(text), bytes);

@@ -56,7 +56,7 @@ class AnswerStoreTest : public ServiceTest {
     std::optional<std::pair<std::size_t, Date>> stored(const QueryFor<ArrangeInfoList>& query) {
         std::optional<std::pair<std::size_t, Date>> shown;
         lookUpStored<std::shared_ptr<ArrangeInfoList>>(
-            query, [&](std::shared_ptr<ArrangeInfoList> list, Date at) {
+            query, [&](const std::shared_ptr<ArrangeInfoList>& list, Date at) {
                 shown = std::pair{list ? list->ArrangeList.count() : 0, at};
             });
         idle();
