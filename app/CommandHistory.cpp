@@ -5,10 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <deque>
-#include <fstream>
+#include <string_view>
 
+#include "platform/AtomicFile.h"
+#include "platform/OwnFiles.h"
 #include "platform/Paths.h"
 
 namespace busdesk {
@@ -29,20 +30,24 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-std::string folderOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
+// Far more than kDefaultLimit lines of commands; a longer file is not ours to read.
+constexpr std::size_t kMaxFileBytes = 4u << 20;
 }  // namespace
 
 CommandHistory::CommandHistory(std::string path, std::size_t limit) : path_(std::move(path)), limit_(limit) {}
 
 std::vector<std::string> CommandHistory::load() {
-    std::ifstream in(path_);
-    if (!in) return {};
+    // Whatever stands at the path (a named pipe, a link to a device, a huge file) is read without
+    // blocking and within a bound; anything but a readable regular file leaves no recall.
+    const FileContents file = readOwnFile(path_, kMaxFileBytes);
+    if (!file.ok()) return {};
     std::deque<std::string> newest;
     std::size_t total = 0;
-    for (std::string line; std::getline(in, line);) {
+    std::string_view rest = file.bytes;
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        std::string line(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (blank(line)) continue;
         ++total;
@@ -56,9 +61,15 @@ std::vector<std::string> CommandHistory::load() {
 
 bool CommandHistory::append(const std::string& line) {
     if (blank(line) || line.find('\n') != std::string::npos) return false;
-    if (!Paths::ensureDirectory(folderOf(path_))) return false;
-    int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (!Paths::ensureDirectory(atomic_file::parentOf(path_))) return false;
+    // Never waits on a named pipe and never writes through a link or into a device.
+    int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
     if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     // A file made by an older run or by hand is narrowed to its owner as well.
     ::fchmod(fd, 0600);
     bool ok = writeAll(fd, line + "\n");
@@ -66,16 +77,9 @@ bool CommandHistory::append(const std::string& line) {
 }
 
 bool CommandHistory::rewrite(const std::vector<std::string>& lines) {
-    std::string temp = path_ + ".busdesk-tmp-XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
     std::string bytes;
     for (const auto& line : lines) bytes += line + "\n";
-    bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path_.c_str()) == 0) return true;
-    ::unlink(temp.c_str());
-    return false;
+    return atomic_file::replace(path_, bytes) == 0;
 }
 
 }  // namespace busdesk

@@ -1,26 +1,19 @@
 // Arbitrary bytes as a busdesk.conf. Whatever the file holds, the address in use is one that
 // passes the address check, and setting the user's address rewrites the file so that it reads
 // back with that address and every other usable line as it was.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/OfficeAddress.h"
+#include "fuzz/FuzzFolder.h"
 #include "platform/ConfigFile.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-fs::path folder() {
-    static const fs::path dir =
-        fs::temp_directory_path() / ("busdesk-fuzz-conf-" + std::to_string(::getpid()));
-    return dir;
-}
 
 // The usable lines of a file, keys other than `except`.
 std::vector<std::pair<std::string, std::string>> others(const busdesk::ConfigFile::Content& content,
@@ -35,15 +28,8 @@ std::vector<std::pair<std::string, std::string>> others(const busdesk::ConfigFil
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace busdesk;
-    const fs::path dir = folder();
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-    fs::create_directories(dir);
-    const std::string file = (dir / "busdesk.conf").string();
-    {
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    const std::string file = (fuzz::freshFolder("conf") / "busdesk.conf").string();
+    fuzz::writeFile(file, std::string_view(reinterpret_cast<const char*>(data), size));
 
     OfficeAddress::Sources sources;
     sources.userFile = file;

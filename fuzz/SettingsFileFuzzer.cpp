@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/FuzzFolder.h"
 #include "platform/Log.h"
 #include "platform/Preferences.h"
 
@@ -24,21 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path folder() {
-    static const fs::path dir = [] {
-        auto d = fs::temp_directory_path() / ("busdesk-fuzz-settings-" + std::to_string(::getpid()));
-        busdesk::Log::setSink([](const std::string&) {});  // the damaged-file notices would flood the run
-        return d;
-    }();
-    return dir;
-}
-
 enum class Kind { Regular, Pipe, DevZero, Folder, LinkToFile, ReadOnly, Dangling, Oversize };
 
-void writeFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using busdesk::fuzz::writeFile;
 
 // Puts the selected thing at `file`; returns what it is.
 Kind make(const fs::path& dir, const fs::path& file, std::string_view input) {
@@ -89,10 +78,12 @@ std::string contentsOf(const fs::path& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace busdesk;
-    const fs::path dir = folder();
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-    fs::create_directories(dir);
+    static const bool quiet = [] {
+        Log::setSink([](const std::string&) {});  // the damaged-file notices would flood the run
+        return true;
+    }();
+    (void)quiet;
+    const fs::path dir = fuzz::freshFolder("settings");
     const fs::path file = dir / "settings.json";
     const Kind kind = make(dir, file, std::string_view(reinterpret_cast<const char*>(data), size));
     const std::string readOnlyBefore = kind == Kind::ReadOnly ? contentsOf(file) : std::string();
@@ -158,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!read || *read != v) __builtin_trap();
         }
     }
+    std::error_code ec;
     fs::remove_all(dir, ec);
     return 0;
 }

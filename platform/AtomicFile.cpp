@@ -91,6 +91,21 @@ std::string parentOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string linkTarget(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
+        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
+        if (n <= 0) return current;
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        if (next.front() != '/') next = parentOf(current) + "/" + next;
+        current = std::move(next);
+    }
+    return path;
+}
+
 int replace(const std::string& path, std::string_view data) {
     const std::string dir = parentOf(path);
     errno = 0;

@@ -14,6 +14,13 @@ inline constexpr std::string_view kTemporaryMarker = ".busdesk-tmp-";
 // The folder a path is in: "." for a bare name, "/" for a name at the root.
 std::string parentOf(const std::string& path);
 
+// The file a replacement of `path` writes: the path itself or, when it is a symbolic link the user
+// made (to a copy kept with their other configuration), the file the link leads to, so the link
+// stays a link and its target gets the new content, replaced in its own folder. A relative link is
+// read from the link's folder; a dangling one names the file to create. After 40 links (the
+// kernel's own limit) the path itself.
+std::string linkTarget(const std::string& path);
+
 // Replaces the file at `path` by `data`, mode 0600: a temporary file in the same folder (made,
 // mode 0700, when missing), fsync, rename over the target, fsync of the folder. A crash leaves
 // the old or the new content, never a torn file. 0, or the errno of the step that failed.

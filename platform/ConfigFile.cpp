@@ -1,13 +1,7 @@
 #include "platform/ConfigFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -122,18 +116,6 @@ Loaded loadBounded(const std::string& path, std::string& out, std::string& why, 
     return Loaded::Ok;
 }
 
-// The file a write should replace: the path itself, or the target of the link at the path.
-std::optional<std::string> writeTarget(const std::string& path, std::string& why) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved)) {
-        why = std::string("the link points nowhere usable: ") + std::strerror(errno);
-        return std::nullopt;
-    }
-    return std::string(resolved);
-}
-
 }  // namespace
 
 ConfigFile::Content ConfigFile::read(const std::string& path) {
@@ -173,11 +155,10 @@ bool ConfigFile::setValue(const std::string& path, const std::string& key,
     if (key.empty() || !std::all_of(key.begin(), key.end(), isKeyCharacter)) return fail("bad key");
     if (value && (hasControlCharacter(*value) || !Charset::isValidUTF8(*value)))
         return fail("the value holds a control character or is not UTF-8");
-    auto target = writeTarget(path, reason);
-    if (!target) return fail(reason);
+    const std::string target = atomic_file::linkTarget(path);
     std::string old;
     bool hadMark = false;
-    if (loadBounded(*target, old, reason, &hadMark) == Loaded::Failed) return fail(*target + ": " + reason);
+    if (loadBounded(target, old, reason, &hadMark) == Loaded::Failed) return fail(target + ": " + reason);
 
     // The mark goes back too: a second mark behind it must stay the first line's, not become the
     // file's own and turn a skipped line into a read one.
@@ -194,8 +175,8 @@ bool ConfigFile::setValue(const std::string& path, const std::string& key,
         if (line.bytes.empty() || line.bytes.back() != '\n') text += '\n';
     }
     if (value && !written) text += key + "=" + *value + "\n";
-    if (int failure = atomic_file::replace(*target, text); failure != 0)
-        return fail(*target + ": " + std::strerror(failure));
+    if (int failure = atomic_file::replace(target, text); failure != 0)
+        return fail(target + ": " + std::strerror(failure));
     return true;
 }
 

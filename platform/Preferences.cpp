@@ -23,26 +23,6 @@
 namespace busdesk {
 namespace {
 
-// The file a write replaces: the settings file itself or, when it is a symbolic link the user
-// made (to a copy kept with their other configuration), the file the link leads to, so the link
-// stays a link and its target gets the new content, replaced in its own folder. A relative link is
-// read from the link's folder; a dangling one names the file to create. After 40 links (the
-// kernel's own limit) the settings file itself is replaced.
-std::string writeTarget(const std::string& path) {
-    std::string current = path;
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat st {};
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
-        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
-        if (n <= 0) return current;
-        std::string next(buffer.data(), static_cast<std::size_t>(n));
-        if (next.front() != '/') next = atomic_file::parentOf(current) + "/" + next;
-        current = std::move(next);
-    }
-    return path;
-}
-
 std::string baseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -161,7 +141,7 @@ bool Preferences::persistLocked() {
 }
 
 int Preferences::writeFileLocked() {
-    return atomic_file::replace(writeTarget(path_), boost::json::serialize(values_));
+    return atomic_file::replace(atomic_file::linkTarget(path_), boost::json::serialize(values_));
 }
 
 bool Preferences::setObject(const std::string& key, boost::json::value value) {

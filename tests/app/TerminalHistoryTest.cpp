@@ -81,6 +81,33 @@ TEST_F(CommandHistoryTest, AFolderThatCannotBeWrittenLosesOnlyTheRecall) {
     EXPECT_TRUE(history.load().empty());
 }
 
+// Whatever someone put at the history's path, the terminal starts at once without recall and
+// never writes into it: a named pipe (an open that waited for a writer would hang the start), a
+// link to an endless device, a file far too long to be ours.
+TEST_F(CommandHistoryTest, APipeADeviceLinkOrAHugeFileLeavesNoRecallAndIsNotWritten) {
+    fs::create_directories(dir_ / "state");
+    ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+    CommandHistory history(path_);
+    EXPECT_TRUE(history.load().empty());
+    EXPECT_FALSE(history.append("dump"));
+    EXPECT_TRUE(fs::is_fifo(path_));
+
+    fs::remove(path_);
+    fs::create_symlink("/dev/zero", path_);
+    EXPECT_TRUE(history.load().empty());
+    EXPECT_FALSE(history.append("dump"));
+    EXPECT_TRUE(fs::is_symlink(path_));
+
+    fs::remove(path_);
+    {
+        std::ofstream out(path_);
+        const std::string line(1023, 'x');
+        for (int i = 0; i < 5 * 1024; ++i) out << line << '\n';
+    }
+    EXPECT_TRUE(history.load().empty());
+    EXPECT_EQ(fs::file_size(path_), 5u * 1024 * 1024);
+}
+
 TEST(TerminalCompletion, TabInsertsTheOnlyWayOnOrWhatAllWaysShare) {
     using E = TerminalLineEditor;
     EXPECT_EQ(E::insertion("ta", {"tap"}), "p ");

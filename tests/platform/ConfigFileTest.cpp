@@ -144,6 +144,14 @@ TEST_F(ConfigFileTest, ALinkIsFollowedAndAFileThatCannotBeReadIsNeverWrittenOver
     EXPECT_TRUE(fs::is_symlink(file_));
     EXPECT_EQ(readDisk(target), "culture=http://c/\nserver=http://s/\n");
 
+    // A relative link is read from the link's folder; one that leads nowhere names the file to make.
+    fs::remove(file_);
+    fs::create_directories(dir_ + "/mine");
+    ASSERT_EQ(::symlink("mine/new.conf", file_.c_str()), 0);
+    ASSERT_TRUE(ConfigFile::setValue(file_, "server", std::string("http://n/")));
+    EXPECT_TRUE(fs::is_symlink(file_));
+    EXPECT_EQ(readDisk(dir_ + "/mine/new.conf"), "server=http://n/\n");
+
     const std::string huge = dir_ + "/huge.conf";
     const std::string content = "server=http://a/\n" + std::string(ConfigFile::kMaxBytes, '#');
     std::ofstream(huge, std::ios::binary) << content;
