@@ -8,6 +8,7 @@
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
 #include "screens/core/SignOut.h"
+#include "services/AnswerStore.h"
 
 namespace busdesk {
 
@@ -41,6 +42,8 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions() {
     // answers later), and what an earlier version left in the file moved out of it.
     RememberedCredentials::shared().resetForNewRun();
     RememberedCredentials::shared().load();
+    // The last answers of every query, for when the office cannot be reached.
+    AnswerStore::install();
     // 4. The login screen; it reads the remembered credentials itself.
     window_->setRootViewController(std::make_shared<LoginViewController>());
     return true;

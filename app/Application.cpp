@@ -40,6 +40,7 @@
 #ifdef BUSDESK_HAVE_QT
 #include "platform/qt/QtApplication.h"
 #include "ui/AssetPickerController.h"
+#include "ui/SaveFileSheet.h"
 #endif
 
 namespace busdesk {
@@ -323,11 +324,15 @@ int runBusDesk(int argc, char** argv) {
     window.willEnterForeground = [&] { delegate->applicationWillEnterForeground(); };
     // The album is the file dialog; a script cannot answer a dialog, so it keeps the profile's
     // album folder, as in headless mode.
-    if (!options.script)
+    if (!options.script) {
         AssetPickerController::setAlbumSource(
             [] { return AssetPickerController::albumFromFiles(qt::pickPictureFiles()); });
+        // Likewise the save dialog: a script completes the save sheet with `save PATH`.
+        SaveFileSheet::setChooser(qt::chooseSaveFile);
+    }
     int status = qt::runApplication(argc, argv, launch, step, window);
     AssetPickerController::setAlbumSource({});
+    SaveFileSheet::setChooser({});
     return status;
 #else
     return 0;

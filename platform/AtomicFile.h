@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +18,10 @@ std::string parentOf(const std::string& path);
 // mode 0700, when missing), fsync, rename over the target, fsync of the folder. A crash leaves
 // the old or the new content, never a torn file. 0, or the errno of the step that failed.
 int replace(const std::string& path, std::string_view data);
+
+// Moves a damaged file out of the way as "<path>.corrupt-N", N one more than the highest copy
+// already there (never over an existing file), and deletes the oldest copies beyond `keep`. The
+// copy's path, or nothing with errno set when the file could not be moved.
+std::optional<std::string> moveAside(const std::string& path, std::size_t keep);
 
 }  // namespace busdesk::atomic_file

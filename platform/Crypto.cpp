@@ -2,11 +2,13 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <charconv>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 
 #include "platform/DispatchQueue.h"
 #include "platform/RunLoop.h"
@@ -43,22 +45,9 @@ bool acceptableCost(const PasswordHashCost& cost) {
 
 constexpr int kBase64Variant = sodium_base64_VARIANT_URLSAFE_NO_PADDING;
 
-std::string toBase64(std::string_view bytes) {
-    std::string out(sodium_base64_encoded_len(bytes.size(), kBase64Variant), '\0');
-    sodium_bin2base64(out.data(), out.size(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                      bytes.size(), kBase64Variant);
-    out.resize(out.size() - 1);  // the terminating NUL
-    return out;
-}
-
 std::optional<std::string> fromBase64(std::string_view text, std::size_t expected) {
-    std::string out(expected, '\0');
-    std::size_t length = 0;
-    const char* end = nullptr;
-    if (sodium_base642bin(reinterpret_cast<unsigned char*>(out.data()), out.size(), text.data(), text.size(),
-                          nullptr, &length, &end, kBase64Variant) != 0 ||
-        end != text.data() + text.size() || length != expected)
-        return std::nullopt;
+    auto out = crypto::fromBase64(text);
+    if (!out || out->size() != expected) return std::nullopt;
     return out;
 }
 
@@ -174,6 +163,37 @@ std::string boxAssociatedData(unsigned char version, std::string_view associated
     return ad;
 }
 }  // namespace
+
+std::string keyedHash(const SecretBytes& key, std::string_view text) {
+    ensureInitialised();
+    std::string out(crypto_generichash_BYTES, '\0');
+    crypto_generichash(reinterpret_cast<unsigned char*>(out.data()), out.size(),
+                       reinterpret_cast<const unsigned char*>(text.data()), text.size(), key.data(),
+                       std::min<std::size_t>(key.size(), crypto_generichash_KEYBYTES_MAX));
+    return out;
+}
+
+std::string toBase64(std::string_view bytes) {
+    ensureInitialised();
+    std::string out(sodium_base64_encoded_len(bytes.size(), kBase64Variant), '\0');
+    sodium_bin2base64(out.data(), out.size(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                      bytes.size(), kBase64Variant);
+    out.resize(out.size() - 1);  // the terminating NUL
+    return out;
+}
+
+std::optional<std::string> fromBase64(std::string_view text) {
+    ensureInitialised();
+    std::string out(text.size() / 4 * 3 + 3, '\0');
+    std::size_t written = 0;
+    const char* end = nullptr;
+    if (sodium_base642bin(reinterpret_cast<unsigned char*>(out.data()), out.size(), text.data(), text.size(),
+                          nullptr, &written, &end, kBase64Variant) != 0 ||
+        end != text.data() + text.size())
+        return std::nullopt;
+    out.resize(written);
+    return out;
+}
 
 std::string seal(const SecretBytes& key, std::string_view plaintext, std::string_view associatedData) {
     ensureInitialised();

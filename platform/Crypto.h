@@ -74,6 +74,15 @@ std::string seal(const SecretBytes& key, std::string_view plaintext, std::string
 std::optional<SecretBytes> open(const SecretBytes& key, std::string_view box,
                                 std::string_view associatedData);
 
+// ---- A keyed hash (BLAKE2b, 32 bytes): a name for `text` that only the key's holder can make
+// or recognise, e.g. a row's lookup key that must not show what it stands for. Fast; any thread.
+std::string keyedHash(const SecretBytes& key, std::string_view text);
+
+// ---- Bytes as printable text (base64, URL-safe alphabet, no padding) for text files, and back; nothing for
+// text that is not base64.
+std::string toBase64(std::string_view bytes);
+std::optional<std::string> fromBase64(std::string_view text);
+
 // ---- The blocking Argon2id work from the main thread: done on the processing queue, answered
 // on the main loop (counted as outstanding work there until answered).
 void makeVerifierAsync(SecretBytes password, std::function<void(std::optional<std::string>)> done);

@@ -30,6 +30,26 @@ LocalDate LocalDate::addingMonths(int n) const {
     return {y, m, 1};
 }
 
+LocalDate LocalDate::addingDays(int n) const {
+    // Days since 1970-01-01 and back (proleptic Gregorian, Howard Hinnant's civil-day formulas).
+    long long y = year - (month <= 2 ? 1 : 0);
+    long long era = (y >= 0 ? y : y - 399) / 400;
+    long long yoe = y - era * 400;
+    long long doy = (153LL * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    long long z = era * 146097 + doe + n;
+    era = (z >= 0 ? z : z - 146096) / 146097;
+    doe = z - era * 146097;
+    yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    long long mp = (5 * doy + 2) / 153;
+    LocalDate out;
+    out.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    out.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    out.year = static_cast<int>(yoe + era * 400 + (out.month <= 2 ? 1 : 0));
+    return out;
+}
+
 int daysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 30;

@@ -17,6 +17,8 @@ struct LocalDate {
     LocalDate firstOfMonth() const { return {year, month, 1}; }
     // Month arithmetic that keeps the day 1.
     LocalDate addingMonths(int n) const;
+    // The day `n` calendar days later (earlier when negative), across months and years.
+    LocalDate addingDays(int n) const;
 };
 
 int daysInMonth(int year, int month);

@@ -69,40 +69,6 @@ void removeStaleTemporaries(const std::string& path) {
     ::closedir(d);
 }
 
-// The numbers N of the copies "settings.json.corrupt-N" beside `path`, lowest first.
-std::vector<unsigned long> corruptCopyNumbers(const std::string& path) {
-    const std::string prefix = baseName(path) + ".corrupt-";
-    std::vector<unsigned long> numbers;
-    DIR* d = ::opendir(parentOf(path).c_str());
-    if (!d) return numbers;
-    while (const dirent* entry = ::readdir(d)) {
-        std::string_view name(entry->d_name);
-        if (name.size() <= prefix.size() || name.size() > prefix.size() + 9 ||
-            name.substr(0, prefix.size()) != prefix)
-            continue;
-        std::string_view digits = name.substr(prefix.size());
-        if (digits.find_first_not_of("0123456789") != std::string_view::npos) continue;
-        numbers.push_back(std::stoul(std::string(digits)));
-    }
-    ::closedir(d);
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
-}
-
-// Renames without replacing what is already there.
-bool renameNoReplace(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-#endif
-    struct stat st;
-    if (::lstat(to.c_str(), &st) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
 }  // namespace
 
 Preferences::Preferences(std::string filePath, Leftovers leftovers) : path_(std::move(filePath)) {
@@ -168,28 +134,14 @@ void Preferences::load(Leftovers leftovers) {
 }
 
 void Preferences::moveDamagedAside(const std::string& problem) {
-    // Each damaged file gets a copy of its own, numbered after the newest; the oldest go once
-    // there are more than kMaxCorruptCopies. A link is moved, never what it leads to.
-    auto numbers = corruptCopyNumbers(path_);
-    unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
-    std::string aside;
-    bool moved = false;
-    for (int attempt = 0; attempt < 8 && !moved; ++attempt, ++next) {
-        aside = path_ + ".corrupt-" + std::to_string(next);
-        moved = renameNoReplace(path_, aside);
-        if (!moved && errno != EEXIST) break;
-    }
-    if (!moved) {
+    auto aside = atomic_file::moveAside(path_, kMaxCorruptCopies);
+    if (!aside) {
         writable_ = false;
         Log::line("settings: " + path_ + " " + problem + " and could not be moved aside (" +
                   std::strerror(errno) + "), starting empty without saving");
         return;
     }
-    numbers.push_back(next - 1);
-    std::sort(numbers.begin(), numbers.end());
-    for (std::size_t i = 0; i + kMaxCorruptCopies < numbers.size(); ++i)
-        ::unlink((path_ + ".corrupt-" + std::to_string(numbers[i])).c_str());
-    Log::line("settings: " + path_ + " " + problem + "; moved to " + aside + ", starting empty");
+    Log::line("settings: " + path_ + " " + problem + "; moved to " + *aside + ", starting empty");
 }
 
 bool Preferences::persistLocked() {

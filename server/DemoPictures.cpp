@@ -19,7 +19,7 @@ struct Canvas {
     void fill(int x0, int y0, int x1, int y1, std::uint32_t rgb) {
         for (int y = std::max(0, y0); y < std::min(h, y1); ++y)
             for (int x = std::max(0, x0); x < std::min(w, x1); ++x) {
-                auto* p = &px[static_cast<size_t>((y * w + x) * 4)];
+                auto* p = &px[static_cast<size_t>(y * w + x) * 4];
                 p[0] = static_cast<std::uint8_t>(rgb >> 16);
                 p[1] = static_cast<std::uint8_t>(rgb >> 8);
                 p[2] = static_cast<std::uint8_t>(rgb);

@@ -73,8 +73,10 @@ void FaultSet::clear(const std::string& method) {
     faults_.erase(method);
 }
 
-std::optional<Fault> FaultSet::lookup(const std::string& method) const {
+std::optional<Fault> FaultSet::lookup(const std::string& method, const std::string& runDate) const {
     std::lock_guard lock(mutex_);
+    if (!runDate.empty())
+        if (auto it = faults_.find(method + "@" + runDate); it != faults_.end()) return it->second;
     if (auto it = faults_.find(method); it != faults_.end()) return it->second;
     if (auto it = faults_.find("*"); it != faults_.end()) return it->second;
     return std::nullopt;

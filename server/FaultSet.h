@@ -21,13 +21,15 @@ struct Fault {
     boost::json::object toJSON() const;
 };
 
-// Faults by method name; "*" applies to every method without its own entry.
+// Faults by method name; "*" applies to every method without its own entry. A name
+// "Query_Arrange@2026-12-09" applies to that method's requests for that `RunDate` only, before
+// the method's own entry.
 class FaultSet {
   public:
     void set(const std::string& method, Fault fault);
     void clear();
     void clear(const std::string& method);
-    std::optional<Fault> lookup(const std::string& method) const;
+    std::optional<Fault> lookup(const std::string& method, const std::string& runDate = {}) const;
     // Reads {"method": "Query_Arrange" | "*", "latencyMs":..., "status":..., "contentType":...,
     // "charset":..., "body": "malformed|empty|space|wrongKind|closeMidBody|noAnswer"}.
     bool apply(const boost::json::value& faultJSON, std::string* error);

@@ -303,7 +303,8 @@ void OfficeSimulator::handleOffice(const httplib::Request& req, httplib::Respons
         return;
     }
     Answer a = answer(method, req);
-    deliver(method, std::move(a), res);
+    deliver(method, req.has_param("RunDate") ? req.get_param_value("RunDate") : std::string(), std::move(a),
+            res);
 }
 
 OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const httplib::Request& req) {
@@ -449,8 +450,9 @@ OfficeSimulator::Answer OfficeSimulator::answer(const std::string& method, const
     return a;
 }
 
-void OfficeSimulator::deliver(const std::string& method, Answer a, httplib::Response& res) {
-    auto fault = faults_.lookup(method);
+void OfficeSimulator::deliver(const std::string& method, const std::string& runDate, Answer a,
+                              httplib::Response& res) {
+    auto fault = faults_.lookup(method, runDate);
     if (fault) {
         if (fault->latencyMs && !waitOrStop(*fault->latencyMs)) {
             res.status = 503;

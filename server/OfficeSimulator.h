@@ -62,7 +62,8 @@ class OfficeSimulator {
     void install();
     void handleOffice(const httplib::Request& req, httplib::Response& res);
     Answer answer(const std::string& method, const httplib::Request& req);
-    void deliver(const std::string& method, Answer a, httplib::Response& res);
+    // `runDate`: the request's RunDate, for a fault set on one day of a method.
+    void deliver(const std::string& method, const std::string& runDate, Answer a, httplib::Response& res);
     bool waitOrStop(int milliseconds) const;
     std::string hostOf(const httplib::Request& req) const;
     std::string base(const httplib::Request& req) const;  // "http://host:port/" as the client reached us

@@ -24,6 +24,7 @@
 #include "ui/MonthPicker.h"
 #include "ui/PickerSheet.h"
 #include "ui/PullToRefresh.h"
+#include "ui/SaveFileSheet.h"
 #include "ui/SideMenu.h"
 
 namespace busdesk {
@@ -107,8 +108,8 @@ ScriptRunner::Outcome ScriptRunner::execute(const std::string& rawLine) {
     // A command is the person at work, as a touch is; waiting and looking at the screen are not.
     if (command != "wait" && command != "dump" && command != "expect") window_->noteUserActivity();
     // Under a cover (the lock) only the cover can be touched; nothing reaches what lies beneath.
-    static const char* const kUnderCover[] = {"pick", "cancel", "alert", "menu",
-                                              "back", "home",   "pull",  "more"};
+    static const char* const kUnderCover[] = {"pick", "save", "cancel", "alert", "menu",
+                                              "back", "home", "pull",   "more"};
     if (window_->isCovered() &&
         std::find(std::begin(kUnderCover), std::end(kUnderCover), command) != std::end(kUnderCover)) {
         settle();
@@ -122,6 +123,8 @@ ScriptRunner::Outcome ScriptRunner::execute(const std::string& rawLine) {
         result = sel.empty() ? fail("type needs a selector") : type(sel, unquote(text));
     } else if (command == "pick") {
         result = pick(unquote(rest));
+    } else if (command == "save") {
+        result = rest.empty() ? fail("save needs a path") : save(unquote(rest));
     } else if (command == "cancel") {
         result = cancel();
     } else if (command == "alert") {
@@ -239,6 +242,13 @@ ScriptRunner::Outcome ScriptRunner::pick(const std::string& value) {
         return fail("the picker has no row " + value);
     }
     return fail("no picker is open");
+}
+
+ScriptRunner::Outcome ScriptRunner::save(const std::string& path) {
+    auto sheet = SaveFileSheet::openSheet();
+    if (!sheet) return fail("no save sheet is open");
+    if (!sheet->save(path)) return fail("save needs a path");
+    return {};
 }
 
 ScriptRunner::Outcome ScriptRunner::cancel() {
@@ -409,6 +419,7 @@ std::string ScriptRunner::helpText() {
            "  tap SEL           tap a button, a list row, a field, a check box\n"
            "  type SEL TEXT     put TEXT into a field (type #username 10086)\n"
            "  pick VALUE        choose in the open picker (a date yyyy-MM-dd, or a row's text)\n"
+           "  save PATH         save to PATH from the open save sheet (cancel closes it)\n"
            "  cancel            cancel the open picker, sheet or alert\n"
            "  alert TITLE       press the alert's (or sheet's) button TITLE\n"
            "  menu left|right|hide   open or close a side menu\n"
@@ -548,8 +559,9 @@ int ScriptRunner::runInteractive(std::istream& in) {
 
 namespace {
 // The commands, as completion offers them (help lists them with their arguments).
-constexpr const char* kCommandNames[] = {"tap",  "type", "pick", "cancel", "alert", "menu",   "back", "home",
-                                         "pull", "more", "wait", "dump",   "read",  "expect", "help", "quit"};
+constexpr const char* kCommandNames[] = {"tap",  "type", "pick",   "save", "cancel", "alert",
+                                         "menu", "back", "home",   "pull", "more",   "wait",
+                                         "dump", "read", "expect", "help", "quit"};
 
 // A selector that names a password by itself: the field may not be on the screen any more.
 bool namesPassword(const std::string& selector) {

@@ -15,7 +15,7 @@ class View;
 class LineInput;
 
 // Drives a window from text commands, one a line ('#' starts a comment):
-//   tap SEL · type SEL TEXT · pick VALUE · cancel · alert TITLE · menu left|right|hide · back ·
+//   tap SEL · type SEL TEXT · pick VALUE · save PATH · cancel · alert TITLE · menu left|right|hide · back ·
 //   home · pull · more · wait SECONDS · dump · read [SEL] · expect TEXT · help · quit
 // SEL is "#identifier", "#identifier@N" (N-th in screen order, from 1) or a visible text
 // (list rows are found by their text even below the fold). After every command the run loop runs
@@ -67,6 +67,7 @@ class ScriptRunner {
     Outcome tap(const std::string& selector);
     Outcome type(const std::string& selector, const std::string& text);
     Outcome pick(const std::string& value);
+    Outcome save(const std::string& path);
     Outcome cancel();
     Outcome alert(const std::string& title);
     Outcome menu(const std::string& which);

@@ -128,6 +128,14 @@ std::vector<std::string> pickPictureFiles() {
     return paths;
 }
 
+std::optional<std::string> chooseSaveFile(const std::string& title, const std::string& name) {
+    QString file = QFileDialog::getSaveFileName(nullptr, QString::fromUtf8(title.c_str()),
+                                                QDir::home().filePath(QString::fromUtf8(name.c_str())),
+                                                "iCalendar (*.ics)");
+    if (file.isEmpty()) return std::nullopt;
+    return fromQString(file);
+}
+
 int runApplication(int argc, char** argv, const std::function<void()>& launch,
                    const std::function<bool(QtHost&)>& step, const QtOptions& options) {
     // QApplication keeps a reference to argc for its whole life.

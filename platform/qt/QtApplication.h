@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ struct QtOptions {
 // The desktop's album: asks the user for picture files with the file dialog and returns their
 // paths (none when the dialog is cancelled). Call it on the main thread while the app runs.
 std::vector<std::string> pickPictureFiles();
+
+// The desktop's save dialog: asks where to save a file titled `title`, starting at `name` in the
+// home folder; the chosen path, or nothing when the dialog is cancelled. Main thread only.
+std::optional<std::string> chooseSaveFile(const std::string& title, const std::string& name);
 
 // Creates the QApplication, calls launch() (which builds the app's Window and makes it key),
 // shows the key window mirrored into widgets, and runs the event loop. When step is set it is

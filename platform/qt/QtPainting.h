@@ -21,6 +21,8 @@ std::string fromQString(const QString& text);
 
 // The smallest text the window shows, in pixels: smaller sizes asked for are drawn at this one.
 constexpr int kSmallestTextPixels = 13;
+// One row of a wheel picker: drawn at this height, and a click or drag counted in it.
+constexpr double kPickerRowHeight = 36;
 // The title bar's picture, a gradient between these (white text reads at 4.5:1 or more on both).
 const QColor kNavBarLight(30, 100, 170);
 const QColor kNavBarDark(20, 80, 145);

@@ -25,10 +25,6 @@
 
 namespace busdesk::qt {
 
-namespace {
-constexpr double kPickerRowHeight = 36;
-}  // namespace
-
 ViewWidget::Kind kindOf(View& v) {
     using K = ViewWidget::Kind;
     if (dynamic_cast<Window*>(&v)) return K::Window;

@@ -19,7 +19,6 @@ namespace busdesk::qt {
 
 namespace {
 constexpr double kDragSlop = 6;
-constexpr double kPickerRowHeight = 36;
 
 int rounded(double v) {
     return static_cast<int>(std::lround(v));

@@ -35,8 +35,9 @@ void Window::setRootViewController(const std::shared_ptr<ViewController>& vc) {
     auto oldRoot = root_;
     auto oldTop = topViewController();
     if (oldTop) oldTop->beginAppearanceTransition(false, false);
-    // Held here: an appearance call below may replace the root again.
-    const std::shared_ptr<ViewController> next = std::move(vc);
+    // Held here by value: an appearance call below may replace the root again, and the caller's
+    // pointer may be the very one replaced.
+    const std::shared_ptr<ViewController> next = vc;  // NOLINT(performance-unnecessary-copy-initialization)
     root_ = next;
     if (next) {
         auto v = next->view();

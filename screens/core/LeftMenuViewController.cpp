@@ -8,6 +8,7 @@
 #include "screens/core/ScreenIcons.h"
 #include "screens/operations/CheliangLingLiaoViewController.h"
 #include "screens/operations/KaoQinViewController.h"
+#include "screens/operations/MyWeekViewController.h"
 #include "screens/operations/PlanViewController.h"
 #include "screens/operations/QArrangeViewController.h"
 #include "screens/operations/RanYouXiaoHaoDateViewController.h"
@@ -61,6 +62,7 @@ std::vector<ScreenEntry> LeftMenuViewController::entries() {
         {"公告通知", "", "IconNotice", "NewsViewController", news(2)},
         {"规章制度", "", "IconRules", "NewsViewController", news(3)},
         {"配车排班", "", "IconArrange", "QArrangeViewController", plain<QArrangeViewController>()},
+        {"我的排班", "", "IconMyWeek", "MyWeekViewController", plain<MyWeekViewController>()},
         {"实时查询", "", "IconRealtime", "PlanViewController", plain<PlanViewController>()},
         {"运营情况", "", "IconPlan", "PlanViewController", plain<PlanViewController>()},
         {"完成车次", "", "IconTrips", "illegalViewController", dayCalendar("完成车次")},

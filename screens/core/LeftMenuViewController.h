@@ -20,7 +20,7 @@ class LeftMenuViewController : public ViewController, public TableViewDataSource
     static constexpr double kRowHeight = 44;
     static constexpr double kBottomBarHeight = 40;
 
-    // The 16 rows, in order.
+    // The 17 rows, in order.
     static std::vector<ScreenEntry> entries();
 
     void viewDidLoad() override;

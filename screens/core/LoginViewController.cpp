@@ -10,6 +10,7 @@
 #include "platform/views/Window.h"
 #include "screens/core/IdleLock.h"
 #include "services/LoginResultService.h"
+#include "services/OfflineSignIn.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -157,7 +158,7 @@ void LoginViewController::loginAction() {
                                                      const std::shared_ptr<LoginResult>& answer,
                                                      bool accepted) {
             self.Data = answer;
-            screen::showActivityOrNo(false, *self.view());
+            if (!accepted || !answer) screen::showActivityOrNo(false, *self.view());
             if (!accepted) {
                 // No record at all: the answer was not one the screen can explain, so it is
                 // reported like any other unusable answer rather than as an empty box.
@@ -165,20 +166,33 @@ void LoginViewController::loginAction() {
                                      *self.view());
                 return;
             }
-            screen::setAlertInfo("登录成功", *self.view());
-            PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
-            RememberedCredentials::shared().acceptLogin(user, answer ? answer->IDcard : std::nullopt);
-            Session::shared().setTypedCardID(user);
-            // The lock opens with this password for as long as this sign-in lasts.
-            IdleLock::shared().signIn(answer && answer->Name ? *answer->Name : user, pass);
-            // The screen is let go once the shell replaces it; whileAlive holds it for the whole
-            // call, so it is still alive here.
-            if (Window* window = self.window(); window && acceptedHandler()) acceptedHandler()(*window);
+            if (!answer) return self.enter(user, pass, answer);
+            // The offline card and the stored answers first (Argon2id, off the main thread; the
+            // overlay stays meanwhile), so that the new session's first answers are kept.
+            offline_sign_in::loginAccepted(
+                user, pass, *answer,
+                self.whileAlive<LoginViewController>([user, pass, answer](LoginViewController& later) {
+                    screen::showActivityOrNo(false, *later.view());
+                    later.enter(user, pass, answer);
+                }));
         }),
         whileAlive<LoginViewController>([](LoginViewController& self) {
             screen::showActivityOrNo(false, *self.view());
             screen::setAlertInfo("网络异常！", *self.view());
         }));
+}
+
+void LoginViewController::enter(const std::string& user, const std::string& pass,
+                                const std::shared_ptr<LoginResult>& answer) {
+    screen::setAlertInfo("登录成功", *view());
+    PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
+    RememberedCredentials::shared().acceptLogin(user, answer ? answer->IDcard : std::nullopt);
+    Session::shared().setTypedCardID(user);
+    // The lock opens with this password for as long as this sign-in lasts.
+    IdleLock::shared().signIn(answer && answer->Name ? *answer->Name : user, pass);
+    // The screen is let go once the shell replaces it; the caller's whileAlive holds it for the
+    // whole call, so it is still alive here.
+    if (Window* w = window(); w && acceptedHandler()) acceptedHandler()(*w);
 }
 
 }  // namespace busdesk

@@ -47,6 +47,8 @@ class LoginViewController : public ViewController, public TextFieldDelegate {
 
   private:
     void layout();
+    // An accepted login: the session, the remembered card, the lock, then the shell.
+    void enter(const std::string& user, const std::string& pass, const std::shared_ptr<LoginResult>& answer);
     void fillRememberedPassword();
     void updateKeyringWarning();
     std::shared_ptr<Label> heading_;

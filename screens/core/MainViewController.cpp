@@ -11,6 +11,7 @@
 #include "platform/views/NavigationController.h"
 #include "screens/core/NewsViewController.h"
 #include "screens/core/ScreenIcons.h"
+#include "screens/operations/MyWeekViewController.h"
 #include "screens/operations/PlanViewController.h"
 #include "screens/operations/QArrangeViewController.h"
 #include "screens/operations/illListViewController.h"
@@ -30,6 +31,7 @@ constexpr double kTopHeight = 52;
 std::vector<ScreenEntry> MainViewController::shortcutEntries() {
     return {
         {"配车排班", "showcheci", "checi", "QArrangeViewController", plain<QArrangeViewController>()},
+        {"我的排班", "showMyWeek", "myweek", "MyWeekViewController", plain<MyWeekViewController>()},
         {"运营情况", "showPlan", "plan", "PlanViewController", plain<PlanViewController>()},
         // Today's violations of every vehicle; today is taken when the button is pressed.
         {"车辆违规", "showRule", "rule", "illListViewController",

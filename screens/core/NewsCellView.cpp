@@ -37,7 +37,8 @@ NewsCellView::NewsCellView() : TableViewCell(CellStyle::Default, kReuseIdentifie
     // Over the whole row, so a finger anywhere on it opens the detail.
     btnDetail = std::make_shared<Button>();
     btnDetail->setIdentifier("btnDetail");
-    for (auto v : std::initializer_list<std::shared_ptr<View>>{lblTitle, time, people, imageNew, btnDetail})
+    for (const auto& v :
+         std::initializer_list<std::shared_ptr<View>>{lblTitle, time, people, imageNew, btnDetail})
         contentView().addSubview(v);
     setFrame({0, 0, 390, kHeight});
 }

@@ -23,7 +23,7 @@ void NewsDetailViewController::viewDidLoad() {
     time->setFontSize(13);
     webV = std::make_shared<WebView>();
     webV->setIdentifier("webV");
-    for (auto v : std::initializer_list<std::shared_ptr<View>>{lblTitle, people, time, webV})
+    for (const auto& v : std::initializer_list<std::shared_ptr<View>>{lblTitle, people, time, webV})
         view()->addSubview(v);
     // Relative pictures and links of the body resolve against the office server.
     webV->loadHTMLString(contentHtml, PublicMethod::officeBaseURL());

@@ -22,6 +22,7 @@ constexpr IconRow kIcons[] = {
     {"IconNotice", "campaign", 0xef49},
     {"IconRules", "menu_book", 0xea19},
     {"IconArrange", "calendar_month", 0xebcc},
+    {"IconMyWeek", "event_available", 0xe614},
     {"IconRealtime", "update", 0xe923},
     {"IconPlan", "assessment", 0xe85c},
     {"IconTrips", "directions_bus", 0xe530},
@@ -43,10 +44,13 @@ constexpr IconRow kIcons[] = {
     {"IconSignOut", "logout", 0xe9ba},
     // Home page shortcuts.
     {"checi", "calendar_month", 0xebcc},
+    {"myweek", "event_available", 0xe614},
     {"plan", "assessment", 0xe85c},
     {"rule", "report", 0xe160},
     {"weigui", "feedback", 0xe87f},
     {"rules", "campaign", 0xef49},
+    // The week's export button.
+    {"IconExportCalendar", "file_download", 0xe2c4},
     // The photo strip's add tile.
     {"IconCamera", "photo_camera", 0xe412},
 };

@@ -2,13 +2,21 @@
 
 namespace busdesk {
 
-const std::vector<RowLine<ArrangeInfo>>& QArrangeTableViewCell::lines() {
+const std::vector<RowLine<ArrangeInfo>>& QArrangeTableViewCell::dutyLines() {
     static const std::vector<RowLine<ArrangeInfo>> table = {
-        {"员工姓名：%@", &ArrangeInfo::Empname},        {"上班时间：%@", &ArrangeInfo::OnWorktime},
-        {"下班时间：%@", &ArrangeInfo::OffWorktime},    {"线路：%@", &ArrangeInfo::Routename},
-        {"班次：%@", &ArrangeInfo::Shiftnum},           {"车辆：%@", &ArrangeInfo::Busname},
-        {"首发时间：%@", &ArrangeInfo::Firstleavetime},
+        {"上班时间：%@", &ArrangeInfo::OnWorktime}, {"下班时间：%@", &ArrangeInfo::OffWorktime},
+        {"线路：%@", &ArrangeInfo::Routename},      {"班次：%@", &ArrangeInfo::Shiftnum},
+        {"车辆：%@", &ArrangeInfo::Busname},        {"首发时间：%@", &ArrangeInfo::Firstleavetime},
     };
+    return table;
+}
+
+const std::vector<RowLine<ArrangeInfo>>& QArrangeTableViewCell::lines() {
+    static const std::vector<RowLine<ArrangeInfo>> table = [] {
+        std::vector<RowLine<ArrangeInfo>> all{{"员工姓名：%@", &ArrangeInfo::Empname}};
+        for (const auto& line : dutyLines()) all.push_back(line);
+        return all;
+    }();
     return table;
 }
 

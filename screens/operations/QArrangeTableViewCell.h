@@ -15,6 +15,8 @@ class QArrangeTableViewCell : public LinesCell {
     static constexpr const char* kReuseIdentifier = "QArrangeTableViewCell";
     // The lines after the date.
     static const std::vector<RowLine<ArrangeInfo>>& lines();
+    // The duty itself, without whose it is: working hours, route, shift, vehicle, first departure.
+    static const std::vector<RowLine<ArrangeInfo>>& dutyLines();
     static constexpr std::size_t kLineCount = 8;
 
     QArrangeTableViewCell() : LinesCell(kReuseIdentifier, kLineCount, false) {}

@@ -1,6 +1,9 @@
 #include "screens/query/QueryListViewController.h"
 
+#include <algorithm>
+
 #include "ui/ListEmptyState.h"
+#include "ui/OfflineDataLine.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -22,11 +25,12 @@ void QueryListViewController::viewDidLoad() {
     view()->addSubview(tbList);
     configureList(*tbList);
     emptyState = ListEmptyState::addTo(*view());
+    offlineDataLine = OfflineDataLine::addTo(*view());
     if (requestsOnLoad()) request();
 }
 
 void QueryListViewController::viewDidLayoutSubviews() {
-    if (tbList) tbList->setFrame(view()->bounds());
+    if (tbList) OfflineDataLine::layout(*offlineDataLine, *tbList, view()->bounds());
 }
 
 void QueryListViewController::showEmptyState(const std::string& text) {
@@ -37,15 +41,31 @@ void QueryListViewController::request() {
     // One overlay for all requests out: it goes when the last of them is answered.
     if (outstanding_++ == 0) screen::showActivityOrNo(true, *view());
     int tag = requestTag();
-    send(whileAlive<QueryListViewController>(
-             [tag](QueryListViewController& self, std::shared_ptr<WireModel> model) {
-                 self.answered();
-                 self.didReceive(std::move(model), tag);
-             }),
+    const int made = ++requestsMade_;
+    // The stored answer at once, under the overlay, unless a fresh one is in first.
+    sendStored(whileAlive<QueryListViewController>(
+        [tag, made](QueryListViewController& self, std::shared_ptr<WireModel> model, Date fetched) {
+            if (made > self.freshUpTo_) self.showStored(std::move(model), tag, fetched);
+        }));
+    send(whileAlive<QueryListViewController>([tag, made](QueryListViewController& self,
+                                                         std::shared_ptr<WireModel> model) {
+             self.answered();
+             self.freshUpTo_ = std::max(self.freshUpTo_, made);
+             OfflineDataLine::show(*self.offlineDataLine, *self.tbList, self.view()->bounds(), std::nullopt);
+             self.didReceive(std::move(model), tag);
+         }),
          whileAlive<QueryListViewController>([](QueryListViewController& self) {
              self.answered();
              self.didFail();
          }));
+}
+
+void QueryListViewController::showStored(std::shared_ptr<WireModel> model, int tag, Date fetched) {
+    if (keep(std::move(model), tag) == 0) return;
+    OfflineDataLine::show(*offlineDataLine, *tbList, view()->bounds(), fetched);
+    tbList->setHidden(false);
+    tbList->reloadData();
+    showEmptyState({});
 }
 
 void QueryListViewController::answered() {

@@ -9,6 +9,7 @@
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
 #include "services/AnswerDecoders.h"
+#include "services/AnswerStore.h"
 #include "services/OfficeQueries.h"
 
 namespace busdesk {
@@ -36,6 +37,9 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     bool shouldHighlightRow(TableView&, IndexPath) override { return false; }
 
     std::shared_ptr<TableView> tbList;
+    // Above the rows while they are the stored answer (the office could not be asked yet, or
+    // failed): "离线数据（更新于 …）". Hidden once a fresh answer is in.
+    std::shared_ptr<Label> offlineDataLine;
     // In the list's place while it has no rows: why ("暂无数据", "网络异常！"), so that a user who
     // looked away from the toast still sees it. Hidden while rows are shown.
     std::shared_ptr<Label> emptyState;
@@ -54,6 +58,10 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     virtual bool hidesListUntilRows() const { return false; }
     // Sends the screen's query (runQuery of a typed query from services/OfficeQueries.h).
     virtual void send(Delivered ok, Failed fail) = 0;
+    // Looks the screen's query up in the answer store and hands a stored model to `shown` with its
+    // fetch time; a screen whose query is not a typed one leaves it out.
+    using Stored = std::function<void(std::shared_ptr<WireModel>, Date)>;
+    virtual void sendStored(const Stored& /*shown*/) {}
     // Keeps the delivered model (null when the answer carried none) as the data of the request
     // made with `requestTag`; returns how many rows it holds.
     virtual std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) = 0;
@@ -73,6 +81,14 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     // `text` is empty.
     void showEmptyState(const std::string& text);
     // Runs `query`, handing its model on as the screen's delivered model.
+    // Looks `query` up in the answer store, handing a stored model on as the screen's stored one.
+    template <class Model>
+    static void runStored(const OfficeQuery<std::shared_ptr<Model>>& query, Stored shown) {
+        lookUpStored<std::shared_ptr<Model>>(
+            query, [shown = std::move(shown)](std::shared_ptr<Model> model, Date at) {
+                shown(std::move(model), at);
+            });
+    }
     template <class Model>
     static void run(const OfficeQuery<std::shared_ptr<Model>>& query, Delivered ok, Failed fail) {
         runQuery<std::shared_ptr<Model>>(
@@ -82,7 +98,12 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
 
   private:
     void answered();
+    void showStored(std::shared_ptr<WireModel> model, int requestTag, Date fetched);
     int outstanding_ = 0;
+    // Requests made, and the last one a fresh answer came for: a stored answer of an older request
+    // than that never replaces it.
+    int requestsMade_ = 0;
+    int freshUpTo_ = 0;
 };
 
 // A result list of one list record whose rows are one cell kind. `Items` is the record's list
@@ -118,6 +139,7 @@ class ResultListViewController : public QueryListViewController {
     // The office query whose answer the list shows.
     virtual Query query() const = 0;
     void send(Delivered ok, Failed fail) override { run(query(), std::move(ok), std::move(fail)); }
+    void sendStored(const Stored& shown) override { runStored(query(), shown); }
     // Buttons and other per-row wiring beyond the lines.
     virtual void prepareCell(Cell&, int /*row*/) {}
 

@@ -166,3 +166,20 @@ TEST(CryptoTest, SecretBytesCopyMoveAndWipe) {
     // The bytes that held the password are zero now, not merely out of the string's length.
     EXPECT_EQ(std::string(storage, 6), std::string(6, '\0'));
 }
+
+TEST(CryptoTest, AKeyedHashNeedsItsKeyAndBase64ComesBack) {
+    const std::string a = keyedHash(key('a'), "Query_Arrange?EmpID=E1#E1");
+    EXPECT_EQ(a.size(), 32u);
+    EXPECT_EQ(a, keyedHash(key('a'), "Query_Arrange?EmpID=E1#E1"));
+    EXPECT_NE(a, keyedHash(key('b'), "Query_Arrange?EmpID=E1#E1"));
+    EXPECT_NE(a, keyedHash(key('a'), "Query_Arrange?EmpID=E2#E2"));
+    EXPECT_EQ(a.find("E1"), std::string::npos);
+
+    for (const std::string& bytes : {std::string(), std::string("\0\xff\x10", 3), a}) {
+        auto text = toBase64(bytes);
+        EXPECT_EQ(text.find_first_of("+/=\n"), std::string::npos);
+        EXPECT_EQ(fromBase64(text), bytes);
+    }
+    EXPECT_EQ(fromBase64("not base64!"), std::nullopt);
+    EXPECT_EQ(fromBase64(toBase64(a) + "*"), std::nullopt);
+}

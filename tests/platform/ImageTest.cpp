@@ -18,10 +18,10 @@ Image gradient(int w, int h) {
     Image img;
     img.width = w;
     img.height = h;
-    img.rgba.resize(static_cast<std::size_t>(w * h * 4));
+    img.rgba.resize(static_cast<std::size_t>(w) * h * 4);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = &img.rgba[static_cast<std::size_t>((y * w + x) * 4)];
+            std::uint8_t* p = &img.rgba[static_cast<std::size_t>(y * w + x) * 4];
             p[0] = static_cast<std::uint8_t>(x * 255 / std::max(1, w - 1));
             p[1] = static_cast<std::uint8_t>(y * 255 / std::max(1, h - 1));
             p[2] = 90;

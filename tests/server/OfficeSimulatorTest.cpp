@@ -319,6 +319,26 @@ TEST_F(SimTest, FaultSwitchesAreVisibleOnTheWire) {
     EXPECT_EQ(c.Get(path.c_str())->status, 503);
 }
 
+TEST_F(SimTest, AFaultForOneRunDateLeavesTheOtherDaysAlone) {
+    auto c = client();
+    auto arrange = [&](const std::string& day) {
+        return c.Get(("/OfficeServiceQ/Query_Arrange/?EmpID=E10086&RunDate=" + day).c_str())->status;
+    };
+    ASSERT_EQ(
+        c.Post("/__sim/faults", R"({"method":"Query_Arrange@2026-12-09","status":500})", "application/json")
+            ->status,
+        200);
+    EXPECT_EQ(arrange("2026-12-09"), 500);
+    EXPECT_EQ(arrange("2026-12-08"), 200);
+    EXPECT_EQ(c.Get("/OfficeServiceQ/Query_DisplanInfo/?EmpID=E10086&RunDate=2026-12-09")->status, 200);
+    // The day's own entry comes before the method's.
+    Fault refused;
+    refused.status = 503;
+    sim.faults().set("Query_Arrange", refused);
+    EXPECT_EQ(arrange("2026-12-09"), 500);
+    EXPECT_EQ(arrange("2026-12-10"), 503);
+}
+
 TEST_F(SimTest, UnknownPathsAndBadParametersNeverHang) {
     int status = 0;
     get("Query_Nothing/", &status);

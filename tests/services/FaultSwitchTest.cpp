@@ -17,7 +17,7 @@ struct Probe {
     std::string got;
 
     int total() const { return successes + failures; }
-    void succeeded(std::string what) {
+    void succeeded(const std::string& what) {
         if (!RunLoop::main().isOwnerThread()) offMainThread = true;
         ++successes;
         got = "S:" + what;
@@ -50,7 +50,7 @@ const std::vector<Family>& families() {
          [](Probe& p, const std::string&) {
              NormalService::getArrangeWithPara(
                  {{"EmpID", "E10086"}, {"RunDate", "2026-12-07"}},
-                 [&p](std::shared_ptr<ArrangeInfoList> l) {
+                 [&p](const std::shared_ptr<ArrangeInfoList>& l) {
                      p.succeeded(l && l->ArrangeList.count() ? *l->ArrangeList[0]->Empname : "empty");
                  },
                  p.fail());
@@ -59,7 +59,7 @@ const std::vector<Family>& families() {
          [](Probe& p, const std::string&) {
              NormalService::getPlansServiceInfoWithPara(
                  {{"EmpID", "E10086"}, {"RunDate", "2026-12-07"}}, 0,
-                 [&p](std::shared_ptr<WireModel> m) {
+                 [&p](const std::shared_ptr<WireModel>& m) {
                      auto plan = std::dynamic_pointer_cast<DisplanDetailInfoArray>(m);
                      p.succeeded(plan ? *plan->DisplanDetailInfos[0]->EndStaion : "null");
                  },
@@ -69,7 +69,7 @@ const std::vector<Family>& families() {
          [](Probe& p, const std::string&) {
              NormalService::getSearchWithPara(
                  {{"EmpID", "E10086"}, {"RunDate", "2026-12-06"}}, "完成车次",
-                 [&p](std::shared_ptr<WireModel> m) {
+                 [&p](const std::shared_ptr<WireModel>& m) {
                      auto trips = std::dynamic_pointer_cast<FinishDisplanInfoArray>(m);
                      p.succeeded(trips ? *trips->FinishDisplanList[0]->Rectype : "null");
                  },
@@ -79,7 +79,7 @@ const std::vector<Family>& families() {
          [](Probe& p, const std::string&) {
              LoginResultService::GetLoginResult(
                  "10086", "123456",
-                 [&p](std::shared_ptr<LoginResult> r, bool ok) {
+                 [&p](const std::shared_ptr<LoginResult>& r, bool ok) {
                      p.succeeded(r ? *r->Name + (ok ? "+" : "-") : std::string("null"));
                  },
                  p.fail());
@@ -88,7 +88,7 @@ const std::vector<Family>& families() {
          [](Probe& p, const std::string&) {
              EmployeMonthSalaryService::getEmpolyeMonthWithEmpID(
                  "E10086", "202611",
-                 [&p](std::shared_ptr<EmployeMonthSalary> s, bool ok) {
+                 [&p](const std::shared_ptr<EmployeMonthSalary>& s, bool ok) {
                      p.succeeded(s && ok ? *s->salaryItems[0]->ItemName : "null");
                  },
                  p.fail());
@@ -96,13 +96,15 @@ const std::vector<Family>& families() {
         {"logo", "Query_CompanyLogo",
          [](Probe& p, const std::string&) {
              NormalService::getADImageWithPara(
-                 {}, [&p](std::string t) { p.succeeded(t.rfind("http", 0) == 0 ? "address" : t); }, p.fail());
+                 {}, [&p](const std::string& t) { p.succeeded(t.rfind("http", 0) == 0 ? "address" : t); },
+                 p.fail());
          }},
         {"submit", "FeedBackInfoNP",
          [](Probe& p, const std::string&) {
              SuggestServer::PostSubmitTextWithPar(
                  {{"Empid", "E10086"}, {"Content", "车内灯不亮"}, {"ParentID", "0"}, {"pType", "建议"}},
-                 [&p](std::string t) { p.succeeded(t.size() > 2 && t.front() == '"' ? "id" : t); }, p.fail());
+                 [&p](const std::string& t) { p.succeeded(t.size() > 2 && t.front() == '"' ? "id" : t); },
+                 p.fail());
          }},
         {"upload", "UploadPictureFromID",
          [](Probe& p, const std::string& id) {
@@ -120,7 +122,7 @@ struct Row {
     std::vector<std::string> expected;
 };
 
-sim::Fault make(std::function<void(sim::Fault&)> f) {
+sim::Fault make(const std::function<void(sim::Fault&)>& f) {
     sim::Fault out;
     f(out);
     return out;

@@ -33,7 +33,7 @@ class PhotoFiles : public ::testing::Test {
 
 TEST_F(PhotoFiles, EachCameraPhotoGetsItsOwnFileAndKeepsOnlyItsThumbnail) {
     std::uint8_t shade = 30;
-    PhotoStripView::setCamera([&shade](std::function<void(std::optional<Image>)> done) {
+    PhotoStripView::setCamera([&shade](const std::function<void(std::optional<Image>)>& done) {
         done(solid(500, 300, shade));
         shade = 220;
     });

@@ -397,7 +397,7 @@ TEST_F(ScriptRunnerTest, CompletionOffersCommandsThenWhatTheScreenHolds) {
     ScriptRunner runner(window, out);
     RunLoop::main().runUntilIdle();
     auto all = runner.completions("");
-    EXPECT_EQ(all.size(), 16u);
+    EXPECT_EQ(all.size(), 17u);
     for (const auto& command : all) {
         // Each offered command is one the runner knows and help explains.
         EXPECT_NE(ScriptRunner::helpText().find("  " + command), std::string::npos) << command;

@@ -37,23 +37,24 @@ class ShellTest : public CoreScreensTest {
     }
 };
 
-TEST_F(ShellTest, TheLeftMenuHasAllSixteenRowsInOrder) {
+TEST_F(ShellTest, TheLeftMenuHasAllSeventeenRowsInOrder) {
     signedInAtHome();
     ASSERT_TRUE(run("menu left\n"));
     std::string s = screen();
-    const char* titles[] = {"主页",     "企业文化", "公告通知", "规章制度", "配车排班", "实时查询",
-                            "运营情况", "完成车次", "车辆违规", "车辆保养", "维修查询", "车辆领料",
-                            "燃料消耗", "营收情况", "里程情况", "考勤信息"};
-    EXPECT_TRUE(contains(s, "list #tableView: 16 rows")) << s;
-    for (int i = 0; i < 16; ++i)
+    const char* titles[] = {"主页",     "企业文化", "公告通知", "规章制度", "配车排班", "我的排班",
+                            "实时查询", "运营情况", "完成车次", "车辆违规", "车辆保养", "维修查询",
+                            "车辆领料", "燃料消耗", "营收情况", "里程情况", "考勤信息"};
+    EXPECT_TRUE(contains(s, "list #tableView: 17 rows")) << s;
+    for (int i = 0; i < 17; ++i)
         EXPECT_TRUE(contains(s, "[" + std::to_string(i) + "] \"" + titles[i] + "\"")) << titles[i] << "\n"
                                                                                       << s;
     auto entries = LeftMenuViewController::entries();
-    ASSERT_EQ(entries.size(), 16u);
-    EXPECT_EQ(entries[5].screenClass, entries[6].screenClass);
-    EXPECT_EQ(entries[13].screenClass, "ShowRuViewController");
+    ASSERT_EQ(entries.size(), 17u);
+    EXPECT_EQ(entries[5].screenClass, "MyWeekViewController");
+    EXPECT_EQ(entries[6].screenClass, entries[7].screenClass);
     EXPECT_EQ(entries[14].screenClass, "ShowRuViewController");
-    EXPECT_EQ(entries[15].screenClass, "KaoQinViewController");
+    EXPECT_EQ(entries[15].screenClass, "ShowRuViewController");
+    EXPECT_EQ(entries[16].screenClass, "KaoQinViewController");
     EXPECT_TRUE(
         contains(s, "button #btnVersion: \"V " + LeftMenuBottomNarbarViewController::buildVersion() + "\""))
         << s;
@@ -139,7 +140,7 @@ TEST_F(ShellTest, AnOpenMenuPrintsUnderItsOwnHeading) {
     auto heading = s.find("— 左侧菜单 —");
     ASSERT_NE(heading, std::string::npos) << s;
     EXPECT_LT(s.find("bar: [#presentLeftMenuViewController] \"首页\""), heading) << s;
-    EXPECT_GT(s.find("list #tableView: 16 rows"), heading) << s;
+    EXPECT_GT(s.find("list #tableView: 17 rows"), heading) << s;
     EXPECT_EQ(s.find("— 右侧菜单 —"), std::string::npos) << s;
 
     ASSERT_TRUE(run("menu right\n"));

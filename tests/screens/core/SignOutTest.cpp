@@ -1,4 +1,5 @@
 #include "CoreScreensFixture.h"
+#include "core/OfflineCard.h"
 #include "core/RememberedCredentials.h"
 #include "core/SessionEnd.h"
 #include "core/SettingsKeys.h"
@@ -139,7 +140,8 @@ TEST_F(SignOutTest, EveryRegisteredStepRunsOnceWithWhoSignedOutAndTheLoginSaysWh
     EXPECT_EQ(alerts[0]->message(), "密码已修改，请重新登录\n待发送的反馈将在下次登录后发送");
     ASSERT_TRUE(run("alert 确定\nexpect #loginAction\n"));
     EXPECT_TRUE(AlertView::visibleAlerts().empty());
-    EXPECT_EQ(SessionEnd::stepNames(), std::vector<std::string>{});
+    // What remains is the app's own: the login registered the offline card's step.
+    EXPECT_EQ(SessionEnd::stepNames(), std::vector<std::string>{"offlineCard"});
 }
 
 TEST_F(SignOutTest, TheNextLoginBuildsAFreshShellForTheNextEmployee) {
@@ -150,6 +152,17 @@ TEST_F(SignOutTest, TheNextLoginBuildsAFreshShellForTheNextEmployee) {
     EXPECT_EQ(RememberedCredentials::shared().idCard(), "370103199003154428");
     EXPECT_EQ(Session::shared().cardID(), "10010");
     ASSERT_TRUE(run("menu right\nexpect button #userBtn: \"李秀梅\"\n"));
+}
+
+TEST_F(SignOutTest, AnAcceptedLoginKeepsTheOfflineCardAndSigningOutDeletesIt) {
+    launch();
+    ASSERT_TRUE(loginAs("10086", "123456", false));
+    ASSERT_TRUE(shell());
+    EXPECT_TRUE(offline::canOffer("10086"));
+    SignOut::signOut(*window);
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_FALSE(offline::canOffer("10086"));
+    EXPECT_FALSE(std::filesystem::exists(offline::cardFile("10086")));
 }
 
 }  // namespace
