@@ -65,7 +65,8 @@ std::string interlacedPNG(const Image& img) {
     png_write_info(png, info);
     std::vector<png_bytep> rows;
     for (int y = 0; y < img.height; ++y)
-        rows.push_back(const_cast<png_bytep>(&img.rgba[static_cast<std::size_t>(y * img.width * 4)]));
+        rows.push_back(const_cast<png_bytep>(
+            &img.rgba[static_cast<std::size_t>(y) * static_cast<std::size_t>(img.width) * 4]));
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
