@@ -40,11 +40,13 @@ std::vector<Asset> AssetPickerController::albumFromFiles(const std::vector<std::
     for (const auto& path : paths) {
         std::shared_ptr<const Image> thumbnail;
         {
-            auto image = Image::fromFile(path);
+            // Decoded no larger than the thumbnail needs: an album of large photos never holds one
+            // at its full size.
+            auto image = Image::fromFile(path, Asset::kThumbnailSize, Asset::kThumbnailSize);
             if (!image) continue;  // not a picture
             thumbnail = std::make_shared<const Image>(
                 image->scaledToFit(Asset::kThumbnailSize, Asset::kThumbnailSize));
-        }  // the full picture is gone before the next file is read
+        }
         out.push_back({std::filesystem::path(path).filename().string(), path, std::move(thumbnail)});
     }
     return out;

@@ -1,7 +1,6 @@
 #include "ui/PhotoStripView.h"
 
-#include <fstream>
-
+#include "platform/AtomicFile.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/UUID.h"
@@ -129,12 +128,8 @@ void PhotoStripView::openCamera() {
         // Our pictures always have a PNG form; JPEG is the fallback when encoding fails.
         std::string bytes = photo->pngData();
         if (bytes.empty()) bytes = photo->jpegData(100);
-        bool written = false;
-        if (Paths::ensureDirectory(dir)) {
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            written = static_cast<bool>(out);
-        }
+        // 0600 whatever the umask, written whole before it is named.
+        const bool written = atomic_file::replace(path, bytes) == 0;
         if (written) {
             s.cameraPath_ = path;
             // The file holds the picture; the strip keeps the thumbnail.

@@ -1,13 +1,14 @@
 #include "ui/RemoteImageLoader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "platform/AtomicFile.h"
 #include "platform/DispatchQueue.h"
 #include "platform/Log.h"
+#include "platform/OwnFiles.h"
 #include "platform/Paths.h"
 #include "platform/RunLoop.h"
 
@@ -35,21 +36,19 @@ std::size_t costOf(const Image& i) {
     return i.rgba.size() + 64;
 }
 
-constexpr std::string_view kPartSuffix = ".part";
-
+// A picture in the making: atomic_file::replace's temporary beside its target.
 bool isPart(const fs::path& p) {
-    const std::string name = p.filename().string();
-    return name.size() > kPartSuffix.size() &&
-           name.compare(name.size() - kPartSuffix.size(), kPartSuffix.size(), kPartSuffix) == 0;
+    return p.filename().string().find(atomic_file::kTemporaryMarker) != std::string::npos;
 }
 
 bool olderThan(fs::file_time_type time, std::chrono::seconds age) {
     return fs::file_time_type::clock::now() - time > age;
 }
 
-// Processing queue. A cached picture, unless it is past the age limit or does not decode (then
-// the file goes); a hit counts as a use for the eviction order.
-std::optional<Image> readCached(const std::string& path, std::chrono::seconds maxAge) {
+// Processing queue. The bytes of a cached picture, unless it is past the age limit or is no
+// regular file of at most a picture's size (then it goes); a hit counts as a use for the
+// eviction order.
+std::optional<std::string> readCached(const std::string& path, std::chrono::seconds maxAge) {
     std::error_code ec;
     auto written = fs::last_write_time(path, ec);
     if (ec) return std::nullopt;
@@ -57,30 +56,13 @@ std::optional<Image> readCached(const std::string& path, std::chrono::seconds ma
         fs::remove(path, ec);
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    auto image = Image::decode(bytes.str());
-    if (!image) {
-        fs::remove(path, ec);
+    auto file = readOwnFile(path, Image::kMaxEncodedBytes, Links::Refuse);
+    if (!file.ok()) {
+        if (file.status != FileContents::Status::Missing) fs::remove(path, ec);
         return std::nullopt;
     }
     fs::last_write_time(path, fs::file_time_type::clock::now(), ec);
-    return image;
-}
-
-// Processing queue. Written whole to a temporary name first, so a crash never leaves half a picture.
-void writeCached(const std::string& dir, const std::string& path, const std::string& bytes) {
-    if (!Paths::ensureDirectory(dir)) return;
-    const std::string tmp = path + std::string(kPartSuffix);
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    // The user's alone, whatever the umask: pictures of bulletins and feedback are company data.
-    std::error_code ec;
-    fs::permissions(tmp, fs::perms::owner_read | fs::perms::owner_write, ec);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out || std::rename(tmp.c_str(), path.c_str()) != 0) std::remove(tmp.c_str());
+    return std::move(file.bytes);
 }
 
 // Processing queue. Removes what is past the age limit, then the least recently used pictures
@@ -103,7 +85,7 @@ void trimDiskCache(const std::string& dir, std::size_t maxBytes, std::chrono::se
             fs::remove(it->path(), entryError);
             continue;
         }
-        if (isPart(it->path())) continue;  // another writer's picture in the making
+        if (isPart(it->path())) continue;  // another picture in the making
         auto size = it->file_size(entryError);
         if (entryError) continue;
         entries.push_back({time, size, it->path()});
@@ -139,6 +121,20 @@ RemoteImageLoader& RemoteImageLoader::shared() {
     return loader;
 }
 
+RemoteImageLoader::Box RemoteImageLoader::boxFor(const View& view) {
+    const Rect frame = view.frame();
+    if (!(frame.width > 0) || !(frame.height > 0)) return kWindowBox;
+    auto pixels = [](double points) {
+        return static_cast<int>(std::clamp(std::ceil(points * kPixelsPerPoint), 1.0, 16384.0));
+    };
+    return {pixels(frame.width), pixels(frame.height)};
+}
+
+bool RemoteImageLoader::Entry::covers(Box box) const {
+    const auto [width, height] = Image::fillSize(pictureWidth, pictureHeight, box.width, box.height);
+    return image && image->width >= width && image->height >= height;
+}
+
 std::string RemoteImageLoader::cacheDirectory() const {
     if (cacheDir_) return *cacheDir_;
     return Paths::cacheDir() + "/images";
@@ -152,7 +148,7 @@ std::shared_ptr<const Image> RemoteImageLoader::cachedImage(const std::string& u
     auto it = index_.find(url);
     if (it == index_.end()) return nullptr;
     lru_.splice(lru_.begin(), lru_, it->second);
-    return it->second->second;
+    return it->second->second.image;
 }
 
 void RemoteImageLoader::clearMemoryCache() {
@@ -161,44 +157,70 @@ void RemoteImageLoader::clearMemoryCache() {
     memoryUsed_ = 0;
 }
 
-void RemoteImageLoader::remember(const std::string& url, std::shared_ptr<const Image> image) {
+void RemoteImageLoader::remember(const std::string& url, Entry entry) {
     if (auto it = index_.find(url); it != index_.end()) {
-        memoryUsed_ -= costOf(*it->second->second);
+        memoryUsed_ -= costOf(*it->second->second.image);
         lru_.erase(it->second);
         index_.erase(it);
     }
-    memoryUsed_ += costOf(*image);
-    lru_.emplace_front(url, std::move(image));
+    memoryUsed_ += costOf(*entry.image);
+    lru_.emplace_front(url, std::move(entry));
     index_[url] = lru_.begin();
     while (memoryUsed_ > memoryLimit_ && lru_.size() > 1) {
         auto& last = lru_.back();
-        memoryUsed_ -= costOf(*last.second);
+        memoryUsed_ -= costOf(*last.second.image);
         index_.erase(last.first);
         lru_.pop_back();
     }
 }
 
-void RemoteImageLoader::deliver(const std::string& url, const std::shared_ptr<const Image>& image) {
-    auto it = waiting_.find(url);
-    if (it == waiting_.end()) return;
-    auto callbacks = std::move(it->second);
-    waiting_.erase(it);
-    for (auto& cb : callbacks)
-        if (cb) cb(image);
+std::optional<RemoteImageLoader::Entry> RemoteImageLoader::decodeFor(std::string_view bytes, Want& want) {
+    const auto size = Image::sizeOf(bytes);
+    if (!size) return std::nullopt;
+    const Box box = want.current();
+    auto decoded = Image::decodeToFill(bytes, box.width, box.height);
+    if (!decoded) return std::nullopt;
+    return Entry{std::make_shared<const Image>(std::move(*decoded)), size->first, size->second};
 }
 
-void RemoteImageLoader::loadImage(const std::string& url, Done done) {
+void RemoteImageLoader::deliver(const std::string& url, std::optional<Entry> entry) {
+    auto it = waiting_.find(url);
+    if (it == waiting_.end()) return;
+    auto callbacks = std::move(it->second.callbacks);
+    waiting_.erase(it);
+    if (entry) remember(url, *entry);
+    for (auto& [box, cb] : callbacks) {
+        if (!entry || entry->covers(box)) {
+            if (cb) cb(entry ? entry->image : nullptr);
+        } else {
+            // Asked for a larger box after the decode had begun: decoded again for it.
+            loadImage(url, box, std::move(cb));
+        }
+    }
+}
+
+void RemoteImageLoader::loadImage(const std::string& url, Box box, Done done) {
     if (url.empty()) {
         if (done) done(nullptr);
         return;
     }
-    if (auto hit = cachedImage(url)) {
-        if (done) done(hit);
+    if (box.width <= 0 || box.height <= 0) box = kWindowBox;
+    if (auto it = index_.find(url); it != index_.end() && it->second->second.covers(box)) {
+        lru_.splice(lru_.begin(), lru_, it->second);
+        if (done) done(it->second->second.image);
         return;
     }
-    auto& queue = waiting_[url];
-    queue.push_back(std::move(done));
-    if (queue.size() > 1) return;  // a disk read or fetch is already under way
+    auto& waiting = waiting_[url];
+    waiting.callbacks.emplace_back(box, std::move(done));
+    if (waiting.want) {
+        // A disk read or fetch is already under way: it decodes for this box too.
+        std::lock_guard lock(waiting.want->mutex);
+        waiting.want->box.width = std::max(waiting.want->box.width, box.width);
+        waiting.want->box.height = std::max(waiting.want->box.height, box.height);
+        return;
+    }
+    waiting.want = std::make_shared<Want>();
+    waiting.want->box = box;
     const std::string dir = cacheDirectory();
     if (dir.empty()) {
         startFetch(url, dir);
@@ -206,14 +228,17 @@ void RemoteImageLoader::loadImage(const std::string& url, Done done) {
     }
     // Each job is counted as work, so a run until idle waits for the picture as for a request.
     RunLoop::main().beginWork();
-    DispatchQueue::processing().async([this, url, dir, age = diskAgeLimit_] {
-        std::shared_ptr<const Image> image;
-        if (auto decoded = readCached(dir + "/" + fileNameFor(url), age))
-            image = std::make_shared<const Image>(std::move(*decoded));
-        dispatchMain([this, url, dir, image] {
-            if (image) {
-                remember(url, image);
-                deliver(url, image);
+    DispatchQueue::processing().async([this, url, dir, age = diskAgeLimit_, want = waiting.want] {
+        std::optional<Entry> entry;
+        const std::string path = dir + "/" + fileNameFor(url);
+        if (auto bytes = readCached(path, age)) {
+            entry = decodeFor(*bytes, *want);
+            std::error_code ec;
+            if (!entry) fs::remove(path, ec);
+        }
+        dispatchMain([this, url, dir, entry = std::move(entry)]() mutable {
+            if (entry) {
+                deliver(url, std::move(entry));
             } else {
                 startFetch(url, dir);
             }
@@ -224,31 +249,33 @@ void RemoteImageLoader::loadImage(const std::string& url, Done done) {
 
 void RemoteImageLoader::startFetch(const std::string& url, const std::string& dir) {
     if (!fetch_) {
-        deliver(url, nullptr);
+        deliver(url, std::nullopt);
         return;
     }
+    auto waiting = waiting_.find(url);
+    if (waiting == waiting_.end()) return;
     ++fetches_;
-    fetch_(url, [this, url, dir, bytesLimit = diskByteLimit_,
+    fetch_(url, [this, url, dir, want = waiting->second.want, bytesLimit = diskByteLimit_,
                  age = diskAgeLimit_](std::optional<std::string> bytes) {
         if (!bytes) {
-            deliver(url, nullptr);
+            deliver(url, std::nullopt);
             return;
         }
         RunLoop::main().beginWork();
-        DispatchQueue::processing().async([this, url, dir, bytesLimit, age, bytes = std::move(*bytes)] {
-            std::shared_ptr<const Image> image;
-            if (auto decoded = Image::decode(bytes)) {
-                image = std::make_shared<const Image>(std::move(*decoded));
+        DispatchQueue::processing().async([this, url, dir, want, bytesLimit, age, bytes = std::move(*bytes)] {
+            auto entry = decodeFor(bytes, *want);
+            if (entry) {
                 if (!dir.empty()) {
-                    writeCached(dir, dir + "/" + fileNameFor(url), bytes);
+                    // Written whole under a temporary name first (0600), so a crash never leaves
+                    // half a picture.
+                    atomic_file::replace(dir + "/" + fileNameFor(url), bytes);
                     trimDiskCache(dir, bytesLimit, age);
                 }
             } else {
                 Log::line("image not decodable: " + url);
             }
-            dispatchMain([this, url, image] {
-                if (image) remember(url, image);
-                deliver(url, image);
+            dispatchMain([this, url, entry = std::move(entry)]() mutable {
+                deliver(url, std::move(entry));
                 RunLoop::main().endWork();
             });
         });
@@ -263,13 +290,15 @@ void load(View& view, const std::string& url, Apply apply) {
     if (weak.expired()) return;
     const std::uint64_t ticket = nextTicket();
     wanted()[weak] = ticket;
-    RemoteImageLoader::shared().loadImage(url, [weak, ticket, apply](std::shared_ptr<const Image> image) {
-        auto it = wanted().find(weak);
-        if (it == wanted().end() || it->second != ticket) return;  // asked for something else since
-        wanted().erase(it);
-        auto v = weak.lock();
-        if (v && image) apply(*v, image);
-    });
+    RemoteImageLoader::shared().loadImage(url, RemoteImageLoader::boxFor(view),
+                                          [weak, ticket, apply](std::shared_ptr<const Image> image) {
+                                              auto it = wanted().find(weak);
+                                              if (it == wanted().end() || it->second != ticket)
+                                                  return;  // asked for something else since
+                                              wanted().erase(it);
+                                              auto v = weak.lock();
+                                              if (v && image) apply(*v, image);
+                                          });
 }
 }  // namespace
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <barrier>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "platform/Image.h"
 
@@ -36,7 +40,112 @@ int maxColourError(const Image& a, const Image& b) {
     return worst;
 }
 
+int maxChannelError(const Image& a, const Image& b, int channels) {
+    int worst = 0;
+    for (std::size_t i = 0; i < a.rgba.size() && i < b.rgba.size(); ++i)
+        if (static_cast<int>(i % 4) < channels)
+            worst = std::max(worst, std::abs(int(a.rgba[i]) - int(b.rgba[i])));
+    return worst;
+}
+
+// An interlaced (Adam7) PNG, which the image's own encoder never writes.
+std::string interlacedPNG(const Image& img) {
+    std::string out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(img.width), static_cast<png_uint_32>(img.height), 8,
+                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_ADAM7, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_bytep> rows;
+    for (int y = 0; y < img.height; ++y)
+        rows.push_back(const_cast<png_bytep>(
+            &img.rgba[static_cast<std::size_t>(y) * static_cast<std::size_t>(img.width) * 4]));
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
 }  // namespace
+
+// A picture is decoded at the size it is shown: the box is covered with the picture's own
+// proportions, never enlarged, and a long thin picture is held to four times the box's pixels.
+TEST(Image, DecodeToFillShrinksWhileDecodingInEveryFormat) {
+    const Image src = gradient(400, 300);
+    const Image reference = src.scaledToFit(133, 100);
+    ASSERT_EQ(reference.height, 100);
+    struct Format {
+        const char* name;
+        std::string bytes;
+        int channels;
+        int tolerance;
+    };
+    for (const Format& f :
+         {Format{"png", src.pngData(), 4, 6}, Format{"interlaced png", interlacedPNG(src), 4, 6},
+          Format{"jpeg", src.jpegData(95), 3, 12}}) {
+        auto shown = Image::decodeToFill(f.bytes, 100, 100);
+        ASSERT_TRUE(shown) << f.name;
+        EXPECT_EQ(shown->width, 133) << f.name;
+        EXPECT_EQ(shown->height, 100) << f.name;
+        // The colours; the alpha edge in the middle falls a pixel apart between ways of shrinking,
+        // so transparency is checked away from it.
+        EXPECT_LE(maxChannelError(*shown, reference, 3), f.tolerance) << f.name;
+        if (f.channels == 4) {
+            EXPECT_EQ(shown->rgba[3], 255) << f.name;
+            EXPECT_EQ(shown->rgba[shown->rgba.size() - 1], 128) << f.name;
+        }
+        // The interlaced picture decodes to the same pixels as the plain one.
+        auto whole = Image::decode(f.bytes);
+        ASSERT_TRUE(whole) << f.name;
+        EXPECT_EQ(whole->width, 400);
+        if (f.channels == 4) {
+            EXPECT_EQ(whole->rgba, src.rgba) << f.name;
+        }
+        auto larger = Image::decodeToFill(f.bytes, 1000, 1000);
+        ASSERT_TRUE(larger);
+        EXPECT_EQ(larger->width, 400) << "never enlarged";
+    }
+    const Image thin = gradient(8000, 10);
+    auto line = Image::decodeToFill(thin.pngData(), 100, 100);
+    ASSERT_TRUE(line);
+    EXPECT_LE(line->width * line->height, 4 * 100 * 100);
+    EXPECT_EQ(line->width, 5657);
+    EXPECT_FALSE(Image::decodeToFill(src.pngData(), 0, 100));
+}
+
+// Large pictures decoded at their full size take turns, two at a time, whoever asks.
+TEST(Image, AtMostTwoLargePicturesAreDecodedAtFullSizeAtOnce) {
+    const std::string png = gradient(2100, 2100).pngData();
+    const std::string jpeg = gradient(2100, 2100).jpegData(80);
+    Image::fullSizeDecodeHighWater(true);
+    constexpr int kThreads = 6;
+    std::barrier start(kThreads);
+    std::vector<int> decoded(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            start.arrive_and_wait();
+            auto image = Image::decode(i % 2 ? png : jpeg);
+            decoded[static_cast<std::size_t>(i)] = image ? image->width : 0;
+        });
+    }
+    for (auto& t : threads) t.join();
+    for (int width : decoded) EXPECT_EQ(width, 2100);
+    EXPECT_LE(Image::fullSizeDecodeHighWater(), Image::kMaxFullSizeDecodes);
+    EXPECT_GE(Image::fullSizeDecodeHighWater(), 1);
+    // Shown small, the same pictures need no turn at all.
+    Image::fullSizeDecodeHighWater(true);
+    EXPECT_TRUE(Image::decodeToFill(png, 160, 160));
+    EXPECT_TRUE(Image::decodeToFill(jpeg, 160, 160));
+    EXPECT_EQ(Image::fullSizeDecodeHighWater(), 0);
+}
 
 TEST(Image, PngRoundTripIsExactIncludingAlpha) {
     Image src = gradient(37, 21);

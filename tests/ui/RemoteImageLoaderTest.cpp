@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/RunLoop.h"
 #include "ui/ImageBrowser.h"
@@ -138,6 +140,89 @@ TEST_F(RemoteImageLoaderTest, ALateAnswerForAGoneViewLeavesTheNextViewAtItsAddre
     settle();
     ASSERT_TRUE(second->image());
     EXPECT_EQ(second->imageSource(), "http://h/new.png");
+}
+
+// A picture is decoded for the box its view shows it in (two pixels a point), never at its full
+// size: a larger view of the same address gets it decoded again, larger, and the smaller view's
+// next request is served from that one. Views that ask while the download runs all get a picture
+// that covers their box.
+TEST_F(RemoteImageLoaderTest, PicturesAreDecodedForTheBoxTheyAreShownIn) {
+    Image big{400, 300, std::vector<std::uint8_t>(400 * 300 * 4, 200)};
+    const std::string bigPNG = big.pngData();
+    auto thumb = std::make_shared<Button>(Rect{0, 0, 80, 80});
+    setBackgroundImageWithURL(*thumb, "http://h/big.png", ControlState::Normal, "ph");
+    auto page = std::make_shared<ImageView>(Rect{0, 0, 300, 200});
+    setImageWithURL(*page, "http://h/big.png");
+    settle();
+    ASSERT_EQ(pending.size(), 1u);
+    pending[0](bigPNG);
+    settle();
+    auto small = thumb->backgroundImageForState(ControlState::Normal);
+    ASSERT_TRUE(small);
+    ASSERT_TRUE(page->image());
+    // The page (600 x 400 pixels) needs the whole 400 x 300 picture; the thumbnail at least
+    // 213 x 160.
+    EXPECT_EQ(page->image()->width, 400);
+    EXPECT_GE(small->width, 213);
+    EXPECT_GE(small->height, 160);
+
+    // Another address: a thumbnail first, then the page, after the thumbnail's picture is in.
+    auto thumb2 = std::make_shared<Button>(Rect{0, 0, 80, 80});
+    setBackgroundImageWithURL(*thumb2, "http://h/big2.png", ControlState::Normal, "ph");
+    settle();
+    pending.back()(bigPNG);
+    settle();
+    ASSERT_TRUE(thumb2->backgroundImageForState(ControlState::Normal));
+    EXPECT_EQ(thumb2->backgroundImageForState(ControlState::Normal)->width, 213);
+    auto page2 = std::make_shared<ImageView>(Rect{0, 0, 300, 200});
+    setImageWithURL(*page2, "http://h/big2.png");
+    settle();  // decoded again from the disk, larger
+    ASSERT_TRUE(page2->image());
+    EXPECT_EQ(page2->image()->width, 400);
+    auto again = std::make_shared<Button>(Rect{0, 0, 80, 80});
+    setBackgroundImageWithURL(*again, "http://h/big2.png", ControlState::Normal, "ph");
+    EXPECT_EQ(again->backgroundImageForState(ControlState::Normal), page2->image())
+        << "served from memory at once";
+    EXPECT_EQ(requested.size(), 2u);
+
+    // Memory keeps decoded pictures within its budget, least recently used out first.
+    auto& loader = RemoteImageLoader::shared();
+    const auto limit = loader.memoryLimit();
+    loader.setMemoryLimit(2 * (400 * 300 * 4 + 64));
+    for (int i = 0; i < 4; ++i) {
+        auto v = std::make_shared<ImageView>(Rect{0, 0, 300, 200});
+        setImageWithURL(*v, "http://h/m" + std::to_string(i) + ".png");
+        settle();
+        pending.back()(bigPNG);
+        settle();
+        EXPECT_LE(loader.memoryUsed(), loader.memoryLimit());
+    }
+    EXPECT_TRUE(loader.cachedImage("http://h/m3.png"));
+    EXPECT_FALSE(loader.cachedImage("http://h/m0.png"));
+    loader.setMemoryLimit(limit);
+}
+
+// The disk cache is ours: what stands there that we did not write (a named pipe, a link) is never
+// read, but removed and fetched again.
+TEST_F(RemoteImageLoaderTest, ACachedFileThatIsNoRegularFileIsFetchedAgain) {
+    auto& loader = RemoteImageLoader::shared();
+    std::filesystem::create_directories(dir);
+    ASSERT_EQ(::mkfifo(loader.diskPathFor("http://h/pipe.png").c_str(), 0600), 0);
+    std::ofstream(dir / "real.png") << png;
+    std::filesystem::create_symlink(dir / "real.png", loader.diskPathFor("http://h/link.png"));
+    for (const char* url : {"http://h/pipe.png", "http://h/link.png"}) {
+        auto v = std::make_shared<ImageView>(Rect{0, 0, 50, 50});
+        setImageWithURL(*v, url);
+        settle();
+        ASSERT_FALSE(requested.empty()) << url;
+        EXPECT_EQ(requested.back(), url);
+        EXPECT_FALSE(v->image());
+        pending.back()(png);
+        settle();
+        EXPECT_TRUE(v->image()) << url;
+        EXPECT_TRUE(
+            std::filesystem::is_regular_file(std::filesystem::symlink_status(loader.diskPathFor(url))));
+    }
 }
 
 TEST_F(RemoteImageLoaderTest, DiskCacheKeepsTheMostRecentlyUsedWithinItsByteAndAgeLimits) {
