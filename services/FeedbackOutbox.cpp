@@ -58,7 +58,9 @@ FeedbackOutbox& FeedbackOutbox::shared() {
 }
 
 FeedbackOutbox::FeedbackOutbox(std::string root)
-    : fixedRoot_(std::move(root)), store_(fixedRoot_), queue_(std::make_unique<DispatchQueue>("org.busdesk.outbox", 1)) {}
+    : fixedRoot_(std::move(root)),
+      store_(fixedRoot_),
+      queue_(std::make_unique<DispatchQueue>("org.busdesk.outbox", 1)) {}
 
 FeedbackOutbox::~FeedbackOutbox() {
     *alive_ = false;
@@ -77,14 +79,16 @@ void FeedbackOutbox::listenForOffice() {
     SessionEnd::add("outbox", [this, alive](EndedSession& ended) {
         if (!alive.lock()) return;
         if (!slots_.empty())
-            ended.notices.push_back(std::string(kPendingNotice) + "（" + std::to_string(slots_.size()) + " 条）");
+            ended.notices.push_back(std::string(kPendingNotice) + "（" + std::to_string(slots_.size()) +
+                                    " 条）");
         signedOut();
     });
 }
 
 std::chrono::seconds FeedbackOutbox::retryDelay(int failures) {
     if (failures <= 0) return kRetryDelays.front();
-    return kRetryDelays[std::min<std::size_t>(static_cast<std::size_t>(failures - 1), kRetryDelays.size() - 1)];
+    return kRetryDelays[std::min<std::size_t>(static_cast<std::size_t>(failures - 1),
+                                              kRetryDelays.size() - 1)];
 }
 
 FeedbackOutbox::Slot* FeedbackOutbox::find(const std::string& id) {
@@ -130,22 +134,22 @@ void FeedbackOutbox::signedIn(const std::string& empID) {
     user_ = empID;
     auto listing = std::make_shared<OutboxStore::Listing>();
     const bool clearLeftovers = ProfileLock::held();
-    onQueue([store = store_, listing, empID,
-             clearLeftovers] { *listing = store.list(empID, clearLeftovers); },
-            [this, listing] {
-                for (auto& entry : listing->entries) {
-                    Slot slot;
-                    slot.entry = std::move(entry);
-                    if (auto why = stoppedReason(slot.entry.state)) {
-                        slot.phase = Phase::Failed;
-                        slot.reason = *why;
-                    }
-                    slots_.push_back(std::move(slot));
+    onQueue(
+        [store = store_, listing, empID, clearLeftovers] { *listing = store.list(empID, clearLeftovers); },
+        [this, listing] {
+            for (auto& entry : listing->entries) {
+                Slot slot;
+                slot.entry = std::move(entry);
+                if (auto why = stoppedReason(slot.entry.state)) {
+                    slot.phase = Phase::Failed;
+                    slot.reason = *why;
                 }
-                damaged_.insert(damaged_.end(), listing->damaged.begin(), listing->damaged.end());
-                changed();
-                pump();
-            });
+                slots_.push_back(std::move(slot));
+            }
+            damaged_.insert(damaged_.end(), listing->damaged.begin(), listing->damaged.end());
+            changed();
+            pump();
+        });
 }
 
 void FeedbackOutbox::signedOut() {
@@ -216,10 +220,11 @@ void FeedbackOutbox::sendAgain(const std::string& id) {
     slot->reason.clear();
     slot->busyElsewhere = false;
     changed();
-    pump();
+    // Recorded first: sending reads the entry again, and a restart then goes on trying too.
+    onQueue([store = store_, entry = slot->entry] { store.record(entry); }, [this] { pump(); });
 }
 
-void FeedbackOutbox::remove(const std::string& id, std::function<void(bool)> done) {
+void FeedbackOutbox::remove(const std::string& id, const std::function<void(bool)>& done) {
     Slot* slot = find(id);
     if (!slot || slot->phase == Phase::Sending) {
         if (done) done(false);
@@ -265,8 +270,8 @@ std::vector<FeedbackOutbox::Item> FeedbackOutbox::items() const {
         item.id = slot.entry.id;
         item.firstLine = state.text.substr(0, state.text.find('\n'));
         item.photos = state.photos.size();
-        item.photosStored = static_cast<std::size_t>(
-            std::count_if(state.photos.begin(), state.photos.end(), [](const auto& p) { return p.stored(); }));
+        item.photosStored = static_cast<std::size_t>(std::count_if(state.photos.begin(), state.photos.end(),
+                                                                   [](const auto& p) { return p.stored(); }));
         item.phase = slot.phase;
         item.reason = slot.reason;
         out.push_back(std::move(item));
@@ -355,8 +360,7 @@ void FeedbackOutbox::stepDone(const std::string& id, const FeedbackStep& step) {
     auto recorded = std::make_shared<bool>(false);
     onQueue([store = store_, entry = slot->entry, recorded] { *recorded = store.record(entry); },
             [this, id, step, recorded] {
-                if (!*recorded)
-                    return roundEnded(id, FeedbackOutcome::Unavailable, "发送进度无法保存到磁盘");
+                if (!*recorded) return roundEnded(id, FeedbackOutcome::Unavailable, "发送进度无法保存到磁盘");
                 const bool textRefused =
                     step.kind == FeedbackStep::Kind::Text && step.outcome == FeedbackOutcome::Refused;
                 if (step.outcome == FeedbackOutcome::Unavailable || textRefused)
@@ -393,17 +397,18 @@ void FeedbackOutbox::roundEnded(const std::string& id, FeedbackOutcome outcome, 
 void FeedbackOutbox::finishSent(const std::string& id) {
     Slot* slot = find(id);
     if (!slot) return;
-    onQueue([store = store_, entry = slot->entry] {
-        if (!store.remove(entry)) Log::line("outbox: sent entry " + entry.id + " could not be removed");
-    },
-            [this, id] {
-                if (Slot* sent = find(id)) tellDone(*sent, Submitted::Result::Sent, {});
-                std::erase_if(slots_, [&](const Slot& s) { return s.entry.id == id; });
-                sending_.reset();
-                failures_ = 0;
-                changed();
-                pump();
-            });
+    onQueue(
+        [store = store_, entry = slot->entry] {
+            if (!store.remove(entry)) Log::line("outbox: sent entry " + entry.id + " could not be removed");
+        },
+        [this, id] {
+            if (Slot* sent = find(id)) tellDone(*sent, Submitted::Result::Sent, {});
+            std::erase_if(slots_, [&](const Slot& s) { return s.entry.id == id; });
+            sending_.reset();
+            failures_ = 0;
+            changed();
+            pump();
+        });
 }
 
 void FeedbackOutbox::planRetry() {

@@ -78,7 +78,7 @@ class FeedbackOutbox {
     // A failed submission is tried again from its first step not done.
     void sendAgain(const std::string& id);
     // Deletes a submission that is not being sent; `done(false)` when it could not be.
-    void remove(const std::string& id, std::function<void(bool)> done);
+    void remove(const std::string& id, const std::function<void(bool)>& done);
     // Deletes every submission of `empID` kept on disk (signed in or not), on the queue.
     void removeAllOf(const std::string& empID, std::function<void()> done);
 

@@ -57,7 +57,8 @@ std::optional<FeedbackStepStatus> statusFrom(const json::value* v) {
     const auto* reason = o->if_contains("reason");
     if (!outcome || !outcome->is_string() || !reason || !reason->is_string()) return std::nullopt;
     for (const auto& [value, name] : kOutcomeNames)
-        if (outcome->get_string() == name) return FeedbackStepStatus{value, std::string(reason->get_string())};
+        if (outcome->get_string() == name)
+            return FeedbackStepStatus{value, std::string(reason->get_string())};
     return std::nullopt;
 }
 
@@ -69,10 +70,9 @@ std::optional<std::string> stringAt(const json::object& o, const char* key) {
 
 // A name we wrote ourselves: letters, digits and '-' only, so no path can be smuggled in.
 bool plainName(const std::string& name) {
-    return !name.empty() && name.size() <= 64 &&
-           std::all_of(name.begin(), name.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
-           });
+    return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
+    });
 }
 
 bool isEntryName(const std::string& name) {

@@ -46,7 +46,8 @@ class FeedbackOutboxTest : public ServiceTest {
   protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        Session::shared().setLoginResult(LoginResult::initWithString(R"({"IsSuccess":"1","EmpID":"E10086"})"));
+        Session::shared().setLoginResult(
+            LoginResult::initWithString(R"({"IsSuccess":"1","EmpID":"E10086"})"));
     }
     void TearDown() override {
         RunLoop::main().runUntilIdle(5000ms);
@@ -75,7 +76,8 @@ class FeedbackOutboxTest : public ServiceTest {
     };
     std::shared_ptr<Told> submit(FeedbackOutbox& outbox, FeedbackSubmissionState state) {
         auto told = std::make_shared<Told>();
-        outbox.submit(std::move(state), [told](const FeedbackOutbox::Submitted& s) { told->results.push_back(s); });
+        outbox.submit(std::move(state),
+                      [told](const FeedbackOutbox::Submitted& s) { told->results.push_back(s); });
         EXPECT_TRUE(RunLoop::main().runUntil([&] { return !told->results.empty(); }, 10000ms));
         RunLoop::main().runUntilIdle(5000ms);
         return told;
@@ -99,7 +101,8 @@ class FeedbackOutboxTest : public ServiceTest {
         std::vector<std::size_t> photos;
         if (list.successes != 1) return photos;
         for (std::size_t i = 0; i < list.arg()->List.count(); ++i)
-            if (list.arg()->List[i]->Content == text) photos.push_back(list.arg()->List[i]->Imagenames.size());
+            if (list.arg()->List[i]->Content == text)
+                photos.push_back(list.arg()->List[i]->Imagenames.size());
         return photos;
     }
     std::size_t textPosts() const {
@@ -170,7 +173,8 @@ TEST_F(FeedbackOutboxTest, AfterARestartSendingResumesFromTheFirstStepNotRecorde
     auto posted = store.put("E10086", submission("空调不制冷 C", 2), 1);
     ASSERT_TRUE(posted.entry);
     std::vector<FeedbackStep> answered;
-    FeedbackSubmission::postText(posted.entry->state, [&](const FeedbackStep& step) { answered.push_back(step); });
+    FeedbackSubmission::postText(posted.entry->state,
+                                 [&](const FeedbackStep& step) { answered.push_back(step); });
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !answered.empty(); }, 10000ms));
     ASSERT_EQ(answered[0].outcome, FeedbackOutcome::Succeeded);
 

@@ -23,7 +23,7 @@ std::string readAll(const fs::path& path) {
 }
 
 unsigned modeOf(const fs::path& path) {
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st.st_mode & 0777;
 }
@@ -31,9 +31,8 @@ unsigned modeOf(const fs::path& path) {
 class OutboxStoreTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("busdesk-outbox-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("busdesk-outbox-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -155,7 +154,8 @@ TEST_F(OutboxStoreTest, EveryUserSeesOnlyTheirOwnSubmissionsInOrderOfMaking) {
 
 TEST_F(OutboxStoreTest, APhotoThatCannotBeReadFailsAloneAndTheRestIsKept) {
     ASSERT_EQ(::mkfifo((dir_ / "pipe.jpg").c_str(), 0600), 0);  // never waited on
-    auto s = submission({photoFile("ok.jpg", "x"), (dir_ / "gone.jpg").string(), (dir_ / "pipe.jpg").string()});
+    auto s =
+        submission({photoFile("ok.jpg", "x"), (dir_ / "gone.jpg").string(), (dir_ / "pipe.jpg").string()});
     auto put = store().put("E1", s, 1);
     ASSERT_TRUE(put.entry) << put.error;
     const auto& photos = put.entry->state.photos;
@@ -201,7 +201,8 @@ TEST_F(OutboxStoreTest, ADamagedEntryIsSetAsideOnceAndNeverBlocksTheOthers) {
     std::ofstream(fs::path(bad.entry->dir) / "entry.json", std::ios::trunc) << "{\"version\":1,\"id\":";
     // A photo name leading out of the entry's folder is damage, not a path to follow.
     auto text = OutboxStore::encode(*hostile.entry);
-    auto withPhoto = text.substr(0, text.size() - 3) + R"([{"file":"../../x","fileName":"a","status":null}]})";
+    auto withPhoto =
+        text.substr(0, text.size() - 3) + R"([{"file":"../../x","fileName":"a","status":null}]})";
     std::ofstream(fs::path(hostile.entry->dir) / "entry.json", std::ios::trunc) << withPhoto;
     ASSERT_FALSE(OutboxStore::decode(withPhoto, hostile.entry->dir)) << withPhoto;
 
