@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "LoopbackPort.h"
 #include "ServiceTestSupport.h"
 #include "core/SessionEnd.h"
 #include "platform/Image.h"
@@ -26,20 +27,6 @@ std::string pictureBytes(int width) {
     image.rgba.assign(static_cast<std::size_t>(width) * 5 * 4, 200);
     for (std::size_t i = 0; i < image.rgba.size(); i += 4) image.rgba[i] = static_cast<std::uint8_t>(i * 3);
     return image.pngData();
-}
-
-int unusedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0) ::close(fd);
-    return port;
 }
 
 class FeedbackOutboxTest : public ServiceTest {
