@@ -9,6 +9,7 @@
 #include "screens/core/NavigationShell.h"
 #include "screens/core/SignOut.h"
 #include "services/AnswerStore.h"
+#include "services/FeedbackOutbox.h"
 
 namespace busdesk {
 
@@ -44,6 +45,8 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions() {
     RememberedCredentials::shared().load();
     // The last answers of every query, for when the office cannot be reached.
     AnswerStore::install();
+    // Kept feedback goes at each sign-in of its author and when the office answers again.
+    FeedbackOutbox::shared();
     // 4. The login screen; it reads the remembered credentials itself.
     window_->setRootViewController(std::make_shared<LoginViewController>());
     return true;

@@ -189,6 +189,10 @@ void FeedbackSubmission::uploadPhoto(const State& state, std::size_t index, Step
     images.push_back(std::move(*picture));
     boost::json::object params;
     params["id"] = state.identifier;
+    HTTPHeaders headers;
+    // One key per photo: a repeated upload of it (its answer lost) stores nothing new.
+    if (!state.idempotencyKey.empty())
+        headers[kIdempotencyHeader] = state.idempotencyKey + "/" + std::to_string(index);
     SuggestServer::PostSubmitImageWithPar(
         params, std::move(images), {step.fileName},
         [done, step]() mutable {
@@ -197,7 +201,8 @@ void FeedbackSubmission::uploadPhoto(const State& state, std::size_t index, Step
         },
         [done, step](const OfficeFailure& failure) {
             if (done) done(failed(step, failure));
-        });
+        },
+        headers);
 }
 
 void FeedbackSubmission::apply(State& state, const FeedbackStep& step) {

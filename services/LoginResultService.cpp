@@ -11,6 +11,7 @@
 #include "model/ResultInfo.h"
 #include "platform/Log.h"
 #include "services/OfficeCall.h"
+#include "services/OfficeEvents.h"
 
 namespace busdesk {
 
@@ -31,6 +32,7 @@ void LoginResultService::GetLoginResult(
             // Every answered attempt replaces the session, a refusal or an unusable answer too,
             // and before the caller hears of it.
             Session::shared().setLoginResult(result);
+            office_events::answered();
             const bool accepted = result && integerValue(result->IsSuccess) != 0;
             if (success) success(result, accepted);
         },

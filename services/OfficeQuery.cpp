@@ -8,6 +8,7 @@
 #include "net/TextEncoding.h"
 #include "platform/Log.h"
 #include "services/OfficeCall.h"
+#include "services/OfficeEvents.h"
 
 namespace busdesk {
 
@@ -106,6 +107,7 @@ void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::fun
                 return OfficeCall::callFail(fail);
             }
             if (auto observer = installedObserver()) observer->queryDidDecode(key, answer.raw);
+            office_events::answered();
             std::get<std::function<void()>>(outcome)();
         },
         std::move(failure));

@@ -5,6 +5,7 @@
 #include "model/LoginResult.h"
 #include "platform/DispatchQueue.h"
 #include "services/AnswerStore.h"
+#include "services/OfficeEvents.h"
 
 namespace busdesk::offline_sign_in {
 
@@ -34,6 +35,7 @@ void loginAccepted(const std::string& cardID, const std::string& password, const
                                     auto store = AnswerStore::installed();
                                     if (store && kept && !empID.empty()) store->signIn(empID, kept->dataKey);
                                     if (done) done();
+                                    if (!empID.empty()) office_events::signedIn(empID);
                                 });
 }
 

@@ -87,7 +87,8 @@ void SuggestServer::PostSubmitImageWithPar(const boost::json::object& params, st
 void SuggestServer::PostSubmitImageWithPar(const boost::json::object& params, std::vector<Image> picImageArr,
                                            std::vector<std::string> fileNameArr,
                                            std::function<void()> success,
-                                           std::function<void(const OfficeFailure&)> fail) {
+                                           std::function<void(const OfficeFailure&)> fail,
+                                           const HTTPHeaders& headers) {
     auto id = identifierText(params);
     if (!id || id->empty()) return refuseUpload("The upload has no record identifier.", std::move(fail));
     if (picImageArr.size() != fileNameArr.size())
@@ -111,6 +112,11 @@ void SuggestServer::PostSubmitImageWithPar(const boost::json::object& params, st
         PublicMethod::addUrlPreWithName(OfficeMethod::UploadPictureFromID) + pathSegment(*id);
     auto names = std::make_shared<std::vector<std::string>>(std::move(fileNameArr));
     auto mgr = OfficeCall::manager(true);
+    for (const auto& [name, value] : headers) {
+        if ((name + value).find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+            return refuseUpload("The request header " + name + " cannot be sent as it is.", std::move(fail));
+        mgr->requestSerializer()->setValue(value, name);
+    }
     mgr->POST(
         url, std::nullopt,
         [parts, names](StreamingMultipartFormData& form) {

@@ -32,10 +32,12 @@ class SuggestServer {
     static void PostSubmitImageWithPar(const boost::json::object& params, std::vector<Image> picImageArr,
                                        std::vector<std::string> fileNameArr, std::function<void()> success,
                                        std::function<void()> fail);
-    // The same telling `fail` what went wrong; a refusal carries the server's answer.
+    // The same telling `fail` what went wrong; a refusal carries the server's answer. `headers` go
+    // with the request (an idempotency key); a value holding a line break or NUL is refused.
     static void PostSubmitImageWithPar(const boost::json::object& params, std::vector<Image> picImageArr,
                                        std::vector<std::string> fileNameArr, std::function<void()> success,
-                                       std::function<void(const OfficeFailure&)> fail);
+                                       std::function<void(const OfficeFailure&)> fail,
+                                       const HTTPHeaders& headers = {});
 };
 
 }  // namespace busdesk

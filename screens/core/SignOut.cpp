@@ -14,6 +14,7 @@
 #include "platform/views/Window.h"
 #include "screens/core/IdleLock.h"
 #include "screens/core/LoginViewController.h"
+#include "services/FeedbackOutbox.h"
 #include "services/OfficeCall.h"
 #include "ui/PickerSheet.h"
 
@@ -65,13 +66,23 @@ void SignOut::signOut(Window& window, const std::string& reason) {
     // The lock stops, its verifier goes and its cover comes off.
     IdleLock::shared().signedOut();
     Session::shared().end();
+    // Feedback not yet sent stays for the user's next sign-in; the notice offers to delete it.
+    const bool feedbackPending = FeedbackOutbox::shared().count() > 0;
+    const std::string feedbackOwner = FeedbackOutbox::shared().user();
     SessionEnd::run(ended);
 
     closeOverlays(window);
     window.setRootViewController(std::make_shared<LoginViewController>());
-    if (auto text = joined(ended.notices); !text.empty())
-        std::make_shared<AlertView>("温馨提示", text, std::string("确定"), std::vector<std::string>{})
+    if (auto text = joined(ended.notices); !text.empty()) {
+        std::vector<std::string> choices;
+        if (feedbackPending) choices.emplace_back(kDeletePendingFeedback);
+        std::make_shared<AlertView>("温馨提示", text, std::string("确定"), choices,
+                                    [feedbackOwner](AlertView&, int button) {
+                                        if (button == 1)
+                                            FeedbackOutbox::shared().removeAllOf(feedbackOwner, nullptr);
+                                    })
             ->show();
+    }
 }
 
 }  // namespace busdesk

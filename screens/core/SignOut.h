@@ -19,9 +19,11 @@ class Window;
 //   6. a new login screen becomes the window's root: the shell and every screen in it are let go,
 //      so neither a tap, a key nor a script's `back` can reach them again.
 // When `reason` is not empty (the user did not choose to sign out), the login screen says it,
-// together with any notice a step added.
+// together with any notice a step added. When the user's feedback outbox still holds submissions,
+// that alert also offers "删除待发送的反馈" (they are kept otherwise, for the next sign-in).
 class SignOut {
   public:
+    static constexpr const char* kDeletePendingFeedback = "删除待发送的反馈";
     static void signOut(Window& window, const std::string& reason = {});
 };
 

@@ -1,11 +1,17 @@
 #include "screens/self_service/BusFeedBackViewController.h"
 
+#include <cstdio>
+
 #include "core/PublicMethod.h"
+#include "core/Session.h"
+#include "model/LoginResult.h"
 #include "platform/Log.h"
+#include "platform/views/AlertView.h"
 #include "platform/views/NavigationController.h"
 #include "screens/self_service/DetListViewController.h"
 #include "screens/self_service/ShowBigViewController.h"
 #include "ui/Colors.h"
+#include "ui/ProgressHUD.h"
 #include "ui/ScreenHelpers.h"
 #include "ui/StringPickerSheet.h"
 
@@ -22,6 +28,14 @@ FeedbackPhoto photoToSend(const PhotoItem& item) {
     else if (item.image)
         photo.bytes = item.image->pngData();
     return photo;
+}
+
+constexpr double kPendingTop = 476;
+constexpr double kPendingRowHeight = 64;
+
+// The overlay's words while a submission uploads: photos stored of all, "正在上传 k/n".
+std::string progressWords(const FeedbackOutbox::Item& item) {
+    return "正在上传 " + std::to_string(item.photosStored) + "/" + std::to_string(item.photos);
 }
 
 }  // namespace
@@ -82,7 +96,28 @@ void BusFeedBackViewController::viewDidLoad() {
     btnShowList->setTitleColor(kAccentColor);
     btnShowList->addAction(action(&BusFeedBackViewController::showList));
     root->addSubview(btnShowList);
+    lblPending = std::make_shared<Label>(Rect{}, "");
+    lblPending->setIdentifier("pendingCount");
+    lblPending->setFontSize(15);
+    lblPending->setTextColor(Color::white(0.3));
+    lblPending->setHidden(true);
+    root->addSubview(lblPending);
+    pendingList = std::make_shared<View>(Rect{});
+    pendingList->setIdentifier("pendingList");
+    root->addSubview(pendingList);
+    // The outbox tells of every change; this screen is one of its observers while it lives.
+    char name[32];
+    std::snprintf(name, sizeof name, "feedbackForm-%p", static_cast<void*>(this));
+    observerName_ = name;
+    FeedbackOutbox::shared().setObserver(
+        observerName_,
+        whileAlive<BusFeedBackViewController>([](BusFeedBackViewController& self) { self.outboxChanged(); }));
+    outboxChanged();
     layout();
+}
+
+BusFeedBackViewController::~BusFeedBackViewController() {
+    if (!observerName_.empty()) FeedbackOutbox::shared().removeObserver(observerName_);
 }
 
 void BusFeedBackViewController::viewDidLayoutSubviews() {
@@ -102,11 +137,88 @@ void BusFeedBackViewController::layout() {
     photoView->setFrame({16, 272, w, PhotoStripView::kThumbSize + 10});
     btnSubmit->setFrame({16, 372, w, 44});
     btnShowList->setFrame({16, 428, w, 40});
+    lblPending->setFrame({16, kPendingTop, w, 24});
+    const auto& rows = pendingList->subviews();
+    pendingList->setFrame({16, kPendingTop + 28, w, kPendingRowHeight * static_cast<double>(rows.size())});
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        auto& row = rows[i];
+        row->setFrame({0, kPendingRowHeight * static_cast<double>(i), w, kPendingRowHeight - 4});
+        const auto& parts = row->subviews();  // state, first line, send again, delete
+        parts[0]->setFrame({0, 2, w - 150, 20});
+        parts[1]->setFrame({0, 24, w - 150, 34});
+        parts[2]->setFrame({w - 146, 14, 84, 32});
+        parts[3]->setFrame({w - 56, 14, 56, 32});
+    }
+}
+
+std::string BusFeedBackViewController::stateWords(const FeedbackOutbox::Item& item) {
+    switch (item.phase) {
+        case FeedbackOutbox::Phase::Sending:
+            return progressWords(item);
+        case FeedbackOutbox::Phase::Failed:
+            return "发送失败：" + item.reason;
+        case FeedbackOutbox::Phase::Waiting:
+            break;
+    }
+    return "等待网络";
+}
+
+void BusFeedBackViewController::outboxChanged() {
+    auto items = FeedbackOutbox::shared().items();
+    lblPending->setText("待发送：" + std::to_string(items.size()));
+    lblPending->setHidden(items.empty());
+    for (const auto& row : std::vector<std::shared_ptr<View>>(pendingList->subviews()))
+        row->removeFromSuperview();
+    for (const auto& item : items) {
+        auto row = std::make_shared<View>(Rect{});
+        row->setIdentifier("pendingRow");
+        auto state = std::make_shared<Label>(Rect{}, stateWords(item));
+        state->setIdentifier("pendingState");
+        state->setFontSize(13);
+        state->setTextColor(item.phase == FeedbackOutbox::Phase::Failed ? Color{0.75, 0.1, 0.1, 1}
+                                                                        : Color::white(0.35));
+        row->addSubview(state);
+        auto line = std::make_shared<Label>(
+            Rect{}, item.firstLine + "（" + std::to_string(item.photos) + " 张照片）");
+        line->setIdentifier("pendingText");
+        line->setFontSize(14);
+        line->setTextColor(Color::white(0.15));
+        row->addSubview(line);
+        auto again = std::make_shared<Button>(Rect{}, "重新发送");
+        again->setIdentifier("sendAgain");
+        again->setTitleColor(kAccentColor);
+        again->setEnabled(item.phase == FeedbackOutbox::Phase::Failed);
+        again->addAction(whileAlive<BusFeedBackViewController>(
+            [id = item.id](BusFeedBackViewController& self, View&) { self.sendAgain(id); }));
+        row->addSubview(again);
+        auto remove = std::make_shared<Button>(Rect{}, "删除");
+        remove->setIdentifier("deletePending");
+        remove->setTitleColor(kAccentColor);
+        remove->setEnabled(item.phase != FeedbackOutbox::Phase::Sending);
+        remove->addAction(whileAlive<BusFeedBackViewController>(
+            [id = item.id](BusFeedBackViewController& self, View&) { self.deletePending(id); }));
+        row->addSubview(remove);
+        pendingList->addSubview(row);
+        if (sending_ && item.phase == FeedbackOutbox::Phase::Sending)
+            if (auto hud = ProgressHUD::HUDForView(*view())) hud->setLabelText(progressWords(item));
+    }
+    layout();
+}
+
+void BusFeedBackViewController::sendAgain(const std::string& id) {
+    FeedbackOutbox::shared().sendAgain(id);
+}
+
+void BusFeedBackViewController::deletePending(const std::string& id) {
+    std::make_shared<AlertView>("温馨提示", kDeleteQuestion, std::string("取消"),
+                                std::vector<std::string>{"删除"},
+                                [id](AlertView&, int button) {
+                                    if (button == 1) FeedbackOutbox::shared().remove(id, nullptr);
+                                })
+        ->show();
 }
 
 void BusFeedBackViewController::textViewDidChange(TextView&) {
-    // A changed text is a new submission: it is stored again, with the photos still in the strip.
-    backId.clear();
     updatePlaceholder();
 }
 
@@ -142,61 +254,45 @@ void BusFeedBackViewController::submit() {
     }
     sending_ = true;
     screen::showActivityOrNo(true, *view());
-    auto items = photoView->photoMenuItems();
+    auto& outbox = FeedbackOutbox::shared();
+    // The outbox follows whoever is signed in (it is told at sign-in; this covers any other way in).
+    if (auto session = Session::shared().loginResult(); session && session->EmpID)
+        outbox.signedIn(*session->EmpID);
     std::vector<FeedbackPhoto> photos;
-    for (const auto& item : items) photos.push_back(photoToSend(item));
-    auto round = FeedbackSubmission::compose(txtDesc->text(), lblType->text(), std::move(photos));
-    // Already stored: only the photos now in the strip (those that failed last time) are sent.
-    round.identifier = backId;
-    FeedbackSubmission::send(std::move(round),
-                             whileAlive<BusFeedBackViewController>(
-                                 [](BusFeedBackViewController& self, const FeedbackSubmission::State& state,
-                                    const FeedbackStep& step) { self.stepAnswered(state, step); }),
-                             whileAlive<BusFeedBackViewController>(
-                                 [items = std::move(items)](BusFeedBackViewController& self,
-                                                            const FeedbackSubmission::State& state) {
-                                     self.roundFinished(items, state);
-                                 }));
+    for (const auto& item : photoView->photoMenuItems()) photos.push_back(photoToSend(item));
+    outbox.submit(FeedbackSubmission::compose(txtDesc->text(), lblType->text(), std::move(photos)),
+                  whileAlive<BusFeedBackViewController>(
+                      [](BusFeedBackViewController& self, const FeedbackOutbox::Submitted& outcome) {
+                          self.submitted(outcome);
+                      }));
 }
 
-void BusFeedBackViewController::stepAnswered(const FeedbackSubmission::State& round,
-                                             const FeedbackStep& step) {
-    const bool ok = step.outcome == FeedbackOutcome::Succeeded;
-    if (step.kind == FeedbackStep::Kind::Text) {
-        if (ok) backId = round.identifier;
-        // A stored text says nothing yet: its photos each answer for themselves.
-        if (!ok) screen::setAlertInfo(kFailedText, *view());
-        return;
-    }
-    fileNameArr.clear();
-    for (const auto& photo : round.photos) fileNameArr.push_back(photo.fileName);
-    screen::setAlertInfo(ok ? kSucceededText : kFailedText, *view());
-}
-
-void BusFeedBackViewController::roundFinished(const std::vector<PhotoItem>& items,
-                                              const FeedbackSubmission::State& round) {
+void BusFeedBackViewController::submitted(const FeedbackOutbox::Submitted& outcome) {
+    using Result = FeedbackOutbox::Submitted::Result;
     sending_ = false;
     screen::showActivityOrNo(false, *view());
-    if (FeedbackSubmission::needsText(round)) return;
-    if (items.empty()) {
-        // The text alone, or a resend whose photos were all taken out of the strip.
-        screen::setAlertInfo(kSucceededText, *view());
-        return clearForm();
+    switch (outcome.result) {
+        case Result::Sent:
+            screen::setAlertInfo(kSucceededText, *view());
+            return clearForm();
+        case Result::Kept:
+            screen::setAlertInfo(kKeptText, *view());
+            return clearForm();
+        case Result::Refused:
+            // Kept in the outbox as failed, with its reason in the list below.
+            screen::setAlertInfo(std::string(kFailedText) + outcome.reason, *view());
+            return clearForm();
+        case Result::NotSaved:
+            // Nothing was kept: the form stays as it is.
+            screen::setAlertInfo(outcome.reason, *view());
+            return;
     }
-    std::vector<PhotoItem> left;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (!round.photos[i].stored()) left.push_back(items[i]);
-    if (left.empty())
-        clearForm();
-    else
-        photoView->setPhotoMenuItems(std::move(left));
 }
 
 void BusFeedBackViewController::clearForm() {
     txtDesc->setText("");
     updatePlaceholder();
     photoView->removeAllItems();
-    backId.clear();
 }
 
 }  // namespace busdesk

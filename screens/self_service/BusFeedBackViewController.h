@@ -8,17 +8,18 @@
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
 #include "platform/views/ViewController.h"
-#include "services/FeedbackSubmission.h"
+#include "services/FeedbackOutbox.h"
 #include "ui/PhotoStripView.h"
 
 namespace busdesk {
 
-// The vehicle-condition feedback form ("车况信息反馈"): a kind, the text and photos. Submitting hands
-// them to the feedback round (services/FeedbackSubmission): the text is stored, then each photo is
-// uploaded on its own against the identifier the text got. The busy overlay stays until every
-// upload has answered; the form is cleared only when all of them succeeded. Photos whose upload
-// failed stay in the strip, and the next submit uploads only them against the same identifier
-// without sending the text again (unless the text was changed, which makes it a new submission).
+// The vehicle-condition feedback form ("车况信息反馈"): a kind, the text and photos. Submitting puts
+// them into the signed-in user's outbox (services/FeedbackOutbox), which keeps them on disk and
+// sends them; the busy overlay shows the upload's progress ("正在上传 k/n") until the first round
+// has ended, with one toast for the submission. The form clears once the outbox holds it (sent or
+// not); only a submission that could not be kept leaves the form as it was. Below the form: "待发送：N"
+// and the user's pending submissions, each with its state, its first line, its photo count, and
+// "重新发送" and "删除" (after a confirmation).
 class BusFeedBackViewController : public ViewController,
                                   public TextViewDelegate,
                                   public PhotoStripViewDelegate {
@@ -27,18 +28,26 @@ class BusFeedBackViewController : public ViewController,
     static constexpr const char* kBlankText = "请填写反馈意见！";
     static constexpr const char* kSucceededText = "提交成功";
     static constexpr const char* kFailedText = "提交失败！";
+    static constexpr const char* kKeptText = "提交失败！已保存，稍后自动发送";
+    static constexpr const char* kDeleteQuestion = "删除这条待发送的反馈？";
     static constexpr const char* kPickerTitle = "Select a Block";
     static const std::vector<std::string>& kinds();
 
     // False when pushed from the home page (back and home buttons instead of the menu buttons).
     bool openedFromMenu = true;
 
+    ~BusFeedBackViewController() override;
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;
 
     void submit();
     void showList();
     void chooseType();
+    // The pending submission `id`: tried again, or deleted once the user confirms.
+    void sendAgain(const std::string& id);
+    void deletePending(const std::string& id);
+    // The words of a pending submission's state: "等待网络", "正在上传 k/n", "发送失败：…".
+    static std::string stateWords(const FeedbackOutbox::Item& item);
 
     void textViewDidChange(TextView&) override;
     void photoStripDidPickPhotos(PhotoStripView&) override;
@@ -52,20 +61,20 @@ class BusFeedBackViewController : public ViewController,
     std::shared_ptr<PhotoStripView> photoView;
     std::shared_ptr<Button> btnSubmit;
     std::shared_ptr<Button> btnShowList;
-    // The identifier of the stored text while photos of it are still to be uploaded.
-    std::string backId;
-    // The file names of the last round of uploads, in strip order.
-    std::vector<std::string> fileNameArr;
+    // "待发送：N", hidden while nothing waits; the pending submissions' rows.
+    std::shared_ptr<Label> lblPending;
+    std::shared_ptr<View> pendingList;
 
   private:
-    void stepAnswered(const FeedbackSubmission::State& round, const FeedbackStep& step);
-    void roundFinished(const std::vector<PhotoItem>& items, const FeedbackSubmission::State& round);
+    void submitted(const FeedbackOutbox::Submitted& outcome);
+    void outboxChanged();
     void clearForm();
     void updatePlaceholder();
     void layout();
 
     bool sending_ = false;
     std::vector<std::shared_ptr<Label>> captions_;
+    std::string observerName_;
 };
 
 }  // namespace busdesk

@@ -10,6 +10,7 @@
 #include <regex>
 #include <set>
 
+#include "LoopbackPort.h"
 #include "ServiceTestSupport.h"
 #include "net/HTTPResponseSerializer.h"
 #include "net/URLError.h"
@@ -38,22 +39,6 @@ FeedbackPhoto inMemory(int width) {
     FeedbackPhoto photo;
     photo.bytes = picture(width).pngData();
     return photo;
-}
-
-// A loopback port that nothing listens on: bound, never listened on, closed.
-int unusedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0) ::close(fd);
-    EXPECT_NE(port, 0);
-    return port;
 }
 
 // Every step a round reported, and its end.

@@ -1,16 +1,21 @@
 #include <future>
 #include <regex>
 
+#include "screens/core/SignOut.h"
 #include "screens/self_service/BusFeedBackViewController.h"
 #include "screens/self_service/DetListViewController.h"
 #include "screens/self_service/ShowBigViewController.h"
+#include "services/OfficeEvents.h"
 #include "tests/screens/self_service/SelfServiceFixture.h"
 #include "tests/support/ScriptedServer.h"
 #include "ui/ImageBrowser.h"
 #include "ui/PickerSheet.h"
+#include "ui/ProgressHUD.h"
 
 namespace busdesk::test {
 namespace {
+
+using namespace std::chrono_literals;
 
 PhotoItem photo(const std::string& name, std::uint8_t shade) {
     Image image{8, 8, std::vector<std::uint8_t>(8 * 8 * 4, shade)};
@@ -19,6 +24,18 @@ PhotoItem photo(const std::string& name, std::uint8_t shade) {
 
 class FeedbackTest : public SelfServiceTest {
   protected:
+    void TearDown() override {
+        RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+        // The outbox outlives the screens: the next test starts with nobody's submissions.
+        FeedbackOutbox::shared().signedOut();
+        SelfServiceTest::TearDown();
+    }
+    // Toasts that begin with `start` (a failure carries its reason after it).
+    int toastsStartingWith(const std::string& start) const {
+        int n = 0;
+        for (auto& t : window->pendingToasts()) n += t.rfind(start, 0) == 0;
+        return n;
+    }
     ScriptedServer& server() { return ScriptedServer::shared(); }
     // Answers of the scripted office under its own prefix.
     void useOffice(const std::string& prefix) {
@@ -75,84 +92,84 @@ TEST_F(FeedbackTest, BlankTextIsRefusedAndTheKindPickedIsSentWithParentZero) {
     EXPECT_FALSE(overlayShown());
 }
 
-TEST_F(FeedbackTest, TwoPhotosMakeTwoUploadsOfOneJPEGPartEachUnderTheBareIdentifier) {
+TEST_F(FeedbackTest, TwoPhotosMakeTwoUploadsOfOneJPEGPartEachUnderTheBareIdentifierAndOneOutcome) {
     useOffice("h14fbTwo/");
     server().respond(textPath(), 200, "application/json", "\"57\"");
     server().respond(uploadPath("57"), 200, "text/plain", "1");
     auto form = openForm({photo("a.png", 40), photo("b.png", 220)});
     form->txtDesc->userType("12004号车空调不制冷");
     submitAndWait(*form);
+    // The text names its submission; each photo its submission and its place.
+    const std::string key = server().lastRequest(textPath()).header("Idempotency-Key");
+    EXPECT_TRUE(std::regex_match(
+        key, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
+        << key;
     auto uploads = server().requests(uploadPath("57"));
     ASSERT_EQ(uploads.size(), 2u);
-    std::set<std::string> names;
+    std::set<std::string> names, keys;
     for (auto& r : uploads) {
         EXPECT_EQ(r.method, "POST");
         ASSERT_EQ(r.files.size(), 1u);
         const auto& part = r.files.begin()->second;
-        EXPECT_TRUE(std::regex_match(part.name, std::regex("[0-9A-F]{32}\\.png"))) << part.name;
+        EXPECT_TRUE(std::regex_match(part.name, std::regex("[0-9a-f]{16}p[01]\\.png"))) << part.name;
         EXPECT_EQ(part.filename, "pic");
         EXPECT_EQ(part.content_type, "application/octet-stream");
         ASSERT_GT(part.content.size(), 3u);
         EXPECT_EQ(part.content.substr(0, 3), std::string("\xFF\xD8\xFF"));
         names.insert(part.name);
+        keys.insert(r.header("Idempotency-Key"));
     }
     EXPECT_EQ(names.size(), 2u);
-    EXPECT_EQ(std::set<std::string>(form->fileNameArr.begin(), form->fileNameArr.end()), names);
-    EXPECT_EQ(toastCount("提交成功"), 2);
+    EXPECT_EQ(keys, (std::set<std::string>{key + "/0", key + "/1"}));
+    EXPECT_EQ(toastCount("提交成功"), 1);
+    EXPECT_EQ(toastsStartingWith("提交失败！"), 0);
     EXPECT_TRUE(form->photoView->photoMenuItems().empty());
     EXPECT_EQ(form->txtDesc->text(), "");
-    EXPECT_TRUE(form->backId.empty());
+    EXPECT_TRUE(form->lblPending->hidden());
+    EXPECT_TRUE(form->pendingList->subviews().empty());
     EXPECT_FALSE(overlayShown());
 }
 
-TEST_F(FeedbackTest, AFailedPhotoStaysAndTheResendUploadsOnlyItWithoutTheText) {
+TEST_F(FeedbackTest, ARefusedPhotoFailsAloneAndSendingAgainUploadsOnlyItWithoutTheText) {
     useOffice("h14fbHalf/");
     server().respond(textPath(), 200, "application/json", " \"57\"\n");
     std::atomic<int> seen{0};
-    std::mutex lock;
-    std::string refusedName;
-    server().on(uploadPath("57"), [&](const httplib::Request& req, httplib::Response& res) {
+    server().on(uploadPath("57"), [&](const httplib::Request&, httplib::Response& res) {
         // The second upload to arrive is refused.
-        bool refuse = ++seen == 2;
-        if (refuse && !req.files.empty()) {
-            std::lock_guard g(lock);
-            refusedName = req.files.begin()->second.name;
-        }
-        res.set_content(refuse ? "0" : "1", "text/plain");
+        res.set_content(++seen == 2 ? "0" : "1", "text/plain");
     });
-    auto a = photo("a.png", 40), b = photo("b.png", 220);
-    auto form = openForm({a, b});
+    auto form = openForm({photo("a.png", 40), photo("b.png", 220)});
     form->txtDesc->userType("后门关不严");
     submitAndWait(*form);
     ASSERT_EQ(server().requestCount(uploadPath("57")), 2u);
-    EXPECT_EQ(toastCount("提交成功"), 1);
-    EXPECT_EQ(toastCount("提交失败！"), 1);
-    // The text and the failed photo stay; the other is gone.
-    EXPECT_EQ(form->txtDesc->text(), "后门关不严");
-    ASSERT_EQ(form->photoView->photoMenuItems().size(), 1u);
-    std::string refused;
-    {
-        std::lock_guard g(lock);
-        refused = refusedName;
-    }
-    auto at = std::find(form->fileNameArr.begin(), form->fileNameArr.end(), refused);
-    ASSERT_NE(at, form->fileNameArr.end());
-    std::string expected = at == form->fileNameArr.begin() ? "a.png" : "b.png";
-    EXPECT_EQ(form->photoView->photoMenuItems()[0].name, expected);
-    EXPECT_EQ(form->backId, "57");
+    // One outcome for the one submission, which the outbox now holds: the form is free again.
+    EXPECT_EQ(toastCount("提交成功"), 0);
+    EXPECT_EQ(toastsStartingWith("提交失败！"), 1);
+    EXPECT_EQ(form->txtDesc->text(), "");
+    EXPECT_TRUE(form->photoView->photoMenuItems().empty());
+    EXPECT_EQ(form->lblPending->text(), "待发送：1");
+    EXPECT_FALSE(form->lblPending->hidden());
+    ASSERT_TRUE(run("expect \"后门关不严（2 张照片）\"\n"));
+    auto items = FeedbackOutbox::shared().items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].photosStored, 1u);
+    EXPECT_EQ(BusFeedBackViewController::stateWords(items[0]).rfind("发送失败：", 0), 0u);
+    ASSERT_TRUE(run("expect \"" + BusFeedBackViewController::stateWords(items[0]) + "\"\n"));
 
-    // The resend: one upload against the same record, no second text.
+    // Sending again: one upload against the same record, no second text.
     server().respond(uploadPath("57"), 200, "text/plain", "1");
-    submitAndWait(*form);
+    ASSERT_TRUE(run("tap #sendAgain\n"));
+
+    RunLoop::main().runUntil([] { return FeedbackOutbox::shared().count() == 0; });
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
     EXPECT_EQ(server().requestCount(textPath()), 1u);
     EXPECT_EQ(server().requestCount(uploadPath("57")), 3u);
-    EXPECT_EQ(form->fileNameArr.size(), 1u);
-    EXPECT_TRUE(form->photoView->photoMenuItems().empty());
-    EXPECT_EQ(form->txtDesc->text(), "");
+    EXPECT_TRUE(form->lblPending->hidden());
+    EXPECT_TRUE(form->pendingList->subviews().empty());
     EXPECT_FALSE(overlayShown());
 }
 
-TEST_F(FeedbackTest, TheOverlayStaysUntilTheLastUploadHasAnswered) {
+TEST_F(FeedbackTest, TheOverlayShowsTheUploadsProgressUntilTheLastHasAnswered) {
     useOffice("h14fbSlow/");
     server().respond(textPath(), 200, "application/json", "\"61\"");
     std::promise<void> release;
@@ -174,19 +191,25 @@ TEST_F(FeedbackTest, TheOverlayStaysUntilTheLastUploadHasAnswered) {
     auto form = openForm({photo("a.png", 40), photo("b.png", 220)});
     form->txtDesc->userType("座椅破损");
     form->btnSubmit->userTap();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return toastCount("提交成功") == 1; }));
+    // The second upload is held on the server's thread: nothing wakes the main loop for it.
+    for (int i = 0; i < 400 && seen < 2; ++i) RunLoop::main().runUntil([&] { return seen == 2; }, 25ms);
+    ASSERT_EQ(seen, 2);
     EXPECT_TRUE(form->busy());
     EXPECT_TRUE(overlayShown());
-    EXPECT_EQ(form->photoView->photoMenuItems().size(), 2u);
+    auto hud = ProgressHUD::HUDForView(*form->view());
+    ASSERT_TRUE(hud);
+    EXPECT_EQ(hud->labelText(), "正在上传 1/2");
+    EXPECT_EQ(toastCount("提交成功"), 0);
     EXPECT_EQ(form->txtDesc->text(), "座椅破损");
     release.set_value();
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !form->busy(); }));
-    EXPECT_EQ(toastCount("提交成功"), 2);
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(toastCount("提交成功"), 1);
     EXPECT_FALSE(overlayShown());
     EXPECT_TRUE(form->photoView->photoMenuItems().empty());
 }
 
-TEST_F(FeedbackTest, OddAnswersAreFailures) {
+TEST_F(FeedbackTest, OddAnswersAreFailuresThatStandWithTheirReason) {
     useOffice("h14fbOdd/");
     // "1" and a line break is not "1".
     server().respond(textPath(), 200, "application/json", "\"57\"");
@@ -194,10 +217,11 @@ TEST_F(FeedbackTest, OddAnswersAreFailures) {
     auto form = openForm({photo("a.png", 40)});
     form->txtDesc->userType("车内异味");
     submitAndWait(*form);
-    EXPECT_EQ(toastCount("提交失败！"), 1);
+    EXPECT_EQ(toastsStartingWith("提交失败！"), 1);
     EXPECT_EQ(toastCount("提交成功"), 0);
-    EXPECT_EQ(form->photoView->photoMenuItems().size(), 1u);
-    EXPECT_EQ(form->txtDesc->text(), "车内异味");
+    EXPECT_EQ(toastCount(BusFeedBackViewController::kKeptText), 0);  // it will not pass on a retry
+    EXPECT_EQ(FeedbackOutbox::shared().items().at(0).phase, FeedbackOutbox::Phase::Failed);
+    EXPECT_FALSE(FeedbackOutbox::shared().retryPlanned());
 
     // An identifier of quotes and spaces only: nothing is uploaded to a bare address.
     useOffice("h14fbNoId/");
@@ -207,8 +231,8 @@ TEST_F(FeedbackTest, OddAnswersAreFailures) {
     submitAndWait(*other);
     EXPECT_EQ(server().requestCount(textPath()), 1u);
     EXPECT_EQ(server().requestCount(uploadPath("")), 0u);
-    EXPECT_EQ(toastCount("提交失败！"), 2);
-    EXPECT_TRUE(other->backId.empty());
+    EXPECT_EQ(toastsStartingWith("提交失败！"), 2);
+    EXPECT_EQ(other->lblPending->text(), "待发送：2");
     EXPECT_FALSE(overlayShown());
     EXPECT_EQ(FeedbackSubmission::identifierFromAnswer(" \"57\"\r\n"), "57");
 }
@@ -224,12 +248,82 @@ TEST_F(FeedbackTest, APhotoWhoseFileIsGoneIsNotSentAsItsThumbnail) {
     form->txtDesc->userType("玻璃裂纹");
     submitAndWait(*form);
     EXPECT_EQ(server().requestCount(uploadPath("66")), 1u);
-    EXPECT_EQ(toastCount("提交成功"), 1);
-    EXPECT_EQ(toastCount("提交失败！"), 1);
-    ASSERT_EQ(form->photoView->photoMenuItems().size(), 1u);
-    EXPECT_EQ(form->photoView->photoMenuItems()[0].name, "gone.png");
-    EXPECT_EQ(form->backId, "66");
+    EXPECT_EQ(toastCount("提交成功"), 0);
+    EXPECT_EQ(toastCount("提交失败！The photo cannot be read."), 1);
+    auto items = FeedbackOutbox::shared().items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].photosStored, 1u);
+    EXPECT_EQ(BusFeedBackViewController::stateWords(items[0]), "发送失败：The photo cannot be read.");
     EXPECT_FALSE(overlayShown());
+}
+
+TEST_F(FeedbackTest, WithTheOfficeDownTheReportIsKeptAndGoesOnceWhenItAnswersAgain) {
+    useOffice("fbDown/");
+    server().respond(textPath(), 503, "text/plain", "down");
+    auto form = openForm({photo("a.png", 40)});
+    form->txtDesc->userType("车灯不亮");
+    submitAndWait(*form);
+    EXPECT_EQ(toastCount(BusFeedBackViewController::kKeptText), 1);
+    EXPECT_EQ(toastCount("提交成功"), 0);
+    EXPECT_EQ(form->txtDesc->text(), "");
+    EXPECT_TRUE(form->photoView->photoMenuItems().empty());
+    EXPECT_EQ(form->lblPending->text(), "待发送：1");
+    ASSERT_TRUE(run("expect \"等待网络\"\nexpect \"车灯不亮（1 张照片）\"\n"));
+
+    // The office is back: another request answered sends it at once.
+    server().respond(textPath(), 200, "application/json", "\"70\"");
+    server().respond(uploadPath("70"), 200, "text/plain", "1");
+    office_events::answered();
+    RunLoop::main().runUntil([] { return FeedbackOutbox::shared().count() == 0; });
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(server().requestCount(uploadPath("70")), 1u);
+    EXPECT_TRUE(form->lblPending->hidden());
+
+    // Deleting asks first; "取消" keeps it.
+    server().respond(textPath(), 503, "text/plain", "down");
+    form->txtDesc->userType("不要了");
+    submitAndWait(*form);
+    ASSERT_EQ(FeedbackOutbox::shared().count(), 1u);
+    ASSERT_TRUE(run("tap #deletePending\nexpect \"删除这条待发送的反馈？\"\nalert 取消\n"));
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(FeedbackOutbox::shared().count(), 1u);
+    ASSERT_TRUE(run("tap #deletePending\nalert 删除\n"));
+    RunLoop::main().runUntil([] { return FeedbackOutbox::shared().count() == 0; });
+    EXPECT_EQ(FeedbackOutbox::shared().count(), 0u);
+    EXPECT_TRUE(form->lblPending->hidden());
+}
+
+TEST_F(FeedbackTest, SigningOutKeepsPendingFeedbackForTheNextSignInOrDeletesItWhenAsked) {
+    useOffice("fbSignOut/");
+    server().respond(textPath(), 503, "text/plain", "down");
+    auto form = openForm();
+    form->txtDesc->userType("留到下次");
+    submitAndWait(*form);
+    ASSERT_EQ(FeedbackOutbox::shared().count(), 1u);
+
+    SignOut::signOut(*window);
+    ASSERT_TRUE(run("expect \"待发送的反馈将在下次登录后发送（1 条）\"\nalert 确定\n"));
+    EXPECT_EQ(FeedbackOutbox::shared().count(), 0u);  // nobody's list while signed out
+    EXPECT_EQ(OutboxStore(OutboxStore::defaultRoot()).list("E10086", false).entries.size(), 1u);
+
+    // Back for the same employee: it is theirs again, and goes when the office answers.
+    server().respond(textPath(), 200, "application/json", "\"81\"");
+    form = openForm();
+    FeedbackOutbox::shared().signedIn("E10086");
+    RunLoop::main().runUntil([] { return FeedbackOutbox::shared().count() == 0; });
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(server().requestCount(textPath()), 2u);
+    EXPECT_TRUE(OutboxStore(OutboxStore::defaultRoot()).list("E10086", false).entries.empty());
+
+    // Kept again, then deleted from the sign-out notice.
+    server().respond(textPath(), 503, "text/plain", "down");
+    form->txtDesc->userType("不要了");
+    submitAndWait(*form);
+    ASSERT_EQ(FeedbackOutbox::shared().count(), 1u);
+    SignOut::signOut(*window);
+    ASSERT_TRUE(run("alert 删除待发送的反馈\n"));
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_TRUE(OutboxStore(OutboxStore::defaultRoot()).list("E10086", false).entries.empty());
 }
 
 TEST_F(FeedbackTest, TheHomeShortcutPushesTheFormWithBackAndHomeButtons) {
