@@ -5,8 +5,8 @@
 // - SQLite calls made on the main thread per query (none may be);
 // - opening the store and reading one entry with 20 MB of entries in it, against an empty store.
 // The office address leads nowhere (a closed port), as in a depot without the network.
-#include <boost/json.hpp>
 #include <algorithm>
+#include <boost/json.hpp>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -28,7 +28,7 @@
 using namespace busdesk;
 namespace json = boost::json;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 namespace {
 
@@ -58,8 +58,8 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+double secondsSince(Steady::time_point start) {
+    return std::chrono::duration<double>(Steady::now() - start).count();
 }
 
 std::shared_ptr<KaoQinListViewController> attendanceScreen() {
@@ -71,7 +71,7 @@ std::shared_ptr<KaoQinListViewController> attendanceScreen() {
 
 // Opens a store at `path`, signs in and reads one key; the seconds until its bytes are back.
 double openAndReadOne(const std::string& path, const SecretBytes& key, const QueryKey& wanted) {
-    auto start = Clock::now();
+    auto start = Steady::now();
     bool found = false;
     {
         AnswerStore store(path);
@@ -116,10 +116,11 @@ int main() {
     for (int run = 0; run < kRuns + 1; ++run) {
         // Query start → rows in the table, from the store.
         auto list = attendanceScreen();
-        auto start = Clock::now();
+        auto start = Steady::now();
         window->setRootViewController(list);
-        RunLoop::main().runUntil([&] { return list->rowCount() > 0 && !list->tbList->visibleCells().empty(); },
-                                 std::chrono::seconds(30));
+        RunLoop::main().runUntil(
+            [&] { return list->rowCount() > 0 && !list->tbList->visibleCells().empty(); },
+            std::chrono::seconds(30));
         double stored = secondsSince(start);
         rows = list->rowCount();
         RunLoop::main().runUntilIdle(std::chrono::seconds(30));
@@ -129,7 +130,7 @@ int main() {
         window->setRootViewController(again);
         RunLoop::main().runUntilIdle(std::chrono::seconds(30));
         again->received.reset();
-        start = Clock::now();
+        start = Steady::now();
         auto decoded = wanted.decodeStored(RawAnswer{body, kContentType});
         again->received = std::get<std::shared_ptr<NormalList>>(std::move(decoded));
         again->tbList->reloadData();
@@ -177,9 +178,10 @@ int main() {
     std::error_code ec;
     const auto fullBytes = fs::file_size(full, ec);
 
-    std::printf("attendance answer %.1f KB, %zu rows: from the store %.2f ms, from memory %.2f ms (medians of %d)\n",
-                static_cast<double>(body.size()) / 1024.0, rows, median(fromStore) * 1e3,
-                median(fromMemory) * 1e3, kRuns);
+    std::printf(
+        "attendance answer %.1f KB, %zu rows: from the store %.2f ms, from memory %.2f ms (medians of %d)\n",
+        static_cast<double>(body.size()) / 1024.0, rows, median(fromStore) * 1e3, median(fromMemory) * 1e3,
+        kRuns);
     std::printf("store of %.1f MB: open and read one %.2f ms; empty store %.2f ms\n",
                 static_cast<double>(fullBytes) / 1e6, median(fullTimes) * 1e3, median(emptyTimes) * 1e3);
     std::printf("ratio stored_rows_vs_rows_from_memory %.2f target <= 1.3\n",
