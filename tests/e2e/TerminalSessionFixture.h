@@ -28,7 +28,8 @@ class TerminalSession : public ::testing::Test {
         sim_ = std::make_unique<sim::OfficeSimulator>(o);
         ASSERT_TRUE(sim_->start()) << sim_->lastError();
         // One folder per test process: CTest runs the tests of this file side by side.
-        dir_ = std::filesystem::temp_directory_path() / ("busdesk-terminal-session-" + std::to_string(::getpid()));
+        dir_ = std::filesystem::temp_directory_path() /
+               ("busdesk-terminal-session-" + std::to_string(::getpid()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }

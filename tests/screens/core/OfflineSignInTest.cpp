@@ -202,8 +202,8 @@ TEST_F(OfflineSignInTest, APasswordTheOfficeNoLongerTakesSignsOutAndSaysWhy) {
     EXPECT_FALSE(offline::canOffer("20011"));
 
     // Back as it was for the other tests of this server.
-    LoginResultService::changePasswordWithUsername(std::string("20011"), "222222", "111111",
-                                                   [](const std::shared_ptr<ResultInfo>&, bool) {}, [] {});
+    LoginResultService::changePasswordWithUsername(
+        std::string("20011"), "222222", "111111", [](const std::shared_ptr<ResultInfo>&, bool) {}, [] {});
     screen();
 }
 

@@ -140,8 +140,8 @@ TEST_F(SignOutTest, EveryRegisteredStepRunsOnceWithWhoSignedOutAndTheLoginSaysWh
     EXPECT_EQ(alerts[0]->message(), "密码已修改，请重新登录\n待发送的反馈将在下次登录后发送");
     ASSERT_TRUE(run("alert 确定\nexpect #loginAction\n"));
     EXPECT_TRUE(AlertView::visibleAlerts().empty());
-    // What remains is the app's own: the login registered the offline card's step.
-    EXPECT_EQ(SessionEnd::stepNames(), std::vector<std::string>{"offlineCard"});
+    // What remains is the app's own: the login registered the offline card's steps.
+    EXPECT_EQ(SessionEnd::stepNames(), (std::vector<std::string>{"offlineCard", "offlineSession"}));
 }
 
 TEST_F(SignOutTest, TheNextLoginBuildsAFreshShellForTheNextEmployee) {
