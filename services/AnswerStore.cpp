@@ -249,10 +249,9 @@ void AnswerStore::signOut(bool deleteRows) {
     key_.clear();
 }
 
-void AnswerStore::lookUp(const QueryKey& key, Reader read) {
+void AnswerStore::lookUp(const QueryKey& key, const Reader& read) {
     if (!signedIn() || key.user != user_) return;
-    post([owner = Owner{user_, key_}, key, read = std::move(read),
-          now = Date::now().secondsSince1970](Worker& worker) {
+    post([owner = Owner{user_, key_}, key, read, now = Date::now().secondsSince1970](Worker& worker) {
         auto found = worker.find(owner, key, now);
         if (!found) return;
         auto unpacked = unpackAnswer(found->first);

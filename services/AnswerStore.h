@@ -59,8 +59,7 @@ class AnswerStore : public QueryObserver {
 
     // Looks `key` up; when a row is found (and opens), `read` runs with it on the store's queue
     // and the job it returns (when not empty) on the main loop.
-    using Reader = std::function<std::function<void()>(const RawAnswer&, Date fetched)>;
-    void lookUp(const QueryKey& key, Reader read);
+    void lookUp(const QueryKey& key, const Reader& read) override;
 
     void queryWillSend(const QueryKey&) override {}
     void queryDidDecode(const QueryKey& key, const RawAnswer& answer) override;

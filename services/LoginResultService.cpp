@@ -18,6 +18,14 @@ namespace busdesk {
 void LoginResultService::GetLoginResult(
     const std::string& cardID, const std::string& password,
     std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success, std::function<void()> fail) {
+    login(cardID, password, std::move(success), [fail = std::move(fail)](const OfficeFailure&) {
+        if (fail) fail();
+    });
+}
+
+void LoginResultService::login(const std::string& cardID, const std::string& password,
+                               std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success,
+                               std::function<void(const OfficeFailure&)> fail) {
     boost::json::object params;
     params[OfficeParameter::CardID] = cardID;
     params[OfficeParameter::Password] = password;
@@ -36,7 +44,7 @@ void LoginResultService::GetLoginResult(
             const bool accepted = result && integerValue(result->IsSuccess) != 0;
             if (success) success(result, accepted);
         },
-        OfficeCall::failureBlock(mgr, std::move(fail), false));
+        OfficeCall::failureBlock(mgr, OfficeCall::Failed(std::move(fail)), false));
 }
 
 bool LoginResultService::changePassword(

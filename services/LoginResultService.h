@@ -10,6 +10,7 @@ namespace busdesk {
 
 class LoginResult;
 class ResultInfo;
+struct OfficeFailure;
 
 class LoginResultService {
   public:
@@ -17,6 +18,10 @@ class LoginResultService {
     static void GetLoginResult(const std::string& cardID, const std::string& password,
                                std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success,
                                std::function<void()> fail);
+    // The same, telling `fail` why the login got no answer it could read.
+    static void login(const std::string& cardID, const std::string& password,
+                      std::function<void(std::shared_ptr<LoginResult>, bool accepted)> success,
+                      std::function<void(const OfficeFailure&)> fail);
     // The password of the signed-in account's card (Session::cardID); false, and nothing is sent,
     // when no card number is known.
     static bool changePassword(const std::string& oldPassword, const std::string& newPassword,

@@ -35,6 +35,12 @@ OfficeFailure OfficeFailure::from(const std::shared_ptr<HTTPRequestOperation>& o
     return out;
 }
 
+bool OfficeFailure::officeUnreachable() const {
+    if (statusCode >= 500 && statusCode <= 599) return true;
+    if (error.domain != kURLErrorDomain || error.code == URLErrorCode::Cancelled) return false;
+    return !holds(kLastingTransportCodes, error.code);
+}
+
 bool OfficeFailure::mayPassOnRetry() const {
     // A transport error decides even when a status arrived: the body may have been cut off.
     if (error.domain == kURLErrorDomain) return !holds(kLastingTransportCodes, error.code);

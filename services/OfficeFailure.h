@@ -28,6 +28,11 @@ struct OfficeFailure {
     // an answer it gave that cannot be used, or a request that cannot be built or sent as it is.
     bool mayPassOnRetry() const;
 
+    // True when the office gave no answer to go by: no connection, a time-out, a dropped
+    // connection, or a server error (5xx). Anything it answered (a refusal, another status, an
+    // answer that cannot be used) is no such failure, and neither is a request cancelled here.
+    bool officeUnreachable() const;
+
     // One line for the user or a stored record: the server's text when it refused, else the
     // error's description; at most kMaxReasonBytes bytes of UTF-8, control characters as spaces.
     std::string reason() const;

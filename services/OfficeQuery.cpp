@@ -80,9 +80,24 @@ void setQueryObserver(std::shared_ptr<QueryObserver> observer) {
     installedObserver() = std::move(observer);
 }
 
-void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::function<void()> fail) {
+void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::function<void()> fail,
+                     StoredHandler stored) {
     QueryKey key = request.key();
-    if (auto observer = installedObserver()) observer->queryWillSend(key);
+    // Set on the main thread once the fresh answer is handed over: a kept one found later is old news.
+    auto freshIn = std::make_shared<bool>(false);
+    if (auto observer = installedObserver()) {
+        observer->queryWillSend(key);
+        if (stored)
+            observer->lookUp(key,
+                             [freshIn, stored = std::move(stored)](const RawAnswer& raw,
+                                                                   Date fetched) -> std::function<void()> {
+                                 auto show = stored(raw, fetched);
+                                 if (!show) return {};
+                                 return [freshIn, show = std::move(show)] {
+                                     if (!*freshIn) show();
+                                 };
+                             });
+    }
     const bool text = request.answerKind == AnswerKind::Text;
     std::optional<boost::json::value> parameters;
     if (request.parameters) parameters = boost::json::value(*request.parameters);
@@ -90,9 +105,9 @@ void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::fun
     auto failure = OfficeCall::failureBlock(mgr, fail, text);
     mgr->GET(
         request.url(), parameters,
-        [mgr, key = std::move(key), text, logsAnswer = request.logsAnswer, handle = std::move(handle),
-         fail = std::move(fail)](const std::shared_ptr<HTTPRequestOperation>& operation,
-                                 const ResponseObject& object) {
+        [mgr, key = std::move(key), freshIn, text, logsAnswer = request.logsAnswer,
+         handle = std::move(handle), fail = std::move(fail)](
+            const std::shared_ptr<HTTPRequestOperation>& operation, const ResponseObject& object) {
             if (text)
                 Log::line("JSON: " + OfficeCall::describeBytes(object.data));
             else if (logsAnswer)
@@ -107,6 +122,7 @@ void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::fun
                 return OfficeCall::callFail(fail);
             }
             if (auto observer = installedObserver()) observer->queryDidDecode(key, answer.raw);
+            *freshIn = true;
             office_events::answered();
             std::get<std::function<void()>>(outcome)();
         },

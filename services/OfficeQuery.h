@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "net/ResponseObject.h"
+#include "platform/Date.h"
 #include "platform/Error.h"
 #include "services/QueryKey.h"
 
@@ -86,29 +87,57 @@ OfficeQuery<Model> makeQuery(QueryRequest request, typename OfficeQuery<Model>::
     return query;
 }
 
-// Where an answer store plugs in (none is installed yet): it hears of every typed query before it
-// is sent, and of every answer that was accepted and decoded, with the bytes as received. Both
-// calls come on the main thread and must not block it.
+// Where an answer store plugs in: it hears of every typed query before it is sent, and of every
+// answer that was accepted and decoded, with the bytes as received, and it is asked for the answer
+// it kept under a key. The calls come on the main thread and must not block it.
 class QueryObserver {
   public:
     virtual ~QueryObserver() = default;
     virtual void queryWillSend(const QueryKey& key) = 0;
     virtual void queryDidDecode(const QueryKey& key, const RawAnswer& answer) = 0;
+    // Reads a kept answer off the main thread; the job it returns (when not empty) runs on the
+    // main loop.
+    using Reader = std::function<std::function<void()>(const RawAnswer&, Date fetched)>;
+    // Looks `key` up; when an answer is kept under it, `read` runs with it (on any thread but the
+    // main one). Nothing happens when none is.
+    virtual void lookUp(const QueryKey& /*key*/, const Reader& /*read*/) {}
 };
 void setQueryObserver(std::shared_ptr<QueryObserver> observer);
 
 // Reads an accepted answer (fresh, or kept and read again) into the call that hands its model
 // over, or into the error that makes it unusable.
 using AnswerHandler = std::function<std::variant<std::function<void()>, Error>(const Answer&)>;
+// Reads a kept answer (off the main thread) into the call that shows it, or into nothing when it
+// no longer decodes.
+using StoredHandler = std::function<std::function<void()>(const RawAnswer&, Date fetched)>;
 
 // The one function every typed query goes through: tells the observer, sends the request, writes
 // the console lines, and then either hands the decoded answer over (after telling the observer)
 // or calls `fail`. Exactly one of the two, on the main thread, never inside this call.
-void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::function<void()> fail);
+//
+// With `stored`, the observer is also asked for the answer it kept under the query's key; when one
+// is found and decodes, its call runs on the main loop unless the fresh answer came first. It is
+// no outcome: `success` or `fail` still follows (or came before it).
+void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::function<void()> fail,
+                     StoredHandler stored = {});
 
+// Sends `query`: `success` with the fresh answer's model or `fail`, exactly one. With `stored`,
+// the model of the answer kept under the query's key is handed to it first with its fetch time
+// (decoded off the main thread), unless the fresh answer is in by then: a screen shows it under
+// its overlay until the outcome arrives.
 template <class Model>
-void runQuery(const OfficeQuery<Model>& query, std::function<void(Model)> success,
-              std::function<void()> fail) {
+void runQuery(const OfficeQuery<Model>& query, std::function<void(Model)> success, std::function<void()> fail,
+              std::function<void(Model, Date)> stored = {}) {
+    StoredHandler readStored;
+    if (stored)
+        readStored = [query, stored = std::move(stored)](const RawAnswer& raw,
+                                                         Date fetched) -> std::function<void()> {
+            auto decoded = query.decodeStored(raw);
+            auto* model = std::get_if<Model>(&decoded);
+            if (!model) return {};
+            return
+                [stored, model = std::move(*model), fetched]() mutable { stored(std::move(model), fetched); };
+        };
     runQueryRequest(
         query,
         [decode = query.decode,
@@ -119,7 +148,7 @@ void runQuery(const OfficeQuery<Model>& query, std::function<void(Model)> succes
                 if (success) success(std::move(model));
             };
         },
-        std::move(fail));
+        std::move(fail), std::move(readStored));
 }
 
 }  // namespace busdesk

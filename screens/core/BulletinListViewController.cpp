@@ -1,5 +1,7 @@
 #include "screens/core/BulletinListViewController.h"
 
+#include <algorithm>
+
 #include "core/Session.h"
 #include "model/NormalList.h"
 #include "platform/views/NavigationController.h"
@@ -7,16 +9,23 @@
 #include "screens/core/NewsDetailViewController.h"
 #include "services/OfficeQueries.h"
 #include "ui/ListEmptyState.h"
+#include "ui/OfflineDataLine.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
 
 void BulletinListViewController::refreshData(int page) {
     screen::showActivityOrNo(true, *view());
+    const int made = ++refreshesMade_;
     runQuery<std::shared_ptr<NormalList>>(
         OfficeQueries::bulletins(tag == 3 ? Bulletins::Regulations : Bulletins::Announcements, page),
         whileAlive<BulletinListViewController>(
-            [page](BulletinListViewController& self, std::shared_ptr<NormalList> answer) {
+            [page, made](BulletinListViewController& self, std::shared_ptr<NormalList> answer) {
+                self.freshUpTo_ = std::max(self.freshUpTo_, made);
+                if (self.offlineDataLine) {
+                    self.offlineDataLine->setHidden(true);
+                    self.layoutList(self.listArea_);
+                }
                 self.normalList = std::move(answer);
                 self.received(self.normalList, page);
                 screen::showActivityOrNo(false, *self.view());
@@ -29,7 +38,35 @@ void BulletinListViewController::refreshData(int page) {
             screen::setAlertInfo(kNetworkErrorText, *self.view());
             // Rows shown before stay; with none, the list's place says why it is empty.
             self.showEmptyState(kNetworkErrorText);
+        }),
+        // The stored page at once, under the overlay, unless a later refresh's fresh page is in.
+        whileAlive<BulletinListViewController>([page, made](BulletinListViewController& self,
+                                                            const std::shared_ptr<NormalList>& answer,
+                                                            Date fetched) {
+            if (made > self.freshUpTo_) self.showStored(answer, page, fetched);
         }));
+}
+
+void BulletinListViewController::showStored(const std::shared_ptr<NormalList>& answer, int page,
+                                            Date fetched) {
+    if (!answer || answer->List.empty()) return;
+    normalList = answer;
+    received(normalList, page);
+    if (!offlineDataLine) {
+        if (listArea_.width <= 0) listArea_ = bulletinList().frame();
+        offlineDataLine = OfflineDataLine::addTo(*view());
+    }
+    OfflineDataLine::show(*offlineDataLine, bulletinList(), listArea_, fetched);
+    bulletinList().reloadData();
+    showEmptyState({});
+}
+
+void BulletinListViewController::layoutList(const Rect& area) {
+    listArea_ = area;
+    if (offlineDataLine)
+        OfflineDataLine::layout(*offlineDataLine, bulletinList(), area);
+    else
+        bulletinList().setFrame(area);
 }
 
 void BulletinListViewController::showEmptyState(const std::string& text) {

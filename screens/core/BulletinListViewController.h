@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Date.h"
 #include "platform/views/Label.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
@@ -27,6 +28,8 @@ class BulletinListViewController : public ViewController,
     std::shared_ptr<NormalList> normalList;
     // In the list's place while a failed refresh left it without rows: "网络异常！".
     std::shared_ptr<Label> emptyState;
+    // Above the rows while they are stored pages: "离线数据（更新于 …）". Hidden once a fresh page is in.
+    std::shared_ptr<Label> offlineDataLine;
 
     virtual void refreshData(int page);
 
@@ -52,6 +55,17 @@ class BulletinListViewController : public ViewController,
     // Pushes the detail of `row`.
     void openRow(int row);
     void showEmptyState(const std::string& text);
+    // Gives the list `area`, below the stored-answer line while that is shown.
+    void layoutList(const Rect& area);
+
+  private:
+    void showStored(const std::shared_ptr<NormalList>& answer, int page, Date fetched);
+    // The area the screen lays the list out in (the line takes its top while shown).
+    Rect listArea_;
+    // Refreshes made, and the last one a fresh page came for: a stored page of an older refresh
+    // never replaces it.
+    int refreshesMade_ = 0;
+    int freshUpTo_ = 0;
 };
 
 }  // namespace busdesk

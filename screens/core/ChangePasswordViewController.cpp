@@ -5,6 +5,7 @@
 #include "model/ResultInfo.h"
 #include "screens/core/IdleLock.h"
 #include "services/LoginResultService.h"
+#include "services/OfflineSignIn.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -74,6 +75,8 @@ void ChangePasswordViewController::changePassword(const std::string& oldPassword
                     // with a password that no longer works.
                     RememberedCredentials::shared().passwordChanged(card, newPassword);
                     IdleLock::shared().passwordChanged(newPassword);
+                    // The stored answers' key, sealed for the new password.
+                    offline_sign_in::passwordChanged(card, newPassword);
                 }
                 screen::setAlertInfo(changed ? std::string("密码修改成功！")
                                              : (answer ? displayText(answer->FailReason) : std::string()),

@@ -1,15 +1,18 @@
 #include "screens/core/LoginViewController.h"
 
+#include "core/OfflineCard.h"
 #include "core/PublicMethod.h"
 #include "core/RememberedCredentials.h"
 #include "core/Session.h"
 #include "core/SettingsKeys.h"
 #include "model/LoginResult.h"
 #include "net/URLRequest.h"
+#include "platform/DispatchQueue.h"
 #include "platform/views/Label.h"
 #include "platform/views/Window.h"
 #include "screens/core/IdleLock.h"
 #include "services/LoginResultService.h"
+#include "services/OfficeFailure.h"
 #include "services/OfflineSignIn.h"
 #include "ui/ScreenHelpers.h"
 
@@ -75,6 +78,17 @@ void LoginViewController::viewDidLoad() {
     loginButton_->addAction(action(&LoginViewController::loginAction));
     root->addSubview(loginButton_);
 
+    offlineLoginButton_ = std::make_shared<Button>(Rect{}, "离线登录");
+    offlineLoginButton_->setIdentifier("offlineLogin");
+    // Outlined: the second choice beside the filled one.
+    offlineLoginButton_->setBackgroundColor(Color::whiteColor());
+    offlineLoginButton_->setCornerRadius(8);
+    offlineLoginButton_->setTitleColor(Color::rgb(0, 102, 204));
+    offlineLoginButton_->setFontSize(18);
+    offlineLoginButton_->addAction(action(&LoginViewController::offlineLoginAction));
+    offlineLoginButton_->setHidden(true);
+    root->addSubview(offlineLoginButton_);
+
     keyringWarning_ = warningLine("keyringWarning", kNoKeyringMessage);
     root->addSubview(keyringWarning_);
     // The office protocol puts the password into the query string.
@@ -129,7 +143,8 @@ void LoginViewController::layout() {
     viewChk->setFrame({left, 310, fieldWidth, 30});
     keyringWarning_->setFrame({left, 342, fieldWidth, 20});
     loginButton_->setFrame({left, 370, fieldWidth, 44});
-    plainConnectionWarning_->setFrame({left, 422, fieldWidth, 20});
+    offlineLoginButton_->setFrame({left, 422, fieldWidth, 44});
+    plainConnectionWarning_->setFrame({left, offlineLoginButton_->hidden() ? 422.0 : 474.0, fieldWidth, 20});
 }
 
 bool LoginViewController::textFieldShouldReturn(TextField& field) {
@@ -151,8 +166,10 @@ void LoginViewController::loginAction() {
     username->resignFirstResponder();
     password->resignFirstResponder();
     screen::showActivityOrNo(true, *view());
+    offlineLoginButton_->setHidden(true);
+    layout();
 
-    LoginResultService::GetLoginResult(
+    LoginResultService::login(
         user, pass,
         whileAlive<LoginViewController>([user, pass](LoginViewController& self,
                                                      const std::shared_ptr<LoginResult>& answer,
@@ -176,10 +193,49 @@ void LoginViewController::loginAction() {
                     later.enter(user, pass, answer);
                 }));
         }),
-        whileAlive<LoginViewController>([](LoginViewController& self) {
+        whileAlive<LoginViewController>([user](LoginViewController& self, const OfficeFailure& failure) {
             screen::showActivityOrNo(false, *self.view());
             screen::setAlertInfo("网络异常！", *self.view());
+            // Only when the office could not be asked at all: a refusal it answered stands.
+            if (!failure.officeUnreachable()) return;
+            // The card's file is read off the main thread.
+            asyncThenMain<bool>(
+                DispatchQueue::processing(), [user] { return offline::canOffer(user); },
+                self.whileAlive<LoginViewController>([user](LoginViewController& later, bool offered) {
+                    if (!offered || later.username->text() != user) return;
+                    later.offlineLoginButton_->setHidden(false);
+                    later.layout();
+                }));
         }));
+}
+
+void LoginViewController::offlineLoginAction() {
+    std::string user = username->text();
+    std::string pass = password->text();
+    if (user.empty() || pass.empty()) {
+        screen::setAlertInfo("用户名或者密码不能为空！", *view());
+        (user.empty() ? username : password)->becomeFirstResponder();
+        return;
+    }
+    username->resignFirstResponder();
+    password->resignFirstResponder();
+    // Argon2id on the processing queue; the overlay meanwhile.
+    screen::showActivityOrNo(true, *view());
+    offline_sign_in::signInOffline(
+        user, SecretBytes(std::string_view(pass)),
+        whileAlive<LoginViewController>(
+            [user, pass](LoginViewController& self, const offline_sign_in::OfflineOutcome& outcome) {
+                screen::showActivityOrNo(false, *self.view());
+                using Kind = offline_sign_in::OfflineOutcome::Kind;
+                if (outcome.kind == Kind::Opened) return self.enter(user, pass, outcome.record);
+                if (outcome.kind != Kind::WrongPassword) {
+                    // The card's file is gone (or never read): nothing to offer any more.
+                    self.offlineLoginButton_->setHidden(true);
+                    self.layout();
+                }
+                screen::setAlertInfo(outcome.kind == Kind::NoCard ? "网络异常！" : "离线登录失败：密码错误",
+                                     *self.view());
+            }));
 }
 
 void LoginViewController::enter(const std::string& user, const std::string& pass,

@@ -36,6 +36,8 @@ class LoginViewController : public ViewController, public TextFieldDelegate {
     bool prefersStatusBarHidden() const override { return true; }
 
     void loginAction();
+    // Signs in with the card's kept record when the office cannot be reached (offered only then).
+    void offlineLoginAction();
     bool textFieldShouldReturn(TextField& field) override;
 
     std::shared_ptr<TextField> username;
@@ -53,6 +55,9 @@ class LoginViewController : public ViewController, public TextFieldDelegate {
     void updateKeyringWarning();
     std::shared_ptr<Label> heading_;
     std::shared_ptr<Button> loginButton_;
+    // "离线登录": shown after a login the office did not answer, for a card that can sign in
+    // without it.
+    std::shared_ptr<Button> offlineLoginButton_;
     std::shared_ptr<Label> keyringWarning_;
     std::shared_ptr<Label> plainConnectionWarning_;
 };

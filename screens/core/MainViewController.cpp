@@ -117,7 +117,7 @@ void MainViewController::layout() {
     time->setFrame({10, 4, b.width - 20, 20});
     lblFirstNewsDetail->setFrame({10, 26, b.width - 20, 24});
     double listBottom = std::max(kTopHeight, b.height - kShortcutHeight);
-    aTableView->setFrame({0, kTopHeight, b.width, listBottom - kTopHeight});
+    layoutList({0, kTopHeight, b.width, listBottom - kTopHeight});
     double w = shortcuts_.empty() ? 0 : b.width / static_cast<double>(shortcuts_.size());
     for (std::size_t i = 0; i < shortcuts_.size(); ++i)
         shortcuts_[i]->setFrame({w * static_cast<double>(i), listBottom, w, kShortcutHeight});

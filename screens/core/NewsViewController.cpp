@@ -40,14 +40,18 @@ void NewsViewController::viewDidLoad() {
 }
 
 void NewsViewController::viewDidLayoutSubviews() {
-    if (tbList) tbList->setFrame(view()->bounds());
+    if (tbList) layoutList(view()->bounds());
 }
 
 void NewsViewController::received(const std::shared_ptr<NormalList>& answer, int answeredPage) {
-    // Whether an answer replaces or extends the list follows the page it was asked for: with a
-    // pull and a load-more both outstanding, the current `page` would say the wrong thing.
+    // An answer goes in its page's place: with a pull and a load-more both outstanding, the current
+    // `page` would say the wrong thing, and a page shown from the store is replaced by its fresh
+    // answer, not followed by it. A first page starts the list again.
+    if (answeredPage < 1) return;
+    const auto at = static_cast<std::size_t>(answeredPage - 1);
     if (answeredPage == 1) pages.clear();
-    if (answer && !answer->List.empty()) pages.push_back(answer->List);
+    if (pages.size() <= at) pages.resize(at + 1);
+    pages[at] = answer ? answer->List : WireModelArray<NormalInfo>();
 }
 
 void NewsViewController::failed(int failedPage) {

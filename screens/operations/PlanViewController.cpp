@@ -56,7 +56,7 @@ void PlanViewController::viewDidLayoutSubviews() {
     tplan->setFrame({0, 0, half, kTabHeight});
     tmplan->setFrame({half, 0, b.width - half, kTabHeight});
     placeMarker();
-    tbPlan->setFrame({0, kTabHeight, b.width, std::max(0.0, b.height - kTabHeight)});
+    layoutList({0, kTabHeight, b.width, std::max(0.0, b.height - kTabHeight)});
 }
 
 void PlanViewController::placeMarker() {
@@ -83,10 +83,12 @@ void PlanViewController::selectTab(int tag) {
     request();
 }
 
-void PlanViewController::send(Delivered ok, Failed fail) {
+void PlanViewController::send(Delivered ok, Failed fail, Stored stored) {
     if (btnTag == kTodayTab)
-        return run(OfficeQueries::dayPlan(query_dates::today()), std::move(ok), std::move(fail));
-    run(OfficeQueries::undispatchedTrips(query_dates::tomorrow()), std::move(ok), std::move(fail));
+        return run(OfficeQueries::dayPlan(query_dates::today()), std::move(ok), std::move(fail),
+                   std::move(stored));
+    run(OfficeQueries::undispatchedTrips(query_dates::tomorrow()), std::move(ok), std::move(fail),
+        std::move(stored));
 }
 
 std::size_t PlanViewController::keep(std::shared_ptr<WireModel> model, int tag) {

@@ -51,7 +51,7 @@ class PlanViewController : public QueryListViewController {
     bool openedFromMenu() const override;
     std::string listIdentifier() const override { return "tbPlan"; }
     int requestTag() const override { return btnTag; }
-    void send(Delivered ok, Failed fail) override;
+    void send(Delivered ok, Failed fail, Stored stored) override;
     std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) override;
     void configureList(TableView& list) override;
     void didReceive(std::shared_ptr<WireModel> model, int requestTag) override;

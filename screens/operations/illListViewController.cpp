@@ -17,11 +17,13 @@ std::string illListViewController::screenTitle() const {
     return istag ? "违规详情" : titleStr;
 }
 
-void illListViewController::send(Delivered ok, Failed fail) {
-    if (!istag) return run(OfficeQueries::completedTrips(selectDate), std::move(ok), std::move(fail));
+void illListViewController::send(Delivered ok, Failed fail, Stored stored) {
+    if (!istag)
+        return run(OfficeQueries::completedTrips(selectDate), std::move(ok), std::move(fail),
+                   std::move(stored));
     // The home page's shortcut asks for every vehicle with an empty vehicle number.
     run(OfficeQueries::violationSummary(isAll ? std::string() : busid, selectDate), std::move(ok),
-        std::move(fail));
+        std::move(fail), std::move(stored));
 }
 
 std::size_t illListViewController::keep(std::shared_ptr<WireModel> model, int) {

@@ -41,7 +41,7 @@ class illListViewController : public QueryListViewController {
   protected:
     std::string screenTitle() const override;
     bool hidesListUntilRows() const override { return true; }
-    void send(Delivered ok, Failed fail) override;
+    void send(Delivered ok, Failed fail, Stored stored) override;
     std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) override;
 };
 

@@ -26,11 +26,17 @@ void QueryListViewController::viewDidLoad() {
     configureList(*tbList);
     emptyState = ListEmptyState::addTo(*view());
     offlineDataLine = OfflineDataLine::addTo(*view());
+    listArea_ = tbList->frame();
     if (requestsOnLoad()) request();
 }
 
 void QueryListViewController::viewDidLayoutSubviews() {
-    if (tbList) OfflineDataLine::layout(*offlineDataLine, *tbList, view()->bounds());
+    layoutList(view()->bounds());
+}
+
+void QueryListViewController::layoutList(const Rect& area) {
+    listArea_ = area;
+    if (tbList && offlineDataLine) OfflineDataLine::layout(*offlineDataLine, *tbList, area);
 }
 
 void QueryListViewController::showEmptyState(const std::string& text) {
@@ -42,27 +48,27 @@ void QueryListViewController::request() {
     if (outstanding_++ == 0) screen::showActivityOrNo(true, *view());
     int tag = requestTag();
     const int made = ++requestsMade_;
-    // The stored answer at once, under the overlay, unless a fresh one is in first.
-    sendStored(whileAlive<QueryListViewController>(
-        [tag, made](QueryListViewController& self, std::shared_ptr<WireModel> model, Date fetched) {
-            if (made > self.freshUpTo_) self.showStored(std::move(model), tag, fetched);
-        }));
-    send(whileAlive<QueryListViewController>([tag, made](QueryListViewController& self,
-                                                         std::shared_ptr<WireModel> model) {
-             self.answered();
-             self.freshUpTo_ = std::max(self.freshUpTo_, made);
-             OfflineDataLine::show(*self.offlineDataLine, *self.tbList, self.view()->bounds(), std::nullopt);
-             self.didReceive(std::move(model), tag);
-         }),
+    send(whileAlive<QueryListViewController>(
+             [tag, made](QueryListViewController& self, std::shared_ptr<WireModel> model) {
+                 self.answered();
+                 self.freshUpTo_ = std::max(self.freshUpTo_, made);
+                 OfflineDataLine::show(*self.offlineDataLine, *self.tbList, self.listArea_, std::nullopt);
+                 self.didReceive(std::move(model), tag);
+             }),
          whileAlive<QueryListViewController>([](QueryListViewController& self) {
              self.answered();
              self.didFail();
-         }));
+         }),
+         // The stored answer at once, under the overlay, unless a later request's fresh one is in.
+         whileAlive<QueryListViewController>(
+             [tag, made](QueryListViewController& self, std::shared_ptr<WireModel> model, Date fetched) {
+                 if (made > self.freshUpTo_) self.showStored(std::move(model), tag, fetched);
+             }));
 }
 
 void QueryListViewController::showStored(std::shared_ptr<WireModel> model, int tag, Date fetched) {
     if (keep(std::move(model), tag) == 0) return;
-    OfflineDataLine::show(*offlineDataLine, *tbList, view()->bounds(), fetched);
+    OfflineDataLine::show(*offlineDataLine, *tbList, listArea_, fetched);
     tbList->setHidden(false);
     tbList->reloadData();
     showEmptyState({});

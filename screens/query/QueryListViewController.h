@@ -9,7 +9,6 @@
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
 #include "services/AnswerDecoders.h"
-#include "services/AnswerStore.h"
 #include "services/OfficeQueries.h"
 
 namespace busdesk {
@@ -56,12 +55,11 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     virtual std::string listIdentifier() const { return "tbList"; }
     // The list stays hidden until an answer brings rows.
     virtual bool hidesListUntilRows() const { return false; }
-    // Sends the screen's query (runQuery of a typed query from services/OfficeQueries.h).
-    virtual void send(Delivered ok, Failed fail) = 0;
-    // Looks the screen's query up in the answer store and hands a stored model to `shown` with its
-    // fetch time; a screen whose query is not a typed one leaves it out.
+    // A stored answer's model with its fetch time, shown until the fresh answer is in.
     using Stored = std::function<void(std::shared_ptr<WireModel>, Date)>;
-    virtual void sendStored(const Stored& /*shown*/) {}
+    // Sends the screen's query: run() of a typed query from services/OfficeQueries.h, which hands
+    // `stored` the answer kept for it and then `ok` or `fail` the outcome.
+    virtual void send(Delivered ok, Failed fail, Stored stored) = 0;
     // Keeps the delivered model (null when the answer carried none) as the data of the request
     // made with `requestTag`; returns how many rows it holds.
     virtual std::size_t keep(std::shared_ptr<WireModel> model, int requestTag) = 0;
@@ -77,31 +75,32 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     virtual void didFail();
 
     void showToast(const std::string& text);
+    // Gives the list `area` (the whole view unless a screen lays out more), below the stored-answer
+    // line while that is shown.
+    void layoutList(const Rect& area);
     // Shows `text` in the list's place unless the list has rows; hides it when it has, or when
     // `text` is empty.
     void showEmptyState(const std::string& text);
-    // Runs `query`, handing its model on as the screen's delivered model.
-    // Looks `query` up in the answer store, handing a stored model on as the screen's stored one.
+    // Runs `query`, handing its model on as the screen's delivered model, and a stored answer's
+    // model as the screen's stored one.
     template <class Model>
-    static void runStored(const OfficeQuery<std::shared_ptr<Model>>& query, Stored shown) {
-        lookUpStored<std::shared_ptr<Model>>(
-            query, [shown = std::move(shown)](std::shared_ptr<Model> model, Date at) {
-                shown(std::move(model), at);
-            });
-    }
-    template <class Model>
-    static void run(const OfficeQuery<std::shared_ptr<Model>>& query, Delivered ok, Failed fail) {
+    static void run(const OfficeQuery<std::shared_ptr<Model>>& query, Delivered ok, Failed fail,
+                    Stored stored) {
         runQuery<std::shared_ptr<Model>>(
             query, [ok = std::move(ok)](std::shared_ptr<Model> model) { ok(std::move(model)); },
-            std::move(fail));
+            std::move(fail),
+            [stored = std::move(stored)](std::shared_ptr<Model> model, Date at) {
+                stored(std::move(model), at);
+            });
     }
 
   private:
     void answered();
+    Rect listArea_;
     void showStored(std::shared_ptr<WireModel> model, int requestTag, Date fetched);
     int outstanding_ = 0;
     // Requests made, and the last one a fresh answer came for: a stored answer of an older request
-    // than that never replaces it.
+    // than that never replaces it (its own request's fresh answer the query path already checks).
     int requestsMade_ = 0;
     int freshUpTo_ = 0;
 };
@@ -138,8 +137,9 @@ class ResultListViewController : public QueryListViewController {
   protected:
     // The office query whose answer the list shows.
     virtual Query query() const = 0;
-    void send(Delivered ok, Failed fail) override { run(query(), std::move(ok), std::move(fail)); }
-    void sendStored(const Stored& shown) override { runStored(query(), shown); }
+    void send(Delivered ok, Failed fail, Stored stored) override {
+        run(query(), std::move(ok), std::move(fail), std::move(stored));
+    }
     // Buttons and other per-row wiring beyond the lines.
     virtual void prepareCell(Cell&, int /*row*/) {}
 
