@@ -10,6 +10,7 @@
 
 #include "platform/DateFormat.h"
 #include "platform/LocalDate.h"
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/WebPageBrowser.h"
 #include "platform/views/Button.h"
@@ -111,6 +112,7 @@ void ViewWidget::refresh() {
     if (line_) refreshLineEdit();
     if (text_) refreshTextEdit();
     if (web_) refreshBrowser();
+    announceChanges(*this);
     update();
 }
 

@@ -89,4 +89,8 @@ std::vector<std::string> Button::selectableTexts() const {
     return {t};
 }
 
+std::string Button::accessibleName() const {
+    return accessibilityLabel().empty() ? currentTitle() : accessibilityLabel();
+}
+
 }  // namespace busdesk
