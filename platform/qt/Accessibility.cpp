@@ -50,7 +50,8 @@ class ViewAccessible : public QAccessibleWidget {
                 // A password is read as its length in dots, never as what was typed.
                 if (auto* f = dynamic_cast<TextField*>(v))
                     return f->secureTextEntry()
-                               ? QString(static_cast<int>(toQString(f->text()).toUcs4().size()), QChar(0x2022))
+                               ? QString(static_cast<int>(toQString(f->text()).toUcs4().size()),
+                                         QChar(0x2022))
                                : toQString(f->text());
                 if (auto* tv = dynamic_cast<TextView*>(v)) return toQString(tv->text());
                 return {};

@@ -45,8 +45,6 @@ NewsCellView::NewsCellView() : TableViewCell(CellStyle::Default, kReuseIdentifie
 
 void NewsCellView::addInfo(const std::shared_ptr<NormalInfo>& info, int tag, const std::string& newId) {
     lblTitle->setText(info ? displayText(info->Title) : std::string());
-    // The button over the row opens the bulletin: it says which.
-    btnDetail->setAccessibilityLabel(lblTitle->text());
     time->setText(info ? displayText(info->RealeaseDate) : std::string());
     people->setText(info ? publisherText(*info, tag) : std::string());
     imageNew->setHidden(!(info && tag == 2 && !PublicMethod::getNewsRead(newId)));

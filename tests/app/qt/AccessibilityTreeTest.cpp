@@ -152,7 +152,9 @@ TEST_F(AccessibilityTree, BusyToastsAndStateChangesAreReported) {
         if (e.type() == QAccessible::StateChanged)
             stateChanges.push_back(static_cast<QAccessibleStateChangeEvent&>(e).changedStates());
     });
-    auto anyStateChange = [&stateChanges](auto pick) { return std::any_of(stateChanges.begin(), stateChanges.end(), pick); };
+    auto anyStateChange = [&stateChanges](auto pick) {
+        return std::any_of(stateChanges.begin(), stateChanges.end(), pick);
+    };
 
     presenter_->sync();
     step("tap #cb");

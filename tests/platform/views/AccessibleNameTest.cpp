@@ -26,6 +26,23 @@ TEST(AccessibleName, AButtonSaysItsTitleUnlessGivenWordsAndARoleSetWins) {
     EXPECT_EQ(b.accessibilityRole(), AccessibilityRole::Tab);
 }
 
+// A bare button laid over a row's texts (tapping anywhere opens the row) says those texts; one
+// beside them, or one showing an icon, does not borrow them.
+TEST(AccessibleName, ABareTapTargetSaysTheTextsItCovers) {
+    auto row = std::make_shared<View>(Rect{0, 0, 390, 60});
+    auto title = std::make_shared<Label>(Rect{10, 5, 300, 20}, "关于冬季安全行车的通知");
+    auto date = std::make_shared<Label>(Rect{10, 30, 100, 20}, "2014-05-20");
+    auto elsewhere = std::make_shared<Label>(Rect{10, 70, 100, 20}, "下一行");
+    auto over = std::make_shared<Button>(Rect{0, 0, 390, 60});
+    for (const auto& v : std::initializer_list<std::shared_ptr<View>>{title, date, elsewhere, over})
+        row->addSubview(v);
+    EXPECT_EQ(over->accessibleName(), "关于冬季安全行车的通知, 2014-05-20");
+    date->setHidden(true);
+    EXPECT_EQ(over->accessibleName(), "关于冬季安全行车的通知");
+    over->setImageName("IconNext");
+    EXPECT_EQ(over->accessibleName(), "") << "an icon button must be given words of its own";
+}
+
 TEST(AccessibleName, LabelsPlainViewsAndPicturesAreButtonsOnlyWhenATapActs) {
     Label l(Rect{0, 0, 100, 20}, "类型");
     View plain(Rect{0, 0, 10, 10});
