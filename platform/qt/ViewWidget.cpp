@@ -10,7 +10,6 @@
 
 #include "platform/DateFormat.h"
 #include "platform/LocalDate.h"
-#include "platform/qt/Accessibility.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/WebPageBrowser.h"
 #include "platform/views/Button.h"
@@ -112,7 +111,6 @@ void ViewWidget::refresh() {
     if (line_) refreshLineEdit();
     if (text_) refreshTextEdit();
     if (web_) refreshBrowser();
-    announceChanges(*this);
     update();
 }
 

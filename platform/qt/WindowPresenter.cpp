@@ -199,6 +199,7 @@ void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* pa
     if (view.revision() != w->seenRevision) {
         w->seenRevision = view.revision();
         w->refresh();
+        announceChanges(*w);
     }
     if (w->kind() == ViewWidget::Kind::Busy) {
         perpetualAnimating_ = true;
