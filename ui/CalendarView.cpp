@@ -129,12 +129,14 @@ void CalendarView::rebuild() {
     auto calendarOf = [](View& sender) { return dynamic_cast<CalendarView*>(sender.superview()); };
     auto prev = std::make_shared<Button>(Rect{0, 0, 44, 36}, "<");
     prev->setIdentifier("showPreviousMonth");
+    prev->setAccessibilityLabel("上个月");
     prev->addAction([calendarOf](View& sender) {
         if (auto* s = calendarOf(sender)) s->showPreviousMonth();
     });
     addSubview(prev);
     auto next = std::make_shared<Button>(Rect{w - 44, 0, 44, 36}, ">");
     next->setIdentifier("showNextMonth");
+    next->setAccessibilityLabel("下个月");
     next->addAction([calendarOf](View& sender) {
         if (auto* s = calendarOf(sender)) s->showNextMonth();
     });

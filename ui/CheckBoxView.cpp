@@ -9,6 +9,7 @@ CheckBoxView::CheckBoxView(Rect frame, CheckBoxStyle style, bool checked)
     label_ = std::make_shared<Label>(
         Rect{frame.height + 4, 0, std::max(0.0, frame.width - frame.height - 4), frame.height});
     label_->setFontSize(14);
+    label_->setAccessibilityHidden(true);
     addSubview(label_);
 }
 
@@ -47,6 +48,10 @@ bool CheckBoxView::dump(DumpWriter& out) const {
 std::vector<std::string> CheckBoxView::selectableTexts() const {
     if (label_->text().empty()) return {};
     return {label_->text()};
+}
+
+std::string CheckBoxView::accessibleName() const {
+    return accessibilityLabel().empty() ? label_->text() : accessibilityLabel();
 }
 
 }  // namespace busdesk

@@ -31,6 +31,11 @@ class CheckBoxView : public Control {
     bool userTap() override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
+    // The label set, else the caption.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::CheckBox; }
 
   private:
     CheckBoxStyle style_;

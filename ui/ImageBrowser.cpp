@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/views/Button.h"
+#include "ui/PhotoName.h"
 #include "ui/RemoteImageLoader.h"
 
 namespace busdesk {
@@ -36,16 +37,19 @@ void ImageBrowser::viewDidLoad() {
     v->addSubview(counter_);
     auto prev = std::make_shared<Button>(Rect{0, b.height / 2 - 22, 44, 44}, "<");
     prev->setIdentifier("showPrevious");
+    prev->setAccessibilityLabel("上一张");
     prev->addAction(action(&ImageBrowser::showPrevious));
     v->addSubview(prev);
     auto next = std::make_shared<Button>(Rect{b.width - 44, b.height / 2 - 22, 44, 44}, ">");
     next->setIdentifier("showNext");
+    next->setAccessibilityLabel("下一张");
     next->addAction(action(&ImageBrowser::showNext));
     v->addSubview(next);
     for (std::size_t i = 0; i < sources_.size(); ++i) {
         auto thumb =
             std::make_shared<ImageView>(Rect{5 + 65 * static_cast<double>(i), b.height - strip + 5, 60, 60});
         thumb->setIdentifier("thumb");
+        thumb->setAccessibilityLabel(screen::photoName(i));
         apply(*thumb, sources_[i]);
         int index = static_cast<int>(i);
         thumb->addTapHandler(

@@ -19,6 +19,7 @@ InfoAlert::InfoAlert(const std::string& text, Color bgColor) {
     label_->setNumberOfLines(0);
     label_->setTextColor(Color::whiteColor());
     label_->setTextAlignment(TextAlignment::Center);
+    label_->setAccessibilityHidden(true);
     addSubview(label_);
 }
 

@@ -29,6 +29,11 @@ class InfoAlert : public View {
     const std::string& text() const { return label_->text(); }
 
     bool dump(DumpWriter& out) const override;
+    // Announced as an alert when it shows.
+    std::string accessibleName() const override { return text(); }
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Alert; }
 
   private:
     std::shared_ptr<Label> label_;

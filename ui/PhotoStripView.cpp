@@ -10,6 +10,7 @@
 #include "platform/views/ScreenDump.h"
 #include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
+#include "ui/PhotoName.h"
 
 namespace busdesk {
 
@@ -72,6 +73,7 @@ void PhotoStripView::reloadData() {
         int index = static_cast<int>(i);
         auto thumb = std::make_shared<ImageView>(Rect{x, 5, kThumbSize, kThumbSize});
         thumb->setIdentifier("photo");
+        thumb->setAccessibilityLabel(screen::photoName(i));
         thumb->setTag(index);
         if (items_[i].image)
             thumb->setImage(std::make_shared<const Image>(items_[i].image->scaledToFit(140, 140)));
@@ -83,6 +85,7 @@ void PhotoStripView::reloadData() {
         addSubview(thumb);
         auto del = std::make_shared<Button>(Rect{kThumbSize - 20, 0, 20, 20}, "×");
         del->setIdentifier("deletePhoto");
+        del->setAccessibilityLabel("删除" + screen::photoName(i));
         del->setTag(index);
         del->addAction([index](View& sender) {
             if (auto* s = stripOf(sender)) s->removeItemAtIndex(index);

@@ -21,6 +21,7 @@ PickerSheet::PickerSheet(std::string title, std::weak_ptr<View> origin)
     : title_(std::move(title)), origin_(std::move(origin)) {
     setBlocksTouchesBelow(true);
     setBackgroundColor(Color::white(0, 0.3));
+    setAccessibilityRole(AccessibilityRole::Dialog);
 }
 
 PickerSheet::~PickerSheet() = default;

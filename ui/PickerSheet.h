@@ -25,6 +25,7 @@ class PickerSheet : public View {
     ~PickerSheet() override;
 
     const std::string& title() const { return title_; }
+    std::string accessibleName() const override { return title_; }
     std::shared_ptr<View> origin() const { return origin_.lock(); }
 
     // A missing title becomes "", a missing value the number 0 (a double).

@@ -15,6 +15,7 @@ ProgressHUD::ProgressHUD(Rect frame) : View(frame) {
     label_->setTextAlignment(TextAlignment::Center);
     label_->setTextColor(Color::whiteColor());
     label_->setFontSize(15);
+    label_->setAccessibilityHidden(true);
     addSubview(label_);
 }
 

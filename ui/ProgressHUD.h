@@ -32,6 +32,11 @@ class ProgressHUD : public View {
     bool isHiding() const { return hiding_; }
 
     bool dump(DumpWriter& out) const override;
+    // A busy indicator named by its text ("请稍后...").
+    std::string accessibleName() const override { return labelText(); }
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::BusyIndicator; }
 
   private:
     std::shared_ptr<Label> label_;

@@ -22,10 +22,12 @@ void setAlertInfo(const std::string& message, View& view) {
 }
 
 namespace {
-std::shared_ptr<BarButtonItem> barButton(const std::string& identifier, const std::string& image, Size size,
-                                         View::Action action) {
+// An icon-only title-bar button; `says` is what it does, in words, for a screen reader.
+std::shared_ptr<BarButtonItem> barButton(const std::string& identifier, const std::string& image,
+                                         const std::string& says, Size size, View::Action action) {
     auto item = std::make_shared<BarButtonItem>();
     item->identifier = identifier;
+    item->accessibilityLabel = says;
     item->imageName = image;
     item->size = size;
     item->action = std::move(action);
@@ -45,12 +47,12 @@ void styleBar(ViewController& vc, Color titleColor, bool rounded) {
 
 void setNavTitleBar(ViewController& vc, const std::string& title) {
     auto& item = vc.navigationItem();
-    item.setLeftBarButtonItem(barButton("presentLeftMenuViewController", "menu", {30, 21},
+    item.setLeftBarButtonItem(barButton("presentLeftMenuViewController", "menu", "功能菜单", {30, 21},
                                         vc.whileAlive<ViewController>([](ViewController& s, View&) {
                                             if (auto menu = sideMenuViewController(s))
                                                 menu->presentLeftMenuViewController();
                                         })));
-    item.setRightBarButtonItem(barButton("presentRightMenuViewController", "user", {30, 30},
+    item.setRightBarButtonItem(barButton("presentRightMenuViewController", "user", "个人菜单", {30, 30},
                                          vc.whileAlive<ViewController>([](ViewController& s, View&) {
                                              if (auto menu = sideMenuViewController(s))
                                                  menu->presentRightMenuViewController();
@@ -74,10 +76,10 @@ void setNavTitleBarWithLeftBTAndTitle(ViewController& vc, const std::string& tit
     if (!title.empty()) vc.setTitle(title);
     auto& item = vc.navigationItem();
     item.setLeftBarButtonItem(
-        barButton("goBack", "back", {30, 21},
+        barButton("goBack", "back", "返回", {30, 21},
                   vc.whileAlive<ViewController>([](ViewController& s, View&) { s.goBack(); })));
     item.setRightBarButtonItem(
-        barButton("goIndex", "home", {30, 21},
+        barButton("goIndex", "home", "首页", {30, 21},
                   vc.whileAlive<ViewController>([](ViewController& s, View&) { s.goIndex(); })));
     styleBar(vc, Color::whiteColor(), false);
 }

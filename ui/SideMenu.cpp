@@ -10,7 +10,12 @@ namespace {
 // from the content's.
 class MenuContainer : public View {
   public:
-    MenuContainer(Rect frame, std::string heading) : View(frame), heading_(std::move(heading)) {}
+    // `spoken` is the menu's name to a screen reader: what the title-bar button that opens it says.
+    MenuContainer(Rect frame, std::string heading, std::string spoken)
+        : View(frame), heading_(std::move(heading)), spoken_(std::move(spoken)) {
+        setAccessibilityRole(AccessibilityRole::Menu);
+    }
+    std::string accessibleName() const override { return spoken_; }
     bool dump(DumpWriter& out) const override {
         out.line("— " + heading_ + " —");
         return true;
@@ -18,6 +23,7 @@ class MenuContainer : public View {
 
   private:
     std::string heading_;
+    std::string spoken_;
 };
 }  // namespace
 
@@ -40,6 +46,7 @@ void SideMenu::loadView() {
     v->addSubview(contentContainer_);
     cover_ = std::make_shared<View>(b);
     cover_->setIdentifier("hideMenuViewController");
+    cover_->setAccessibilityLabel("关闭菜单");
     // The content beside an open menu is dimmed: it only takes the tap that closes the menu.
     cover_->setBackgroundColor(Color::white(0, 0.12));
     cover_->setBlocksTouchesBelow(true);
@@ -49,11 +56,11 @@ void SideMenu::loadView() {
     cover_->setZPosition(1);
     cover_->addTapHandler(whileAlive<SideMenu>([](SideMenu& self, View&) { self.hideMenuViewController(); }));
     v->addSubview(cover_);
-    leftContainer_ = std::make_shared<MenuContainer>(b, "左侧菜单");
+    leftContainer_ = std::make_shared<MenuContainer>(b, "左侧菜单", "功能菜单");
     leftContainer_->setIdentifier("leftMenu");
     leftContainer_->setHidden(true);
     v->addSubview(leftContainer_);
-    rightContainer_ = std::make_shared<MenuContainer>(b, "右侧菜单");
+    rightContainer_ = std::make_shared<MenuContainer>(b, "右侧菜单", "个人菜单");
     rightContainer_->setIdentifier("rightMenu");
     rightContainer_->setHidden(true);
     v->addSubview(rightContainer_);

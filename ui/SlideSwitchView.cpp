@@ -33,6 +33,7 @@ void SlideSwitchView::buildUI() {
         pages_.push_back(vc);
         auto tab = std::make_shared<Button>(Rect{}, vc ? vc->title() : std::string());
         tab->setIdentifier("tab");
+        tab->setAccessibilityRole(AccessibilityRole::Tab);
         tab->setTag(i);
         tab->setTitleColor(Color::darkGray());
         tab->setTitleColor(kAccentColor, ControlState::Selected);

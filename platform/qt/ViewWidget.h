@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QAccessible>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/views/View.h"
@@ -74,6 +76,12 @@ class ViewWidget : public QWidget {
     QPointF shadowOffset;
     // Frames the busy spinner has turned (advanced by the presenter while animating).
     int spinnerPhase = 0;
+    // What assistive technology was last told about this widget (announceChanges).
+    struct Announced {
+        std::string name;
+        QAccessible::State state;
+        bool valid = false;
+    } announced;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

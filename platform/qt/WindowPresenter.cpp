@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/LocalDate.h"
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/WebPageBrowser.h"
 #include "platform/views/Control.h"
@@ -68,6 +69,7 @@ void SurfaceWidget::resizeEvent(QResizeEvent* e) {
 
 WindowPresenter::WindowPresenter(std::shared_ptr<Window> window)
     : window_(std::move(window)), surface_(new SurfaceWidget(*this)) {
+    installAccessibility();
     surface_->setWindowTitle("BusDesk");
     Rect f = window_->frame();
     surface_->resize(std::max(1, rounded(f.width)), std::max(1, rounded(f.height)));
@@ -197,6 +199,7 @@ void WindowPresenter::syncView(View& view, QWidget* parentWidget, const View* pa
     if (view.revision() != w->seenRevision) {
         w->seenRevision = view.revision();
         w->refresh();
+        announceChanges(*w);
     }
     if (w->kind() == ViewWidget::Kind::Busy) {
         perpetualAnimating_ = true;

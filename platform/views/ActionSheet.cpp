@@ -63,4 +63,11 @@ bool ActionSheet::dump(DumpWriter& out) const {
     return false;
 }
 
+std::string ActionSheet::accessibleName() const {
+    if (!title_.empty()) return title_;
+    std::string out;
+    for (int i = 0; i < numberOfButtons(); ++i) out += (out.empty() ? "" : "、") + buttonTitleAtIndex(i);
+    return out;
+}
+
 }  // namespace busdesk

@@ -26,6 +26,11 @@ class ActionSheet : public ModalChoice<ActionSheet> {
     static std::vector<std::shared_ptr<ActionSheet>> visibleSheets();
 
     bool dump(DumpWriter& out) const override;
+    // The title, else the choices.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Dialog; }
 
   private:
     friend class ModalChoice<ActionSheet>;

@@ -70,4 +70,8 @@ bool AlertView::dump(DumpWriter& out) const {
     return false;
 }
 
+std::string AlertView::accessibleName() const {
+    return title_.empty() ? message_ : title_;
+}
+
 }  // namespace busdesk

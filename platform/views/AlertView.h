@@ -30,6 +30,11 @@ class AlertView : public ModalChoice<AlertView> {
     static std::vector<std::shared_ptr<AlertView>> visibleAlerts();
 
     bool dump(DumpWriter& out) const override;
+    // The title, else the message.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Dialog; }
 
   private:
     friend class ModalChoice<AlertView>;

@@ -1,6 +1,7 @@
 #include "platform/views/Button.h"
 
 #include "platform/views/DumpWriter.h"
+#include "platform/views/Label.h"
 
 namespace busdesk {
 
@@ -87,6 +88,22 @@ std::vector<std::string> Button::selectableTexts() const {
     auto t = currentTitle();
     if (t.empty()) return View::selectableTexts();
     return {t};
+}
+
+std::string Button::accessibleName() const {
+    if (!accessibilityLabel().empty()) return accessibilityLabel();
+    if (std::string title = currentTitle(); !title.empty()) return title;
+    // A bare tap target laid over texts (a row's "open" button) says the texts it covers.
+    std::string out;
+    if (!superview() || !imageNameForState(state()).empty()) return out;
+    for (const auto& sibling : superview()->subviews()) {
+        const auto* label = dynamic_cast<const Label*>(sibling.get());
+        if (!label || label->hidden() || label->text().empty() || !frame().intersects(label->frame()))
+            continue;
+        if (!out.empty()) out += ", ";
+        out += label->text();
+    }
+    return out;
 }
 
 }  // namespace busdesk

@@ -35,6 +35,11 @@ class Button : public Control {
 
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
+    // The label set (an icon-only button must have one), else the title shown.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Button; }
 
   private:
     std::map<ControlState, std::string> titles_;

@@ -42,12 +42,21 @@ void DatePicker::userSetDate(Date d) {
     if (onChange_) onChange_(*this);
 }
 
+namespace {
+const char* patternFor(DatePickerMode mode) {
+    return mode == DatePickerMode::Date   ? "yyyy-MM-dd"
+           : mode == DatePickerMode::Time ? "HH:mm"
+                                          : "yyyy-MM-dd HH:mm";
+}
+}  // namespace
+
 bool DatePicker::dump(DumpWriter& out) const {
-    const char* pattern = mode_ == DatePickerMode::Date   ? "yyyy-MM-dd"
-                          : mode_ == DatePickerMode::Time ? "HH:mm"
-                                                          : "yyyy-MM-dd HH:mm";
-    out.line(DumpWriter::head("datepicker", *this) + ": " + formatDate(date_, pattern));
+    out.line(DumpWriter::head("datepicker", *this) + ": " + formatDate(date_, patternFor(mode_)));
     return false;
+}
+
+std::string DatePicker::accessibleName() const {
+    return accessibilityLabel().empty() ? formatDate(date_, patternFor(mode_)) : accessibilityLabel();
 }
 
 }  // namespace busdesk

@@ -33,6 +33,11 @@ class DatePicker : public View {
     void userSetDate(Date d);
 
     bool dump(DumpWriter& out) const override;
+    // The label set, else the date chosen.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Picker; }
 
   private:
     Date clamp(Date d) const;

@@ -37,4 +37,9 @@ bool ImageView::dump(DumpWriter& out) const {
     return true;
 }
 
+AccessibilityRole ImageView::defaultAccessibilityRole() const {
+    if (hasTapHandlers()) return AccessibilityRole::Button;
+    return accessibilityLabel().empty() ? AccessibilityRole::None : AccessibilityRole::Image;
+}
+
 }  // namespace busdesk

@@ -28,6 +28,10 @@ class ImageView : public View {
 
     bool dump(DumpWriter& out) const override;
 
+  protected:
+    // A button when tapping it acts, a picture when it is named, else decoration.
+    AccessibilityRole defaultAccessibilityRole() const override;
+
   private:
     std::shared_ptr<const Image> image_;
     std::string imageName_;

@@ -71,4 +71,12 @@ std::vector<std::string> Label::selectableTexts() const {
     return {text_};
 }
 
+std::string Label::accessibleName() const {
+    return accessibilityLabel().empty() ? text_ : accessibilityLabel();
+}
+
+AccessibilityRole Label::defaultAccessibilityRole() const {
+    return hasTapHandlers() ? AccessibilityRole::Button : AccessibilityRole::StaticText;
+}
+
 }  // namespace busdesk

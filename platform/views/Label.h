@@ -37,6 +37,11 @@ class Label : public View {
 
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
+    std::string accessibleName() const override;
+
+  protected:
+    // Static text, or a button when tapping it acts.
+    AccessibilityRole defaultAccessibilityRole() const override;
 
   private:
     std::string text_;

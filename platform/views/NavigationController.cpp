@@ -35,6 +35,7 @@ std::shared_ptr<Button> NavigationBar::buttonFor(const std::shared_ptr<BarButton
     b->setTitleColor(tint_);
     itemButtons_.push_back(b);
     b->setIdentifier(item->identifier);
+    if (!item->accessibilityLabel.empty()) b->setAccessibilityLabel(item->accessibilityLabel);
     if (item->action) b->addAction(item->action);
     return b;
 }

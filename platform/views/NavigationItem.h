@@ -15,6 +15,8 @@ struct BarButtonItem {
     std::string title;
     std::string imageName;
     std::string identifier;
+    // What an icon-only button does, in words, for a screen reader.
+    std::string accessibilityLabel;
     View::Action action;
     std::shared_ptr<View> customView;
     Size size{30, 30};

@@ -81,4 +81,16 @@ bool PickerView::dump(DumpWriter& out) const {
     return false;
 }
 
+std::string PickerView::accessibleName() const {
+    if (!accessibilityLabel().empty()) return accessibilityLabel();
+    std::string out;
+    for (int c = 0; c < numberOfComponents(); ++c) {
+        int row = selectedRow(c);
+        if (row < 0) continue;
+        if (!out.empty()) out += " ";
+        out += titleForRow(row, c);
+    }
+    return out;
+}
+
 }  // namespace busdesk

@@ -37,8 +37,11 @@ class PickerView : public View {
     bool userSelectRow(int row, int component);
 
     bool dump(DumpWriter& out) const override;
+    // The label set, else the values chosen on the wheels.
+    std::string accessibleName() const override;
 
   protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Picker; }
     virtual void didSelectRow(int row, int component) { (void)row, (void)component; }
 
   private:

@@ -134,6 +134,7 @@ class TableView : public ScrollView, public CellHost {
     std::vector<std::string> selectableTexts() const override { return {}; }
 
   protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::List; }
     void contentOffsetChanged() override;
     void didMoveToWindow() override;
 

@@ -147,4 +147,15 @@ std::vector<std::string> TableViewCell::selectableTexts() const {
     return rowTexts();
 }
 
+std::string TableViewCell::accessibleName() const {
+    if (!accessibilityLabel().empty()) return accessibilityLabel();
+    std::string out;
+    for (const auto& text : rowTexts()) {
+        if (text.empty()) continue;
+        if (!out.empty()) out += ", ";
+        out += text;
+    }
+    return out;
+}
+
 }  // namespace busdesk

@@ -62,6 +62,11 @@ class TableViewCell : public View {
     bool userTap() override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
+    // The row's texts, one after the other.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::ListRow; }
 
   private:
     friend class TableView;

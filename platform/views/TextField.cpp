@@ -1,6 +1,7 @@
 #include "platform/views/TextField.h"
 
 #include "platform/views/DumpWriter.h"
+#include "platform/views/Label.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
@@ -33,6 +34,31 @@ bool isFocused(const View& v) {
 
 void dropFocus(View& v) {
     if (Window* w = v.window(); w && w->firstResponder() == &v) w->setFirstResponder(nullptr);
+}
+
+// The caption a form puts beside a field: the nearest shown label in the same parent that ends
+// where the field begins and whose line the field's middle crosses, else a label right above it.
+std::string captionOf(const View& field) {
+    const View* parent = field.superview();
+    if (!parent) return {};
+    Rect f = field.frame();
+    const Label* left = nullptr;
+    const Label* above = nullptr;
+    double leftGap = 0, aboveGap = 0;
+    for (const auto& c : parent->subviews()) {
+        const auto* l = dynamic_cast<const Label*>(c.get());
+        if (!l || l->hidden() || l->text().empty()) continue;
+        Rect r = l->frame();
+        if (r.maxX() <= f.x + 4 && f.midY() >= r.y && f.midY() <= r.maxY()) {
+            double gap = f.x - r.maxX();
+            if (!left || gap < leftGap) left = l, leftGap = gap;
+        } else if (r.maxY() <= f.y + 2 && f.y - r.maxY() <= 16 && r.x < f.maxX() && f.x < r.maxX()) {
+            double gap = f.y - r.maxY();
+            if (!above || gap < aboveGap) above = l, aboveGap = gap;
+        }
+    }
+    if (left) return left->text();
+    return above ? above->text() : std::string();
 }
 }  // namespace
 
@@ -191,6 +217,21 @@ bool TextView::dump(DumpWriter& out) const {
 std::vector<std::string> TextView::selectableTexts() const {
     if (text_.empty()) return View::selectableTexts();
     return {text_};
+}
+
+std::string TextField::accessibleName() const {
+    if (!accessibilityLabel().empty()) return accessibilityLabel();
+    if (auto caption = captionOf(*this); !caption.empty()) return caption;
+    return placeholder_;
+}
+
+std::string TextView::accessibleName() const {
+    if (!accessibilityLabel().empty()) return accessibilityLabel();
+    if (auto caption = captionOf(*this); !caption.empty()) return caption;
+    // A form draws its hint as a label inside the text view.
+    for (const auto& c : subviews())
+        if (const auto* l = dynamic_cast<const Label*>(c.get()); l && !l->text().empty()) return l->text();
+    return {};
 }
 
 }  // namespace busdesk

@@ -66,6 +66,11 @@ class TextField : public Control {
 
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
+    // The label set, else the caption beside the field, else the placeholder.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::TextField; }
 
   private:
     std::string text_;
@@ -112,6 +117,11 @@ class TextView : public View {
 
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
+    // The label set, else the caption beside it, else the hint a form draws inside it.
+    std::string accessibleName() const override;
+
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::TextField; }
 
   private:
     std::string text_;

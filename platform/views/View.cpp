@@ -247,6 +247,27 @@ void View::setAccessibilityLabel(std::string text) {
     notifyChanged(ViewChange::Text);
 }
 
+void View::setAccessibilityHint(std::string text) {
+    if (text == accessibilityHint_) return;
+    accessibilityHint_ = std::move(text);
+    notifyChanged(ViewChange::Text);
+}
+
+void View::setAccessibilityRole(AccessibilityRole role) {
+    role_ = role;
+    notifyChanged(ViewChange::Text);
+}
+
+void View::setAccessibilityHidden(bool hidden) {
+    if (hidden == accessibilityHidden_) return;
+    accessibilityHidden_ = hidden;
+    notifyChanged(ViewChange::Text);
+}
+
+AccessibilityRole View::defaultAccessibilityRole() const {
+    return tapHandlers_.empty() ? AccessibilityRole::None : AccessibilityRole::Button;
+}
+
 void View::setUserInteractionEnabled(bool e) {
     if (e == userInteractionEnabled_) return;
     userInteractionEnabled_ = e;

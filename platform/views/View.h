@@ -19,6 +19,25 @@ class View;
 class ViewController;
 class DumpWriter;
 
+// What a view is to a screen reader: the presentation maps each onto the platform's roles.
+enum class AccessibilityRole {
+    None,           // decoration or a container: not announced itself, its children are
+    StaticText,     // a label
+    Button,         // something that acts when pressed
+    CheckBox,       // a button with an on/off state
+    TextField,      // editable text
+    List,           // a list of rows
+    ListRow,        // one row of a list
+    Tab,            // one page button of a tab strip
+    Dialog,         // an alert, an action sheet, a picker sheet
+    Menu,           // a side menu
+    Picker,         // a wheel (dates, months, a list of values)
+    Image,          // a picture that says something
+    BusyIndicator,  // the busy overlay
+    Alert,          // a message that comes and goes by itself (a toast)
+    Document,       // a web page
+};
+
 // The root a view tree is shown in (the window), as the views and their controllers see it, so
 // that neither needs the window's class. Window implements it.
 class ViewHost {
@@ -129,8 +148,24 @@ class View : public std::enable_shared_from_this<View> {
     // Names the view for scripts and tests ("#username"); screens use the documented names.
     const std::string& identifier() const { return identifier_; }
     void setIdentifier(std::string id);
+    // ---- accessibility
+    // A name set by the screen (an icon-only button says what it does: "返回"); it is also a text
+    // scripts can select the view by.
     const std::string& accessibilityLabel() const { return accessibilityLabel_; }
     void setAccessibilityLabel(std::string text);
+    // What a screen reader calls the view: the label set, else what the view shows (a label's
+    // text, a button's title, a field's caption or placeholder, a row's texts).
+    virtual std::string accessibleName() const { return accessibilityLabel_; }
+    // Said after the name: what the view is for or how to use it.
+    const std::string& accessibilityHint() const { return accessibilityHint_; }
+    void setAccessibilityHint(std::string text);
+    // The role set for this view, else the one of its kind.
+    AccessibilityRole accessibilityRole() const { return role_ ? *role_ : defaultAccessibilityRole(); }
+    void setAccessibilityRole(AccessibilityRole role);
+    // Left out of the accessibility tree with everything inside (a caption its control already
+    // says, the busy overlay's own label).
+    bool accessibilityHidden() const { return accessibilityHidden_; }
+    void setAccessibilityHidden(bool hidden);
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
     bool userInteractionEnabled() const { return userInteractionEnabled_; }
@@ -184,6 +219,8 @@ class View : public std::enable_shared_from_this<View> {
     void notifyChanged(ViewChange what);
 
   protected:
+    // A view with tap handlers is a button; any other plain view a container.
+    virtual AccessibilityRole defaultAccessibilityRole() const;
     virtual void didMoveToWindow() {}
     // After `child` was inserted into this view.
     virtual void didAddSubview(View& child) { (void)child; }
@@ -208,6 +245,9 @@ class View : public std::enable_shared_from_this<View> {
     bool showsActivity_ = false;
     std::string identifier_;
     std::string accessibilityLabel_;
+    std::string accessibilityHint_;
+    std::optional<AccessibilityRole> role_;
+    bool accessibilityHidden_ = false;
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
     bool blocksTouchesBelow_ = false;

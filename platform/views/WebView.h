@@ -43,6 +43,9 @@ class WebView : public View {
 
     bool dump(DumpWriter& out) const override;
 
+  protected:
+    AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Document; }
+
   private:
     std::string html_;
     std::string baseURL_;

@@ -22,6 +22,7 @@ void PlanViewController::configureList(TableView& list) {
     auto makeTab = [&](const char* id, const char* title, void (PlanViewController::*pressed)()) {
         auto button = std::make_shared<Button>(Rect{}, title);
         button->setIdentifier(id);
+        button->setAccessibilityRole(AccessibilityRole::Tab);
         button->setFontSize(16);
         button->setTitleColor(Color::white(0.2));
         button->setTitleColor(kAccentColor, ControlState::Selected);

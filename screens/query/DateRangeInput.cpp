@@ -48,6 +48,8 @@ std::shared_ptr<DateRangeInput> DateRangeInput::addTo(View& parent) {
     auto makeButton = [&](const char* id, void (DateRangeInput::*show)()) {
         auto button = std::make_shared<Button>();
         button->setIdentifier(id);
+        // A tap target laid over its field; a screen reader presses the field, which does the same.
+        button->setAccessibilityHidden(true);
         button->addAction(
             whileAlive<DateRangeInput>(weak, [show](DateRangeInput& self, View&) { (self.*show)(); }));
         parent.addSubview(button);

@@ -2,6 +2,7 @@
 
 #include "core/Session.h"
 #include "screens/query/RowLine.h"
+#include "ui/PhotoName.h"
 #include "ui/RemoteImageLoader.h"
 
 namespace busdesk {
@@ -57,6 +58,7 @@ void DetListTableViewCell::fill(const SuggestInfo* item, int) {
         auto b = std::make_shared<Button>(
             Rect{5 + (kPictureSize + 5) * static_cast<double>(i), 0, kPictureSize, kPictureSize});
         b->setIdentifier("picture");
+        b->setAccessibilityLabel(screen::photoName(i));
         b->setTag(static_cast<int>(i));
         setBackgroundImageWithURL(*b, addresses[i], ControlState::Normal, "placeholder");
         pictureStrip->addSubview(b);
