@@ -1,5 +1,8 @@
 #include "screens/core/LoginViewController.h"
 
+#include <optional>
+#include <utility>
+
 #include "core/OfflineCard.h"
 #include "core/PublicMethod.h"
 #include "core/RememberedCredentials.h"
@@ -32,6 +35,23 @@ std::shared_ptr<Label> warningLine(const char* identifier, const char* text) {
     label->setTextColor(Color::rgb(176, 0, 32));
     label->setNumberOfLines(0);
     return label;
+}
+
+// What both ways in start with: the card number and password as typed, or nothing when either is
+// empty (then the screen says so and the empty field takes the focus). The keyboard goes away.
+std::optional<std::pair<std::string, std::string>> typedCredentials(TextField& username, TextField& password,
+                                                                    View& view) {
+    // As typed: a card number of spaces is the server's to judge.
+    std::string user = username.text();
+    std::string pass = password.text();
+    if (user.empty() || pass.empty()) {
+        screen::setAlertInfo("用户名或者密码不能为空！", view);
+        (user.empty() ? username : password).becomeFirstResponder();
+        return std::nullopt;
+    }
+    username.resignFirstResponder();
+    password.resignFirstResponder();
+    return std::pair{std::move(user), std::move(pass)};
 }
 }  // namespace
 
@@ -153,18 +173,13 @@ bool LoginViewController::textFieldShouldReturn(TextField& field) {
 }
 
 void LoginViewController::loginAction() {
-    // As typed: a card number of spaces is the server's to judge.
-    std::string user = username->text();
-    std::string pass = password->text();
-    if (user.empty() || pass.empty()) {
-        screen::setAlertInfo("用户名或者密码不能为空！", *view());
-        (user.empty() ? username : password)->becomeFirstResponder();
-        return;
-    }
+    auto typed = typedCredentials(*username, *password, *view());
+    if (!typed) return;
+    // Plain names, not a structured binding: the lambdas below capture them.
+    std::string user = std::move(typed->first);
+    std::string pass = std::move(typed->second);
     // Remembered before the request, so a refused or failed attempt keeps them too.
     if (cb->checked()) RememberedCredentials::shared().remember(user, pass);
-    username->resignFirstResponder();
-    password->resignFirstResponder();
     screen::showActivityOrNo(true, *view());
     offlineLoginButton_->setHidden(true);
     layout();
@@ -210,15 +225,11 @@ void LoginViewController::loginAction() {
 }
 
 void LoginViewController::offlineLoginAction() {
-    std::string user = username->text();
-    std::string pass = password->text();
-    if (user.empty() || pass.empty()) {
-        screen::setAlertInfo("用户名或者密码不能为空！", *view());
-        (user.empty() ? username : password)->becomeFirstResponder();
-        return;
-    }
-    username->resignFirstResponder();
-    password->resignFirstResponder();
+    auto typed = typedCredentials(*username, *password, *view());
+    if (!typed) return;
+    // Plain names, not a structured binding: the lambdas below capture them.
+    std::string user = std::move(typed->first);
+    std::string pass = std::move(typed->second);
     // Argon2id on the processing queue; the overlay meanwhile.
     screen::showActivityOrNo(true, *view());
     offline_sign_in::signInOffline(
