@@ -7,6 +7,7 @@
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
+#include "platform/DispatchQueue.h"
 #include "platform/Image.h"
 #include "services/OfficeCall.h"
 #include "services/OfficeFailure.h"
@@ -38,6 +39,21 @@ std::optional<Image> pictureOf(const FeedbackPhoto& photo) {
     if (!photo.file.empty()) return Image::fromFile(photo.file);
     if (!photo.bytes.empty()) return Image::decode(photo.bytes);
     return std::nullopt;
+}
+
+// The photo as the office takes it (JPEG at full quality); nothing when it cannot be read or encoded.
+std::shared_ptr<const std::string> jpegOf(const FeedbackPhoto& photo) {
+    auto picture = pictureOf(photo);
+    if (!picture || picture->empty()) return nullptr;
+    auto jpeg = std::make_shared<const std::string>(picture->jpegData(100));
+    if (jpeg->empty()) return nullptr;
+    return jpeg;
+}
+
+// Photos are read and encoded here: one worker, so one full picture is in memory at a time.
+DispatchQueue& photoQueue() {
+    static DispatchQueue queue("org.busdesk.feedback-photos", 1);
+    return queue;
 }
 
 std::string freshFileName() {
@@ -181,28 +197,29 @@ void FeedbackSubmission::uploadPhoto(const State& state, std::size_t index, Step
     step.fileName = photo.fileName.empty() ? freshFileName() : photo.fileName;
     if (state.identifier.empty())
         return refuseLater("The photo has no stored text to go with.", std::move(step), std::move(done));
-    // One full picture at a time: decoded here, encoded by the upload, released when it returns.
-    auto picture = pictureOf(photo);
-    if (!picture || picture->empty())
-        return refuseLater("The photo cannot be read.", std::move(step), std::move(done));
-    std::vector<Image> images;
-    images.push_back(std::move(*picture));
     boost::json::object params;
     params["id"] = state.identifier;
     HTTPHeaders headers;
     // One key per photo: a repeated upload of it (its answer lost) stores nothing new.
     if (!state.idempotencyKey.empty())
         headers[kIdempotencyHeader] = state.idempotencyKey + "/" + std::to_string(index);
-    SuggestServer::PostSubmitImageWithPar(
-        params, std::move(images), {step.fileName},
-        [done, step]() mutable {
-            step.outcome = FeedbackOutcome::Succeeded;
-            if (done) done(step);
-        },
-        [done, step](const OfficeFailure& failure) {
-            if (done) done(failed(step, failure));
-        },
-        headers);
+    // Read, decoded and encoded as JPEG away from the main thread, one full picture at a time.
+    asyncThenMain<std::shared_ptr<const std::string>>(
+        photoQueue(), [photo]() { return jpegOf(photo); },
+        [params = std::move(params), headers = std::move(headers), step = std::move(step),
+         done = std::move(done)](std::shared_ptr<const std::string> jpeg) mutable {
+            if (!jpeg) return refuseLater("The photo cannot be read.", std::move(step), std::move(done));
+            SuggestServer::PostSubmitJpegsWithPar(
+                params, {std::move(jpeg)}, {step.fileName},
+                [done, step]() mutable {
+                    step.outcome = FeedbackOutcome::Succeeded;
+                    if (done) done(step);
+                },
+                [done, step](const OfficeFailure& failure) {
+                    if (done) done(failed(step, failure));
+                },
+                headers);
+        });
 }
 
 void FeedbackSubmission::apply(State& state, const FeedbackStep& step) {

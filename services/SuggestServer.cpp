@@ -89,25 +89,44 @@ void SuggestServer::PostSubmitImageWithPar(const boost::json::object& params, st
                                            std::function<void()> success,
                                            std::function<void(const OfficeFailure&)> fail,
                                            const HTTPHeaders& headers) {
-    auto id = identifierText(params);
-    if (!id || id->empty()) return refuseUpload("The upload has no record identifier.", std::move(fail));
+    if (auto id = identifierText(params); !id || id->empty())
+        return refuseUpload("The upload has no record identifier.", std::move(fail));
     if (picImageArr.size() != fileNameArr.size())
         return refuseUpload("The upload has " + std::to_string(picImageArr.size()) + " images but " +
                                 std::to_string(fileNameArr.size()) + " file names.",
                             std::move(fail));
-
     Log::line("count===" + std::to_string(picImageArr.size()));
-    auto parts = std::make_shared<std::vector<std::shared_ptr<const std::string>>>();
+    JpegParts parts;
     for (std::size_t i = 0; i < picImageArr.size(); ++i) {
         auto jpeg = std::make_shared<const std::string>(picImageArr[i].jpegData(100));
-        // The size only: the bytes of a photo would bury the console.
-        Log::line("_________picdate===" + std::to_string(jpeg->size()) + " bytes");
         if (jpeg->empty())
             return refuseUpload("Image " + std::to_string(i) + " cannot be encoded as JPEG.",
                                 std::move(fail));
-        parts->push_back(std::move(jpeg));
+        parts.push_back(std::move(jpeg));
     }
+    PostSubmitJpegsWithPar(params, std::move(parts), std::move(fileNameArr), std::move(success),
+                           std::move(fail), headers);
+}
 
+void SuggestServer::PostSubmitJpegsWithPar(const boost::json::object& params, JpegParts jpegs,
+                                           std::vector<std::string> fileNameArr,
+                                           std::function<void()> success,
+                                           std::function<void(const OfficeFailure&)> fail,
+                                           const HTTPHeaders& headers) {
+    auto id = identifierText(params);
+    if (!id || id->empty()) return refuseUpload("The upload has no record identifier.", std::move(fail));
+    if (jpegs.size() != fileNameArr.size())
+        return refuseUpload("The upload has " + std::to_string(jpegs.size()) + " images but " +
+                                std::to_string(fileNameArr.size()) + " file names.",
+                            std::move(fail));
+    for (std::size_t i = 0; i < jpegs.size(); ++i) {
+        if (!jpegs[i] || jpegs[i]->empty())
+            return refuseUpload("Image " + std::to_string(i) + " cannot be encoded as JPEG.",
+                                std::move(fail));
+        // The size only: the bytes of a photo would bury the console.
+        Log::line("_________picdate===" + std::to_string(jpegs[i]->size()) + " bytes");
+    }
+    auto parts = std::make_shared<JpegParts>(std::move(jpegs));
     const std::string url =
         PublicMethod::addUrlPreWithName(OfficeMethod::UploadPictureFromID) + pathSegment(*id);
     auto names = std::make_shared<std::vector<std::string>>(std::move(fileNameArr));

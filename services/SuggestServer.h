@@ -38,6 +38,13 @@ class SuggestServer {
                                        std::vector<std::string> fileNameArr, std::function<void()> success,
                                        std::function<void(const OfficeFailure&)> fail,
                                        const HTTPHeaders& headers = {});
+    // The same with the pictures already encoded as JPEG (one part per entry of `jpegs`), so the
+    // encoding can be done away from the main thread.
+    using JpegParts = std::vector<std::shared_ptr<const std::string>>;
+    static void PostSubmitJpegsWithPar(const boost::json::object& params, JpegParts jpegs,
+                                       std::vector<std::string> fileNameArr, std::function<void()> success,
+                                       std::function<void(const OfficeFailure&)> fail,
+                                       const HTTPHeaders& headers = {});
 };
 
 }  // namespace busdesk

@@ -38,6 +38,16 @@ std::string progressWords(const FeedbackOutbox::Item& item) {
     return "正在上传 " + std::to_string(item.photosStored) + "/" + std::to_string(item.photos);
 }
 
+// The set-aside folders by their own names ("damaged-<id>"), without the user's folder before them.
+std::string damagedWords(const std::vector<std::string>& damaged) {
+    std::string words = BusFeedBackViewController::kDamagedText;
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        const auto slash = damaged[i].rfind('/');
+        words += (i ? "、" : "") + damaged[i].substr(slash == std::string::npos ? 0 : slash + 1);
+    }
+    return words;
+}
+
 }  // namespace
 
 const std::vector<std::string>& BusFeedBackViewController::kinds() {
@@ -203,6 +213,9 @@ void BusFeedBackViewController::outboxChanged() {
             if (auto hud = ProgressHUD::HUDForView(*view())) hud->setLabelText(progressWords(item));
     }
     layout();
+    // Each set-aside entry is named once, to whoever has the form open first.
+    if (auto damaged = FeedbackOutbox::shared().takeDamaged(); !damaged.empty())
+        screen::setAlertInfo(damagedWords(damaged), *view());
 }
 
 void BusFeedBackViewController::sendAgain(const std::string& id) {

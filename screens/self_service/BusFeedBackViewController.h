@@ -30,6 +30,8 @@ class BusFeedBackViewController : public ViewController,
     static constexpr const char* kFailedText = "提交失败！";
     static constexpr const char* kKeptText = "提交失败！已保存，稍后自动发送";
     static constexpr const char* kDeleteQuestion = "删除这条待发送的反馈？";
+    // Before the names of kept submissions that no longer read back and were set aside.
+    static constexpr const char* kDamagedText = "待发送的反馈已损坏，已另存为：";
     static constexpr const char* kPickerTitle = "Select a Block";
     static const std::vector<std::string>& kinds();
 

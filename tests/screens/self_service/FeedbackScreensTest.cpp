@@ -1,3 +1,5 @@
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <regex>
 
@@ -324,6 +326,32 @@ TEST_F(FeedbackTest, SigningOutKeepsPendingFeedbackForTheNextSignInOrDeletesItWh
     ASSERT_TRUE(run("alert 删除待发送的反馈\n"));
     RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
     EXPECT_TRUE(OutboxStore(OutboxStore::defaultRoot()).list("E10086", false).entries.empty());
+}
+
+TEST_F(FeedbackTest, ADamagedKeptSubmissionIsNamedOnceOnTheFormAndTheOthersStillGo) {
+    useOffice("fbDamaged/");
+    server().respond(textPath(), 200, "application/json", "\"90\"");
+    const OutboxStore store(OutboxStore::defaultRoot());
+    const std::string broken = "0a1b2c3d-0000-4000-8000-00000000beef";
+    std::filesystem::create_directories(store.userDir("E10086") + "/" + broken);
+    std::ofstream(store.userDir("E10086") + "/" + broken + "/entry.json") << "{\"id\":";
+    // A good one kept beside it, from an earlier round that got no answer.
+    FeedbackSubmissionState kept = FeedbackSubmission::compose("前门异响", "建议", {});
+    ASSERT_TRUE(store.put("E10086", kept, 1).entry);
+
+    auto form = openForm();
+    FeedbackOutbox::shared().signedIn("E10086");
+    RunLoop::main().runUntil([] { return FeedbackOutbox::shared().count() == 0; });
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(server().requestCount(textPath()), 1u);
+    const std::string notice = std::string(BusFeedBackViewController::kDamagedText) + "damaged-" + broken;
+    EXPECT_EQ(toastCount(notice), 1);
+    EXPECT_TRUE(std::filesystem::exists(store.userDir("E10086") + "/damaged-" + broken + "/entry.json"));
+
+    // Named once: a form opened again says nothing more of it.
+    open(std::make_shared<BusFeedBackViewController>());
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(toastCount(notice), 1);
 }
 
 TEST_F(FeedbackTest, TheHomeShortcutPushesTheFormWithBackAndHomeButtons) {
