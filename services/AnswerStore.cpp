@@ -179,10 +179,16 @@ struct AnswerStore::Worker {
             forgetKey(owner, key);
             return std::nullopt;
         }
-        if (auto* touch =
-                db->prepare("UPDATE answer SET used = (SELECT max(used) + 1 FROM answer) WHERE lookup = ?1"))
-            if (auto error = touch->bindBlob(1, lookup).run()) failed(*error);
         return std::pair{std::string(opened->view()), fetched};
+    }
+
+    // Marks the entry as the one used last (the eviction order). A write: done after the answer has
+    // gone to the main thread, so the screen does not wait for it.
+    void touch(const Owner& owner, const QueryKey& key) {
+        if (!database()) return;
+        if (auto* update =
+                db->prepare("UPDATE answer SET used = (SELECT max(used) + 1 FROM answer) WHERE lookup = ?1"))
+            if (auto error = update->bindBlob(1, owner.lookup(key)).run()) failed(*error);
     }
 
     void removeOwner(const Owner& owner) {
@@ -258,6 +264,7 @@ void AnswerStore::lookUp(const QueryKey& key, const Reader& read) {
         if (!unpacked) return;
         auto job = read(RawAnswer{unpacked->second, unpacked->first}, Date{found->second});
         if (job) dispatchMain(std::move(job));
+        worker.touch(owner, key);
     });
 }
 
