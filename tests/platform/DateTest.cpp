@@ -49,6 +49,11 @@ TEST_F(DateTest, FormatsTheSystemPatternsInTheDeviceZone) {
     ASSERT_TRUE(setDeviceTimeZone("UTC"));
     EXPECT_EQ(formatDate(d, "yyyy-MM-dd HH:mm:ss"), "2025-03-05 01:02:03");
     EXPECT_FALSE(setDeviceTimeZone("Mars/Olympus"));
+    // Formatters are kept between calls: a zone set by any means is still the one used.
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("Asia/Tokyo"));
+    EXPECT_EQ(formatDate(d, "yyyy-MM-dd HH:mm:ss"), "2025-03-05 10:02:03");
+    EXPECT_EQ(parseDate("2025-03-05 10:02:03", "yyyy-MM-dd HH:mm:ss").value_or(Date{}).secondsSince1970,
+              kMoment);
 }
 
 TEST_F(DateTest, ParsesWholeTextsOnly) {
