@@ -3,7 +3,9 @@
 #include "core/RememberedCredentials.h"
 #include "platform/DispatchQueue.h"
 #include "platform/RunLoop.h"
+#include "platform/views/Palette.h"
 #include "platform/views/Window.h"
+#include "screens/core/DisplaySettings.h"
 #include "screens/core/IdleLock.h"
 #include "screens/core/LoginViewController.h"
 #include "screens/core/NavigationShell.h"
@@ -20,9 +22,11 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions() {
     device_.audioCategory = "playback";
     device_.mixWithOthers = true;
     device_.audioSessionActive = true;
-    // 3. The one window, full screen and white.
+    // The palette chosen in the settings (else the desktop's) before anything is drawn.
+    DisplaySettings::apply();
+    // 3. The one window, full screen, in the palette's background.
     window_ = std::make_shared<Window>();
-    window_->setBackgroundColor(Color::whiteColor());
+    window_->setBackgroundColor(Color::of(ColorRole::Background));
     window_->makeKeyAndVisible();
     // Every accepted login builds a shell; it is recorded here and has this delegate.
     std::weak_ptr<AppDelegate> weak = weak_from_this();

@@ -15,5 +15,6 @@ inline constexpr const char* kTime = "time";                // "上次刷新时�
 inline constexpr const char* kReadNews = "ReadNews";        // announcement ID -> "1"
 inline constexpr const char* kBuselfid = "Buselfid";        // last vehicle number queried
 inline constexpr const char* kLockMinutes = "lockMinutes";  // idle minutes before the lock, 0 never
+inline constexpr const char* kAppearance = "Appearance";    // "light" or "dark"; absent: the desktop's
 
 }  // namespace busdesk

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/Paths.h"
+#include "platform/views/Palette.h"
 #include "ui/InfoAlert.h"
 
 namespace busdesk {
@@ -60,7 +61,7 @@ bool AssetPickerController::toggleAsset(int index) {
         if (static_cast<int>(selection_.size()) >= maximumNumberOfSelection) {
             if (isViewLoaded())
                 InfoAlert::showInfo("最多选择" + std::to_string(maximumNumberOfSelection) + "张照片",
-                                    Color::darkGray(), *view(), 0.8);
+                                    Color::of(ColorRole::Toast), *view(), 0.8);
             return false;
         }
         selection_.push_back(index);

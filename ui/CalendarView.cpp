@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "platform/views/Label.h"
+#include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
-#include "ui/Colors.h"
 
 namespace busdesk {
 
@@ -77,7 +77,7 @@ void CalendarView::markDates(const std::vector<MarkItem>& items) {
 
 void CalendarView::markDates(const std::vector<MarkItem>& items, const std::vector<Color>& colors) {
     marks_.clear();
-    Color standard = *Color::fromHex(kMarkColor);
+    Color standard = Color::of(ColorRole::CalendarMark);
     int days = daysInMonth(month_.year, month_.month);
     for (std::size_t i = 0; i < items.size(); ++i) {
         int day = 0;
@@ -120,7 +120,7 @@ void CalendarView::rebuild() {
         auto name = std::make_shared<Label>(Rect{cell * i, 36, cell, kHeaderHeight - 36}, kWeekdayNames[i]);
         name->setTextAlignment(TextAlignment::Center);
         name->setFontSize(13);
-        name->setTextColor(Color::darkGray());
+        name->setTextColor(Color::of(ColorRole::SecondaryText));
         name->setIdentifier("weekdayName");
         addSubview(name);
     }
@@ -156,8 +156,8 @@ void CalendarView::rebuild() {
         b->setSelected(chosen);
         if (chosen) {
             // The chosen day: white on the accent colour, so it is seen at a glance.
-            b->setTitleColor(Color::whiteColor(), ControlState::Selected);
-            b->setBackgroundColor(kAccentColor);
+            b->setTitleColor(Color::of(ColorRole::OnAccent), ControlState::Selected);
+            b->setBackgroundColor(Color::of(ColorRole::Accent));
             b->setCornerRadius(6);
         }
         if (today.year == month_.year && today.month == month_.month && today.day == day) {
@@ -167,7 +167,7 @@ void CalendarView::rebuild() {
             auto ring = std::make_shared<View>(Rect{(cell - side) / 2, (kRowHeight - side) / 2, side, side});
             ring->setIdentifier("today");
             ring->setCornerRadius(side / 2);
-            ring->setOutline(Outline{chosen ? Color::whiteColor() : kAccentColor, 2});
+            ring->setOutline(Outline{Color::of(chosen ? ColorRole::OnAccent : ColorRole::Accent), 2});
             ring->setUserInteractionEnabled(false);
             b->addSubview(ring);
         }

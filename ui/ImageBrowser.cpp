@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/views/Button.h"
+#include "platform/views/Palette.h"
 #include "ui/PhotoName.h"
 #include "ui/RemoteImageLoader.h"
 
@@ -23,7 +24,7 @@ void ImageBrowser::apply(ImageView& view, const ImageSource& source) {
 
 void ImageBrowser::viewDidLoad() {
     auto v = view();
-    v->setBackgroundColor(Color::black());
+    v->setBackgroundColor(Color::of(ColorRole::Backdrop));
     Rect b = v->bounds();
     const double strip = 70;
     page_ = std::make_shared<ImageView>(Rect{0, 0, b.width, std::max(0.0, b.height - strip - 30)});
@@ -33,7 +34,7 @@ void ImageBrowser::viewDidLoad() {
     counter_ = std::make_shared<Label>(Rect{0, b.height - strip - 30, b.width, 30});
     counter_->setIdentifier("pageIndex");
     counter_->setTextAlignment(TextAlignment::Center);
-    counter_->setTextColor(Color::whiteColor());
+    counter_->setTextColor(Color::of(ColorRole::OnBackdrop));
     v->addSubview(counter_);
     auto prev = std::make_shared<Button>(Rect{0, b.height / 2 - 22, 44, 44}, "<");
     prev->setIdentifier("showPrevious");

@@ -4,6 +4,7 @@
 
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
+#include "platform/views/Palette.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
@@ -17,7 +18,7 @@ InfoAlert::InfoAlert(const std::string& text, Color bgColor) {
     label_ = std::make_shared<Label>(Rect{kPadding, kPadding, textSize.width, textSize.height}, text);
     label_->setFontSize(kFontSize);
     label_->setNumberOfLines(0);
-    label_->setTextColor(Color::whiteColor());
+    label_->setTextColor(Color::of(ColorRole::OnToast));
     label_->setTextAlignment(TextAlignment::Center);
     label_->setAccessibilityHidden(true);
     addSubview(label_);

@@ -1,12 +1,14 @@
 #include "ui/ListEmptyState.h"
 
+#include "platform/views/Palette.h"
+
 namespace busdesk {
 
 std::shared_ptr<Label> ListEmptyState::addTo(View& parent) {
     auto state = std::make_shared<Label>();
     state->setIdentifier("emptyState");
     state->setTextAlignment(TextAlignment::Center);
-    state->setTextColor(Color::white(0.45));
+    state->setTextColor(Color::of(ColorRole::SecondaryText));
     state->setFontSize(15);
     state->setHidden(true);
     parent.addSubview(state);

@@ -1,6 +1,7 @@
 #include "ui/OfflineDataLine.h"
 
 #include "platform/DateFormat.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
@@ -14,8 +15,8 @@ std::shared_ptr<Label> OfflineDataLine::addTo(View& parent) {
     line->setTextAlignment(TextAlignment::Center);
     line->setFontSize(13);
     // Dark amber on a pale one: reads at well over 4.5:1.
-    line->setTextColor(Color::rgb(120, 72, 0));
-    line->setBackgroundColor(Color::rgb(255, 243, 205));
+    line->setTextColor(Color::of(ColorRole::OnNotice));
+    line->setBackgroundColor(Color::of(ColorRole::Notice));
     line->setHidden(true);
     parent.addSubview(line);
     return line;

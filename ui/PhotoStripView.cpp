@@ -7,6 +7,7 @@
 #include "platform/views/ActionSheet.h"
 #include "platform/views/ImageView.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
 #include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
@@ -98,8 +99,8 @@ void PhotoStripView::reloadData() {
     add->setIdentifier("addPhoto");
     add->setImageName("IconCamera");
     add->setFontSize(13);
-    add->setTitleColor(Color::white(0.35));
-    add->setBackgroundColor(Color::white(0.93));
+    add->setTitleColor(Color::of(ColorRole::SecondaryText));
+    add->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     add->setCornerRadius(8);
     add->addAction([](View& sender) {
         if (auto* s = stripOf(sender)) s->showAddSheet();

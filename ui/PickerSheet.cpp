@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
 #include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
@@ -20,7 +21,7 @@ constexpr double kPickerHeight = 216;
 PickerSheet::PickerSheet(std::string title, std::weak_ptr<View> origin)
     : title_(std::move(title)), origin_(std::move(origin)) {
     setBlocksTouchesBelow(true);
-    setBackgroundColor(Color::white(0, 0.3));
+    setBackgroundColor(Color::of(ColorRole::Scrim, 0.3));
     setAccessibilityRole(AccessibilityRole::Dialog);
 }
 
@@ -40,7 +41,7 @@ void PickerSheet::setHideCancel(bool hide) {
 void PickerSheet::build() {
     removeAllSubviews();
     toolbar_ = std::make_shared<View>();
-    toolbar_->setBackgroundColor(Color::white(0.95));
+    toolbar_->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     addSubview(toolbar_);
     if (!hideCancel_) {
         auto cancel = std::make_shared<Button>(Rect{}, "取消");

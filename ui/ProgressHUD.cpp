@@ -1,19 +1,20 @@
 #include "ui/ProgressHUD.h"
 
 #include "platform/RunLoop.h"
+#include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
 #include "platform/views/WeakCallback.h"
 
 namespace busdesk {
 
 ProgressHUD::ProgressHUD(Rect frame) : View(frame) {
-    setBackgroundColor(Color::white(0, 0.15));
+    setBackgroundColor(Color::of(ColorRole::Scrim, 0.15));
     setBlocksTouchesBelow(true);
     setIdentifier("progressHUD");
     setShowsActivityIndicator(true);
     label_ = std::make_shared<Label>(Rect{0, frame.height / 2 + 24, frame.width, 20});
     label_->setTextAlignment(TextAlignment::Center);
-    label_->setTextColor(Color::whiteColor());
+    label_->setTextColor(Color::of(ColorRole::OnBackdrop));
     label_->setFontSize(15);
     label_->setAccessibilityHidden(true);
     addSubview(label_);

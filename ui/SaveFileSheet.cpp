@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/RunLoop.h"
+#include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
 
 namespace busdesk {
@@ -40,7 +41,7 @@ SaveFileSheet::SaveFileSheet(std::string title, const std::string& suggestedName
     : PickerSheet(std::move(title), std::move(origin)), done_(std::move(done)) {
     savePath = std::make_shared<TextField>();
     savePath->setIdentifier("savePath");
-    savePath->setBackgroundColor(Color::white(1.0));
+    savePath->setBackgroundColor(Color::of(ColorRole::Background));
     savePath->setText(Paths::dataDir() + "/Documents/" + suggestedName);
 }
 

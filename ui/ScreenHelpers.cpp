@@ -4,6 +4,7 @@
 
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "ui/InfoAlert.h"
 #include "ui/ProgressHUD.h"
 #include "ui/SideMenu.h"
@@ -18,7 +19,7 @@ void showActivityOrNo(bool show, View& view) {
 }
 
 void setAlertInfo(const std::string& message, View& view) {
-    InfoAlert::showInfo(message, Color::darkGray(), view, kToastVertical);
+    InfoAlert::showInfo(message, Color::of(ColorRole::Toast), view, kToastVertical);
 }
 
 namespace {
@@ -38,7 +39,7 @@ void styleBar(ViewController& vc, Color titleColor, bool rounded) {
     if (auto nav = vc.navigationController()) {
         auto& bar = nav->navigationBar();
         bar.setBackgroundImageName("navbar");
-        bar.setTintColor(Color::whiteColor());
+        bar.setTintColor(Color::of(ColorRole::OnBar));
         bar.setTitleColor(titleColor);
         if (rounded) nav->view()->setCornerRadius(10);
     }
@@ -66,10 +67,10 @@ void setNavTitleBar(ViewController& vc, const std::string& title) {
     label->setTag(1);
     label->setTextAlignment(TextAlignment::Center);
     label->setAdjustsFontSizeToFitWidth(true);
-    label->setTextColor(Color::whiteColor());
+    label->setTextColor(Color::of(ColorRole::OnBar));
     logo->addSubview(label);
     item.setTitleView(logo);
-    styleBar(vc, Color::whiteColor(), true);
+    styleBar(vc, Color::of(ColorRole::OnBar), true);
 }
 
 void setNavTitleBarWithLeftBTAndTitle(ViewController& vc, const std::string& title) {
@@ -81,7 +82,7 @@ void setNavTitleBarWithLeftBTAndTitle(ViewController& vc, const std::string& tit
     item.setRightBarButtonItem(
         barButton("goIndex", "home", "首页", {30, 21},
                   vc.whileAlive<ViewController>([](ViewController& s, View&) { s.goIndex(); })));
-    styleBar(vc, Color::whiteColor(), false);
+    styleBar(vc, Color::of(ColorRole::OnBar), false);
 }
 
 }  // namespace busdesk::screen

@@ -2,6 +2,7 @@
 
 #include "platform/RunLoop.h"
 #include "platform/views/DumpWriter.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
@@ -48,7 +49,7 @@ void SideMenu::loadView() {
     cover_->setIdentifier("hideMenuViewController");
     cover_->setAccessibilityLabel("关闭菜单");
     // The content beside an open menu is dimmed: it only takes the tap that closes the menu.
-    cover_->setBackgroundColor(Color::white(0, 0.12));
+    cover_->setBackgroundColor(Color::of(ColorRole::Scrim, 0.12));
     cover_->setBlocksTouchesBelow(true);
     cover_->setHidden(true);
     // Over the menus too: a menu spans the window under the slid-aside content, and a tap there

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/views/ImageView.h"
+#include "platform/views/Palette.h"
 #include "platform/views/ViewController.h"
 
 namespace busdesk {
@@ -56,7 +57,7 @@ class SideMenu : public ViewController {
     std::string backgroundImageName;
     StatusBarStyle menuPreferredStatusBarStyle = StatusBarStyle::Default;
     bool contentViewShadowEnabled = false;
-    Color contentViewShadowColor = Color::black();
+    Color contentViewShadowColor = Color::of(ColorRole::Shadow);
     Point contentViewShadowOffset{0, 0};
     double contentViewShadowOpacity = 0;
     double contentViewShadowRadius = 0;

@@ -1,12 +1,10 @@
 #include "ui/SlideSwitchView.h"
 
-#include "ui/Colors.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
-namespace {
-const Color kSelectedTabGround = Color::rgb(230, 240, 250);
-}  // namespace
+namespace {}  // namespace
 
 SlideSwitchView::SlideSwitchView(Rect frame) : View(frame) {
     content_ =
@@ -35,8 +33,8 @@ void SlideSwitchView::buildUI() {
         tab->setIdentifier("tab");
         tab->setAccessibilityRole(AccessibilityRole::Tab);
         tab->setTag(i);
-        tab->setTitleColor(Color::darkGray());
-        tab->setTitleColor(kAccentColor, ControlState::Selected);
+        tab->setTitleColor(Color::of(ColorRole::SecondaryText));
+        tab->setTitleColor(Color::of(ColorRole::Accent), ControlState::Selected);
         tab->addAction([i](View& sender) {
             if (auto* strip = dynamic_cast<SlideSwitchView*>(sender.superview())) strip->selectTab(i);
         });
@@ -56,7 +54,7 @@ void SlideSwitchView::selectTab(int index) {
         const bool selected = static_cast<int>(i) == index;
         tabs_[i]->setSelected(selected);
         // The chosen tab stands out by its colour and a light ground.
-        tabs_[i]->setBackgroundColor(selected ? kSelectedTabGround : Color::clear());
+        tabs_[i]->setBackgroundColor(selected ? Color::of(ColorRole::AccentSoft) : Color::clear());
     }
     if (auto vc = page(index)) {
         auto v = vc->view();

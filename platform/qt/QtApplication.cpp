@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QIcon>
 #include <QImage>
+#include <QPalette>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 #include <iostream>
@@ -16,6 +17,7 @@
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/RunLoopDriver.h"
 #include "platform/qt/WindowPresenter.h"
+#include "platform/views/Palette.h"
 #include "platform/views/Window.h"
 
 namespace busdesk::qt {
@@ -118,6 +120,26 @@ class Activity : public QObject {
     }
 };
 
+// Tells the toolkit whether the desktop's palette is dark (its window colour darker than its
+// text), at start and whenever the desktop changes it.
+class DesktopPalette : public QObject {
+  public:
+    DesktopPalette() { report(); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) report();
+        return false;
+    }
+
+  private:
+    static void report() {
+        QPalette desktop = QGuiApplication::palette();
+        Palette::setDesktopIsDark(desktop.color(QPalette::Window).lightness() <
+                                  desktop.color(QPalette::WindowText).lightness());
+    }
+};
+
 }  // namespace
 
 std::vector<std::string> pickPictureFiles() {
@@ -156,6 +178,8 @@ int runApplication(int argc, char** argv, const std::function<void()>& launch,
     RunLoopDriver driver(&app);
     Activity activity;
     app.installEventFilter(&activity);
+    DesktopPalette desktopPalette;
+    app.installEventFilter(&desktopPalette);
 
     if (launch) launch();
     driver.pump();

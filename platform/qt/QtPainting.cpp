@@ -10,10 +10,15 @@
 
 namespace busdesk::qt {
 
-QColor toQColor(const Color& c) {
+QColor toQColor(const Color& colour) {
+    const Color c = Palette::resolve(colour);
     return QColor::fromRgbF(
         static_cast<float>(std::clamp(c.red, 0.0, 1.0)), static_cast<float>(std::clamp(c.green, 0.0, 1.0)),
         static_cast<float>(std::clamp(c.blue, 0.0, 1.0)), static_cast<float>(std::clamp(c.alpha, 0.0, 1.0)));
+}
+
+QColor roleColor(ColorRole role, double alpha) {
+    return toQColor(Color::of(role, alpha));
 }
 
 Qt::Alignment toQtAlignment(TextAlignment a) {
@@ -76,15 +81,6 @@ QImage toQImage(const std::shared_ptr<const Image>& image) {
     return copy;
 }
 
-double contrastRatio(const QColor& a, const QColor& b) {
-    auto luminance = [](const QColor& c) {
-        auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 bool iconFontAvailable() {
     static const bool available = QFontDatabase::families().contains(IconGlyphs::kFontFamily);
     return available;
@@ -127,9 +123,9 @@ void paintHouse(QPainter& p, const QRectF& r, const QColor& c) {
 
 void paintMenuBackground(QPainter& p, const QRectF& r) {
     QLinearGradient g(r.topLeft(), r.bottomRight());
-    g.setColorAt(0, QColor(22, 60, 112));
-    g.setColorAt(0.55, kMenuBackgroundLight);
-    g.setColorAt(1, QColor(18, 40, 78));
+    g.setColorAt(0, roleColor(ColorRole::MenuShade));
+    g.setColorAt(0.55, roleColor(ColorRole::Menu));
+    g.setColorAt(1, roleColor(ColorRole::MenuShade));
     p.fillRect(r, g);
     // A faint road line suggests the bus network without a bitmap.
     QPen pen(QColor(255, 255, 255, 28), 10, Qt::SolidLine, Qt::RoundCap);
@@ -170,8 +166,8 @@ void paintTile(QPainter& p, const std::string& name, const QRectF& r, const QCol
 
 void paintNavBar(QPainter& p, const QRectF& r) {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, kNavBarLight);
-    g.setColorAt(1, kNavBarDark);
+    g.setColorAt(0, roleColor(ColorRole::Bar));
+    g.setColorAt(1, roleColor(ColorRole::BarShade));
     p.fillRect(r, g);
 }
 
@@ -210,9 +206,9 @@ bool paintNamedImage(QPainter& p, const std::string& name, const QRectF& rect, c
     else if (name == "navbar")
         paintNavBar(p, rect);
     else if (name == "new") {
-        // White on this red reads at 5:1; the text keeps the smallest size.
+        // White on the badge's red reads at 5:1; the text keeps the smallest size.
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(200, 30, 45));
+        p.setBrush(roleColor(ColorRole::Badge));
         p.drawRoundedRect(rect, rect.height() / 2, rect.height() / 2);
         p.setPen(Qt::white);
         p.setFont(uiFont(kSmallestTextPixels, true));

@@ -11,10 +11,14 @@
 #include "platform/Image.h"
 #include "platform/views/Geometry.h"
 #include "platform/views/Label.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk::qt {
 
+// `c` as drawn now: a colour with a role takes the palette in force (Palette::resolve).
 QColor toQColor(const Color& c);
+// The palette's colour for `role` as drawn now.
+QColor roleColor(ColorRole role, double alpha = 1);
 Qt::Alignment toQtAlignment(TextAlignment a);
 QString toQString(const std::string& utf8);
 std::string fromQString(const QString& text);
@@ -23,17 +27,9 @@ std::string fromQString(const QString& text);
 constexpr int kSmallestTextPixels = 13;
 // One row of a wheel picker: drawn at this height, and a click or drag counted in it.
 constexpr double kPickerRowHeight = 36;
-// The title bar's picture, a gradient between these (white text reads at 4.5:1 or more on both).
-const QColor kNavBarLight(30, 100, 170);
-const QColor kNavBarDark(20, 80, 145);
-// The side menus' background picture at its lightest.
-const QColor kMenuBackgroundLight(36, 98, 160);
-// The tint of buttons without a title colour of their own: a blue that reads at 4.5:1 on white.
-const QColor kDefaultTint(0, 102, 204);
-
-// The contrast ratio of two opaque colours (1 to 21), as the accessibility guidelines define it;
-// body text needs 4.5.
-double contrastRatio(const QColor& a, const QColor& b);
+// The title bar's picture is a gradient from the palette's bar to its bar shade, the side menus'
+// from the menu shade through the menu; buttons without a title colour of their own are drawn in
+// the accent.
 
 // Our font sizes are in points of the phone screen, which maps one to one onto pixels here, never
 // below kSmallestTextPixels. The family list ends with the CJK faces so Chinese never falls back

@@ -54,10 +54,6 @@ ViewWidget::ViewWidget(WidgetRegistry& registry, View& view, QWidget* parent)
         line_->setFrame(false);
         line_->setAttribute(Qt::WA_TransparentForMouseEvents);
         line_->setStyleSheet("QLineEdit { background: transparent; }");
-        // The placeholder stays readable (4.6:1 on white), not the style's pale default.
-        QPalette palette = line_->palette();
-        palette.setColor(QPalette::PlaceholderText, QColor(117, 117, 117));
-        line_->setPalette(palette);
         QObject::connect(line_, &QLineEdit::textEdited, this, [this](const QString& text) {
             if (auto* f = dynamic_cast<TextField*>(view_)) f->userType(fromQString(text));
         });
@@ -106,6 +102,21 @@ void ViewWidget::setOpacity(double o) {
     opacity_->setOpacity(std::clamp(o, 0.0, 1.0));
 }
 
+namespace {
+// Typed text and placeholders in the palette in force (the placeholder reads at 4.5:1 or more, not
+// the style's pale default).
+void setEditorColours(QWidget& editor) {
+    QPalette palette = editor.palette();
+    QColor text = roleColor(ColorRole::Text);
+    QColor placeholder = roleColor(ColorRole::Placeholder);
+    if (palette.color(QPalette::Text) == text && palette.color(QPalette::PlaceholderText) == placeholder)
+        return;
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::PlaceholderText, placeholder);
+    editor.setPalette(palette);
+}
+}  // namespace
+
 void ViewWidget::refresh() {
     if (!view_) return;
     if (line_) refreshLineEdit();
@@ -121,6 +132,7 @@ void ViewWidget::refreshLineEdit() {
     if (line_->text() != text) line_->setText(text);
     QString placeholder = toQString(f->placeholder());
     if (line_->placeholderText() != placeholder) line_->setPlaceholderText(placeholder);
+    setEditorColours(*line_);
     line_->setEchoMode(f->secureTextEntry() ? QLineEdit::Password : QLineEdit::Normal);
     line_->setFont(uiFont(f->fontSize()));
     line_->setAlignment(toQtAlignment(f->textAlignment()) | Qt::AlignVCenter);
@@ -139,6 +151,7 @@ void ViewWidget::refreshTextEdit() {
     if (text_->toPlainText() != text) text_->setPlainText(text);
     text_->setFont(uiFont(t->fontSize()));
     text_->setReadOnly(!t->editable());
+    setEditorColours(*text_);
     if (t->isFirstResponder()) {
         if (!text_->hasFocus()) text_->setFocus(Qt::OtherFocusReason);
     } else if (text_->hasFocus()) {
@@ -217,12 +230,11 @@ void ViewWidget::paintBackground(QPainter& p) {
     // A title bar's picture is a named one; without it the bar shows its colour (or nothing).
     if (auto* bar = dynamic_cast<NavigationBar*>(view_)) {
         if (auto name = bar->backgroundImageName();
-            name && paintNamedImage(p, *name, QRectF(rect()), Qt::white))
+            name && paintNamedImage(p, *name, QRectF(rect()), roleColor(ColorRole::OnBar)))
             return;
     }
     auto bg = view_->backgroundColor();
-    if (kind_ == Kind::Window && !bg) bg = Color::whiteColor();
-    if (kind_ == Kind::Cell && !bg) bg = Color::whiteColor();
+    if ((kind_ == Kind::Window || kind_ == Kind::Cell) && !bg) bg = Color::of(ColorRole::Background);
     if (!bg || bg->alpha <= 0) return;
     double r = view_->cornerRadius();
     if (r > 0) {
@@ -276,17 +288,17 @@ void ViewWidget::paintButton(QPainter& p) {
     if (auto img = b->backgroundImageForState(state)) {
         p.drawImage(area, toQImage(img));
     } else if (auto name = b->backgroundImageNameForState(state); !name.empty()) {
-        paintNamedImage(p, name, area, Qt::white);
+        paintNamedImage(p, name, area, roleColor(ColorRole::OnBar));
     }
     auto colour = b->titleColorForState(state);
-    QColor tint = colour ? toQColor(*colour) : kDefaultTint;
-    if (!b->enabled() && !colour) tint = QColor(160, 160, 160);
+    QColor tint = colour ? toQColor(*colour) : roleColor(ColorRole::Accent);
+    if (!b->enabled() && !colour) tint = roleColor(ColorRole::Disabled);
     std::string title = b->currentTitle();
     std::string icon = b->imageNameForState(state);
-    QColor iconTint =
-        colour ? tint
-               : (b->superview() && dynamic_cast<NavigationBar*>(b->superview()) ? QColor(Qt::white)
-                                                                                 : kDefaultTint);
+    QColor iconTint = colour ? tint
+                             : roleColor(b->superview() && dynamic_cast<NavigationBar*>(b->superview())
+                                             ? ColorRole::OnBar
+                                             : ColorRole::Accent);
     if (!icon.empty()) {
         double side = std::min(area.height(), 30.0);
         if (title.empty()) {
@@ -319,15 +331,15 @@ void ViewWidget::paintCheckBox(QPainter& p) {
     auto* control = dynamic_cast<Control*>(view_);
     double side = std::min<double>(height(), 22);
     QRectF box(2, (height() - side) / 2, side, side);
-    QColor tint = !control || control->enabled() ? kDefaultTint : QColor(160, 160, 160);
+    QColor tint = roleColor(!control || control->enabled() ? ColorRole::Accent : ColorRole::Disabled);
     p.setPen(QPen(tint, 1.5));
-    p.setBrush(look.checked ? tint : QColor(Qt::white));
+    p.setBrush(look.checked ? tint : roleColor(ColorRole::Background));
     if (look.round)
         p.drawEllipse(box);
     else
         p.drawRoundedRect(box, 4, 4);
     if (look.checked) {
-        p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(roleColor(ColorRole::OnAccent), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolyline(QPolygonF{QPointF(box.left() + side * 0.25, box.center().y()),
                                  QPointF(box.left() + side * 0.45, box.bottom() - side * 0.28),
                                  QPointF(box.right() - side * 0.22, box.top() + side * 0.28)});
@@ -336,7 +348,7 @@ void ViewWidget::paintCheckBox(QPainter& p) {
 
 void ViewWidget::paintTextFieldFrame(QPainter& p) {
     if (view_->backgroundColor()) return;  // the screen styles the field itself
-    p.setPen(QPen(QColor(200, 200, 205), 1));
+    p.setPen(QPen(roleColor(ColorRole::Separator), 1));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
 }
@@ -370,21 +382,21 @@ void ViewWidget::paintImage(QPainter& p) {
         p.drawImage(target, q);
         return;
     }
-    paintNamedImage(p, iv->imageName(), area, QColor(Qt::white));
+    paintNamedImage(p, iv->imageName(), area, roleColor(ColorRole::OnBar));
 }
 
 void ViewWidget::paintCell(QPainter& p) {
     auto* c = static_cast<TableViewCell*>(view_);
     if ((c->isHighlighted() || c->isSelected()) && c->selectionStyle() != CellSelectionStyle::None)
-        p.fillRect(rect(), QColor(217, 217, 217));
+        p.fillRect(rect(), roleColor(ColorRole::Highlight));
     if (c->accessoryType() == CellAccessory::DisclosureIndicator ||
         c->accessoryType() == CellAccessory::DetailDisclosureButton) {
         double cx = width() - 18, cy = height() / 2.0;
-        p.setPen(QPen(QColor(199, 199, 204), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(roleColor(ColorRole::Separator), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolyline(QPolygonF{QPointF(cx - 3, cy - 6), QPointF(cx + 3, cy), QPointF(cx - 3, cy + 6)});
     } else if (c->accessoryType() == CellAccessory::Checkmark) {
         double cx = width() - 22, cy = height() / 2.0;
-        p.setPen(QPen(kDefaultTint, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(roleColor(ColorRole::Accent), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolyline(QPolygonF{QPointF(cx - 6, cy), QPointF(cx - 2, cy + 5), QPointF(cx + 7, cy - 6)});
     }
     if (auto* table = dynamic_cast<TableView*>(c->superview());
@@ -406,9 +418,8 @@ void paintWheelColumn(QPainter& p, const QRectF& column, int selected, int rows,
         if (row < 0 || row >= rows) continue;
         QRectF r(column.left(), mid - kPickerRowHeight / 2 + d * kPickerRowHeight, column.width(),
                  kPickerRowHeight);
-        // Rows away from the band fade, but never below 4.5:1 on white.
-        int fade = std::min(110, std::abs(d) * 55);
-        p.setPen(d == 0 ? QColor(20, 20, 20) : QColor(fade, fade, fade + 10));
+        // The chosen row in the text colour, the others in the secondary one (4.5:1 or more).
+        p.setPen(roleColor(d == 0 ? ColorRole::Text : ColorRole::SecondaryText));
         p.setFont(uiFont(d == 0 ? 20 : 17));
         p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, title(row));
     }
@@ -426,7 +437,7 @@ void paintSelectionBand(QPainter& p, const QRectF& area) {
 void ViewWidget::paintPicker(QPainter& p) {
     auto* pv = static_cast<PickerView*>(view_);
     QRectF area(rect());
-    if (!view_->backgroundColor()) p.fillRect(area, Qt::white);
+    if (!view_->backgroundColor()) p.fillRect(area, roleColor(ColorRole::Background));
     paintSelectionBand(p, area);
     int columns = pv->numberOfComponents();
     if (columns <= 0) return;
@@ -441,7 +452,7 @@ void ViewWidget::paintPicker(QPainter& p) {
 void ViewWidget::paintDatePicker(QPainter& p) {
     auto* dp = static_cast<DatePicker*>(view_);
     QRectF area(rect());
-    if (!view_->backgroundColor()) p.fillRect(area, Qt::white);
+    if (!view_->backgroundColor()) p.fillRect(area, roleColor(ColorRole::Background));
     paintSelectionBand(p, area);
     p.setClipRect(rect());
     LocalDate day = LocalDate::of(dp->date());
@@ -468,7 +479,7 @@ void ViewWidget::paintDatePicker(QPainter& p) {
 void ViewWidget::paintBusy(QPainter& p) {
     QRectF box(width() / 2.0 - 55, height() / 2.0 - 45, 110, 100);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 190));
+    p.setBrush(roleColor(ColorRole::Backdrop, 0.75));
     p.drawRoundedRect(box, 10, 10);
     QPointF c(box.center().x(), box.top() + 38);
     for (int i = 0; i < 12; ++i) {

@@ -14,6 +14,7 @@
 #include "platform/views/Control.h"
 #include "platform/views/DatePicker.h"
 #include "platform/views/Label.h"
+#include "platform/views/Palette.h"
 #include "platform/views/PickerView.h"
 
 namespace busdesk::qt {
@@ -165,6 +166,11 @@ void WindowPresenter::sync() {
     ++generation_;
     finiteAnimating_ = false;
     perpetualAnimating_ = false;
+    if (paletteRevision_ != Palette::revision()) {
+        // Another palette: every widget is drawn again, text editors take its colours.
+        paletteRevision_ = Palette::revision();
+        for (auto& [view, widget] : widgets_) widget->seenRevision = ~std::uint64_t{0};
+    }
     syncView(*window_, surface_, nullptr);
     for (auto& [view, widget] : widgets_)
         if (widget->seenGeneration != generation_ && !widget->isHidden()) widget->hide();

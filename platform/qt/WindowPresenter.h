@@ -104,6 +104,7 @@ class WindowPresenter : public ViewObserver, public WidgetRegistry {
     bool finiteAnimating_ = false;
     bool perpetualAnimating_ = false;
     std::uint64_t generation_ = 0;
+    std::uint64_t paletteRevision_ = 0;  // the palette the widgets were last drawn in
 
     // The touch in progress.
     QPointF pressPoint_;

@@ -5,6 +5,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
+#include "platform/views/Palette.h"
 #include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
@@ -23,7 +24,7 @@ void ActionSheet::build() {
     double rowH = 50, titleH = title_.empty() ? 0 : 40;
     double h = titleH + rowH * static_cast<double>(buttons_.size()) + 16;
     auto panel = std::make_shared<View>(Rect{8, b.height - h, b.width - 16, h});
-    panel->setBackgroundColor(Color::white(0.97));
+    panel->setBackgroundColor(Color::of(ColorRole::Surface));
     panel->setCornerRadius(12);
     addSubview(panel);
     if (!title_.empty()) {

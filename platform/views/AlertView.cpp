@@ -5,6 +5,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
+#include "platform/views/Palette.h"
 #include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
@@ -31,7 +32,7 @@ void AlertView::build() {
     double boxH = 20 + 22 + msg.height + 20 + 44;
     double y = (b.height - boxH) / 2;
     auto box = std::make_shared<View>(Rect{x, y, boxW, boxH});
-    box->setBackgroundColor(Color::white(0.97));
+    box->setBackgroundColor(Color::of(ColorRole::Surface));
     box->setCornerRadius(12);
     addSubview(box);
     auto t = std::make_shared<Label>(Rect{16, 20, boxW - 32, 22}, title_);

@@ -48,12 +48,17 @@ struct EdgeInsets {
     bool operator==(const EdgeInsets&) const = default;
 };
 
-// Components 0..1.
+// A named colour of the palette (platform/views/Palette.h); 0 is a literal colour.
+enum class ColorRole : std::uint8_t;
+
+// Components 0..1. A colour made from a role (Color::of) holds the light palette's value and is
+// drawn in the palette in force (Palette::resolve), keeping its own alpha.
 struct Color {
     double red = 0;
     double green = 0;
     double blue = 0;
     double alpha = 1;
+    ColorRole role{};
 
     bool operator==(const Color&) const = default;
     static Color white(double w, double a = 1) { return {w, w, w, a}; }
@@ -62,6 +67,8 @@ struct Color {
     static std::optional<Color> fromHex(std::string_view text);
     // "0xRRGGBB" (upper-case hex digits), the form the calendar's marks are documented in.
     std::string hexString() const;
+    // The palette's colour for `role` with the given alpha.
+    static Color of(ColorRole role, double alpha = 1);
 
     static Color black() { return {0, 0, 0, 1}; }
     static Color whiteColor() { return {1, 1, 1, 1}; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/views/Palette.h"
 #include "platform/views/View.h"
 
 namespace busdesk {
@@ -48,7 +49,7 @@ class Label : public View {
     double fontSize_ = 17;
     std::string fontName_;
     bool bold_ = false;
-    Color textColor_ = Color::black();
+    Color textColor_ = Color::of(ColorRole::Text);
     TextAlignment alignment_ = TextAlignment::Left;
     int lines_ = 1;
     bool adjustsFont_ = false;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/views/Palette.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 
@@ -61,7 +62,7 @@ class ModalChoice : public View {
         : buttons_(std::move(buttons)), callback_(std::move(callback)) {
         cancelIndex_ = cancelIndex >= 0 && cancelIndex < numberOfButtons() ? cancelIndex : -1;
         setBlocksTouchesBelow(true);
-        setBackgroundColor(Color::white(0, 0.4));
+        setBackgroundColor(Color::of(ColorRole::Scrim, 0.4));
     }
 
     // Shown ones, oldest first; the last is on top.

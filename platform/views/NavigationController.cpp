@@ -3,11 +3,14 @@
 #include <algorithm>
 
 #include "platform/views/DumpWriter.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
 NavigationBar::NavigationBar(Rect frame) : View(frame) {
-    setBackgroundColor(Color::whiteColor());
+    setBackgroundColor(Color::of(ColorRole::Background));
+    // A plain bar's buttons read on its background; a bar with its picture takes OnBar (styleBar).
+    tint_ = Color::of(ColorRole::Accent);
 }
 
 void NavigationBar::setBackgroundImageName(std::optional<std::string> n) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/views/Label.h"
+#include "platform/views/Palette.h"
 #include "platform/views/ViewController.h"
 
 namespace busdesk {
@@ -38,8 +39,8 @@ class NavigationBar : public View {
     std::vector<std::shared_ptr<Button>> itemButtons_;
     std::shared_ptr<View> leftView_, rightView_, titleView_;
     std::optional<std::string> backgroundImage_;
-    Color tint_ = Color::whiteColor();
-    Color titleColor_ = Color::black();
+    Color tint_ = Color::of(ColorRole::OnBar);
+    Color titleColor_ = Color::of(ColorRole::Text);
 };
 
 // A stack of screens under one title bar. Only the top screen's view is in the tree.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/views/Palette.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/TableViewCell.h"
 
@@ -159,7 +160,7 @@ class TableView : public ScrollView, public CellHost {
     double headerHeight_ = 0;
     double footerHeight_ = 0;
     SeparatorStyle separatorStyle_ = SeparatorStyle::SingleLine;
-    Color separatorColor_ = Color::white(0.8);
+    Color separatorColor_ = Color::of(ColorRole::Separator);
     bool allowsSelection_ = true;
     std::shared_ptr<View> tableHeader_, tableFooter_, backgroundView_;
     std::vector<Section> sections_;

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/views/DumpWriter.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
@@ -56,7 +57,7 @@ Label& TableViewCell::textLabel() {
 Label& TableViewCell::detailTextLabel() {
     if (!detailTextLabel_) {
         detailTextLabel_ = std::make_shared<Label>();
-        detailTextLabel_->setTextColor(Color::white(0.4));  // 5.7:1 on white
+        detailTextLabel_->setTextColor(Color::of(ColorRole::SecondaryText));
         if (style_ == CellStyle::Value1) detailTextLabel_->setTextAlignment(TextAlignment::Right);
         contentView_->addSubview(detailTextLabel_);
         layoutSubviews();

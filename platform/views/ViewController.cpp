@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/views/Palette.h"
+
 namespace busdesk {
 
 namespace {
@@ -62,7 +64,7 @@ void ViewController::setView(std::shared_ptr<View> v) {
 
 void ViewController::loadView() {
     auto v = std::make_shared<View>(screenBounds());
-    v->setBackgroundColor(Color::whiteColor());
+    v->setBackgroundColor(Color::of(ColorRole::Background));
     setView(v);
 }
 

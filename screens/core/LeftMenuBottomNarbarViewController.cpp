@@ -3,6 +3,7 @@
 #include "core/AppInfo.h"
 #include "platform/Log.h"
 #include "platform/views/AlertView.h"
+#include "platform/views/Palette.h"
 #include "ui/SideMenu.h"
 
 namespace busdesk {
@@ -33,7 +34,7 @@ void LeftMenuBottomNarbarViewController::viewDidLoad() {
     view()->setBackgroundColor(Color::clear());
     btnVersion = std::make_shared<Button>(view()->bounds(), "V " + buildVersion());
     btnVersion->setIdentifier("btnVersion");
-    btnVersion->setTitleColor(Color::whiteColor());
+    btnVersion->setTitleColor(Color::of(ColorRole::OnMenu));
     btnVersion->addAction(action(&LeftMenuBottomNarbarViewController::versionAction));
     view()->addSubview(btnVersion);
 }

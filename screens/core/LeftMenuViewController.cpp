@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/views/Palette.h"
 #include "screens/core/CultureViewController.h"
 #include "screens/core/MainViewController.h"
 #include "screens/core/NewsViewController.h"
@@ -125,11 +126,11 @@ std::shared_ptr<TableViewCell> LeftMenuViewController::cellForRow(TableView& tv,
         cell->setBackgroundColor(Color::clear());
         cell->textLabel().setFontName("HelveticaNeue");
         cell->textLabel().setFontSize(21);
-        cell->textLabel().setTextColor(Color::whiteColor());
+        cell->textLabel().setTextColor(Color::of(ColorRole::OnMenu));
     }
     const auto& entry = entries_.at(static_cast<std::size_t>(ip.row));
     cell->textLabel().setText(entry.title);
-    cell->textLabel().setTextColor(cell->isHighlighted() ? Color::lightGray() : Color::whiteColor());
+    cell->textLabel().setTextColor(Color::of(ColorRole::OnMenu, cell->isHighlighted() ? 0.7 : 1));
     cell->imageView().setImageName(entry.icon);
     return cell;
 }

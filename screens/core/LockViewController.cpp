@@ -1,10 +1,12 @@
 #include "screens/core/LockViewController.h"
 
+#include "platform/views/Palette.h"
+
 namespace busdesk {
 
 void LockViewController::viewDidLoad() {
     auto root = view();
-    root->setBackgroundColor(Color::whiteColor());
+    root->setBackgroundColor(Color::of(ColorRole::Background));
     // Opaque and in front of everything: nothing under it shows through or takes a touch.
     root->setBlocksTouchesBelow(true);
 
@@ -27,21 +29,21 @@ void LockViewController::viewDidLoad() {
     message_ = std::make_shared<Label>(Rect{}, "");
     message_->setIdentifier("lockMessage");
     message_->setFontSize(14);
-    message_->setTextColor(Color::rgb(176, 0, 32));
+    message_->setTextColor(Color::of(ColorRole::Warning));
     message_->setTextAlignment(TextAlignment::Center);
     message_->setHidden(true);
 
     unlock_ = std::make_shared<Button>(Rect{}, "解锁");
     unlock_->setIdentifier("unlock");
-    unlock_->setBackgroundColor(Color::rgb(0, 102, 204));
+    unlock_->setBackgroundColor(Color::of(ColorRole::Accent));
     unlock_->setCornerRadius(8);
-    unlock_->setTitleColor(Color::whiteColor());
+    unlock_->setTitleColor(Color::of(ColorRole::OnAccent));
     unlock_->setFontSize(18);
     unlock_->addAction(action(&LockViewController::unlock));
 
     switchUser_ = std::make_shared<Button>(Rect{}, "切换用户");
     switchUser_->setIdentifier("switchUser");
-    switchUser_->setTitleColor(Color::rgb(0, 102, 204));
+    switchUser_->setTitleColor(Color::of(ColorRole::Accent));
     switchUser_->setFontSize(16);
     switchUser_->addAction(action(&LockViewController::switchUser));
 

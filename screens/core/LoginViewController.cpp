@@ -12,6 +12,7 @@
 #include "net/URLRequest.h"
 #include "platform/DispatchQueue.h"
 #include "platform/views/Label.h"
+#include "platform/views/Palette.h"
 #include "platform/views/Window.h"
 #include "screens/core/IdleLock.h"
 #include "services/LoginResultService.h"
@@ -32,7 +33,7 @@ std::shared_ptr<Label> warningLine(const char* identifier, const char* text) {
     auto label = std::make_shared<Label>(Rect{}, text);
     label->setIdentifier(identifier);
     label->setFontSize(13);
-    label->setTextColor(Color::rgb(176, 0, 32));
+    label->setTextColor(Color::of(ColorRole::Warning));
     label->setNumberOfLines(0);
     return label;
 }
@@ -91,9 +92,9 @@ void LoginViewController::viewDidLoad() {
     loginButton_ = std::make_shared<Button>(Rect{}, "登录");
     loginButton_->setIdentifier("loginAction");
     // A filled, rounded button, white on blue (5.6:1).
-    loginButton_->setBackgroundColor(Color::rgb(0, 102, 204));
+    loginButton_->setBackgroundColor(Color::of(ColorRole::Accent));
     loginButton_->setCornerRadius(8);
-    loginButton_->setTitleColor(Color::whiteColor());
+    loginButton_->setTitleColor(Color::of(ColorRole::OnAccent));
     loginButton_->setFontSize(18);
     loginButton_->addAction(action(&LoginViewController::loginAction));
     root->addSubview(loginButton_);
@@ -101,9 +102,9 @@ void LoginViewController::viewDidLoad() {
     offlineLoginButton_ = std::make_shared<Button>(Rect{}, "离线登录");
     offlineLoginButton_->setIdentifier("offlineLogin");
     // Outlined: the second choice beside the filled one.
-    offlineLoginButton_->setBackgroundColor(Color::whiteColor());
+    offlineLoginButton_->setBackgroundColor(Color::of(ColorRole::Background));
     offlineLoginButton_->setCornerRadius(8);
-    offlineLoginButton_->setTitleColor(Color::rgb(0, 102, 204));
+    offlineLoginButton_->setTitleColor(Color::of(ColorRole::Accent));
     offlineLoginButton_->setFontSize(18);
     offlineLoginButton_->addAction(action(&LoginViewController::offlineLoginAction));
     offlineLoginButton_->setHidden(true);

@@ -9,6 +9,7 @@
 #include "platform/Date.h"
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "screens/core/NewsViewController.h"
 #include "screens/core/ScreenIcons.h"
 #include "screens/operations/MyWeekViewController.h"
@@ -65,13 +66,13 @@ void MainViewController::viewDidLoad() {
     time = std::make_shared<Label>(Rect{}, PublicMethod::getStringForKey(kTime).value_or(std::string()));
     time->setIdentifier("time");
     time->setFontSize(13);
-    time->setTextColor(Color::white(0.4));
+    time->setTextColor(Color::of(ColorRole::SecondaryText));
     root->addSubview(time);
 
     lblFirstNewsDetail = std::make_shared<ScrollingLabel>(Rect{0, 0, 390, 24}, 100, 10);
     lblFirstNewsDetail->setIdentifier("lblFirstNewsDetail");
     lblFirstNewsDetail->setMarqueeType(MarqueeType::Continuous);
-    lblFirstNewsDetail->setTextColor(Color::white(0.4));
+    lblFirstNewsDetail->setTextColor(Color::of(ColorRole::SecondaryText));
     lblFirstNewsDetail->setFontSize(14);
     lblFirstNewsDetail->setText(kWelcomeText);
     root->addSubview(lblFirstNewsDetail);

@@ -5,6 +5,7 @@
 
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "platform/views/Window.h"
 #include "screens/core/HomeAdvertiseViewController.h"
 #include "screens/core/LeftMenuViewController.h"
@@ -42,8 +43,8 @@ void addOfflineBadge(NavigationController& nav, double width) {
     badge->setFontSize(13);
     badge->setTextAlignment(TextAlignment::Center);
     // Dark amber on a pale one, as the stored-answer line.
-    badge->setTextColor(Color::rgb(120, 72, 0));
-    badge->setBackgroundColor(Color::rgb(255, 243, 205));
+    badge->setTextColor(Color::of(ColorRole::OnNotice));
+    badge->setBackgroundColor(Color::of(ColorRole::Notice));
     badge->setCornerRadius(4);
     nav.view()->addSubview(badge);
     auto& badges = offlineBadges();
@@ -92,7 +93,7 @@ std::shared_ptr<SideMenu> NavigationShell::build() {
     menu->menuPreferredStatusBarStyle = StatusBarStyle::LightContent;
     menu->setDelegate(shellDelegate());
     menu->contentViewShadowEnabled = true;
-    menu->contentViewShadowColor = Color::black();
+    menu->contentViewShadowColor = Color::of(ColorRole::Shadow);
     menu->contentViewShadowOffset = Point{0, 0};
     menu->contentViewShadowOpacity = 0.6;
     menu->contentViewShadowRadius = 12;

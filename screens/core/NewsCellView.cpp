@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/NormalInfo.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
@@ -26,11 +27,11 @@ NewsCellView::NewsCellView() : TableViewCell(CellStyle::Default, kReuseIdentifie
     time = std::make_shared<Label>();
     time->setIdentifier("time");
     time->setFontSize(13);
-    time->setTextColor(Color::white(0.4));
+    time->setTextColor(Color::of(ColorRole::SecondaryText));
     people = std::make_shared<Label>();
     people->setIdentifier("people");
     people->setFontSize(13);
-    people->setTextColor(Color::white(0.4));
+    people->setTextColor(Color::of(ColorRole::SecondaryText));
     imageNew = std::make_shared<UnreadMark>();
     imageNew->setIdentifier("imageNew");
     imageNew->setImageName("new");

@@ -6,6 +6,7 @@
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
+#include "platform/views/Palette.h"
 #include "services/LoginResultService.h"
 #include "ui/ScreenHelpers.h"
 
@@ -68,9 +69,9 @@ std::shared_ptr<TableViewCell> ProfileViewController::cellForRow(TableView& tv, 
         cell = std::make_shared<TableViewCell>(CellStyle::Value1, "profile");
         cell->setSelectionStyle(CellSelectionStyle::None);
         // The label first: screen order (and the row's text) is label, then value.
-        cell->textLabel().setTextColor(Color::black());
+        cell->textLabel().setTextColor(Color::of(ColorRole::Text));
         cell->detailTextLabel().setTextAlignment(TextAlignment::Right);
-        cell->detailTextLabel().setTextColor(Color::white(0.4));
+        cell->detailTextLabel().setTextColor(Color::of(ColorRole::SecondaryText));
         cell->detailTextLabel().setNumberOfLines(0);
     }
     auto s = static_cast<std::size_t>(ip.section), r = static_cast<std::size_t>(ip.row);
@@ -99,7 +100,7 @@ double ProfileViewController::heightForHeader(TableView&, int) {
 
 std::shared_ptr<View> ProfileViewController::viewForHeader(TableView&, int) {
     auto strip = std::make_shared<View>();
-    strip->setBackgroundColor(Color::white(0.93));
+    strip->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     return strip;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Session.h"
 #include "model/LoginResult.h"
+#include "platform/views/Palette.h"
 #include "platform/views/Window.h"
 #include "screens/core/ProfileViewController.h"
 #include "screens/core/ScreenIcons.h"
@@ -39,7 +40,7 @@ void RightMenu1ViewController::viewDidLoad() {
     auto session = Session::shared().loginResult();
     userBtn = std::make_shared<Button>(Rect{}, session ? displayText(session->Name) : std::string());
     userBtn->setIdentifier("userBtn");
-    userBtn->setTitleColor(Color::whiteColor());
+    userBtn->setTitleColor(Color::of(ColorRole::OnMenu));
     userBtn->setFontSize(20);
     auto profile = entries().front();
     userBtn->addAction(whileAlive<RightMenu1ViewController>(
@@ -50,7 +51,7 @@ void RightMenu1ViewController::viewDidLoad() {
         auto button = std::make_shared<Button>(Rect{}, entry.title);
         button->setIdentifier(entry.action);
         button->setImageName(entry.icon);
-        button->setTitleColor(Color::whiteColor());
+        button->setTitleColor(Color::of(ColorRole::OnMenu));
         button->addAction(whileAlive<RightMenu1ViewController>(
             [entry](RightMenu1ViewController& self, View&) { self.open(entry); }));
         buttons_.push_back(button);
@@ -59,7 +60,7 @@ void RightMenu1ViewController::viewDidLoad() {
     auto out = std::make_shared<Button>(Rect{}, "退出登录");
     out->setIdentifier("signOut");
     out->setImageName("IconSignOut");
-    out->setTitleColor(Color::whiteColor());
+    out->setTitleColor(Color::of(ColorRole::OnMenu));
     out->addAction(action(&RightMenu1ViewController::signOut));
     buttons_.push_back(out);
     view()->addSubview(out);

@@ -1,8 +1,8 @@
 #include "screens/core/ServerAddressViewController.h"
 
 #include "core/OfficeAddress.h"
+#include "platform/views/Palette.h"
 #include "services/ConnectionTestService.h"
-#include "ui/Colors.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -21,9 +21,9 @@ void ServerAddressViewController::viewDidLoad() {
     addressSource = label("addressSource", 13);
     hint_ = label("addressHint", 13);
     hint_->setText("留空并保存：删除个人设置的地址，改用系统设置或内置地址");
-    hint_->setTextColor(Color{0.4, 0.4, 0.4, 1});
+    hint_->setTextColor(Color::of(ColorRole::SecondaryText));
     addressProblems = label("addressProblems", 13);
-    addressProblems->setTextColor(Color{0.7, 0.1, 0.1, 1});
+    addressProblems->setTextColor(Color::of(ColorRole::Warning));
 
     tf_server = std::make_shared<TextField>();
     tf_server->setIdentifier("tf_server");
@@ -36,8 +36,8 @@ void ServerAddressViewController::viewDidLoad() {
     auto button = [this](const char* id, const char* title, void (ServerAddressViewController::*method)()) {
         auto b = std::make_shared<Button>(Rect{}, title);
         b->setIdentifier(id);
-        b->setBackgroundColor(kAccentColor);
-        b->setTitleColor(Color::whiteColor());
+        b->setBackgroundColor(Color::of(ColorRole::Accent));
+        b->setTitleColor(Color::of(ColorRole::OnAccent));
         b->addAction(action(method));
         view()->addSubview(b);
         return b;

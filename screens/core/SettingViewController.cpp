@@ -4,6 +4,7 @@
 #include "core/OfficeAddress.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/ChangePasswordViewController.h"
+#include "screens/core/DisplaySettings.h"
 #include "screens/core/IdleLock.h"
 #include "screens/core/ServerAddressViewController.h"
 #include "ui/ScreenHelpers.h"
@@ -29,6 +30,11 @@ void SettingViewController::viewDidLoad() {
     autoLock_->addAction(action(&SettingViewController::chooseAutoLock));
     view()->addSubview(autoLock_);
     showAutoLock();
+    appearance_ = std::make_shared<Button>(Rect{}, "");
+    appearance_->setIdentifier("appearance");
+    appearance_->addAction(action(&SettingViewController::chooseAppearance));
+    view()->addSubview(appearance_);
+    showAppearance();
     serverAddress_ = std::make_shared<Button>(Rect{}, ServerAddressViewController::kTitle);
     serverAddress_->setIdentifier("serverAddress");
     serverAddress_->addAction(action(&SettingViewController::serverAddress));
@@ -64,10 +70,11 @@ void SettingViewController::viewDidLayoutSubviews() {
     const double w = view()->bounds().width - 40;
     changePassword_->setFrame({20, 30, w, 44});
     autoLock_->setFrame({20, 86, w, 44});
-    serverAddress_->setFrame({20, 142, w, 44});
+    appearance_->setFrame({20, 142, w, 44});
+    serverAddress_->setFrame({20, 198, w, 44});
     const double h = serverAddressValue->sizeThatFits({w, 1e6}).height;
-    serverAddressValue->setFrame({20, 192, w, h});
-    versionLine->setFrame({20, 202 + h, w, 24});
+    serverAddressValue->setFrame({20, 248, w, h});
+    versionLine->setFrame({20, 258 + h, w, 24});
 }
 
 void SettingViewController::changePassword() {
@@ -99,6 +106,29 @@ void SettingViewController::chooseAutoLock() {
                 self.showAutoLock();
             }),
         {}, autoLock_);
+}
+
+void SettingViewController::showAppearance() {
+    appearance_->setTitle("外观：" + DisplaySettings::appearanceText(DisplaySettings::appearance()));
+}
+
+void SettingViewController::chooseAppearance() {
+    std::vector<std::string> rows;
+    int selected = 0;
+    for (auto choice : DisplaySettings::appearances()) {
+        if (choice == DisplaySettings::appearance()) selected = static_cast<int>(rows.size());
+        rows.push_back(DisplaySettings::appearanceText(choice));
+    }
+    StringPickerSheet::showPickerWithTitle(
+        "外观", rows, selected,
+        whileAlive<SettingViewController>(
+            [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
+                auto choices = DisplaySettings::appearances();
+                if (index < 0 || static_cast<std::size_t>(index) >= choices.size()) return;
+                DisplaySettings::setAppearance(choices[static_cast<std::size_t>(index)]);
+                self.showAppearance();
+            }),
+        {}, appearance_);
 }
 
 }  // namespace busdesk

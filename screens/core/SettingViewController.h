@@ -20,6 +20,9 @@ class SettingViewController : public ViewController {
     void serverAddress();
     // The lock's idle time: a picker of 1–60 minutes or never.
     void chooseAutoLock();
+    // The palette: a picker of "跟随系统" (the desktop's), "浅色" and "深色"; the open screens are
+    // drawn again in the one chosen.
+    void chooseAppearance();
 
     // The address in use and where it came from, under the row.
     std::shared_ptr<Label> serverAddressValue;
@@ -29,9 +32,11 @@ class SettingViewController : public ViewController {
   private:
     void showServerAddress();
     void showAutoLock();
+    void showAppearance();
     std::shared_ptr<Button> changePassword_;
     std::shared_ptr<Button> serverAddress_;
     std::shared_ptr<Button> autoLock_;
+    std::shared_ptr<Button> appearance_;
 };
 
 }  // namespace busdesk

@@ -8,9 +8,9 @@
 #include "platform/RunLoop.h"
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "services/OfficeQueries.h"
 #include "services/OfficeQuery.h"
-#include "ui/Colors.h"
 #include "ui/PullToRefresh.h"
 #include "ui/SaveFileSheet.h"
 #include "ui/ScreenHelpers.h"
@@ -72,7 +72,7 @@ void MyWeekViewController::viewDidLoad() {
     exportButton->setIdentifier("exportCalendar");
     exportButton->setImageName("IconExportCalendar");
     exportButton->setFontSize(16);
-    exportButton->setTitleColor(kAccentColor);
+    exportButton->setTitleColor(Color::of(ColorRole::Accent));
     exportButton->addAction(action(&MyWeekViewController::exportCalendar));
     view()->addSubview(exportButton);
 
@@ -197,14 +197,14 @@ std::shared_ptr<View> MyWeekViewController::viewForHeader(TableView&, int sectio
     const LocalDate today = days_.front().day;
     const double width = view()->bounds().width;
     auto header = std::make_shared<View>(Rect{0, 0, width, kHeaderHeight});
-    header->setBackgroundColor(Color::white(0.95));
+    header->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     auto label =
         std::make_shared<Label>(Rect{LinesCell::kPadding, 0, width - 2 * LinesCell::kPadding, kHeaderHeight},
                                 heading(days_[static_cast<std::size_t>(section)].day, today));
     label->setIdentifier("dayHeading");
     label->setBoldFont(true);
     label->setFontSize(16);
-    label->setTextColor(kAccentColor);
+    label->setTextColor(Color::of(ColorRole::Accent));
     header->addSubview(label);
     return header;
 }

@@ -1,5 +1,7 @@
 #include "screens/operations/PlanRowView.h"
 
+#include "platform/views/Palette.h"
+
 namespace busdesk {
 
 const std::vector<RowLine<DisplanDetailInfoArray>>& PlanRowView::lines() {
@@ -15,11 +17,11 @@ const std::vector<RowLine<DisplanDetailInfoArray>>& PlanRowView::lines() {
 
 PlanRowView::PlanRowView() : View(Rect{0, 0, 390, kHeight}) {
     setIdentifier("PlanRowView");
-    setBackgroundColor(Color::white(0.96));
+    setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     for (std::size_t i = 0; i < lines().size(); ++i) {
         auto label = std::make_shared<Label>();
         label->setFontSize(LinesCell::kFontSize);
-        label->setTextColor(Color::white(0.2));
+        label->setTextColor(Color::of(ColorRole::Text));
         labels.push_back(label);
         addSubview(label);
     }

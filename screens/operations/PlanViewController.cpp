@@ -3,11 +3,11 @@
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "screens/operations/NosendTableViewCell.h"
 #include "screens/operations/PlanCellView.h"
 #include "screens/operations/PlanRowView.h"
 #include "screens/query/DateRangeInput.h"
-#include "ui/Colors.h"
 #include "ui/PullToRefresh.h"
 
 namespace busdesk {
@@ -24,8 +24,8 @@ void PlanViewController::configureList(TableView& list) {
         button->setIdentifier(id);
         button->setAccessibilityRole(AccessibilityRole::Tab);
         button->setFontSize(16);
-        button->setTitleColor(Color::white(0.2));
-        button->setTitleColor(kAccentColor, ControlState::Selected);
+        button->setTitleColor(Color::of(ColorRole::Text));
+        button->setTitleColor(Color::of(ColorRole::Accent), ControlState::Selected);
         button->addAction(action(pressed));
         view()->addSubview(button);
         return button;
@@ -34,7 +34,7 @@ void PlanViewController::configureList(TableView& list) {
     tmplan = makeTab("tmplan", "明日未发车", &PlanViewController::tmplanPressed);
     selectimg = std::make_shared<ImageView>();
     selectimg->setIdentifier("selectimg");
-    selectimg->setBackgroundColor(kAccentColor);
+    selectimg->setBackgroundColor(Color::of(ColorRole::Accent));
     view()->addSubview(selectimg);
     tplan->setSelected(true);
 

@@ -2,6 +2,7 @@
 
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "screens/operations/illCellView.h"
 #include "screens/operations/illDeatilTableViewController.h"
 #include "screens/operations/illSumTableViewCell.h"
@@ -70,7 +71,7 @@ std::shared_ptr<View> illListViewController::viewForHeader(TableView&, int secti
     double width = view()->bounds().width;
     double half = width / 2 - 10;
     auto header = std::make_shared<View>(Rect{0, 0, width, kTotalsHeight});
-    header->setBackgroundColor(Color{0.96, 0.96, 0.96, 1});
+    header->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     auto label = [&](const char* id, const char* format, double value, double x) {
         auto l = std::make_shared<Label>(Rect{x, 0, half, kTotalsHeight}, formatLine(format, value));
         l->setIdentifier(id);

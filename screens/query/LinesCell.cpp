@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/Colors.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
@@ -14,15 +14,15 @@ LinesCell::LinesCell(std::string reuseIdentifier, std::size_t lineCount, bool wi
         badge->setIdentifier("badge");
         badge->setFontSize(14);
         badge->setTextAlignment(TextAlignment::Center);
-        badge->setTextColor(Color::whiteColor());
-        badge->setBackgroundColor(kAccentColor);
+        badge->setTextColor(Color::of(ColorRole::OnAccent));
+        badge->setBackgroundColor(Color::of(ColorRole::Accent));
         badge->setCornerRadius(kBadgeSize / 2);
         contentView().addSubview(badge);
     }
     for (std::size_t i = 0; i < lineCount; ++i) {
         auto label = std::make_shared<Label>();
         label->setFontSize(kFontSize);
-        label->setTextColor(Color::white(0.2));
+        label->setTextColor(Color::of(ColorRole::Text));
         lines.push_back(label);
         contentView().addSubview(label);
     }
@@ -42,8 +42,8 @@ std::shared_ptr<Button> LinesCell::addTrailingButton(const std::string& action, 
     trailingButton = std::make_shared<Button>(Rect{}, title);
     trailingButton->setIdentifier(action);
     trailingButton->setFontSize(14);
-    trailingButton->setTitleColor(Color::whiteColor());
-    trailingButton->setBackgroundColor(kAccentColor);
+    trailingButton->setTitleColor(Color::of(ColorRole::OnAccent));
+    trailingButton->setBackgroundColor(Color::of(ColorRole::Accent));
     trailingButton->setCornerRadius(4);
     contentView().addSubview(trailingButton);
     return trailingButton;

@@ -2,8 +2,8 @@
 
 #include "core/PublicMethod.h"
 #include "platform/LocalDate.h"
+#include "platform/views/Palette.h"
 #include "screens/query/DateRangeInput.h"
-#include "ui/Colors.h"
 
 namespace busdesk {
 
@@ -45,8 +45,8 @@ ChoicePair::ChoicePair(View& parent, const Side& first, const Side& second, View
         parent.addSubview(image);
         button = std::make_shared<Button>(Rect{}, side.title);
         button->setIdentifier(side.action);
-        button->setTitleColor(Color::white(0.2));
-        button->setTitleColor(kAccentColor, ControlState::Selected);
+        button->setTitleColor(Color::of(ColorRole::Text));
+        button->setTitleColor(Color::of(ColorRole::Accent), ControlState::Selected);
         button->addAction(std::move(onTap));
         parent.addSubview(button);
     };
@@ -60,8 +60,8 @@ void ChoicePair::choose(bool first) {
     firstImage->setImageName(first ? "radio_on" : "radio_off");
     secondImage->setImageName(first ? "radio_off" : "radio_on");
     // The dot beside the chosen side is filled, the other one a grey ring.
-    firstImage->setBackgroundColor(first ? kAccentColor : Color::lightGray());
-    secondImage->setBackgroundColor(first ? Color::lightGray() : kAccentColor);
+    firstImage->setBackgroundColor(first ? Color::of(ColorRole::Accent) : Color::of(ColorRole::Separator));
+    secondImage->setBackgroundColor(first ? Color::of(ColorRole::Separator) : Color::of(ColorRole::Accent));
     firstButton->setSelected(first);
     secondButton->setSelected(!first);
 }

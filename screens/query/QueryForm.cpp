@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/Colors.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk::form {
 
@@ -10,7 +10,7 @@ std::shared_ptr<Label> caption(View& parent, const std::string& text) {
     auto label = std::make_shared<Label>();
     label->setText(text);
     label->setFontSize(16);
-    label->setTextColor(Color::white(0.2));
+    label->setTextColor(Color::of(ColorRole::Text));
     parent.addSubview(label);
     return label;
 }
@@ -29,8 +29,8 @@ std::shared_ptr<Button> queryButton(View& parent, const std::string& action, Vie
                                     const std::string& title) {
     auto button = std::make_shared<Button>(Rect{}, title);
     button->setIdentifier(action);
-    button->setTitleColor(Color::whiteColor());
-    button->setBackgroundColor(kAccentColor);
+    button->setTitleColor(Color::of(ColorRole::OnAccent));
+    button->setBackgroundColor(Color::of(ColorRole::Accent));
     button->setCornerRadius(6);
     button->addAction(std::move(onTap));
     parent.addSubview(button);

@@ -8,9 +8,9 @@
 #include "platform/Log.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "screens/self_service/DetListViewController.h"
 #include "screens/self_service/ShowBigViewController.h"
-#include "ui/Colors.h"
 #include "ui/ProgressHUD.h"
 #include "ui/ScreenHelpers.h"
 #include "ui/StringPickerSheet.h"
@@ -64,7 +64,7 @@ void BusFeedBackViewController::viewDidLoad() {
     auto caption = [&](const char* text) {
         auto l = std::make_shared<Label>(Rect{}, text);
         l->setFontSize(15);
-        l->setTextColor(Color::white(0.35));
+        l->setTextColor(Color::of(ColorRole::SecondaryText));
         root->addSubview(l);
         captions_.push_back(l);
     };
@@ -72,21 +72,21 @@ void BusFeedBackViewController::viewDidLoad() {
     lblType = std::make_shared<Label>(Rect{}, kinds().front());
     lblType->setIdentifier("lblType");
     lblType->setFontSize(16);
-    lblType->setTextColor(kAccentColor);
+    lblType->setTextColor(Color::of(ColorRole::Accent));
     lblType->addTapHandler(action(&BusFeedBackViewController::chooseType));
     root->addSubview(lblType);
     caption("反馈内容：");
     txtDesc = std::make_shared<TextView>();
     txtDesc->setIdentifier("txtDesc");
     txtDesc->setFontSize(15);
-    txtDesc->setBackgroundColor(Color::white(0.95));
+    txtDesc->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     txtDesc->setDelegate(self<BusFeedBackViewController>());
     root->addSubview(txtDesc);
     lblDesc = std::make_shared<Label>(Rect{}, kPlaceholder);
     lblDesc->setIdentifier("lblDesc");
     lblDesc->setFontSize(13);
     lblDesc->setNumberOfLines(2);
-    lblDesc->setTextColor(Color::white(0.6));
+    lblDesc->setTextColor(Color::of(ColorRole::SecondaryText));
     lblDesc->setUserInteractionEnabled(false);
     root->addSubview(lblDesc);
     caption("照片：");
@@ -96,20 +96,20 @@ void BusFeedBackViewController::viewDidLoad() {
     root->addSubview(photoView);
     btnSubmit = std::make_shared<Button>(Rect{}, "提交");
     btnSubmit->setIdentifier("submit");
-    btnSubmit->setTitleColor(Color::whiteColor());
-    btnSubmit->setBackgroundColor(kAccentColor);
+    btnSubmit->setTitleColor(Color::of(ColorRole::OnAccent));
+    btnSubmit->setBackgroundColor(Color::of(ColorRole::Accent));
     btnSubmit->setCornerRadius(6);
     btnSubmit->addAction(action(&BusFeedBackViewController::submit));
     root->addSubview(btnSubmit);
     btnShowList = std::make_shared<Button>(Rect{}, "查看反馈意见");
     btnShowList->setIdentifier("showList");
-    btnShowList->setTitleColor(kAccentColor);
+    btnShowList->setTitleColor(Color::of(ColorRole::Accent));
     btnShowList->addAction(action(&BusFeedBackViewController::showList));
     root->addSubview(btnShowList);
     lblPending = std::make_shared<Label>(Rect{}, "");
     lblPending->setIdentifier("pendingCount");
     lblPending->setFontSize(15);
-    lblPending->setTextColor(Color::white(0.3));
+    lblPending->setTextColor(Color::of(ColorRole::SecondaryText));
     lblPending->setHidden(true);
     root->addSubview(lblPending);
     pendingList = std::make_shared<View>(Rect{});
@@ -185,25 +185,26 @@ void BusFeedBackViewController::outboxChanged() {
         auto state = std::make_shared<Label>(Rect{}, stateWords(item));
         state->setIdentifier("pendingState");
         state->setFontSize(13);
-        state->setTextColor(item.phase == FeedbackOutbox::Phase::Failed ? Color{0.75, 0.1, 0.1, 1}
-                                                                        : Color::white(0.35));
+        state->setTextColor(item.phase == FeedbackOutbox::Phase::Failed
+                                ? Color::of(ColorRole::Warning)
+                                : Color::of(ColorRole::SecondaryText));
         row->addSubview(state);
         auto line = std::make_shared<Label>(
             Rect{}, item.firstLine + "（" + std::to_string(item.photos) + " 张照片）");
         line->setIdentifier("pendingText");
         line->setFontSize(14);
-        line->setTextColor(Color::white(0.15));
+        line->setTextColor(Color::of(ColorRole::Text));
         row->addSubview(line);
         auto again = std::make_shared<Button>(Rect{}, "重新发送");
         again->setIdentifier("sendAgain");
-        again->setTitleColor(kAccentColor);
+        again->setTitleColor(Color::of(ColorRole::Accent));
         again->setEnabled(item.phase == FeedbackOutbox::Phase::Failed);
         again->addAction(whileAlive<BusFeedBackViewController>(
             [id = item.id](BusFeedBackViewController& self, View&) { self.sendAgain(id); }));
         row->addSubview(again);
         auto remove = std::make_shared<Button>(Rect{}, "删除");
         remove->setIdentifier("deletePending");
-        remove->setTitleColor(kAccentColor);
+        remove->setTitleColor(Color::of(ColorRole::Accent));
         remove->setEnabled(item.phase != FeedbackOutbox::Phase::Sending);
         remove->addAction(whileAlive<BusFeedBackViewController>(
             [id = item.id](BusFeedBackViewController& self, View&) { self.deletePending(id); }));

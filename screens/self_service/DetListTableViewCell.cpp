@@ -1,6 +1,7 @@
 #include "screens/self_service/DetListTableViewCell.h"
 
 #include "core/Session.h"
+#include "platform/views/Palette.h"
 #include "screens/query/RowLine.h"
 #include "ui/PhotoName.h"
 #include "ui/RemoteImageLoader.h"
@@ -11,7 +12,7 @@ namespace {
 std::shared_ptr<Label> line(View& parent, int lines) {
     auto l = std::make_shared<Label>();
     l->setFontSize(14);
-    l->setTextColor(Color::white(0.2));
+    l->setTextColor(Color::of(ColorRole::Text));
     l->setNumberOfLines(lines);
     parent.addSubview(l);
     return l;
@@ -25,7 +26,7 @@ DetListTableViewCell::DetListTableViewCell() : TableViewCell(CellStyle::Default,
     lblContent = line(contentView(), 2);
     lblAnsTime = line(contentView(), 1);
     lblAnsContent = line(contentView(), 2);
-    lblAnsContent->setTextColor(Color{0.1, 0.4, 0.2, 1});
+    lblAnsContent->setTextColor(Color::of(ColorRole::Positive));
     pictureStrip = std::make_shared<View>();
     pictureStrip->setIdentifier("pictureStrip");
     pictureStrip->setHidden(true);

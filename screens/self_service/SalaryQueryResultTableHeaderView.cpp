@@ -1,18 +1,20 @@
 #include "screens/self_service/SalaryQueryResultTableHeaderView.h"
 
+#include "platform/views/Palette.h"
+
 namespace busdesk {
 
 SalaryQueryResultTableHeaderView::SalaryQueryResultTableHeaderView(Rect frame) : View(frame) {
-    setBackgroundColor(Color{0.93, 0.96, 1, 1});
+    setBackgroundColor(Color::of(ColorRole::AccentSoft));
     titleLabel = std::make_shared<Label>();
     titleLabel->setIdentifier("titleLabel");
     titleLabel->setFontSize(15);
-    titleLabel->setTextColor(Color::white(0.3));
+    titleLabel->setTextColor(Color::of(ColorRole::Text));
     titleDetLable = std::make_shared<Label>();
     titleDetLable->setIdentifier("titleDetLable");
     titleDetLable->setFontSize(20);
     titleDetLable->setBoldFont(true);
-    titleDetLable->setTextColor(Color{0.8, 0.2, 0.1, 1});
+    titleDetLable->setTextColor(Color::of(ColorRole::Warning));
     addSubview(titleLabel);
     addSubview(titleDetLable);
     layoutSubviews();

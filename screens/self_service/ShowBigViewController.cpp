@@ -5,6 +5,7 @@
 
 #include "platform/Log.h"
 #include "platform/views/NavigationController.h"
+#include "platform/views/Palette.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -25,7 +26,7 @@ void ShowBigViewController::viewDidLoad() {
     navigationItem().setRightBarButtonItem(confirmItem);
 
     auto v = view();
-    v->setBackgroundColor(Color::black());
+    v->setBackgroundColor(Color::of(ColorRole::Backdrop));
     Rect b = v->bounds();
     const double footer = 60;
     Log::line("self.arrayOK.count is " + std::to_string(arrayOK.size()));
@@ -46,8 +47,8 @@ void ShowBigViewController::viewDidLoad() {
     btnFinish = std::make_shared<Button>(Rect{b.width - 130, b.height - footer + 10, 110, 40},
                                          "完成(" + std::to_string(arrayOK.size()) + ")");
     btnFinish->setIdentifier("finish");
-    btnFinish->setTitleColor(Color::whiteColor());
-    btnFinish->setBackgroundColor(Color{0.16, 0.6, 0.3, 1});
+    btnFinish->setTitleColor(Color::of(ColorRole::OnAccent));
+    btnFinish->setBackgroundColor(Color::of(ColorRole::Confirm));
     btnFinish->addAction(action(&ShowBigViewController::finish));
     v->addSubview(btnFinish);
     layout();

@@ -1,6 +1,7 @@
 #include "screens/self_service/SubdityDetTableViewCell.h"
 
 #include "core/Session.h"
+#include "platform/views/Palette.h"
 
 namespace busdesk {
 
@@ -10,7 +11,7 @@ std::shared_ptr<Label> cellLabel(View& parent, const char* id, double size, Text
     l->setIdentifier(id);
     l->setFontSize(size);
     l->setTextAlignment(align);
-    l->setTextColor(Color::white(0.2));
+    l->setTextColor(Color::of(ColorRole::Text));
     parent.addSubview(l);
     return l;
 }
@@ -20,7 +21,7 @@ SubdityDetTableViewCell::SubdityDetTableViewCell() : TableViewCell(CellStyle::De
     setSelectionStyle(CellSelectionStyle::None);
     lblTime = cellLabel(contentView(), "ActTime", 13, TextAlignment::Left);
     lblPlace = cellLabel(contentView(), "CanteenName", 12, TextAlignment::Left);
-    lblPlace->setTextColor(Color::white(0.45));
+    lblPlace->setTextColor(Color::of(ColorRole::SecondaryText));
     lblMoney = cellLabel(contentView(), "Money", 14, TextAlignment::Center);
     lblRemain = cellLabel(contentView(), "RemainMoney", 14, TextAlignment::Center);
     setFrame({0, 0, 390, rowHeight()});

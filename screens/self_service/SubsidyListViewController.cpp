@@ -2,8 +2,8 @@
 
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
+#include "platform/views/Palette.h"
 #include "screens/query/DateRangeInput.h"
-#include "ui/Colors.h"
 #include "ui/DatePickerSheet.h"
 
 namespace busdesk {
@@ -25,7 +25,7 @@ std::vector<const char*> headings(int kind) {
 std::shared_ptr<Label> headerLabel(View& parent, const std::string& text, Rect frame, double size = 14) {
     auto l = std::make_shared<Label>(frame, text);
     l->setFontSize(size);
-    l->setTextColor(Color::white(0.25));
+    l->setTextColor(Color::of(ColorRole::Text));
     parent.addSubview(l);
     return l;
 }
@@ -55,7 +55,7 @@ void SubsidyListViewController::configureList(TableView& list) {
                           void (SubsidyListViewController::*m)()) {
         auto b = std::make_shared<Button>(Rect{104, y, w - 124, 34}, text);
         b->setIdentifier(id);
-        b->setTitleColor(kAccentColor);
+        b->setTitleColor(Color::of(ColorRole::Accent));
         b->addAction(action(m));
         header->addSubview(b);
         return b;
@@ -65,7 +65,7 @@ void SubsidyListViewController::configureList(TableView& list) {
     btnEndTime =
         dateButton("btnEndTime", query_dates::today(), 46, &SubsidyListViewController::chooseEndTime);
     auto hint = headerLabel(*header, kHint, {12, 84, w - 24, 24}, 12);
-    hint->setTextColor(Color{0.8, 0.2, 0.1, 1});
+    hint->setTextColor(Color::of(ColorRole::Warning));
     auto cols = headings(tag);
     double x = 0;
     for (std::size_t i = 0; i < cols.size(); ++i) {
@@ -73,7 +73,7 @@ void SubsidyListViewController::configureList(TableView& list) {
         auto l = headerLabel(*header, cols[i], {x + (i == 0 ? 10 : 0), 114, cw - (i == 0 ? 10 : 0), 32});
         l->setIdentifier("columnTitle");
         if (i > 0) l->setTextAlignment(TextAlignment::Center);
-        l->setBackgroundColor(Color{0.93, 0.96, 1, 1});
+        l->setBackgroundColor(Color::of(ColorRole::AccentSoft));
         x += cw;
     }
     list.setTableHeaderView(header);

@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
+#include "platform/views/Palette.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -17,7 +18,7 @@ void SubsidyViewController::viewDidLoad() {
     auto field = [&](const char* caption, const char* id, const std::string& text) {
         auto c = std::make_shared<Label>(Rect{}, caption);
         c->setFontSize(14);
-        c->setTextColor(Color::white(0.45));
+        c->setTextColor(Color::of(ColorRole::SecondaryText));
         view()->addSubview(c);
         captions_.push_back(c);
         auto l = std::make_shared<Label>(Rect{}, text);

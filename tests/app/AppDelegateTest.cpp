@@ -6,6 +6,7 @@
 #include "core/PublicMethod.h"
 #include "platform/Paths.h"
 #include "platform/RunLoop.h"
+#include "platform/views/Palette.h"
 #include "platform/views/Window.h"
 #include "screens/core/LoginViewController.h"
 
@@ -31,7 +32,7 @@ TEST_F(AppDelegateTest, LaunchPutsTheLoginScreenInAWhiteKeyWindow) {
     ASSERT_TRUE(app->window());
     EXPECT_EQ(Window::keyWindow(), app->window());
     ASSERT_TRUE(app->window()->backgroundColor());
-    EXPECT_EQ(*app->window()->backgroundColor(), Color::whiteColor());
+    EXPECT_EQ(Palette::resolve(*app->window()->backgroundColor(), Appearance::Light), Color::whiteColor());
     EXPECT_TRUE(std::dynamic_pointer_cast<LoginViewController>(app->window()->rootViewController()));
     EXPECT_EQ(app->sideMenu(), nullptr);  // no shell before a login
     EXPECT_TRUE(app->deviceSettings().idleTimerDisabled);

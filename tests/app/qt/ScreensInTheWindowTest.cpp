@@ -28,6 +28,7 @@
 #include "platform/views/ViewFinder.h"
 #include "platform/views/Window.h"
 #include "server/OfficeSimulator.h"
+#include "tests/app/qt/TextContrast.h"
 #include "tests/support/PrivateSecretService.h"
 #include "tests/support/SecretSweep.h"
 #include "ui/PickerSheet.h"
@@ -82,50 +83,14 @@ class ScreensInTheWindow : public ::testing::Test {
         presenter_->sync();
     }
 
-    // What the text is drawn on: the nearest opaque colour behind it, the title bar's or the side
-    // menus' picture, else the white window.
-    static QColor backdrop(View& view) {
-        for (View* v = &view; v; v = v->superview()) {
-            if (auto* bar = dynamic_cast<NavigationBar*>(v); bar && bar->backgroundImageName())
-                return qt::kNavBarLight;
-            if (v->identifier() == "leftMenu" || v->identifier() == "rightMenu")
-                return qt::kMenuBackgroundLight;
-            if (auto bg = v->backgroundColor(); bg && bg->alpha > 0.99) return qt::toQColor(*bg);
-        }
-        return Qt::white;
-    }
-
-    static QColor over(const QColor& text, const QColor& back) {
-        double a = text.alphaF();
-        return QColor::fromRgbF(static_cast<float>(text.redF() * a + back.redF() * (1 - a)),
-                                static_cast<float>(text.greenF() * a + back.greenF() * (1 - a)),
-                                static_cast<float>(text.blueF() * a + back.blueF() * (1 - a)));
-    }
-
-    // Every text on the screen reads at 4.5:1 or more.
+    // Every text on the screen reads on what is under it (the whole walk in both palettes is
+    // ContrastTest's).
     void expectLegible(const std::string& screen) {
+        RunLoop::main().advance(std::chrono::milliseconds(600));  // slides and fades come to rest
         presenter_->sync();
-        int texts = 0;
-        for (View* v : ViewFinder::visibleViews(*delegate_->window())) {
-            QColor colour;
-            std::string text;
-            if (auto* l = dynamic_cast<Label*>(v); l && !l->text().empty()) {
-                colour = qt::toQColor(l->textColor());
-                text = l->text();
-            } else if (auto* b = dynamic_cast<Button*>(v); b && !b->currentTitle().empty() && b->enabled()) {
-                auto c = b->titleColorForState(b->state());
-                colour = c ? qt::toQColor(*c) : qt::kDefaultTint;
-                text = b->currentTitle();
-            } else {
-                continue;
-            }
-            QColor back = backdrop(*v);
-            EXPECT_GE(qt::contrastRatio(over(colour, back), back), 4.5)
-                << screen << ": \"" << text << "\" in " << colour.name().toStdString() << " on "
-                << back.name().toStdString();
-            ++texts;
-        }
-        EXPECT_GT(texts, 2) << screen;
+        auto texts = window_tests::drawnTexts(*presenter_, Appearance::Light);
+        for (const auto& t : texts) EXPECT_GE(t.ratio() + 1e-9, t.needed) << screen << ": " << t.describe();
+        EXPECT_GT(texts.size(), 2U) << screen;
     }
 
     std::unique_ptr<QApplication> app_;

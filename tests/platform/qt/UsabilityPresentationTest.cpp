@@ -181,17 +181,5 @@ TEST_F(UsabilityPresentationTest, TextIsNeverSmallerThanThirteenPixels) {
     EXPECT_EQ(uiFont(17).pixelSize(), 17);
 }
 
-TEST(Contrast, RatiosFollowTheWcagFormula) {
-    EXPECT_NEAR(contrastRatio(Qt::black, Qt::white), 21.0, 0.01);
-    EXPECT_NEAR(contrastRatio(Qt::white, Qt::white), 1.0, 0.001);
-    // #767676 is the lightest grey that passes AA on white.
-    EXPECT_GE(contrastRatio(QColor(0x76, 0x76, 0x76), Qt::white), 4.5);
-    EXPECT_LT(contrastRatio(QColor(0x77, 0x77, 0x77), Qt::white), 4.5);
-    // The presenter's own colours.
-    EXPECT_GE(contrastRatio(kDefaultTint, Qt::white), 4.5);
-    EXPECT_GE(contrastRatio(Qt::white, kNavBarLight), 4.5);
-    EXPECT_GE(contrastRatio(Qt::white, kMenuBackgroundLight), 4.5);
-}
-
 }  // namespace
 }  // namespace busdesk::qt
