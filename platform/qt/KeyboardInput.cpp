@@ -24,7 +24,7 @@ struct QtKey {
 };
 
 constexpr std::array kKeys{
-    QtKey{Qt::Key_Tab, {Key::Tab, false}, true},      QtKey{Qt::Key_Backtab, {Key::Tab, true}, true},
+    QtKey{Qt::Key_Tab, {Key::Tab, false}, true},       QtKey{Qt::Key_Backtab, {Key::Tab, true}, true},
     QtKey{Qt::Key_Return, {Key::Return, false}, true}, QtKey{Qt::Key_Enter, {Key::Return, false}, true},
     QtKey{Qt::Key_Space, {Key::Space, false}, false},  QtKey{Qt::Key_Escape, {Key::Escape, false}, true},
     QtKey{Qt::Key_Up, {Key::Up, false}, false},        QtKey{Qt::Key_Down, {Key::Down, false}, false},

@@ -16,15 +16,18 @@ struct KeyNameEntry {
 
 // The first name of a key is the one keyName writes.
 constexpr std::array kKeyNames{
-    KeyNameEntry{"Tab", Key::Tab},   KeyNameEntry{"Enter", Key::Return}, KeyNameEntry{"Return", Key::Return},
-    KeyNameEntry{"Space", Key::Space}, KeyNameEntry{"Esc", Key::Escape}, KeyNameEntry{"Escape", Key::Escape},
-    KeyNameEntry{"Up", Key::Up},     KeyNameEntry{"Down", Key::Down},    KeyNameEntry{"Left", Key::Left},
-    KeyNameEntry{"Right", Key::Right}, KeyNameEntry{"F2", Key::F2},      KeyNameEntry{"F3", Key::F3},
+    KeyNameEntry{"Tab", Key::Tab},       KeyNameEntry{"Enter", Key::Return},
+    KeyNameEntry{"Return", Key::Return}, KeyNameEntry{"Space", Key::Space},
+    KeyNameEntry{"Esc", Key::Escape},    KeyNameEntry{"Escape", Key::Escape},
+    KeyNameEntry{"Up", Key::Up},         KeyNameEntry{"Down", Key::Down},
+    KeyNameEntry{"Left", Key::Left},     KeyNameEntry{"Right", Key::Right},
+    KeyNameEntry{"F2", Key::F2},         KeyNameEntry{"F3", Key::F3},
 };
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 

@@ -51,7 +51,8 @@ void bringIntoView(View& v) {
         Rect target = v.frameInWindow(), port = scroller->frameInWindow();
         Point offset = scroller->contentOffset();
         if (target.maxY() > port.maxY())
-            scroller->setContentOffset({offset.x, offset.y + std::min(target.maxY() - port.maxY(), target.y - port.y)});
+            scroller->setContentOffset(
+                {offset.x, offset.y + std::min(target.maxY() - port.maxY(), target.y - port.y)});
         else if (target.y < port.y)
             scroller->setContentOffset({offset.x, offset.y - (port.y - target.y)});
     }
@@ -79,9 +80,8 @@ std::optional<bool> escapeTopmost(Window& window) {
 }
 
 bool pressShortcut(Window& window, const KeyEvent& key) {
-    View* target = ViewFinder::last(window, [&key](View& v) {
-        return v.keyboardShortcut() == key && v.isReachable();
-    });
+    View* target =
+        ViewFinder::last(window, [&key](View& v) { return v.keyboardShortcut() == key && v.isReachable(); });
     if (!target) return false;
     auto keep = target->weak_from_this().lock();
     return target->userTap();
@@ -108,13 +108,15 @@ std::vector<View*> focusOrder(Window& window) {
         if (isStop(*v)) stops.emplace_back(v->frameInWindow(), v);
     // Reading order: by the top edge; the stops whose middle lies above the bottom of a line's
     // first stop share its line and are read left to right.
-    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first.y < b.first.y; });
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const auto& a, const auto& b) { return a.first.y < b.first.y; });
     std::vector<View*> order;
     for (std::size_t i = 0; i < stops.size();) {
         std::size_t end = i + 1;
         const Rect head = stops[i].first;
         while (end < stops.size() && stops[end].first.midY() < head.maxY()) ++end;
-        std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(i), stops.begin() + static_cast<std::ptrdiff_t>(end),
+        std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(i),
+                         stops.begin() + static_cast<std::ptrdiff_t>(end),
                          [](const auto& a, const auto& b) { return a.first.x < b.first.x; });
         for (std::size_t k = i; k < end; ++k) order.push_back(stops[k].second);
         i = end;
@@ -165,7 +167,8 @@ bool goBack(Window& window, bool toRoot) {
         return dynamic_cast<NavigationController*>(v.owningViewController()) != nullptr && v.isReachable();
     });
     if (navView) {
-        auto nav = std::static_pointer_cast<NavigationController>(navView->owningViewController()->shared_from_this());
+        auto nav = std::static_pointer_cast<NavigationController>(
+            navView->owningViewController()->shared_from_this());
         if (nav->viewControllers().size() > 1) {
             if (toRoot)
                 nav->popToRootViewController(true);

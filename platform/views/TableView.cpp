@@ -416,6 +416,7 @@ bool TableView::dump(DumpWriter& out) const {
             for (std::size_t i = 0; i < texts.size(); ++i)
                 line += (i ? " | " : " ") + DumpWriter::quote(texts[i]);
             if (selected_ == IndexPath{s, r}) line += " (selected)";
+            if (keyboardRow_ == IndexPath{s, r}) line += " (marked)";
             out.indented(line);
         }
     }

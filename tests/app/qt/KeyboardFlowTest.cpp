@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <cmath>
 #include <cstdlib>

@@ -173,8 +173,9 @@ TEST_F(Keyboard, ArrowsMoveThroughTheRowsAndEnterOpensTheOneMarked) {
 
 TEST_F(Keyboard, AnAlertKeepsTheFocusAndEscIsItsCancel) {
     int chosen = -2;
-    auto alert = std::make_shared<AlertView>("确认", "删除吗？", std::string("取消"), std::vector<std::string>{"确定"},
-                                             [&](AlertView&, int i) { chosen = i; });
+    auto alert =
+        std::make_shared<AlertView>("确认", "删除吗？", std::string("取消"), std::vector<std::string>{"确定"},
+                                    [&](AlertView&, int i) { chosen = i; });
     alert->show();
     auto stops = keyboard::focusOrder(*window);
     ASSERT_EQ(stops.size(), 2U);
@@ -189,7 +190,8 @@ TEST_F(Keyboard, AnAlertKeepsTheFocusAndEscIsItsCancel) {
     auto nav = std::make_shared<NavigationController>(std::make_shared<FormScreen>());
     window->setRootViewController(nav);
     nav->pushViewController(std::make_shared<FormScreen>(), false);
-    auto notice = std::make_shared<AlertView>("提示", "已保存", std::nullopt, std::vector<std::string>{"确定"});
+    auto notice =
+        std::make_shared<AlertView>("提示", "已保存", std::nullopt, std::vector<std::string>{"确定"});
     notice->show();
     EXPECT_FALSE(press(kEsc));
     EXPECT_EQ(AlertView::visibleAlerts().size(), 1U);
