@@ -23,7 +23,7 @@ struct QtKey {
     bool overEditor;
 };
 
-constexpr std::array kKeys{
+constexpr std::array kQtKeys{
     QtKey{Qt::Key_Tab, {Key::Tab, false}, true},       QtKey{Qt::Key_Backtab, {Key::Tab, true}, true},
     QtKey{Qt::Key_Return, {Key::Return, false}, true}, QtKey{Qt::Key_Enter, {Key::Return, false}, true},
     QtKey{Qt::Key_Space, {Key::Space, false}, false},  QtKey{Qt::Key_Escape, {Key::Escape, false}, true},
@@ -38,7 +38,7 @@ constexpr int kRingWidth = 3;
 
 std::optional<KeyEvent> toolkitKey(const QKeyEvent& event, bool inEditor, bool multiLine) {
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return std::nullopt;
-    for (const auto& entry : kKeys) {
+    for (const auto& entry : kQtKeys) {
         if (entry.qtKey != event.key()) continue;
         if (inEditor && !entry.overEditor) return std::nullopt;
         // A new line is the text's own.

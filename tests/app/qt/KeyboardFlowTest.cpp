@@ -198,6 +198,14 @@ TEST_F(KeyboardFlow, TypingStaysInTheFieldAndShiftTabGoesBack) {
     expectOnScreen("field #username: \"1 0 8\"");
     press(Qt::Key_Tab);
     ASSERT_EQ(focused(), "password");
+    // The check box is the next stop; Space ticks it and ticks it off.
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), "cb");
+    press(Qt::Key_Space);
+    expectOnScreen("checkbox #cb: [x]");
+    press(Qt::Key_Space);
+    expectOnScreen("checkbox #cb: [ ]");
+    press(Qt::Key_Tab, Qt::ShiftModifier);
     press(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(focused(), "username");
     // Qt sends Shift+Tab as Backtab.

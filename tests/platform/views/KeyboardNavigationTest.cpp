@@ -23,7 +23,7 @@ constexpr KeyEvent kEsc{Key::Escape};
 constexpr KeyEvent kUp{Key::Up};
 constexpr KeyEvent kDown{Key::Down};
 
-class Rows : public TableViewDataSource, public TableViewDelegate {
+class KeyRows : public TableViewDataSource, public TableViewDelegate {
   public:
     int numberOfRows(TableView&, int) override { return 4; }
     std::shared_ptr<TableViewCell> cellForRow(TableView& tv, IndexPath ip) override {
@@ -39,7 +39,7 @@ class Rows : public TableViewDataSource, public TableViewDelegate {
 };
 
 // Added to the view in an order unlike the reading order: the keyboard must go by the places.
-class FormScreen : public ViewController {
+class KeyFormScreen : public ViewController {
   public:
     void viewDidLoad() override {
         auto add = [this](const std::shared_ptr<View>& v) {
@@ -70,7 +70,7 @@ class FormScreen : public ViewController {
         view()->addSubview(b);
         return b;
     }
-    std::shared_ptr<Rows> rows = std::make_shared<Rows>();
+    std::shared_ptr<KeyRows> rows = std::make_shared<KeyRows>();
     std::shared_ptr<TableView> list;
     std::shared_ptr<TextField> field;
     std::shared_ptr<Button> second, right, go;
@@ -81,7 +81,7 @@ struct Keyboard : testing::Test {
     void SetUp() override {
         window = std::make_shared<Window>();
         window->makeKeyAndVisible();
-        screen = std::make_shared<FormScreen>();
+        screen = std::make_shared<KeyFormScreen>();
         window->setRootViewController(screen);
     }
     std::vector<std::string> order() {
@@ -96,7 +96,7 @@ struct Keyboard : testing::Test {
     bool press(KeyEvent key) { return keyboard::handleKey(*window, key); }
 
     std::shared_ptr<Window> window;
-    std::shared_ptr<FormScreen> screen;
+    std::shared_ptr<KeyFormScreen> screen;
 };
 
 TEST_F(Keyboard, TabGoesInReadingOrderOverEveryStopAndTheFieldTakesTheTyping) {
@@ -187,9 +187,9 @@ TEST_F(Keyboard, AnAlertKeepsTheFocusAndEscIsItsCancel) {
     EXPECT_TRUE(screen->pressed.empty());
 
     // Without a cancel button Esc closes nothing, and nothing under the alert goes back.
-    auto nav = std::make_shared<NavigationController>(std::make_shared<FormScreen>());
+    auto nav = std::make_shared<NavigationController>(std::make_shared<KeyFormScreen>());
     window->setRootViewController(nav);
-    nav->pushViewController(std::make_shared<FormScreen>(), false);
+    nav->pushViewController(std::make_shared<KeyFormScreen>(), false);
     auto notice =
         std::make_shared<AlertView>("提示", "已保存", std::nullopt, std::vector<std::string>{"确定"});
     notice->show();
