@@ -23,6 +23,12 @@ PickerSheet::PickerSheet(std::string title, std::weak_ptr<View> origin)
     setBlocksTouchesBelow(true);
     setBackgroundColor(Color::of(ColorRole::Scrim, 0.3));
     setAccessibilityRole(AccessibilityRole::Dialog);
+    // Escape is Cancel, where the sheet has one.
+    setEscapeHandler([this] {
+        if (!shown_ || hideCancel_) return false;
+        userPressCancel();
+        return true;
+    });
 }
 
 PickerSheet::~PickerSheet() = default;

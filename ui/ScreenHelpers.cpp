@@ -48,16 +48,22 @@ void styleBar(ViewController& vc, Color titleColor, bool rounded) {
 
 void setNavTitleBar(ViewController& vc, const std::string& title) {
     auto& item = vc.navigationItem();
-    item.setLeftBarButtonItem(barButton("presentLeftMenuViewController", "menu", "功能菜单", {30, 21},
-                                        vc.whileAlive<ViewController>([](ViewController& s, View&) {
-                                            if (auto menu = sideMenuViewController(s))
-                                                menu->presentLeftMenuViewController();
-                                        })));
-    item.setRightBarButtonItem(barButton("presentRightMenuViewController", "user", "个人菜单", {30, 30},
-                                         vc.whileAlive<ViewController>([](ViewController& s, View&) {
-                                             if (auto menu = sideMenuViewController(s))
-                                                 menu->presentRightMenuViewController();
-                                         })));
+    auto left = barButton("presentLeftMenuViewController", "menu", "功能菜单", {30, 21},
+                          vc.whileAlive<ViewController>([](ViewController& s, View&) {
+                              if (auto menu = sideMenuViewController(s))
+                                  menu->presentLeftMenuViewController();
+                          }));
+    left->keyboardShortcut = kLeftMenuKey;
+    left->accessibilityHint = "快捷键 F2";
+    item.setLeftBarButtonItem(left);
+    auto right = barButton("presentRightMenuViewController", "user", "个人菜单", {30, 30},
+                           vc.whileAlive<ViewController>([](ViewController& s, View&) {
+                               if (auto menu = sideMenuViewController(s))
+                                   menu->presentRightMenuViewController();
+                           }));
+    right->keyboardShortcut = kRightMenuKey;
+    right->accessibilityHint = "快捷键 F3";
+    item.setRightBarButtonItem(right);
     // The title view: its label (tag 1) takes the title and shrinks to fit; sized to the title
     // at 17 points (at most 280) plus 48.
     double width = std::min(textWidth(title, 17), 280.0) + 48;

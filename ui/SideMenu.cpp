@@ -56,6 +56,13 @@ void SideMenu::loadView() {
     // must close the menu, not reach a menu row.
     cover_->setZPosition(1);
     cover_->addTapHandler(whileAlive<SideMenu>([](SideMenu& self, View&) { self.hideMenuViewController(); }));
+    // Shown only while a menu is open: Escape closes the menu.
+    cover_->setEscapeHandler([weak = weak_from_this()] {
+        auto self = std::static_pointer_cast<SideMenu>(weak.lock());
+        if (!self || self->menuState() == MenuState::Hidden) return false;
+        self->hideMenuViewController();
+        return true;
+    });
     v->addSubview(cover_);
     leftContainer_ = std::make_shared<MenuContainer>(b, "左侧菜单", "功能菜单");
     leftContainer_->setIdentifier("leftMenu");

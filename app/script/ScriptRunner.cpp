@@ -14,6 +14,7 @@
 #include "platform/views/ActionSheet.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/DatePicker.h"
+#include "platform/views/KeyboardNavigation.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/ScreenDump.h"
 #include "platform/views/TableView.h"
@@ -131,6 +132,8 @@ ScriptRunner::Outcome ScriptRunner::execute(const std::string& rawLine) {
         result = alert(unquote(rest));
     } else if (command == "menu") {
         result = menu(rest);
+    } else if (command == "key") {
+        result = key(rest);
     } else if (command == "back") {
         result = back(false);
     } else if (command == "home") {
@@ -185,6 +188,7 @@ ScriptRunner::Outcome ScriptRunner::tap(const std::string& selector) {
     }
     if (!target) return fail("no visible view matches " + selector);
     if (!target->isReachable()) return fail(selector + " is covered (an overlay or sheet takes the touches)");
+    window_->setKeyboardInUse(false);
     auto keep = target->weak_from_this().lock();
     // Like a finger: the innermost view that reacts takes the tap.
     for (View* v = target; v; v = v->superview())
@@ -314,37 +318,29 @@ ScriptRunner::Outcome ScriptRunner::menu(const std::string& which) {
 }
 
 ScriptRunner::Outcome ScriptRunner::back(bool home) {
-    // The screen's own button first, so its goBack/goIndex runs as a tap would run it.
-    // Arrays with static storage: a braced list chosen by a conditional dies with the condition,
-    // before the loop reads it.
-    static const char* const kHome[] = {"goIndex", nullptr};
-    static const char* const kBack[] = {"goBack", "navBack", nullptr};
-    for (const char* const* id = home ? kHome : kBack; *id; ++id) {
-        auto hits = ViewFinder::withIdentifier(*window_, *id);
-        for (auto it = hits.rbegin(); it != hits.rend(); ++it)
-            if ((*it)->isReachable() && (*it)->userTap()) return {};
-    }
-    View* navView = ViewFinder::last(*window_, [](View& v) {
-        return dynamic_cast<NavigationController*>(v.owningViewController()) != nullptr && v.isReachable();
-    });
-    if (navView) {
-        auto nav = std::static_pointer_cast<NavigationController>(
-            navView->owningViewController()->shared_from_this());
-        if (nav->viewControllers().size() > 1) {
-            if (home)
-                nav->popToRootViewController(true);
-            else
-                nav->popViewController(true);
-            return {};
-        }
-    }
+    // The way Esc goes back (the screen's own button, its stack, a presented screen).
+    if (keyboard::goBack(*window_, home)) return {};
     auto top = window_->topViewController();
     if (home && homeAction_ && top == window_->rootViewController() && homeAction_()) return {};
-    if (!home && top && top != window_->rootViewController()) {
-        top->dismissViewController(true);
-        return {};
-    }
     return fail(home ? "already at the first screen" : "nothing to go back to");
+}
+
+ScriptRunner::Outcome ScriptRunner::key(const std::string& rest) {
+    auto [name, countText] = splitWord(rest);
+    auto event = parseKeyName(name);
+    if (!event) return fail("key Tab, Shift+Tab, Enter, Space, Esc, Up, Down, Left, Right, F2 or F3");
+    int count = 1;
+    if (!countText.empty()) {
+        auto text = trim(countText);
+        auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
+        if (ec != std::errc() || ptr != text.data() + text.size() || count < 1 || count > 100)
+            return fail("key NAME [TIMES]: TIMES from 1 to 100");
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!keyboard::handleKey(*window_, *event)) return fail(keyName(*event) + " does nothing here");
+        settle();
+    }
+    return {};
 }
 
 ScriptRunner::Outcome ScriptRunner::pullOrMore(bool more) {
@@ -423,6 +419,8 @@ std::string ScriptRunner::helpText() {
            "  cancel            cancel the open picker, sheet or alert\n"
            "  alert TITLE       press the alert's (or sheet's) button TITLE\n"
            "  menu left|right|hide   open or close a side menu\n"
+           "  key NAME [TIMES]  press a key: Tab, Shift+Tab, Enter, Space, Esc, Up, Down, Left,\n"
+           "                    Right, F2 (left menu), F3 (right menu)\n"
            "  back              back one screen\n"
            "  home              the home page\n"
            "  pull              pull the list down to refresh it\n"
@@ -559,9 +557,9 @@ int ScriptRunner::runInteractive(std::istream& in) {
 
 namespace {
 // The commands, as completion offers them (help lists them with their arguments).
-constexpr const char* kCommandNames[] = {"tap",  "type", "pick",   "save", "cancel", "alert",
-                                         "menu", "back", "home",   "pull", "more",   "wait",
-                                         "dump", "read", "expect", "help", "quit"};
+constexpr const char* kCommandNames[] = {"tap",  "type", "pick", "save",   "cancel", "alert",
+                                         "menu", "key",  "back", "home",   "pull",   "more",
+                                         "wait", "dump", "read", "expect", "help",   "quit"};
 
 // A selector that names a password by itself: the field may not be on the screen any more.
 bool namesPassword(const std::string& selector) {
@@ -597,6 +595,8 @@ std::vector<std::string> ScriptRunner::completions(const std::string& typed) con
                 if (!v->identifier().empty()) pool.push_back("#" + v->identifier());
         } else if (command == "menu") {
             pool = {"left", "right", "hide"};
+        } else if (command == "key") {
+            pool = {"Tab", "Shift+Tab", "Enter", "Space", "Esc", "Up", "Down", "Left", "Right", "F2", "F3"};
         } else if (command == "alert") {
             auto add = [&pool](const auto& panels) {
                 if (panels.empty()) return;

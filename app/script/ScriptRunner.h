@@ -72,6 +72,7 @@ class ScriptRunner {
     Outcome alert(const std::string& title);
     Outcome menu(const std::string& which);
     Outcome back(bool home);
+    Outcome key(const std::string& rest);
     Outcome pullOrMore(bool more);
     Outcome wait(const std::string& secondsText);
     Outcome read(const std::string& selector);

@@ -13,6 +13,7 @@
 #include "platform/qt/WebPageBrowser.h"
 #include "platform/views/Control.h"
 #include "platform/views/DatePicker.h"
+#include "platform/views/KeyboardNavigation.h"
 #include "platform/views/Label.h"
 #include "platform/views/Palette.h"
 #include "platform/views/PickerView.h"
@@ -69,7 +70,10 @@ void SurfaceWidget::resizeEvent(QResizeEvent* e) {
 // ---- presenter
 
 WindowPresenter::WindowPresenter(std::shared_ptr<Window> window)
-    : window_(std::move(window)), surface_(new SurfaceWidget(*this)) {
+    : window_(std::move(window)),
+      surface_(new SurfaceWidget(*this)),
+      focusRing_(new FocusRing(surface_)),
+      keyboard_(std::make_unique<KeyboardInput>(*window_, *surface_)) {
     installAccessibility();
     surface_->setWindowTitle("BusDesk");
     Rect f = window_->frame();
@@ -82,6 +86,7 @@ WindowPresenter::WindowPresenter(std::shared_ptr<Window> window)
 }
 
 WindowPresenter::~WindowPresenter() {
+    keyboard_.reset();
     removeViewObserver(this);
     frameTimer_.stop();
     delete surface_;  // deletes every ViewWidget; their destructors forget themselves
@@ -174,6 +179,7 @@ void WindowPresenter::sync() {
     syncView(*window_, surface_, nullptr);
     for (auto& [view, widget] : widgets_)
         if (widget->seenGeneration != generation_ && !widget->isHidden()) widget->hide();
+    focusRing_->follow(keyboard::focusRing(*window_));
     if (finiteAnimating_ || perpetualAnimating_) {
         if (!frameTimer_.isActive()) frameTimer_.start();
     } else {
@@ -321,6 +327,7 @@ ScrollView* WindowPresenter::scrollTargetAt(QPointF point) const {
 }
 
 void WindowPresenter::press(QPointF point) {
+    window_->setKeyboardInUse(false);
     sync();
     pressed_ = true;
     dragging_ = false;

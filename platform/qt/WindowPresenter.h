@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/qt/KeyboardInput.h"
 #include "platform/qt/ViewWidget.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/ViewObserver.h"
@@ -97,6 +98,8 @@ class WindowPresenter : public ViewObserver, public WidgetRegistry {
 
     std::shared_ptr<Window> window_;
     SurfaceWidget* surface_;
+    FocusRing* focusRing_;
+    std::unique_ptr<KeyboardInput> keyboard_;
     std::map<const View*, ViewWidget*> widgets_;
     QTimer frameTimer_;
     bool scheduled_ = false;

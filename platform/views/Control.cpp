@@ -39,6 +39,15 @@ void Control::sendActions() {
     for (auto& a : actions) a(*this);
 }
 
+bool Control::acceptsKeyboardFocus() const {
+    return enabled_ && !accessibilityHidden() && (!actions_.empty() || hasTapHandlers());
+}
+
+bool Control::userKey(const KeyEvent& key) {
+    if ((key.key == Key::Return || key.key == Key::Space) && !key.shift && enabled_) return userTap();
+    return false;
+}
+
 bool Control::userTap() {
     if (!enabled_) return false;
     if (actions_.empty()) return View::userTap();

@@ -29,6 +29,9 @@ class Control : public View {
 
     // A tap on an enabled control sends its actions.
     bool userTap() override;
+    // An enabled control that does something takes the focus; Enter and Space press it.
+    bool acceptsKeyboardFocus() const override;
+    bool userKey(const KeyEvent& key) override;
 
   private:
     bool enabled_ = true;

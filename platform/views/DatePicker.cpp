@@ -1,6 +1,7 @@
 #include "platform/views/DatePicker.h"
 
 #include "platform/DateFormat.h"
+#include "platform/LocalDate.h"
 #include "platform/views/DumpWriter.h"
 
 namespace busdesk {
@@ -57,6 +58,20 @@ bool DatePicker::dump(DumpWriter& out) const {
 
 std::string DatePicker::accessibleName() const {
     return accessibilityLabel().empty() ? formatDate(date_, patternFor(mode_)) : accessibilityLabel();
+}
+
+bool DatePicker::userKey(const KeyEvent& key) {
+    if (key.shift || (key.key != Key::Up && key.key != Key::Down)) return false;
+    int step = key.key == Key::Down ? 1 : -1;
+    if (mode_ == DatePickerMode::Time || mode_ == DatePickerMode::CountDownTimer) {
+        userSetDate(date_.addingSeconds(60.0 * step));
+        return true;
+    }
+    // A calendar day, keeping the time of day (a day is not always 24 hours long).
+    LocalDate day = LocalDate::of(date_);
+    double intoDay = date_.secondsSince1970 - day.toDate().secondsSince1970;
+    userSetDate(day.addingDays(step).toDate().addingSeconds(intoDay));
+    return true;
 }
 
 }  // namespace busdesk

@@ -32,6 +32,10 @@ class DatePicker : public View {
     // As the user turning the wheels: sets (clamped) and calls the change handler.
     void userSetDate(Date d);
 
+    // Up and Down: a day earlier or later (a minute for a time), as turning the wheels.
+    bool acceptsKeyboardFocus() const override { return !accessibilityHidden(); }
+    bool userKey(const KeyEvent& key) override;
+
     bool dump(DumpWriter& out) const override;
     // The label set, else the date chosen.
     std::string accessibleName() const override;

@@ -63,6 +63,9 @@ class ModalChoice : public View {
         cancelIndex_ = cancelIndex >= 0 && cancelIndex < numberOfButtons() ? cancelIndex : -1;
         setBlocksTouchesBelow(true);
         setBackgroundColor(Color::of(ColorRole::Scrim, 0.4));
+        // Escape is the cancel button; without one it closes nothing. The handler lives in the
+        // panel, so the panel is there whenever it runs.
+        setEscapeHandler([this] { return cancelIndex_ >= 0 && dismissWithClickedButtonIndex(cancelIndex_); });
     }
 
     // Shown ones, oldest first; the last is on top.

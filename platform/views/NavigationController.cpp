@@ -39,6 +39,8 @@ std::shared_ptr<Button> NavigationBar::buttonFor(const std::shared_ptr<BarButton
     itemButtons_.push_back(b);
     b->setIdentifier(item->identifier);
     if (!item->accessibilityLabel.empty()) b->setAccessibilityLabel(item->accessibilityLabel);
+    if (!item->accessibilityHint.empty()) b->setAccessibilityHint(item->accessibilityHint);
+    b->setKeyboardShortcut(item->keyboardShortcut);
     if (item->action) b->addAction(item->action);
     return b;
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/views/Button.h"
@@ -17,6 +18,9 @@ struct BarButtonItem {
     std::string identifier;
     // What an icon-only button does, in words, for a screen reader.
     std::string accessibilityLabel;
+    // A key that presses the button from anywhere on the screen, and the words that say so.
+    std::optional<KeyEvent> keyboardShortcut;
+    std::string accessibilityHint;
     View::Action action;
     std::shared_ptr<View> customView;
     Size size{30, 30};

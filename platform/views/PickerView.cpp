@@ -93,4 +93,43 @@ std::string PickerView::accessibleName() const {
     return out;
 }
 
+bool PickerView::acceptsKeyboardFocus() const {
+    return !accessibilityHidden() && numberOfComponents() > 0;
+}
+
+bool PickerView::userKey(const KeyEvent& key) {
+    int components = numberOfComponents();
+    if (components <= 0 || key.shift) return false;
+    keyboardComponent_ = std::clamp(keyboardComponent_, 0, components - 1);
+    switch (key.key) {
+        case Key::Left:
+        case Key::Right:
+            if (components == 1) return false;
+            keyboardComponent_ =
+                std::clamp(keyboardComponent_ + (key.key == Key::Right ? 1 : -1), 0, components - 1);
+            notifyChanged(ViewChange::State);
+            return true;
+        case Key::Up:
+        case Key::Down: {
+            int rows = numberOfRows(keyboardComponent_);
+            if (rows <= 0) return true;
+            int row =
+                std::clamp(selectedRow(keyboardComponent_) + (key.key == Key::Down ? 1 : -1), 0, rows - 1);
+            // At either end the wheel stays: no choice is reported again.
+            if (row != selectedRow(keyboardComponent_)) userSelectRow(row, keyboardComponent_);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+Rect PickerView::keyboardFocusRect() const {
+    Rect b = bounds();
+    int components = numberOfComponents();
+    if (components <= 1) return b;
+    double width = b.width / components;
+    return {b.x + width * std::clamp(keyboardComponent_, 0, components - 1), b.y, width, b.height};
+}
+
 }  // namespace busdesk

@@ -36,6 +36,13 @@ class PickerView : public View {
     // As the finger stops the wheel on `row`: selects, then didSelectRow and the handler.
     bool userSelectRow(int row, int component);
 
+    // Up and Down turn the keyboard's wheel by one row (as a finger would); Left and Right choose
+    // that wheel among several.
+    int keyboardComponent() const { return keyboardComponent_; }
+    bool acceptsKeyboardFocus() const override;
+    bool userKey(const KeyEvent& key) override;
+    Rect keyboardFocusRect() const override;
+
     bool dump(DumpWriter& out) const override;
     // The label set, else the values chosen on the wheels.
     std::string accessibleName() const override;
@@ -49,6 +56,7 @@ class PickerView : public View {
     std::vector<std::vector<std::string>> columns_;
     std::vector<int> selected_;
     SelectHandler onSelect_;
+    int keyboardComponent_ = 0;
 };
 
 }  // namespace busdesk

@@ -23,6 +23,12 @@ std::vector<std::string> ScreenDump::lines(const View& root) {
 std::string ScreenDump::dump(Window& window, bool consumeToasts) {
     DumpWriter out;
     walk(window, out);
+    // Where the keys act, while someone works from the keyboard.
+    if (View* focused = window.focusedView(); focused && window.keyboardInUse() && focused->isReachable()) {
+        const std::string name = focused->identifier().empty() ? DumpWriter::quote(focused->accessibleName())
+                                                               : "#" + focused->identifier();
+        out.line("focus: " + name);
+    }
     auto toasts = consumeToasts ? window.takeToasts() : window.pendingToasts();
     for (auto& t : toasts) out.line("toast: " + DumpWriter::quote(t));
     std::string text;

@@ -84,6 +84,8 @@ void TableView::reloadData() {
     }
     selected_.reset();
     rebuildGeometry();
+    // New rows: the keyboard's row stays where it was while there is such a row.
+    if (keyboardRow_ && (keyboardRow_->row >= numberOfRows(keyboardRow_->section))) keyboardRow_.reset();
     loaded_ = true;
     notifyChanged(ViewChange::Content);
     layoutVisibleRows();
@@ -414,6 +416,7 @@ bool TableView::dump(DumpWriter& out) const {
             for (std::size_t i = 0; i < texts.size(); ++i)
                 line += (i ? " | " : " ") + DumpWriter::quote(texts[i]);
             if (selected_ == IndexPath{s, r}) line += " (selected)";
+            if (keyboardRow_ == IndexPath{s, r}) line += " (marked)";
             out.indented(line);
         }
     }
@@ -431,6 +434,41 @@ bool TableView::dump(DumpWriter& out) const {
         for (auto& l : ScreenDump::lines(*child)) out.line(l);
     }
     return false;
+}
+
+bool TableView::acceptsKeyboardFocus() const {
+    return allowsSelection_ && !accessibilityHidden() && totalRows() > 0;
+}
+
+bool TableView::userKey(const KeyEvent& key) {
+    if (key.shift) return false;
+    if (key.key == Key::Return || key.key == Key::Space) {
+        // Taken even without a keyboard row: Enter on a list never runs the screen's query again.
+        if (keyboardRow_) userSelectRow(*keyboardRow_);
+        return true;
+    }
+    if (key.key != Key::Up && key.key != Key::Down) return false;
+    // The rows of every section as one run: the keyboard's row steps across section ends.
+    std::vector<IndexPath> rows;
+    for (int s = 0; s < numberOfSections(); ++s)
+        for (int r = 0; r < numberOfRows(s); ++r) rows.push_back({s, r});
+    if (rows.empty()) return false;
+    auto at = keyboardRow_ ? std::find(rows.begin(), rows.end(), *keyboardRow_) : rows.end();
+    if (at == rows.end())
+        at = key.key == Key::Down ? rows.begin() : rows.end() - 1;
+    else if (key.key == Key::Down && at + 1 != rows.end())
+        ++at;
+    else if (key.key == Key::Up && at != rows.begin())
+        --at;
+    keyboardRow_ = *at;
+    scrollToRow(*at);
+    notifyChanged(ViewChange::State);
+    return true;
+}
+
+Rect TableView::keyboardFocusRect() const {
+    if (!keyboardRow_) return bounds();
+    return rectForRow(*keyboardRow_);
 }
 
 }  // namespace busdesk

@@ -120,6 +120,13 @@ class TableView : public ScrollView, public CellHost {
     // CellHost: the tapped cell's row is selected.
     bool userTapCell(TableViewCell& cell) override;
 
+    // The keyboard's row: Up and Down move it (scrolled into view), Enter or Space select it as a
+    // tap would. A list with rows to choose takes the focus as one stop; its rows are not stops.
+    std::optional<IndexPath> keyboardRow() const { return keyboardRow_; }
+    bool acceptsKeyboardFocus() const override;
+    bool userKey(const KeyEvent& key) override;
+    Rect keyboardFocusRect() const override;
+
     // A row's texts without requiring it to be visible: a visible cell is read directly, any other
     // row is built through the data source and put straight back into the pool.
     std::vector<std::string> textsForRow(IndexPath ip);
@@ -167,6 +174,7 @@ class TableView : public ScrollView, public CellHost {
     std::map<IndexPath, std::shared_ptr<TableViewCell>> visible_;
     std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> pool_;
     std::optional<IndexPath> selected_;
+    std::optional<IndexPath> keyboardRow_;
     int updateDepth_ = 0;
     bool loaded_ = false;
     bool laying_ = false;

@@ -141,6 +141,16 @@ void TextField::userPressReturn() {
         resignFirstResponder();
 }
 
+bool TextField::acceptsKeyboardFocus() const {
+    return enabled() && !accessibilityHidden();
+}
+
+bool TextField::userKey(const KeyEvent& key) {
+    // Enter in a typed field is the screen's (its main action), Space is typing.
+    if (opensChooser_ && (key.key == Key::Return || key.key == Key::Space) && !key.shift) return userTap();
+    return false;
+}
+
 bool TextField::dump(DumpWriter& out) const {
     std::string line =
         DumpWriter::head("field", *this) + ": " + DumpWriter::quote(secure_ ? bullets(text_) : text_);

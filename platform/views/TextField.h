@@ -64,6 +64,13 @@ class TextField : public Control {
     // The return key: asks the delegate (which typically resigns focus).
     void userPressReturn();
 
+    // A field whose value is chosen, not typed (a tap opens a date sheet): the keyboard focus
+    // rests on it without editing, and Enter or Space taps it.
+    bool opensChooser() const { return opensChooser_; }
+    void setOpensChooser(bool opens) { opensChooser_ = opens; }
+    bool acceptsKeyboardFocus() const override;
+    bool userKey(const KeyEvent& key) override;
+
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
     // The label set, else the caption beside the field, else the placeholder.
@@ -81,6 +88,7 @@ class TextField : public Control {
     double fontSize_ = 17;
     TextAlignment alignment_ = TextAlignment::Left;
     std::weak_ptr<TextFieldDelegate> delegate_;
+    bool opensChooser_ = false;
 };
 
 class TextView;
@@ -112,6 +120,9 @@ class TextView : public View {
     bool isFirstResponder() const;
 
     bool userTap() override;
+    // An editable text takes the focus (and starts editing); Enter is a new line, its editor's.
+    bool acceptsKeyboardFocus() const override { return editable_ && !accessibilityHidden(); }
+    bool userKey(const KeyEvent&) override { return false; }
     // Replaces the text as typed and tells the delegate (textViewDidChange).
     bool userType(const std::string& text);
 

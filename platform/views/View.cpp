@@ -303,6 +303,22 @@ bool View::isReachable() const {
     return true;
 }
 
+bool View::acceptsKeyboardFocus() const {
+    return !accessibilityHidden_ && hasTapHandlers();
+}
+
+bool View::userKey(const KeyEvent& key) {
+    if ((key.key == Key::Return || key.key == Key::Space) && !key.shift && hasTapHandlers()) return userTap();
+    return false;
+}
+
+bool View::userEscape() {
+    if (!escapeHandler_) return false;
+    auto keep = weak_from_this().lock();
+    auto handler = escapeHandler_;
+    return handler();
+}
+
 bool View::userTap() {
     return runTapHandlers();
 }

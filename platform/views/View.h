@@ -9,6 +9,7 @@
 
 #include "platform/views/Animation.h"
 #include "platform/views/Geometry.h"
+#include "platform/views/KeyEvent.h"
 #include "platform/views/Presentation.h"
 #include "platform/views/ViewObserver.h"
 
@@ -166,6 +167,25 @@ class View : public std::enable_shared_from_this<View> {
     // says, the busy overlay's own label).
     bool accessibilityHidden() const { return accessibilityHidden_; }
     void setAccessibilityHidden(bool hidden);
+    // ---- keyboard (KeyboardNavigation drives these)
+    // Whether Tab stops here: something that acts when pressed (a view with tap handlers; controls,
+    // fields, lists and wheels say so themselves). Reachability is the caller's to check.
+    virtual bool acceptsKeyboardFocus() const;
+    // A key while this view has the keyboard focus; false passes it on to the window. Default:
+    // Enter and Space tap a view with tap handlers.
+    virtual bool userKey(const KeyEvent& key);
+    // Where the focus ring goes, in this view's own coordinates (a list marks its keyboard row).
+    virtual Rect keyboardFocusRect() const { return bounds(); }
+    // A key that taps this view wherever the focus is, while the view is reachable (the side
+    // menus' buttons).
+    const std::optional<KeyEvent>& keyboardShortcut() const { return shortcut_; }
+    void setKeyboardShortcut(std::optional<KeyEvent> key) { shortcut_ = key; }
+    // What Escape does while this is the topmost such view (an alert's or a sheet's cancel, the
+    // side menu closing); the handler says whether it closed anything.
+    void setEscapeHandler(std::function<bool()> handler) { escapeHandler_ = std::move(handler); }
+    bool hasEscapeHandler() const { return static_cast<bool>(escapeHandler_); }
+    bool userEscape();
+
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
     bool userInteractionEnabled() const { return userInteractionEnabled_; }
@@ -248,6 +268,8 @@ class View : public std::enable_shared_from_this<View> {
     std::string accessibilityHint_;
     std::optional<AccessibilityRole> role_;
     bool accessibilityHidden_ = false;
+    std::optional<KeyEvent> shortcut_;
+    std::function<bool()> escapeHandler_;
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
     bool blocksTouchesBelow_ = false;

@@ -60,6 +60,11 @@ class ViewController : public std::enable_shared_from_this<ViewController>, publ
     // ---- title bar
     const std::string& title() const { return title_; }
     void setTitle(std::string t);
+
+    // ---- the screen's main action (sign in, query, submit): what Enter presses when the focus is
+    // on no button. Held weakly; null when the screen has none.
+    View* mainAction() const { return mainAction_.lock().get(); }
+    void setMainAction(const std::shared_ptr<View>& button) { mainAction_ = button; }
     NavigationItem& navigationItem() { return navigationItem_; }
     virtual bool prefersStatusBarHidden() const { return false; }
 
@@ -130,6 +135,7 @@ class ViewController : public std::enable_shared_from_this<ViewController>, publ
 
     std::shared_ptr<View> view_;
     std::string title_;
+    std::weak_ptr<View> mainAction_;
     NavigationItem navigationItem_;
     ViewController* parent_ = nullptr;  // the parent owns us, and clears this when it lets go
     std::vector<std::shared_ptr<ViewController>> children_;

@@ -121,6 +121,21 @@ void Window::setFirstResponder(View* v) {
     firstResponder_ = v ? v->weak_from_this() : std::weak_ptr<View>();
     if (old) old->notifyChanged(ViewChange::State);
     if (v) v->notifyChanged(ViewChange::State);
+    if (v) setFocusedView(v);
+}
+
+void Window::setKeyboardInUse(bool inUse) {
+    if (inUse == keyboardInUse_) return;
+    keyboardInUse_ = inUse;
+    if (auto* focused = focusedView()) focused->notifyChanged(ViewChange::State);
+}
+
+void Window::setFocusedView(View* v) {
+    auto old = focused_.lock();
+    if (old.get() == v) return;
+    focused_ = v ? v->weak_from_this() : std::weak_ptr<View>();
+    if (old) old->notifyChanged(ViewChange::State);
+    if (v) v->notifyChanged(ViewChange::State);
 }
 
 void Window::recordToast(std::string text) {

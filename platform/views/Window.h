@@ -53,9 +53,18 @@ class Window : public View, public ViewHost {
     void noteUserActivity();
     void setUserActivityHandler(std::function<void()> handler) { activityHandler_ = std::move(handler); }
 
-    // Keyboard focus.
+    // The view typing goes to (a field being edited).
     View* firstResponder() const override { return firstResponder_.lock().get(); }
+    // A new first responder also takes the keyboard focus.
     void setFirstResponder(View* v) override;
+    // The view the keys act on (KeyboardNavigation moves it with Tab); null when none. It may have
+    // gone out of reach since: the keyboard then starts again from the screen's first stop.
+    View* focusedView() const { return focused_.lock().get(); }
+    void setFocusedView(View* v);
+    // Whether the person works from the keyboard now: a key says yes, a touch says no. The focus
+    // ring is drawn only then.
+    bool keyboardInUse() const { return keyboardInUse_; }
+    void setKeyboardInUse(bool inUse);
 
     // Messages shown as toasts since the last takeToasts(), for the dump. Only the newest
     // kMaxRecordedToasts are kept: in the window nothing may ever collect them.
@@ -82,6 +91,8 @@ class Window : public View, public ViewHost {
     std::shared_ptr<ViewController> root_;
     std::shared_ptr<View> overlay_;
     std::weak_ptr<View> firstResponder_;
+    std::weak_ptr<View> focused_;
+    bool keyboardInUse_ = false;
     std::vector<std::string> toasts_;
     std::shared_ptr<ViewController> cover_;
     // Focus before the cover came, and toasts not yet read then or raised since.

@@ -30,6 +30,7 @@ void ChangePasswordViewController::viewDidLoad() {
     submit_->addAction(whileAlive<ChangePasswordViewController>(
         [](ChangePasswordViewController& self, View&) { self.changePassword(); }));
     view()->addSubview(submit_);
+    setMainAction(submit_);
     layout();
 }
 

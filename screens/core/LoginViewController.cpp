@@ -98,6 +98,7 @@ void LoginViewController::viewDidLoad() {
     loginButton_->setFontSize(18);
     loginButton_->addAction(action(&LoginViewController::loginAction));
     root->addSubview(loginButton_);
+    setMainAction(loginButton_);
 
     offlineLoginButton_ = std::make_shared<Button>(Rect{}, "离线登录");
     offlineLoginButton_->setIdentifier("offlineLogin");

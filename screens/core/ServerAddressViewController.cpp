@@ -44,6 +44,7 @@ void ServerAddressViewController::viewDidLoad() {
     };
     test_ = button("testConnection", "测试连接", &ServerAddressViewController::testConnection);
     save_ = button("saveAddress", "保存", &ServerAddressViewController::saveAddress);
+    setMainAction(save_);
     showCurrent();
     tf_server->setText(OfficeAddress::current().office);
 }

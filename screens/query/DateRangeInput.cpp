@@ -39,6 +39,7 @@ std::shared_ptr<DateRangeInput> DateRangeInput::addTo(View& parent) {
         field->setIdentifier(id);
         field->setText(text);
         field->setDelegate(input);
+        field->setOpensChooser(true);
         parent.addSubview(field);
         return field;
     };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/views/Palette.h"
+#include "platform/views/ViewController.h"
 
 namespace busdesk::form {
 
@@ -34,6 +35,8 @@ std::shared_ptr<Button> queryButton(View& parent, const std::string& action, Vie
     button->setCornerRadius(6);
     button->addAction(std::move(onTap));
     parent.addSubview(button);
+    // A form's query is its screen's main action: Enter runs it.
+    if (auto* screen = parent.owningViewController()) screen->setMainAction(button);
     return button;
 }
 

@@ -101,6 +101,7 @@ void BusFeedBackViewController::viewDidLoad() {
     btnSubmit->setCornerRadius(6);
     btnSubmit->addAction(action(&BusFeedBackViewController::submit));
     root->addSubview(btnSubmit);
+    setMainAction(btnSubmit);
     btnShowList = std::make_shared<Button>(Rect{}, "查看反馈意见");
     btnShowList->setIdentifier("showList");
     btnShowList->setTitleColor(Color::of(ColorRole::Accent));

@@ -397,7 +397,7 @@ TEST_F(ScriptRunnerTest, CompletionOffersCommandsThenWhatTheScreenHolds) {
     ScriptRunner runner(window, out);
     RunLoop::main().runUntilIdle();
     auto all = runner.completions("");
-    EXPECT_EQ(all.size(), 17u);
+    EXPECT_EQ(all.size(), 18u);
     for (const auto& command : all) {
         // Each offered command is one the runner knows and help explains.
         EXPECT_NE(ScriptRunner::helpText().find("  " + command), std::string::npos) << command;
@@ -409,6 +409,11 @@ TEST_F(ScriptRunnerTest, CompletionOffersCommandsThenWhatTheScreenHolds) {
     EXPECT_EQ(runner.completions("menu "), (std::vector<std::string>{"hide", "left", "right"}));
     EXPECT_EQ(runner.completions("menu ri"), std::vector<std::string>{"right"});
     EXPECT_TRUE(runner.completions("zz").empty());
+    EXPECT_EQ(runner.completions("key Sh"), std::vector<std::string>{"Shift+Tab"});
+    // A key the window has not, or a count out of range, is refused before anything is pressed.
+    EXPECT_FALSE(runner.execute("key Ctrl+Q").ok);
+    EXPECT_FALSE(runner.execute("key Tab 0").ok);
+    EXPECT_FALSE(runner.execute("key Tab 2x").ok);
 
     ASSERT_TRUE(runner.execute("menu left").ok);
     ASSERT_TRUE(runner.execute("tap 考勤信息").ok);
