@@ -292,7 +292,8 @@ void ViewWidget::paintButton(QPainter& p) {
     }
     auto colour = b->titleColorForState(state);
     QColor tint = colour ? toQColor(*colour) : roleColor(ColorRole::Accent);
-    if (!b->enabled() && !colour) tint = roleColor(ColorRole::Disabled);
+    // A disabled button looks disabled unless it was given a colour of its own for that state.
+    if (!b->enabled() && !b->hasOwnTitleColor(ControlState::Disabled)) tint = roleColor(ColorRole::Disabled);
     std::string title = b->currentTitle();
     std::string icon = b->imageNameForState(state);
     QColor iconTint = colour ? tint

@@ -22,6 +22,8 @@ class Button : public Control {
     std::string currentTitle() const { return titleForState(state()); }
     void setTitleColor(Color c, ControlState state = ControlState::Normal);
     std::optional<Color> titleColorForState(ControlState state) const;
+    // Whether a title colour was set for exactly this state (not taken over from Normal).
+    bool hasOwnTitleColor(ControlState state) const { return titleColors_.count(state) > 0; }
     double fontSize() const { return fontSize_; }
     void setFontSize(double s);
 

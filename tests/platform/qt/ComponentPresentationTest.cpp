@@ -4,6 +4,8 @@
 
 #include "QtTestSupport.h"
 #include "platform/qt/WebPageBrowser.h"
+#include "platform/views/Button.h"
+#include "platform/views/Palette.h"
 #include "platform/views/TableView.h"
 #include "platform/views/WebView.h"
 #include "ui/InfoAlert.h"
@@ -161,6 +163,39 @@ TEST_F(ComponentPresentationTest, AToastFadesInStaysAndFadesOutOverTheWindow) {
     EXPECT_TRUE(presenter->widgetFor(*toast) == nullptr || presenter->widgetFor(*toast)->isHidden());
     advance(1.5);  // removed from the window
     EXPECT_EQ(toast->superview(), nullptr);
+}
+
+TEST_F(ComponentPresentationTest, ADisabledButtonIsDrawnGreyEvenWithATitleColourOfItsOwn) {
+    auto make = [&](double y, bool enabled) {
+        auto b = std::make_shared<Button>(Rect{20, y, 160, 40}, "重新发送");
+        b->setTitleColor(Color::of(ColorRole::Accent));
+        b->setEnabled(enabled);
+        root().addSubview(b);
+        return b;
+    };
+    auto on = make(100, true);
+    auto off = make(160, false);
+    auto given = make(220, false);
+    given->setTitleColor(Color::of(ColorRole::Warning), ControlState::Disabled);
+    QImage image = shot();
+    // Pixels clearly more blue than red (the accent's ink), or the other way round (the warning's).
+    auto ink = [&](const Button& b, bool blue) {
+        QRect r = presenter->widgetFor(b)->geometry().translated(
+            presenter->widgetFor(b)->parentWidget()->mapTo(presenter->surface(), QPoint(0, 0)));
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                QColor c = image.pixelColor(x, y);
+                n += (blue ? c.blue() - c.red() : c.red() - c.blue()) > 80;
+            }
+        return n;
+    };
+    EXPECT_GT(ink(*on, true), 20);
+    EXPECT_EQ(ink(*off, true), 0);
+    EXPECT_GT(ink(*given, false), 20);  // its own colour for the disabled state
+    QRect r = presenter->widgetFor(*off)->geometry().translated(
+        presenter->widgetFor(*off)->parentWidget()->mapTo(presenter->surface(), QPoint(0, 0)));
+    EXPECT_GT(testing::inkIn(image, r, Qt::white), 0);  // still drawn, in grey
 }
 
 TEST_F(ComponentPresentationTest, APickerSheetRisesFromTheBottom) {
