@@ -35,6 +35,19 @@ std::shared_ptr<BarButtonItem> barButton(const std::string& identifier, const st
     return item;
 }
 
+// A title-bar button that opens one of the side menus, also from its key (named in its hint).
+std::shared_ptr<BarButtonItem> menuButton(ViewController& vc, const std::string& identifier,
+                                          const std::string& image, const std::string& says, Size size,
+                                          KeyEvent key, void (SideMenu::*present)()) {
+    auto button = barButton(identifier, image, says, size,
+                            vc.whileAlive<ViewController>([present](ViewController& s, View&) {
+                                if (auto menu = sideMenuViewController(s)) ((*menu).*present)();
+                            }));
+    button->keyboardShortcut = key;
+    button->accessibilityHint = "快捷键 " + keyName(key);
+    return button;
+}
+
 void styleBar(ViewController& vc, Color titleColor, bool rounded) {
     if (auto nav = vc.navigationController()) {
         auto& bar = nav->navigationBar();
@@ -48,22 +61,10 @@ void styleBar(ViewController& vc, Color titleColor, bool rounded) {
 
 void setNavTitleBar(ViewController& vc, const std::string& title) {
     auto& item = vc.navigationItem();
-    auto left = barButton("presentLeftMenuViewController", "menu", "功能菜单", {30, 21},
-                          vc.whileAlive<ViewController>([](ViewController& s, View&) {
-                              if (auto menu = sideMenuViewController(s))
-                                  menu->presentLeftMenuViewController();
-                          }));
-    left->keyboardShortcut = kLeftMenuKey;
-    left->accessibilityHint = "快捷键 F2";
-    item.setLeftBarButtonItem(left);
-    auto right = barButton("presentRightMenuViewController", "user", "个人菜单", {30, 30},
-                           vc.whileAlive<ViewController>([](ViewController& s, View&) {
-                               if (auto menu = sideMenuViewController(s))
-                                   menu->presentRightMenuViewController();
-                           }));
-    right->keyboardShortcut = kRightMenuKey;
-    right->accessibilityHint = "快捷键 F3";
-    item.setRightBarButtonItem(right);
+    item.setLeftBarButtonItem(menuButton(vc, "presentLeftMenuViewController", "menu", "功能菜单", {30, 21},
+                                         kLeftMenuKey, &SideMenu::presentLeftMenuViewController));
+    item.setRightBarButtonItem(menuButton(vc, "presentRightMenuViewController", "user", "个人菜单", {30, 30},
+                                          kRightMenuKey, &SideMenu::presentRightMenuViewController));
     // The title view: its label (tag 1) takes the title and shrinks to fit; sized to the title
     // at 17 points (at most 280) plus 48.
     double width = std::min(textWidth(title, 17), 280.0) + 48;
