@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
@@ -48,6 +49,27 @@ std::optional<Error> prepareFile(const std::string& path) {
 
 enum class Check { Usable, Damaged, Failed };
 
+// Drops every table of `db` (their indexes go with them), inside the caller's transaction.
+std::optional<Error> dropTables(sqlite3* db) {
+    std::vector<std::string> names;
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(
+        db, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite_%'", -1,
+        &statement, nullptr);
+    if (rc != SQLITE_OK) return errorOf(db, rc);
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE) return errorOf(db, rc);
+    for (const auto& name : names) {
+        std::string quoted = "\"";
+        for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        rc = sqlite3_exec(db, ("DROP TABLE " + quoted + "\"").c_str(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) return errorOf(db, rc);
+    }
+    return std::nullopt;
+}
+
 // Opens `path`, switches to WAL and checks (or makes) the schema.
 std::variant<sqlite3*, Error> openChecked(const std::string& path, const Schema& schema, Check& check) {
     check = Check::Failed;
@@ -83,13 +105,16 @@ std::variant<sqlite3*, Error> openChecked(const std::string& path, const Schema&
         check = Check::Usable;
         return db;
     }
-    if (version != 0) {
+    const auto older = [&schema](int v) {
+        return schema.remakesOlderVersions && v > 0 && v < schema.version;
+    };
+    if (version != 0 && !older(version)) {
         sqlite3_close(db);
         check = Check::Damaged;
         return Error(kErrorDomain, SQLITE_NOTADB, "holds schema " + std::to_string(version));
     }
-    // Version 0: a new file, or a file of someone else's tables. BEGIN IMMEDIATE so that two
-    // connections making the file at once do it one after the other.
+    // Version 0: a new file, or a file of someone else's tables; or an older version of a cache.
+    // BEGIN IMMEDIATE so that two connections making the file at once do it one after the other.
     rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return fail(rc);
     rc = sqlite3_prepare_v2(
@@ -110,7 +135,15 @@ std::variant<sqlite3*, Error> openChecked(const std::string& path, const Schema&
         check = Check::Usable;
         return db;
     }
-    if (version != 0 || tables != 0) {
+    if (older(version)) {
+        if (auto error = dropTables(db)) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            return *error;
+        }
+        Log::line("sqlite: " + path + " held schema " + std::to_string(version) + ", made again as " +
+                  std::to_string(schema.version));
+    } else if (version != 0 || tables != 0) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(db);
         check = Check::Damaged;

@@ -27,6 +27,9 @@ inline constexpr const char* kErrorDomain = "SQLite";
 struct Schema {
     int version = 1;
     std::string create;  // run once in a new file, in one transaction
+    // A cache: a file made by an earlier version of the schema has its tables dropped and is made
+    // again in place, rather than being moved aside as damaged.
+    bool remakesOlderVersions = false;
 };
 
 class Statement {

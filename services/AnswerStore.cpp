@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "core/SessionEnd.h"
 #include "platform/Crypto.h"
@@ -14,12 +15,17 @@ namespace busdesk {
 
 namespace {
 
+// The sealed answers live in a rowid table, with the lookup in an index of its own: were the
+// lookup the key of the table itself, every comparison on the way down its tree would read a
+// whole answer (tens of overflow pages), and a full store would open slower than an empty one.
+// Version 1 was keyed so; a file of it is made again, a cache losing nothing it needs.
 const sqlite::Schema kSchema{
-    1,
-    "CREATE TABLE answer(lookup BLOB PRIMARY KEY, owner BLOB NOT NULL, fetched REAL NOT NULL,"
-    " used INTEGER NOT NULL, size INTEGER NOT NULL, box BLOB NOT NULL) WITHOUT ROWID;"
+    2,
+    "CREATE TABLE answer(id INTEGER PRIMARY KEY, lookup BLOB NOT NULL UNIQUE, owner BLOB NOT NULL,"
+    " fetched REAL NOT NULL, used INTEGER NOT NULL, size INTEGER NOT NULL, box BLOB NOT NULL);"
     "CREATE INDEX answer_owner ON answer(owner);"
-    "CREATE INDEX answer_used ON answer(used)"};
+    "CREATE INDEX answer_used ON answer(used)",
+    true};
 
 std::mutex& installedMutex() {
     static std::mutex m;
@@ -69,6 +75,9 @@ struct AnswerStore::Worker {
     std::unique_ptr<sqlite::Database> db;
     bool openFailureLogged = false;
     bool writeFailureLogged = false;
+    // Lookups of the answers read since the last write, oldest first.
+    std::vector<std::string> used;
+    static constexpr std::size_t kUsesGathered = 32;
 
     sqlite::Database* database() {
         if (db) return db.get();
@@ -142,6 +151,7 @@ struct AnswerStore::Worker {
                 .bind(3, static_cast<std::int64_t>(fetched))
                 .bind(4, static_cast<std::int64_t>(box.size() + lookup.size() + 64))
                 .bindBlob(5, box);
+            if (auto e = markUses()) return e;
             if (auto e = put->run()) return e;
             return fitSize();
         });
@@ -185,13 +195,29 @@ struct AnswerStore::Worker {
         return std::pair{std::string(opened->view()), fetched};
     }
 
-    // Marks the entry as the one used last (the eviction order). A write: done after the answer has
-    // gone to the main thread, so the screen does not wait for it.
-    void touch(const Owner& owner, const QueryKey& key) {
-        if (!database()) return;
-        if (auto* update =
-                db->prepare("UPDATE answer SET used = (SELECT max(used) + 1 FROM answer) WHERE lookup = ?1"))
-            if (auto error = update->bindBlob(1, owner.lookup(key)).run()) failed(*error);
+    // Marks the entry as the one used last (the eviction order). The marks are writes, and a read
+    // would wait for them or share a core with the screen showing its answer: they are gathered and
+    // written with the next answer kept, or when the store closes.
+    void noteUse(const Owner& owner, const QueryKey& key) {
+        used.push_back(owner.lookup(key));
+        if (used.size() >= kUsesGathered) writeUses();
+    }
+
+    std::optional<Error> markUses() {
+        if (used.empty()) return std::nullopt;
+        auto* update =
+            db->prepare("UPDATE answer SET used = (SELECT max(used) + 1 FROM answer) WHERE lookup = ?1");
+        if (!update) return db->lastError();
+        for (const auto& lookup : used)
+            if (auto error = update->bindBlob(1, lookup).run()) return error;
+        used.clear();
+        return std::nullopt;
+    }
+
+    void writeUses() {
+        if (used.empty() || !database()) return;
+        if (auto error = db->transaction([&] { return markUses(); })) failed(*error);
+        used.clear();
     }
 
     void removeOwner(const Owner& owner) {
@@ -205,10 +231,13 @@ struct AnswerStore::Worker {
 AnswerStore::AnswerStore(std::string path, Bounds bounds)
     : path_(std::move(path)),
       bounds_(bounds),
-      worker_(std::make_shared<Worker>(Worker{path_, bounds_, nullptr, false, false})),
+      worker_(std::make_shared<Worker>(Worker{path_, bounds_, nullptr, false, false, {}})),
       queue_("org.busdesk.answers", 1) {}
 
-AnswerStore::~AnswerStore() = default;
+AnswerStore::~AnswerStore() {
+    // The queue runs what it holds before it stops: the marks of use go last.
+    queue_.async([worker = worker_] { worker->writeUses(); });
+}
 
 std::shared_ptr<AnswerStore> AnswerStore::install() {
     auto store = std::make_shared<AnswerStore>(Paths::cacheDir() + "/answers.sqlite");
@@ -267,7 +296,7 @@ void AnswerStore::lookUp(const QueryKey& key, const Reader& read) {
         if (!unpacked) return;
         auto job = read(RawAnswer{unpacked->second, unpacked->first}, Date{found->second});
         if (job) dispatchMain(std::move(job));
-        worker.touch(owner, key);
+        worker.noteUse(owner, key);
     });
 }
 

@@ -44,8 +44,10 @@ void QueryListViewController::showEmptyState(const std::string& text) {
 }
 
 void QueryListViewController::request() {
-    // One overlay for all requests out: it goes when the last of them is answered.
-    if (outstanding_++ == 0) screen::showActivityOrNo(true, *view());
+    // One overlay for all requests out: it goes when the last of them is answered. It is put up
+    // once the query is out, so that the store looks for a kept answer meanwhile (no outcome runs
+    // inside send()).
+    const bool firstOut = outstanding_++ == 0;
     int tag = requestTag();
     const int made = ++requestsMade_;
     send(whileAlive<QueryListViewController>(
@@ -64,6 +66,7 @@ void QueryListViewController::request() {
              [tag, made](QueryListViewController& self, std::shared_ptr<WireModel> model, Date fetched) {
                  if (made > self.freshUpTo_) self.showStored(std::move(model), tag, fetched);
              }));
+    if (firstOut) screen::showActivityOrNo(true, *view());
 }
 
 void QueryListViewController::showStored(std::shared_ptr<WireModel> model, int tag, Date fetched) {

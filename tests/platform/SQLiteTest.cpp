@@ -156,6 +156,38 @@ TEST_F(SQLiteTest, DamagedFilesAreMovedAsideOnceAndANewOneIsMade) {
     }
 }
 
+TEST_F(SQLiteTest, ACacheOfAnOlderSchemaIsMadeAgainInPlaceAndANewerOneIsMovedAside) {
+    const sqlite::Schema cacheV2{2, "CREATE TABLE item2(name TEXT PRIMARY KEY, value BLOB NOT NULL)", true};
+    offMain([&] {
+        auto db = open();
+        ASSERT_TRUE(db);
+        EXPECT_FALSE(put(*db, "k", "v"));
+    });
+    log_.clear();
+    offMain([&] {
+        auto result = sqlite::Database::open(file_, cacheV2);
+        ASSERT_TRUE(std::holds_alternative<sqlite::Database::Opened>(result));
+        auto& opened = std::get<sqlite::Database::Opened>(result);
+        EXPECT_FALSE(opened.movedAside);
+        auto* tables =
+            opened.database->prepare("SELECT group_concat(name) FROM sqlite_schema WHERE type = 'table'");
+        ASSERT_NE(tables, nullptr);
+        ASSERT_EQ(tables->step(), sqlite::Statement::Step::Row);
+        EXPECT_EQ(tables->text(0), "item2");  // the old table and its rows are gone
+        tables->reset();
+    });
+    EXPECT_FALSE(fs::exists(file_ + ".corrupt-1"));
+    ASSERT_EQ(log_.size(), 1u);
+    EXPECT_NE(log_[0].find("made again as 2"), std::string::npos);
+    // Going back to the older program: a newer file is not its to empty.
+    const sqlite::Schema cacheV1{1, kSchema.create, true};
+    offMain([&] {
+        auto result = sqlite::Database::open(file_, cacheV1);
+        ASSERT_TRUE(std::holds_alternative<sqlite::Database::Opened>(result));
+        EXPECT_TRUE(std::get<sqlite::Database::Opened>(result).movedAside);
+    });
+}
+
 TEST_F(SQLiteTest, ReplaceMovesAFileFoundDamagedLater) {
     offMain([&] {
         auto db = open();
