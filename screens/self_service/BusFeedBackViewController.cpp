@@ -70,7 +70,7 @@ void BusFeedBackViewController::viewDidLoad() {
         captions_.push_back(l);
     };
     caption(tr("反馈类型："));
-    lblType = std::make_shared<Label>(Rect{}, kinds().front());
+    lblType = std::make_shared<Label>(Rect{}, tr(kinds().front()));
     lblType->setIdentifier("lblType");
     lblType->setFontSize(16);
     lblType->setTextColor(Color::of(ColorRole::Accent));
@@ -243,12 +243,16 @@ void BusFeedBackViewController::updatePlaceholder() {
 }
 
 void BusFeedBackViewController::chooseType() {
-    std::weak_ptr<Label> target = lblType;
+    std::vector<std::string> shown;
+    for (const auto& k : kinds()) shown.push_back(tr(k));
     StringPickerSheet::showPickerWithTitle(
-        kPickerTitle, kinds(), 0,
-        [target](StringPickerSheet&, int, const std::string& value) {
-            if (auto l = target.lock()) l->setText(value);
-        },
+        kPickerTitle, shown, 0,
+        whileAlive<BusFeedBackViewController>(
+            [](BusFeedBackViewController& self, StringPickerSheet&, int index, const std::string& value) {
+                if (index < 0 || static_cast<std::size_t>(index) >= kinds().size()) return;
+                self.kind = static_cast<std::size_t>(index);
+                self.lblType->setText(value);
+            }),
         [](StringPickerSheet&) { Log::line("Block Picker Canceled"); }, lblType);
 }
 
@@ -276,7 +280,7 @@ void BusFeedBackViewController::submit() {
         outbox.signedIn(*session->EmpID);
     std::vector<FeedbackPhoto> photos;
     for (const auto& item : photoView->photoMenuItems()) photos.push_back(photoToSend(item));
-    outbox.submit(FeedbackSubmission::compose(txtDesc->text(), lblType->text(), std::move(photos)),
+    outbox.submit(FeedbackSubmission::compose(txtDesc->text(), kinds().at(kind), std::move(photos)),
                   whileAlive<BusFeedBackViewController>(
                       [](BusFeedBackViewController& self, const FeedbackOutbox::Submitted& outcome) {
                           self.submitted(outcome);

@@ -34,6 +34,7 @@ class BusFeedBackViewController : public ViewController,
     // Before the names of kept submissions that no longer read back and were set aside.
     static constexpr const char* kDamagedText = N_("待发送的反馈已损坏，已另存为：");
     static constexpr const char* kPickerTitle = "Select a Block";
+    // The kinds as the office knows them (sent in Chinese whatever the language shown).
     static const std::vector<std::string>& kinds();
 
     // False when pushed from the home page (back and home buttons instead of the menu buttons).
@@ -60,6 +61,8 @@ class BusFeedBackViewController : public ViewController,
 
     std::shared_ptr<TextView> txtDesc;
     std::shared_ptr<Label> lblType;
+    // The kind chosen, an index into kinds(); lblType shows it translated.
+    std::size_t kind = 0;
     std::shared_ptr<Label> lblDesc;
     std::shared_ptr<PhotoStripView> photoView;
     std::shared_ptr<Button> btnSubmit;
