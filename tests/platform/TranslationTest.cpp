@@ -106,7 +106,7 @@ TEST_F(Translation, TheOtherByteOrderIsReadAndABrokenFileIsRefusedWithoutHarm) {
     EXPECT_STREQ(tr("查询"), "Query");
     // Not a catalogue, empty, absent.
     std::ofstream(dir_ / "text.mo") << "msgid \"查询\"\nmsgstr \"Search\"\n";
-    std::ofstream(dir_ / "empty.mo");
+    { std::ofstream empty(dir_ / "empty.mo"); }
     for (const char* name : {"text.mo", "empty.mo", "absent.mo"})
         EXPECT_FALSE(translation::useCatalogue("en", (dir_ / name).string())) << name;
     // A table offset far beyond the file.
