@@ -32,6 +32,7 @@
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Window.h"
+#include "screens/core/LanguageSettings.h"
 #include "screens/core/LeftMenuViewController.h"
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
@@ -285,6 +286,8 @@ int runBusDesk(int argc, char** argv) {
     prepareEnvironment(options);
     // Before anything of the profile is read or cleared up: a second copy stops here.
     if (!holdProfile(std::cerr)) return kAlreadyRunningStatus;
+    // The language of every text, before the first screen is built.
+    LanguageSettings::apply(options.lang);
 
     bool headless = options.headless;
 #ifdef BUSDESK_HAVE_QT

@@ -5,6 +5,7 @@
 
 #include "core/OfficeAddress.h"
 #include "platform/DateFormat.h"
+#include "platform/Translation.h"
 
 namespace busdesk {
 
@@ -22,11 +23,14 @@ bool takeAddress(std::optional<std::string>& into, const std::string& text) {
 
 const char* LaunchOptions::usage() {
     return "usage: busdesk [--server URL] [--culture URL] [--profile DIR] [--now \"yyyy-MM-dd HH:mm:ss\"]\n"
-           "               [--headless] [--console] [--script FILE] [--shots DIR] [--version] [--help]\n"
+           "               [--lang en|zh_CN] [--headless] [--console] [--script FILE] [--shots DIR]\n"
+           "               [--version] [--help]\n"
            "  --server URL    office server base address (default: busdesk.conf, else the built-in one)\n"
            "  --culture URL   culture page base address (default: the office server's)\n"
            "  --profile DIR   keep settings, image cache and data under DIR\n"
            "  --now TIME      start the clock there, for reproducible runs\n"
+           "  --lang LANG     the language of the texts: en (English) or zh_CN (Chinese); default: the\n"
+           "                  settings screen's choice, else LANGUAGE, LC_ALL, LC_MESSAGES, LANG\n"
            "  --headless      no window: the screen is printed as text on the terminal\n"
            "  --console       print console lines on standard output, not in the log file\n"
            "  --script FILE   run the commands in FILE (see docs/headless.md), then quit\n"
@@ -64,6 +68,11 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& args) {
              if (v.empty()) return false;
              o.shots = v;
              return true;
+         }},
+        {"--lang",
+         [](LaunchOptions& o, const std::string& v) {
+             o.lang = translation::spokenLanguage(v);
+             return o.lang.has_value();
          }},
         {"--now",
          [](LaunchOptions& o, const std::string& v) {

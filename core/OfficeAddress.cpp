@@ -8,6 +8,7 @@
 #include "platform/ConfigFile.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/Translation.h"
 
 #if !defined(BUSDESK_OFFICE_BASE_URL) || !defined(BUSDESK_CULTURE_BASE_URL)
 #error "the built-in addresses are set by the build (CMakeLists.txt)"
@@ -29,16 +30,17 @@ const std::map<OfficeAddress::Problem, ProblemText>& problemTexts() {
     using P = OfficeAddress::Problem;
     static const std::map<P, ProblemText> texts{
         {P::None, {"", ""}},
-        {P::NotHttp, {"not an http:// or https:// address", "须以 http:// 或 https:// 开头"}},
-        {P::NoHost, {"no host name after the scheme", "缺少主机名"}},
-        {P::BadHost, {"the host name holds characters a host name cannot have", "主机名含有无效字符"}},
-        {P::BadPort, {"the port is not a number from 1 to 65535", "端口须为 1 到 65535 之间的数字"}},
+        {P::NotHttp, {"not an http:// or https:// address", N_("须以 http:// 或 https:// 开头")}},
+        {P::NoHost, {"no host name after the scheme", N_("缺少主机名")}},
+        {P::BadHost, {"the host name holds characters a host name cannot have", N_("主机名含有无效字符")}},
+        {P::BadPort, {"the port is not a number from 1 to 65535", N_("端口须为 1 到 65535 之间的数字")}},
         {P::UserInfo,
-         {"a user name or password does not belong in the address", "地址中不能包含用户名或密码"}},
-        {P::QueryOrFragment, {"\"?\" and \"#\" have no place in a base address", "地址中不能包含“?”或“#”"}},
+         {"a user name or password does not belong in the address", N_("地址中不能包含用户名或密码")}},
+        {P::QueryOrFragment,
+         {"\"?\" and \"#\" have no place in a base address", N_("地址中不能包含“?”或“#”")}},
         {P::BadCharacter,
          {"white space, a control character or a non-ASCII character",
-          "地址中含有空格、控制字符或非 ASCII 字符"}},
+          N_("地址中含有空格、控制字符或非 ASCII 字符")}},
     };
     return texts;
 }
@@ -177,7 +179,7 @@ std::string OfficeAddress::describe(Problem problem) {
 }
 
 std::string OfficeAddress::describeChinese(Problem problem) {
-    return problemTexts().at(problem).chinese;
+    return tr(problemTexts().at(problem).chinese);
 }
 
 OfficeAddress::Sources OfficeAddress::sourcesFor(std::optional<std::string> server,
@@ -249,7 +251,7 @@ OfficeAddress::Saved OfficeAddress::saveUserServer(std::string_view text) {
     std::optional<std::string> url;
     if (!text.empty()) {
         auto checked = check(text);
-        if (!checked.url) return {false, "服务器地址无效：" + describeChinese(checked.problem)};
+        if (!checked.url) return {false, trFormat("服务器地址无效：%1", {describeChinese(checked.problem)})};
         url = checked.url;
     }
     Sources sources;
@@ -263,27 +265,27 @@ OfficeAddress::Saved OfficeAddress::saveUserServer(std::string_view text) {
     std::string why;
     if (!ConfigFile::setValue(sources.userFile, kServerKey, url, &why)) {
         Log::line("busdesk.conf: cannot save the office address: " + why);
-        return {false, "无法保存：" + why};
+        return {false, trFormat("无法保存：%1", {why})};
     }
     auto now = apply(std::move(sources));
-    std::string message = url ? "已保存" : "已清除个人设置的地址";
+    std::string message = url ? tr("已保存") : tr("已清除个人设置的地址");
     if (now.officeSource == AddressSource::CommandLine)
-        message += "（本次运行仍使用命令行 --server 指定的地址）";
+        message += tr("（本次运行仍使用命令行 --server 指定的地址）");
     return {true, message};
 }
 
 std::string OfficeAddress::sourceText(const OfficeAddresses& addresses) {
     switch (addresses.officeSource) {
         case AddressSource::CommandLine:
-            return "命令行 --server";
+            return tr("命令行 --server");
         case AddressSource::UserFile:
-            return "个人设置 " + addresses.officeFile;
+            return trFormat("个人设置 %1", {addresses.officeFile});
         case AddressSource::SystemFile:
-            return "系统设置 " + addresses.officeFile;
+            return trFormat("系统设置 %1", {addresses.officeFile});
         case AddressSource::BuiltIn:
             break;
     }
-    return "内置默认";
+    return tr("内置默认");
 }
 
 }  // namespace busdesk

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 namespace {
@@ -199,7 +201,7 @@ std::string boundedText(std::string_view text, std::size_t limit) {
     std::size_t cut = limit;
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
     std::string out(text.substr(0, cut));
-    out += "…（省略 " + byteCountText(text.size() - cut) + "）";
+    out += trFormat("…（省略 %1）", {byteCountText(text.size() - cut)});
     return out;
 }
 

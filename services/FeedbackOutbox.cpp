@@ -10,6 +10,7 @@
 #include "platform/DispatchQueue.h"
 #include "platform/Log.h"
 #include "platform/ProfileLock.h"
+#include "platform/Translation.h"
 #include "services/OfficeEvents.h"
 
 namespace busdesk {
@@ -22,7 +23,7 @@ using namespace std::chrono_literals;
 constexpr std::array<std::chrono::seconds, 5> kRetryDelays{30s, 2min, 10min, 30min, 1h};
 
 constexpr const char* kListenerName = "feedbackOutbox";
-constexpr const char* kPendingNotice = "待发送的反馈将在下次登录后发送";
+constexpr const char* kPendingNotice = N_("待发送的反馈将在下次登录后发送（%1 条）");
 
 // Why a kept submission stands stopped: its text refused, or no photo left to try and one refused.
 std::optional<std::string> stoppedReason(const FeedbackSubmissionState& state) {
@@ -79,8 +80,7 @@ void FeedbackOutbox::listenForOffice() {
     SessionEnd::add("outbox", [this, alive](EndedSession& ended) {
         if (!alive.lock()) return;
         if (!slots_.empty())
-            ended.notices.push_back(std::string(kPendingNotice) + "（" + std::to_string(slots_.size()) +
-                                    " 条）");
+            ended.notices.push_back(trFormat(kPendingNotice, {std::to_string(slots_.size())}));
         signedOut();
     });
 }
@@ -164,7 +164,7 @@ void FeedbackOutbox::signedOut() {
 
 void FeedbackOutbox::submit(FeedbackSubmissionState state, std::function<void(const Submitted&)> done) {
     if (user_.empty()) {
-        if (done) done({Submitted::Result::NotSaved, "未登录，反馈未保存"});
+        if (done) done({Submitted::Result::NotSaved, tr("未登录，反馈未保存")});
         return;
     }
     auto put = std::make_shared<OutboxStore::Put>();
@@ -360,7 +360,8 @@ void FeedbackOutbox::stepDone(const std::string& id, const FeedbackStep& step) {
     auto recorded = std::make_shared<bool>(false);
     onQueue([store = store_, entry = slot->entry, recorded] { *recorded = store.record(entry); },
             [this, id, step, recorded] {
-                if (!*recorded) return roundEnded(id, FeedbackOutcome::Unavailable, "发送进度无法保存到磁盘");
+                if (!*recorded)
+                    return roundEnded(id, FeedbackOutcome::Unavailable, tr("发送进度无法保存到磁盘"));
                 const bool textRefused =
                     step.kind == FeedbackStep::Kind::Text && step.outcome == FeedbackOutcome::Refused;
                 if (step.outcome == FeedbackOutcome::Unavailable || textRefused)

@@ -18,6 +18,7 @@
 #include "platform/Log.h"
 #include "platform/OwnFiles.h"
 #include "platform/Paths.h"
+#include "platform/Translation.h"
 #include "platform/UUID.h"
 
 namespace busdesk {
@@ -104,8 +105,9 @@ int syncFolder(const std::string& dir) {
 }
 
 std::string putError(int err, const std::string& what) {
-    if (err == ENOSPC || err == EDQUOT || err == EFBIG) return "存储空间不足，反馈未保存，请清理磁盘后重试";
-    return "反馈未保存：" + what + "（" + std::strerror(err) + "）";
+    if (err == ENOSPC || err == EDQUOT || err == EFBIG)
+        return tr("存储空间不足，反馈未保存，请清理磁盘后重试");
+    return trFormat("反馈未保存：%1（%2）", {what, std::strerror(err)});
 }
 
 std::string hex(const std::string& bytes) {
@@ -202,7 +204,7 @@ std::optional<OutboxEntry> OutboxStore::decode(const std::string& text, const st
 OutboxStore::Put OutboxStore::put(const std::string& empID, FeedbackSubmissionState state,
                                   std::int64_t now) const {
     const std::string user = userDir(empID);
-    if (!Paths::ensureDirectory(user)) return {std::nullopt, putError(errno, "无法建立待发送文件夹")};
+    if (!Paths::ensureDirectory(user)) return {std::nullopt, putError(errno, tr("无法建立待发送文件夹"))};
     OutboxEntry entry;
     entry.id = uuidString();
     entry.dir = user + "/" + entry.id;
@@ -213,7 +215,7 @@ OutboxStore::Put OutboxStore::put(const std::string& empID, FeedbackSubmissionSt
         fs::remove_all(incoming, ec);
         return Put{std::nullopt, putError(err, what)};
     };
-    if (::mkdir(incoming.c_str(), 0700) != 0) return fail(errno, "无法建立待发送文件夹");
+    if (::mkdir(incoming.c_str(), 0700) != 0) return fail(errno, tr("无法建立待发送文件夹"));
     for (std::size_t k = 0; k < state.photos.size(); ++k) {
         FeedbackPhoto& photo = state.photos[k];
         std::string bytes = std::move(photo.bytes);
@@ -233,15 +235,16 @@ OutboxStore::Put OutboxStore::put(const std::string& empID, FeedbackSubmissionSt
             bytes = std::move(read.bytes);
         }
         const std::string name = "photo-" + std::to_string(k);
-        if (int err = writeNewFile(incoming + "/" + name, bytes)) return fail(err, "无法保存照片");
+        if (int err = writeNewFile(incoming + "/" + name, bytes)) return fail(err, tr("无法保存照片"));
         photo.file = entry.dir + "/" + name;
     }
     state.idempotencyKey = entry.id;
     if (auto author = state.empID; !author) state.empID = empID;
     entry.state = std::move(state);
-    if (int err = writeNewFile(incoming + "/" + kEntryFile, encode(entry))) return fail(err, "无法保存反馈");
-    if (int err = syncFolder(incoming)) return fail(err, "无法保存反馈");
-    if (::rename(incoming.c_str(), entry.dir.c_str()) != 0) return fail(errno, "无法保存反馈");
+    if (int err = writeNewFile(incoming + "/" + kEntryFile, encode(entry)))
+        return fail(err, tr("无法保存反馈"));
+    if (int err = syncFolder(incoming)) return fail(err, tr("无法保存反馈"));
+    if (::rename(incoming.c_str(), entry.dir.c_str()) != 0) return fail(errno, tr("无法保存反馈"));
     // Renamed: the entry exists now. Flushing the folder makes the rename itself survive a power cut.
     syncFolder(user);
     return {std::move(entry), {}};

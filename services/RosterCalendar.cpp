@@ -12,13 +12,14 @@
 #include "platform/ICalendarText.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/Translation.h"
 
 namespace busdesk {
 
 namespace {
 constexpr const char* kProductID = "-//BusDesk//My week//ZH";
-constexpr const char* kCalendarName = "我的排班";
-constexpr const char* kCategory = "排班";
+constexpr const char* kCalendarName = N_("我的排班");
+constexpr const char* kCategory = N_("排班");
 constexpr const char* kOrganizer = "urn:busdesk:roster";
 // Duties more than this many days before an exported week are no longer kept.
 constexpr int kKeptDays = 62;
@@ -116,13 +117,13 @@ RosterCalendar makeRosterCalendar(const std::string& empID, const std::vector<Ro
             events += ical::contentLine("DTSTART" + zoneParam, now.start);
             events += ical::contentLine("DTEND" + zoneParam, now.end);
             events += ical::contentLine(
-                "SUMMARY", ical::escapeText("线路 " + text(duty->Routename) + " · 班次 " + shift));
+                "SUMMARY", ical::escapeText(trFormat("线路 %1 · 班次 %2", {text(duty->Routename), shift})));
             if (!text(duty->Busname).empty())
                 events += ical::contentLine("LOCATION", ical::escapeText(text(duty->Busname)));
             if (!text(duty->Firstleavetime).empty())
-                events += ical::contentLine("DESCRIPTION",
-                                            ical::escapeText("首发时间：" + text(duty->Firstleavetime)));
-            events += ical::contentLine("CATEGORIES", ical::escapeText(kCategory));
+                events += ical::contentLine(
+                    "DESCRIPTION", ical::escapeText(trFormat("首发时间：%1", {text(duty->Firstleavetime)})));
+            events += ical::contentLine("CATEGORIES", ical::escapeText(tr(kCategory)));
             events += ical::contentLine("END", "VEVENT");
             ++out.events;
         }
@@ -141,7 +142,7 @@ RosterCalendar makeRosterCalendar(const std::string& empID, const std::vector<Ro
     t += ical::contentLine("VERSION", "2.0");
     t += ical::contentLine("CALSCALE", "GREGORIAN");
     t += ical::contentLine("METHOD", "PUBLISH");
-    t += ical::contentLine("X-WR-CALNAME", ical::escapeText(kCalendarName));
+    t += ical::contentLine("X-WR-CALNAME", ical::escapeText(tr(kCalendarName)));
     // The zone's rules from the start of the first year the week touches.
     LocalDate first = week.empty() ? LocalDate::of(stamp) : week.front().day;
     if (auto vtimezone = ical::deviceZoneComponent(LocalDate{first.year, 1, 1}.toDate())) t += *vtimezone;

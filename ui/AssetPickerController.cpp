@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/Paths.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "ui/InfoAlert.h"
 
@@ -17,7 +18,7 @@ AssetPickerController::AlbumSource& sourceSlot() {
 }  // namespace
 
 AssetPickerController::AssetPickerController() {
-    setTitle("相册");
+    setTitle(tr("相册"));
 }
 
 void AssetPickerController::setAlbumSource(AlbumSource source) {
@@ -60,7 +61,7 @@ bool AssetPickerController::toggleAsset(int index) {
     } else {
         if (static_cast<int>(selection_.size()) >= maximumNumberOfSelection) {
             if (isViewLoaded())
-                InfoAlert::showInfo("最多选择" + std::to_string(maximumNumberOfSelection) + "张照片",
+                InfoAlert::showInfo(trFormat("最多选择%1张照片", {std::to_string(maximumNumberOfSelection)}),
                                     Color::of(ColorRole::Toast), *view(), 0.8);
             return false;
         }
@@ -73,7 +74,7 @@ bool AssetPickerController::toggleAsset(int index) {
 
 void AssetPickerController::updateTitle() {
     if (!done_) return;
-    done_->title = "完成(" + std::to_string(selection_.size()) + ")";
+    done_->title = trFormat("完成(%1)", {std::to_string(selection_.size())});
     navigationItem().setRightBarButtonItem(done_);
 }
 
@@ -109,7 +110,7 @@ void AssetPickerController::viewDidLoad() {
     table_->setDelegate(self<AssetPickerController>());
     table_->reloadData();
     auto cancel = std::make_shared<BarButtonItem>();
-    cancel->title = "取消";
+    cancel->title = tr("取消");
     cancel->identifier = "cancelPicking";
     cancel->size = {50, 30};
     cancel->action = action(&AssetPickerController::cancelPicking);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
@@ -10,7 +11,7 @@
 namespace busdesk {
 
 namespace {
-const char* const kWeekdayNames[] = {"日", "一", "二", "三", "四", "五", "六"};
+const char* const kWeekdayNames[] = {N_("日"), N_("一"), N_("二"), N_("三"), N_("四"), N_("五"), N_("六")};
 }  // namespace
 
 CalendarView::CalendarView(Rect frame) : View(frame), month_(LocalDate::of(Date::now()).firstOfMonth()) {
@@ -109,15 +110,17 @@ void CalendarView::rebuild() {
     removeAllSubviews();
     double w = frame().width > 0 ? frame().width : 320;
     double cell = w / 7;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d年%d月", month_.year, month_.month);
-    auto title = std::make_shared<Label>(Rect{0, 0, w, 36}, buf);
+    char year[16];
+    std::snprintf(year, sizeof year, "%04d", month_.year);
+    auto title = std::make_shared<Label>(Rect{0, 0, w, 36},
+                                         trFormat("%1年%2月", {year, std::to_string(month_.month)}));
     title->setTextAlignment(TextAlignment::Center);
     title->setIdentifier("calendarTitle");
     addSubview(title);
     // The weekday names over the columns, Sunday first as the grid is.
     for (int i = 0; i < 7; ++i) {
-        auto name = std::make_shared<Label>(Rect{cell * i, 36, cell, kHeaderHeight - 36}, kWeekdayNames[i]);
+        auto name =
+            std::make_shared<Label>(Rect{cell * i, 36, cell, kHeaderHeight - 36}, tr(kWeekdayNames[i]));
         name->setTextAlignment(TextAlignment::Center);
         name->setFontSize(13);
         name->setTextColor(Color::of(ColorRole::SecondaryText));
@@ -129,14 +132,14 @@ void CalendarView::rebuild() {
     auto calendarOf = [](View& sender) { return dynamic_cast<CalendarView*>(sender.superview()); };
     auto prev = std::make_shared<Button>(Rect{0, 0, 44, 36}, "<");
     prev->setIdentifier("showPreviousMonth");
-    prev->setAccessibilityLabel("上个月");
+    prev->setAccessibilityLabel(tr("上个月"));
     prev->addAction([calendarOf](View& sender) {
         if (auto* s = calendarOf(sender)) s->showPreviousMonth();
     });
     addSubview(prev);
     auto next = std::make_shared<Button>(Rect{w - 44, 0, 44, 36}, ">");
     next->setIdentifier("showNextMonth");
-    next->setAccessibilityLabel("下个月");
+    next->setAccessibilityLabel(tr("下个月"));
     next->addAction([calendarOf](View& sender) {
         if (auto* s = calendarOf(sender)) s->showNextMonth();
     });
@@ -218,7 +221,7 @@ std::vector<std::string> CalendarView::gridLines() const {
     };
     std::vector<std::string> rows;
     std::string heading;
-    for (const char* name : kWeekdayNames) heading += std::string(" ") + name + "  ";
+    for (const char* name : kWeekdayNames) heading += std::string(" ") + tr(name) + "  ";
     rows.push_back(heading.substr(0, heading.size() - 2));
     const int lead = weekdayOf(month_.year, month_.month, 1);
     const int days = daysInMonth(month_.year, month_.month);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Palette.h"
 #include "ui/PhotoName.h"
@@ -38,12 +39,12 @@ void ImageBrowser::viewDidLoad() {
     v->addSubview(counter_);
     auto prev = std::make_shared<Button>(Rect{0, b.height / 2 - 22, 44, 44}, "<");
     prev->setIdentifier("showPrevious");
-    prev->setAccessibilityLabel("上一张");
+    prev->setAccessibilityLabel(tr("上一张"));
     prev->addAction(action(&ImageBrowser::showPrevious));
     v->addSubview(prev);
     auto next = std::make_shared<Button>(Rect{b.width - 44, b.height / 2 - 22, 44, 44}, ">");
     next->setIdentifier("showNext");
-    next->setAccessibilityLabel("下一张");
+    next->setAccessibilityLabel(tr("下一张"));
     next->addAction(action(&ImageBrowser::showNext));
     v->addSubview(next);
     for (std::size_t i = 0; i < sources_.size(); ++i) {

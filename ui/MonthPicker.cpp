@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/Translation.h"
 #include "platform/views/ScreenDump.h"
 
 namespace busdesk {
@@ -30,10 +31,10 @@ int MonthPicker::numberOfRows(int component) const {
 std::string MonthPicker::titleForRow(int row, int component) const {
     if (component == monthComponent()) {
         if (row < 0 || row >= 12) return {};
-        return std::to_string(row + 1) + "月";
+        return trFormat("%1月", {std::to_string(row + 1)});
     }
     if (component == yearComponent() && row >= 0 && row < numberOfRows(component))
-        return std::to_string(firstYear() + row) + "年";
+        return trFormat("%1年", {std::to_string(firstYear() + row)});
     return {};
 }
 

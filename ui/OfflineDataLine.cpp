@@ -1,12 +1,13 @@
 #include "ui/OfflineDataLine.h"
 
 #include "platform/DateFormat.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 
 namespace busdesk {
 
 std::string OfflineDataLine::text(Date fetched) {
-    return "离线数据（更新于 " + formatDate(fetched, "yyyy-MM-dd HH:mm") + "）";
+    return trFormat("离线数据（更新于 %1）", {formatDate(fetched, "yyyy-MM-dd HH:mm")});
 }
 
 std::shared_ptr<Label> OfflineDataLine::addTo(View& parent) {

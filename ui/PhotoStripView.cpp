@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/Translation.h"
 #include "platform/UUID.h"
 #include "platform/views/ActionSheet.h"
 #include "platform/views/ImageView.h"
@@ -86,7 +87,7 @@ void PhotoStripView::reloadData() {
         addSubview(thumb);
         auto del = std::make_shared<Button>(Rect{kThumbSize - 20, 0, 20, 20}, "×");
         del->setIdentifier("deletePhoto");
-        del->setAccessibilityLabel("删除" + screen::photoName(i));
+        del->setAccessibilityLabel(trFormat("删除%1", {screen::photoName(i)}));
         del->setTag(index);
         del->addAction([index](View& sender) {
             if (auto* s = stripOf(sender)) s->removeItemAtIndex(index);
@@ -95,7 +96,7 @@ void PhotoStripView::reloadData() {
         x += kThumbSize + 5;
     }
     // A tile the size of a photo, camera over the words, so it reads as the place a photo goes.
-    auto add = std::make_shared<Button>(Rect{x, 5, kThumbSize, kThumbSize}, kAddPhotoTitle);
+    auto add = std::make_shared<Button>(Rect{x, 5, kThumbSize, kThumbSize}, tr(kAddPhotoTitle));
     add->setIdentifier("addPhoto");
     add->setImageName("IconCamera");
     add->setFontSize(13);
@@ -110,12 +111,12 @@ void PhotoStripView::reloadData() {
 }
 
 void PhotoStripView::showAddSheet() {
-    auto sheet =
-        std::make_shared<ActionSheet>("", std::vector<std::string>{kCameraTitle, kAlbumTitle, kCancelTitle},
-                                      2, whileAlive(this, [](PhotoStripView& s, ActionSheet&, int index) {
-                                          if (index == 0) s.openCamera();
-                                          if (index == 1) s.openAlbum();
-                                      }));
+    auto sheet = std::make_shared<ActionSheet>(
+        "", std::vector<std::string>{tr(kCameraTitle), tr(kAlbumTitle), tr(kCancelTitle)}, 2,
+        whileAlive(this, [](PhotoStripView& s, ActionSheet&, int index) {
+            if (index == 0) s.openCamera();
+            if (index == 1) s.openAlbum();
+        }));
     sheet->showInView(this);
 }
 

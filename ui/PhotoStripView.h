@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Image.h"
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "ui/AssetPickerController.h"
 
@@ -39,10 +40,10 @@ class PhotoStripViewDelegate {
 class PhotoStripView : public View {
   public:
     static constexpr double kThumbSize = 70;
-    static constexpr const char* kCameraTitle = "打开照相机";
-    static constexpr const char* kAlbumTitle = "从手机相册获取";
-    static constexpr const char* kCancelTitle = "取消";
-    static constexpr const char* kAddPhotoTitle = "添加照片";
+    static constexpr const char* kCameraTitle = N_("打开照相机");
+    static constexpr const char* kAlbumTitle = N_("从手机相册获取");
+    static constexpr const char* kCancelTitle = N_("取消");
+    static constexpr const char* kAddPhotoTitle = N_("添加照片");
     static constexpr int kMaxAlbumPhotos = 10;
 
     // Takes a picture and calls back once (nothing when the user gave up).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
 #include "platform/views/WeakCallback.h"
@@ -50,7 +51,7 @@ void PickerSheet::build() {
     toolbar_->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     addSubview(toolbar_);
     if (!hideCancel_) {
-        auto cancel = std::make_shared<Button>(Rect{}, "取消");
+        auto cancel = std::make_shared<Button>(Rect{}, tr("取消"));
         cancel->setIdentifier("pickerCancel");
         cancel->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressCancel(); }));
         toolbar_->addSubview(cancel);
@@ -65,7 +66,7 @@ void PickerSheet::build() {
     titleLabel_ = std::make_shared<Label>(Rect{}, title_);
     titleLabel_->setTextAlignment(TextAlignment::Center);
     toolbar_->addSubview(titleLabel_);
-    auto done = std::make_shared<Button>(Rect{}, "完成");
+    auto done = std::make_shared<Button>(Rect{}, tr("完成"));
     done->setIdentifier("pickerDone");
     done->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressDone(); }));
     toolbar_->addSubview(done);
@@ -164,9 +165,9 @@ std::vector<std::shared_ptr<PickerSheet>> PickerSheet::visibleSheets() {
 
 bool PickerSheet::dump(DumpWriter& out) const {
     std::string line = "picker: " + DumpWriter::quote(title_) + " " + describeValue();
-    if (!hideCancel_) line += " [取消]";
+    if (!hideCancel_) line += tr(" [取消]");
     for (auto& b : customButtons_) line += " [" + b.title + "]";
-    line += " [完成]";
+    line += tr(" [完成]");
     out.line(line);
     return false;
 }

@@ -1,5 +1,6 @@
 #include "ui/PullToRefresh.h"
 
+#include "platform/Translation.h"
 #include "platform/views/ScreenDump.h"
 
 namespace busdesk {
@@ -7,9 +8,9 @@ namespace busdesk {
 PullToRefreshView::PullToRefreshView(ScrollView& owner, std::function<void()> handler)
     : View(Rect{0, -kHeight, owner.frame().width, kHeight}), owner_(&owner), handler_(std::move(handler)) {
     setIdentifier("pullToRefresh");
-    titles_[RefreshState::Stopped] = "下拉刷新";
-    titles_[RefreshState::Triggered] = "释放刷新";
-    titles_[RefreshState::Loading] = "加载中...";
+    titles_[RefreshState::Stopped] = tr("下拉刷新");
+    titles_[RefreshState::Triggered] = tr("释放刷新");
+    titles_[RefreshState::Loading] = tr("加载中...");
     label_ =
         std::make_shared<Label>(Rect{0, 0, owner.frame().width, kHeight}, titles_[RefreshState::Stopped]);
     label_->setTextAlignment(TextAlignment::Center);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
@@ -13,7 +14,7 @@ namespace busdesk::screen {
 
 void showActivityOrNo(bool show, View& view) {
     if (show)
-        ProgressHUD::showHUDAddedTo(view, kBusyText, true);
+        ProgressHUD::showHUDAddedTo(view, tr(kBusyText), true);
     else
         ProgressHUD::hideHUDForView(view, true);
 }
@@ -44,7 +45,7 @@ std::shared_ptr<BarButtonItem> menuButton(ViewController& vc, const std::string&
                                 if (auto menu = sideMenuViewController(s)) ((*menu).*present)();
                             }));
     button->keyboardShortcut = key;
-    button->accessibilityHint = "快捷键 " + keyName(key);
+    button->accessibilityHint = trFormat("快捷键 %1", {keyName(key)});
     return button;
 }
 
@@ -61,10 +62,11 @@ void styleBar(ViewController& vc, Color titleColor, bool rounded) {
 
 void setNavTitleBar(ViewController& vc, const std::string& title) {
     auto& item = vc.navigationItem();
-    item.setLeftBarButtonItem(menuButton(vc, "presentLeftMenuViewController", "menu", "功能菜单", {30, 21},
-                                         kLeftMenuKey, &SideMenu::presentLeftMenuViewController));
-    item.setRightBarButtonItem(menuButton(vc, "presentRightMenuViewController", "user", "个人菜单", {30, 30},
-                                          kRightMenuKey, &SideMenu::presentRightMenuViewController));
+    item.setLeftBarButtonItem(menuButton(vc, "presentLeftMenuViewController", "menu", tr("功能菜单"),
+                                         {30, 21}, kLeftMenuKey, &SideMenu::presentLeftMenuViewController));
+    item.setRightBarButtonItem(menuButton(vc, "presentRightMenuViewController", "user", tr("个人菜单"),
+                                          {30, 30}, kRightMenuKey,
+                                          &SideMenu::presentRightMenuViewController));
     // The title view: its label (tag 1) takes the title and shrinks to fit; sized to the title
     // at 17 points (at most 280) plus 48.
     double width = std::min(textWidth(title, 17), 280.0) + 48;
@@ -84,10 +86,10 @@ void setNavTitleBarWithLeftBTAndTitle(ViewController& vc, const std::string& tit
     if (!title.empty()) vc.setTitle(title);
     auto& item = vc.navigationItem();
     item.setLeftBarButtonItem(
-        barButton("goBack", "back", "返回", {30, 21},
+        barButton("goBack", "back", tr("返回"), {30, 21},
                   vc.whileAlive<ViewController>([](ViewController& s, View&) { s.goBack(); })));
     item.setRightBarButtonItem(
-        barButton("goIndex", "home", "首页", {30, 21},
+        barButton("goIndex", "home", tr("首页"), {30, 21},
                   vc.whileAlive<ViewController>([](ViewController& s, View&) { s.goIndex(); })));
     styleBar(vc, Color::of(ColorRole::OnBar), false);
 }

@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "platform/Translation.h"
 #include "platform/views/View.h"
 #include "platform/views/ViewController.h"
 
 namespace busdesk::screen {
 
-inline constexpr const char* kBusyText = "请稍后...";
+inline constexpr const char* kBusyText = N_("请稍后...");
 inline constexpr double kToastVertical = 0.8;
 // The keys that open the side menus from anywhere on a screen with menu buttons.
 inline constexpr KeyEvent kLeftMenuKey{Key::F2};

@@ -1,6 +1,7 @@
 #include "ui/SideMenu.h"
 
 #include "platform/RunLoop.h"
+#include "platform/Translation.h"
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Palette.h"
 
@@ -47,7 +48,7 @@ void SideMenu::loadView() {
     v->addSubview(contentContainer_);
     cover_ = std::make_shared<View>(b);
     cover_->setIdentifier("hideMenuViewController");
-    cover_->setAccessibilityLabel("关闭菜单");
+    cover_->setAccessibilityLabel(tr("关闭菜单"));
     // The content beside an open menu is dimmed: it only takes the tap that closes the menu.
     cover_->setBackgroundColor(Color::of(ColorRole::Scrim, 0.12));
     cover_->setBlocksTouchesBelow(true);
@@ -64,11 +65,11 @@ void SideMenu::loadView() {
         return true;
     });
     v->addSubview(cover_);
-    leftContainer_ = std::make_shared<MenuContainer>(b, "左侧菜单", "功能菜单");
+    leftContainer_ = std::make_shared<MenuContainer>(b, tr("左侧菜单"), tr("功能菜单"));
     leftContainer_->setIdentifier("leftMenu");
     leftContainer_->setHidden(true);
     v->addSubview(leftContainer_);
-    rightContainer_ = std::make_shared<MenuContainer>(b, "右侧菜单", "个人菜单");
+    rightContainer_ = std::make_shared<MenuContainer>(b, tr("右侧菜单"), tr("个人菜单"));
     rightContainer_->setIdentifier("rightMenu");
     rightContainer_->setHidden(true);
     v->addSubview(rightContainer_);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/Translation.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/RunLoopDriver.h"
 #include "platform/qt/WindowPresenter.h"
@@ -143,7 +144,7 @@ class DesktopPalette : public QObject {
 }  // namespace
 
 std::vector<std::string> pickPictureFiles() {
-    QStringList files = QFileDialog::getOpenFileNames(nullptr, QString::fromUtf8("从手机相册获取"),
+    QStringList files = QFileDialog::getOpenFileNames(nullptr, QString::fromUtf8(tr("从手机相册获取")),
                                                       QDir::homePath(), "Pictures (*.png *.jpg *.jpeg)");
     std::vector<std::string> paths;
     for (const QString& file : files) paths.push_back(fromQString(file));

@@ -10,6 +10,7 @@
 
 #include "platform/DateFormat.h"
 #include "platform/LocalDate.h"
+#include "platform/Translation.h"
 #include "platform/qt/QtPainting.h"
 #include "platform/qt/WebPageBrowser.h"
 #include "platform/views/Button.h"
@@ -461,11 +462,11 @@ void ViewWidget::paintDatePicker(QPainter& p) {
         double w = area.width() / 3;
         // Neighbouring values, clipped to sensible ranges (a day wheel never shows 0 or 32).
         paintWheelColumn(p, QRectF(0, 0, w, area.height()), day.year, 10000,
-                         [](int y) { return QString("%1年").arg(y); });
+                         [](int y) { return QString(tr("%1年")).arg(y); });
         paintWheelColumn(p, QRectF(w, 0, w, area.height()), day.month - 1, 12,
-                         [](int m) { return QString("%1月").arg(m + 1); });
+                         [](int m) { return QString(tr("%1月")).arg(m + 1); });
         paintWheelColumn(p, QRectF(2 * w, 0, w, area.height()), day.day - 1, daysInMonth(day.year, day.month),
-                         [](int d) { return QString("%1日").arg(d + 1); });
+                         [](int d) { return QString(tr("%1日")).arg(d + 1); });
         return;
     }
     std::string pattern = dp->mode() == DatePickerMode::Time ? "HH:mm" : "yyyy-MM-dd HH:mm";

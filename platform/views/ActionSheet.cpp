@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
@@ -67,7 +68,7 @@ bool ActionSheet::dump(DumpWriter& out) const {
 std::string ActionSheet::accessibleName() const {
     if (!title_.empty()) return title_;
     std::string out;
-    for (int i = 0; i < numberOfButtons(); ++i) out += (out.empty() ? "" : "、") + buttonTitleAtIndex(i);
+    for (int i = 0; i < numberOfButtons(); ++i) out += (out.empty() ? "" : tr("、")) + buttonTitleAtIndex(i);
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Translation.h"
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Palette.h"
 
@@ -179,7 +180,7 @@ void NavigationController::refreshNavigationBar() {
         NavigationItem withBack = item;
         withBack.setChangeHandler({});
         auto back = std::make_shared<BarButtonItem>();
-        back->title = "返回";
+        back->title = tr("返回");
         back->identifier = "navBack";
         back->size = {50, 30};
         back->action = whileAlive<NavigationController>(

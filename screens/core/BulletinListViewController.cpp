@@ -4,6 +4,7 @@
 
 #include "core/Session.h"
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/NewsCellView.h"
 #include "screens/core/NewsDetailViewController.h"
@@ -35,9 +36,9 @@ void BulletinListViewController::refreshData(int page) {
         whileAlive<BulletinListViewController>([page](BulletinListViewController& self) {
             self.failed(page);
             screen::showActivityOrNo(false, *self.view());
-            screen::setAlertInfo(kNetworkErrorText, *self.view());
+            screen::setAlertInfo(tr(kNetworkErrorText), *self.view());
             // Rows shown before stay; with none, the list's place says why it is empty.
-            self.showEmptyState(kNetworkErrorText);
+            self.showEmptyState(tr(kNetworkErrorText));
         }),
         // The stored page at once, under the overlay, unless a later refresh's fresh page is in.
         whileAlive<BulletinListViewController>([page, made](BulletinListViewController& self,
@@ -115,7 +116,7 @@ void BulletinListViewController::openRow(int row) {
     if (!info) return;
     const bool regulation = tag == 3;
     auto detail = std::make_shared<NewsDetailViewController>();
-    detail->setTitle(regulation ? "规章制度" : "公告详情");
+    detail->setTitle(regulation ? tr("规章制度") : tr("公告详情"));
     detail->peopleStr = displayText(regulation ? info->PublishBy : info->Publishby);
     detail->contentHtml = displayText(info->ContentHtml);
     detail->titleStr = displayText(info->Title);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Date.h"
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
@@ -22,7 +23,7 @@ class BulletinListViewController : public ViewController,
   public:
     // 2 announcements, 3 regulations.
     int tag = 2;
-    static constexpr const char* kNetworkErrorText = "网络异常！";
+    static constexpr const char* kNetworkErrorText = N_("网络异常！");
 
     // The last answer.
     std::shared_ptr<NormalList> normalList;

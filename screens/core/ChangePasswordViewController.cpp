@@ -3,6 +3,7 @@
 #include "core/RememberedCredentials.h"
 #include "core/Session.h"
 #include "model/ResultInfo.h"
+#include "platform/Translation.h"
 #include "screens/core/IdleLock.h"
 #include "services/LoginResultService.h"
 #include "services/OfflineSignIn.h"
@@ -11,7 +12,7 @@
 namespace busdesk {
 
 void ChangePasswordViewController::viewDidLoad() {
-    screen::setNavTitleBarWithLeftBTAndTitle(*this, "修改密码");
+    screen::setNavTitleBarWithLeftBTAndTitle(*this, tr("修改密码"));
     auto make = [this](const char* id, const char* placeholder) {
         auto field = std::make_shared<TextField>();
         field->setIdentifier(id);
@@ -22,10 +23,10 @@ void ChangePasswordViewController::viewDidLoad() {
         view()->addSubview(field);
         return field;
     };
-    tf_oldPassword = make("tf_oldPassword", kOldPlaceholder);
-    tf_newPassword = make("tf_newPassword", kNewPlaceholder);
-    tf_confirmPassword = make("tf_confirmPassword", kConfirmPlaceholder);
-    submit_ = std::make_shared<Button>(Rect{}, "确认修改");
+    tf_oldPassword = make("tf_oldPassword", tr(kOldPlaceholder));
+    tf_newPassword = make("tf_newPassword", tr(kNewPlaceholder));
+    tf_confirmPassword = make("tf_confirmPassword", tr(kConfirmPlaceholder));
+    submit_ = std::make_shared<Button>(Rect{}, tr("确认修改"));
     submit_->setIdentifier("changePassword");
     submit_->addAction(whileAlive<ChangePasswordViewController>(
         [](ChangePasswordViewController& self, View&) { self.changePassword(); }));
@@ -57,7 +58,7 @@ void ChangePasswordViewController::changePassword() {
         if (field->text().empty()) return screen::setAlertInfo(field->placeholder(), *view());
     }
     if (tf_newPassword->text() != tf_confirmPassword->text())
-        return screen::setAlertInfo("两次输入的密码不一致，请重新输入！", *view());
+        return screen::setAlertInfo(tr("两次输入的密码不一致，请重新输入！"), *view());
     changePassword(tf_oldPassword->text(), tf_newPassword->text());
 }
 
@@ -79,16 +80,16 @@ void ChangePasswordViewController::changePassword(const std::string& oldPassword
                     // The stored answers' key, sealed for the new password.
                     offline_sign_in::passwordChanged(card, newPassword);
                 }
-                screen::setAlertInfo(changed ? std::string("密码修改成功！")
+                screen::setAlertInfo(changed ? std::string(tr("密码修改成功！"))
                                              : (answer ? displayText(answer->FailReason) : std::string()),
                                      *self.view());
             }),
         whileAlive<ChangePasswordViewController>([](ChangePasswordViewController& self) {
             screen::showActivityOrNo(false, *self.view());
-            screen::setAlertInfo("网络异常！", *self.view());
+            screen::setAlertInfo(tr("网络异常！"), *self.view());
         }));
     // Without a card number nothing was sent: the password of nobody's account cannot change.
-    if (!sent) return screen::setAlertInfo(kNoCardMessage, *view());
+    if (!sent) return screen::setAlertInfo(tr(kNoCardMessage), *view());
     screen::showActivityOrNo(true, *view());
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/TextField.h"
 #include "platform/views/ViewController.h"
@@ -12,10 +13,10 @@ namespace busdesk {
 // Old, new and repeated password; the placeholders double as the empty-field messages.
 class ChangePasswordViewController : public ViewController, public TextFieldDelegate {
   public:
-    static constexpr const char* kOldPlaceholder = "请输入原密码";
-    static constexpr const char* kNewPlaceholder = "请输入新密码";
-    static constexpr const char* kConfirmPlaceholder = "请再次输入新密码";
-    static constexpr const char* kNoCardMessage = "无法确定您的工号，请重新登录后再修改密码！";
+    static constexpr const char* kOldPlaceholder = N_("请输入原密码");
+    static constexpr const char* kNewPlaceholder = N_("请输入新密码");
+    static constexpr const char* kConfirmPlaceholder = N_("请再次输入新密码");
+    static constexpr const char* kNoCardMessage = N_("无法确定您的工号，请重新登录后再修改密码！");
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;

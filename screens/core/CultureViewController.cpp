@@ -1,6 +1,7 @@
 #include "screens/core/CultureViewController.h"
 
 #include "core/PublicMethod.h"
+#include "platform/Translation.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -10,7 +11,7 @@ std::string CultureViewController::pageURL() {
 }
 
 void CultureViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "企业文化");
+    screen::setNavTitleBar(*this, tr("企业文化"));
     aWebview = std::make_shared<WebView>(view()->bounds());
     aWebview->setIdentifier("aWebview");
     aWebview->setScalesPageToFit(true);

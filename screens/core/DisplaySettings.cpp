@@ -4,6 +4,7 @@
 
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
+#include "platform/Translation.h"
 
 namespace busdesk {
 
@@ -16,9 +17,9 @@ struct AppearanceRow {
 };
 
 constexpr std::array<AppearanceRow, 3> kAppearances{{
-    {AppearancePreference::FollowDesktop, nullptr, "跟随系统"},
-    {AppearancePreference::Light, "light", "浅色"},
-    {AppearancePreference::Dark, "dark", "深色"},
+    {AppearancePreference::FollowDesktop, nullptr, N_("跟随系统")},
+    {AppearancePreference::Light, "light", N_("浅色")},
+    {AppearancePreference::Dark, "dark", N_("深色")},
 }};
 
 // What the settings file holds; anything else there (an edited file) means the desktop's.
@@ -62,7 +63,7 @@ std::span<const AppearancePreference> DisplaySettings::appearances() {
 
 std::string DisplaySettings::appearanceText(AppearancePreference preference) {
     for (const auto& row : kAppearances)
-        if (row.preference == preference) return row.shown;
+        if (row.preference == preference) return tr(row.shown);
     return {};
 }
 

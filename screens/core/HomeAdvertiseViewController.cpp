@@ -5,6 +5,7 @@
 
 #include "core/RememberedCredentials.h"
 #include "platform/RunLoop.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/MainViewController.h"
 #include "services/OfficeQueries.h"
@@ -45,7 +46,7 @@ void HomeAdvertiseViewController::viewDidLoad() {
         whileAlive<HomeAdvertiseViewController>([](HomeAdvertiseViewController& self) {
             auto& remembered = RememberedCredentials::shared();
             if (showsInitialPasswordReminder(remembered.idCard(), remembered.password()))
-                screen::setAlertInfo("请尽快修改您的初始密码", *self.view());
+                screen::setAlertInfo(tr("请尽快修改您的初始密码"), *self.view());
         }));
 
     runQuery<std::string>(

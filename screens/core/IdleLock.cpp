@@ -7,6 +7,7 @@
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
 #include "platform/Crypto.h"
+#include "platform/Translation.h"
 #include "platform/views/Window.h"
 #include "screens/core/LockViewController.h"
 #include "ui/ScreenHelpers.h"
@@ -14,10 +15,10 @@
 namespace busdesk {
 
 namespace {
-constexpr const char* kWrongPassword = "密码错误，还可尝试%d次";
-constexpr const char* kEmptyPassword = "请输入密码";
-constexpr const char* kCannotCheck = "无法验证密码，请切换用户";
-constexpr const char* kSignedOutAfterWrongTries = "密码连续错误5次，已退出登录";
+constexpr const char* kWrongPassword = N_("密码错误，还可尝试%1次");
+constexpr const char* kEmptyPassword = N_("请输入密码");
+constexpr const char* kCannotCheck = N_("无法验证密码，请切换用户");
+constexpr const char* kSignedOutAfterWrongTries = N_("密码连续错误5次，已退出登录");
 
 Clock::TimePoint now() {
     return RunLoop::main().clock()->now();
@@ -136,13 +137,13 @@ void IdleLock::lock() {
 
 void IdleLock::unlockWith(const std::string& password) {
     if (!screen_ || checking_) return;
-    if (password.empty()) return screen_->showMessage(kEmptyPassword);
+    if (password.empty()) return screen_->showMessage(tr(kEmptyPassword));
     if (verifierPending_) {
         // Made at sign-in; it is nearly there.
         waitingCheck_ = password;
         return;
     }
-    if (!verifier_) return screen_->showMessage(kCannotCheck);
+    if (!verifier_) return screen_->showMessage(tr(kCannotCheck));
     checking_ = true;
     crypto::checkVerifierAsync(*verifier_, SecretBytes(password),
                                [this, generation = generation_](bool right) {
@@ -155,10 +156,8 @@ void IdleLock::unlockWith(const std::string& password) {
 void IdleLock::checked(bool right) {
     if (!screen_) return;
     if (right) return unlock();
-    if (++wrongTries_ >= kMaxWrongTries) return signOutFromLock(kSignedOutAfterWrongTries);
-    char message[64];
-    std::snprintf(message, sizeof message, kWrongPassword, kMaxWrongTries - wrongTries_);
-    screen_->showMessage(message);
+    if (++wrongTries_ >= kMaxWrongTries) return signOutFromLock(tr(kSignedOutAfterWrongTries));
+    screen_->showMessage(trFormat(kWrongPassword, {std::to_string(kMaxWrongTries - wrongTries_)}));
 }
 
 void IdleLock::unlock() {

@@ -2,6 +2,7 @@
 
 #include "core/AppInfo.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/Palette.h"
 #include "ui/SideMenu.h"
@@ -48,14 +49,14 @@ void LeftMenuBottomNarbarViewController::versionAction() {
     Log::line("version:" + version);
     bool newest = newestCheck() ? newestCheck()(version) : false;
     if (newest) {
-        std::make_shared<AlertView>("温馨提示", "当前版本为最新版，版本号为" + version, std::string("关闭"),
-                                    std::vector<std::string>{})
+        std::make_shared<AlertView>(tr("温馨提示"), trFormat("当前版本为最新版，版本号为%1", {version}),
+                                    std::string(tr("关闭")), std::vector<std::string>{})
             ->show();
         if (auto menu = sideMenuViewController(*this)) menu->hideMenuViewController();
         return;
     }
-    std::make_shared<AlertView>("温馨提示", "您确定要下载最新版本", std::string("取消"),
-                                std::vector<std::string>{"确定"},
+    std::make_shared<AlertView>(tr("温馨提示"), tr("您确定要下载最新版本"), std::string(tr("取消")),
+                                std::vector<std::string>{tr("确定")},
                                 whileAlive<LeftMenuBottomNarbarViewController>(
                                     [](LeftMenuBottomNarbarViewController& self, AlertView&, int index) {
                                         if (index == 1) self.banben();

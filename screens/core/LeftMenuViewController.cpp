@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "screens/core/CultureViewController.h"
 #include "screens/core/MainViewController.h"
@@ -58,25 +59,25 @@ std::function<std::shared_ptr<ViewController>()> showRu(bool islicheng) {
 // (false for 营收情况, true for 里程情况). Rows 5 and 6 open the same screen the same way.
 std::vector<ScreenEntry> LeftMenuViewController::entries() {
     return {
-        {"主页", "", "IconHome", "MainViewController", plain<MainViewController>()},
-        {"企业文化", "", "IconCulture", "CultureViewController", plain<CultureViewController>()},
-        {"公告通知", "", "IconNotice", "NewsViewController", news(2)},
-        {"规章制度", "", "IconRules", "NewsViewController", news(3)},
-        {"配车排班", "", "IconArrange", "QArrangeViewController", plain<QArrangeViewController>()},
-        {"我的排班", "", "IconMyWeek", "MyWeekViewController", plain<MyWeekViewController>()},
-        {"实时查询", "", "IconRealtime", "PlanViewController", plain<PlanViewController>()},
-        {"运营情况", "", "IconPlan", "PlanViewController", plain<PlanViewController>()},
-        {"完成车次", "", "IconTrips", "illegalViewController", dayCalendar("完成车次")},
-        {"车辆违规", "", "IconViolation", "illegalViewController", dayCalendar("车辆违规")},
-        {"车辆保养", "", "IconMaintenance", "WeiXiuDateViewController", weiXiu("车辆保养")},
-        {"维修查询", "", "IconRepair", "WeiXiuDateViewController", weiXiu("维修查询")},
-        {"车辆领料", "", "IconMaterial", "CheliangLingLiaoViewController",
+        {tr("主页"), "", "IconHome", "MainViewController", plain<MainViewController>()},
+        {tr("企业文化"), "", "IconCulture", "CultureViewController", plain<CultureViewController>()},
+        {tr("公告通知"), "", "IconNotice", "NewsViewController", news(2)},
+        {tr("规章制度"), "", "IconRules", "NewsViewController", news(3)},
+        {tr("配车排班"), "", "IconArrange", "QArrangeViewController", plain<QArrangeViewController>()},
+        {tr("我的排班"), "", "IconMyWeek", "MyWeekViewController", plain<MyWeekViewController>()},
+        {tr("实时查询"), "", "IconRealtime", "PlanViewController", plain<PlanViewController>()},
+        {tr("运营情况"), "", "IconPlan", "PlanViewController", plain<PlanViewController>()},
+        {tr("完成车次"), "", "IconTrips", "illegalViewController", dayCalendar("完成车次")},
+        {tr("车辆违规"), "", "IconViolation", "illegalViewController", dayCalendar("车辆违规")},
+        {tr("车辆保养"), "", "IconMaintenance", "WeiXiuDateViewController", weiXiu("车辆保养")},
+        {tr("维修查询"), "", "IconRepair", "WeiXiuDateViewController", weiXiu("维修查询")},
+        {tr("车辆领料"), "", "IconMaterial", "CheliangLingLiaoViewController",
          plain<CheliangLingLiaoViewController>()},
-        {"燃料消耗", "", "IconFuel", "RanYouXiaoHaoDateViewController",
+        {tr("燃料消耗"), "", "IconFuel", "RanYouXiaoHaoDateViewController",
          plain<RanYouXiaoHaoDateViewController>()},
-        {"营收情况", "", "IconRevenue", "ShowRuViewController", showRu(false)},
-        {"里程情况", "", "IconMileage", "ShowRuViewController", showRu(true)},
-        {"考勤信息", "", "IconAttendance", "KaoQinViewController", plain<KaoQinViewController>()},
+        {tr("营收情况"), "", "IconRevenue", "ShowRuViewController", showRu(false)},
+        {tr("里程情况"), "", "IconMileage", "ShowRuViewController", showRu(true)},
+        {tr("考勤信息"), "", "IconAttendance", "KaoQinViewController", plain<KaoQinViewController>()},
     };
 }
 

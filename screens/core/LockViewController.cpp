@@ -1,5 +1,6 @@
 #include "screens/core/LockViewController.h"
 
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 
 namespace busdesk {
@@ -10,7 +11,7 @@ void LockViewController::viewDidLoad() {
     // Opaque and in front of everything: nothing under it shows through or takes a touch.
     root->setBlocksTouchesBelow(true);
 
-    title_ = std::make_shared<Label>(Rect{}, "已锁定");
+    title_ = std::make_shared<Label>(Rect{}, tr("已锁定"));
     title_->setIdentifier("lockTitle");
     title_->setFontSize(24);
     title_->setTextAlignment(TextAlignment::Center);
@@ -21,7 +22,7 @@ void LockViewController::viewDidLoad() {
 
     lockPassword = std::make_shared<TextField>();
     lockPassword->setIdentifier("lockPassword");
-    lockPassword->setPlaceholder("请输入密码");
+    lockPassword->setPlaceholder(tr("请输入密码"));
     lockPassword->setSecureTextEntry(true);
     lockPassword->setReturnKeyType(ReturnKeyType::Done);
     lockPassword->setDelegate(self<LockViewController>());
@@ -33,7 +34,7 @@ void LockViewController::viewDidLoad() {
     message_->setTextAlignment(TextAlignment::Center);
     message_->setHidden(true);
 
-    unlock_ = std::make_shared<Button>(Rect{}, "解锁");
+    unlock_ = std::make_shared<Button>(Rect{}, tr("解锁"));
     unlock_->setIdentifier("unlock");
     unlock_->setBackgroundColor(Color::of(ColorRole::Accent));
     unlock_->setCornerRadius(8);
@@ -41,7 +42,7 @@ void LockViewController::viewDidLoad() {
     unlock_->setFontSize(18);
     unlock_->addAction(action(&LockViewController::unlock));
 
-    switchUser_ = std::make_shared<Button>(Rect{}, "切换用户");
+    switchUser_ = std::make_shared<Button>(Rect{}, tr("切换用户"));
     switchUser_->setIdentifier("switchUser");
     switchUser_->setTitleColor(Color::of(ColorRole::Accent));
     switchUser_->setFontSize(16);

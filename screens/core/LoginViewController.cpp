@@ -11,6 +11,7 @@
 #include "model/LoginResult.h"
 #include "net/URLRequest.h"
 #include "platform/DispatchQueue.h"
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/Palette.h"
 #include "platform/views/Window.h"
@@ -46,7 +47,7 @@ std::optional<std::pair<std::string, std::string>> typedCredentials(TextField& u
     std::string user = username.text();
     std::string pass = password.text();
     if (user.empty() || pass.empty()) {
-        screen::setAlertInfo("用户名或者密码不能为空！", view);
+        screen::setAlertInfo(tr("用户名或者密码不能为空！"), view);
         (user.empty() ? username : password).becomeFirstResponder();
         return std::nullopt;
     }
@@ -62,18 +63,18 @@ void LoginViewController::setAcceptedHandler(Accepted handler) {
 
 void LoginViewController::viewDidLoad() {
     auto root = view();
-    heading_ = std::make_shared<Label>(Rect{}, "公交移动办公");
+    heading_ = std::make_shared<Label>(Rect{}, tr("公交移动办公"));
     heading_->setFontSize(24);
     heading_->setTextAlignment(TextAlignment::Center);
     root->addSubview(heading_);
 
     username = std::make_shared<TextField>();
     username->setIdentifier("username");
-    username->setPlaceholder("请输入工号");
+    username->setPlaceholder(tr("请输入工号"));
     username->setKeyboardType(KeyboardType::NumberPad);
     password = std::make_shared<TextField>();
     password->setIdentifier("password");
-    password->setPlaceholder("请输入密码");
+    password->setPlaceholder(tr("请输入密码"));
     password->setSecureTextEntry(true);
     for (auto& field : {username, password}) {
         field->setDelegate(self<LoginViewController>());
@@ -86,10 +87,10 @@ void LoginViewController::viewDidLoad() {
     root->addSubview(viewChk);
     cb = std::make_shared<CheckBoxView>(Rect{0, 0, 120, 30}, CheckBoxStyle::Default, true);
     cb->setIdentifier("cb");
-    cb->textLabel().setText("记住密码");
+    cb->textLabel().setText(tr("记住密码"));
     viewChk->addSubview(cb);
 
-    loginButton_ = std::make_shared<Button>(Rect{}, "登录");
+    loginButton_ = std::make_shared<Button>(Rect{}, tr("登录"));
     loginButton_->setIdentifier("loginAction");
     // A filled, rounded button, white on blue (5.6:1).
     loginButton_->setBackgroundColor(Color::of(ColorRole::Accent));
@@ -100,7 +101,7 @@ void LoginViewController::viewDidLoad() {
     root->addSubview(loginButton_);
     setMainAction(loginButton_);
 
-    offlineLoginButton_ = std::make_shared<Button>(Rect{}, "离线登录");
+    offlineLoginButton_ = std::make_shared<Button>(Rect{}, tr("离线登录"));
     offlineLoginButton_->setIdentifier("offlineLogin");
     // Outlined: the second choice beside the filled one.
     offlineLoginButton_->setBackgroundColor(Color::of(ColorRole::Background));
@@ -111,10 +112,10 @@ void LoginViewController::viewDidLoad() {
     offlineLoginButton_->setHidden(true);
     root->addSubview(offlineLoginButton_);
 
-    keyringWarning_ = warningLine("keyringWarning", kNoKeyringMessage);
+    keyringWarning_ = warningLine("keyringWarning", tr(kNoKeyringMessage));
     root->addSubview(keyringWarning_);
     // The office protocol puts the password into the query string.
-    plainConnectionWarning_ = warningLine("plainConnectionWarning", kPlainConnectionMessage);
+    plainConnectionWarning_ = warningLine("plainConnectionWarning", tr(kPlainConnectionMessage));
     plainConnectionWarning_->setHidden(!url::sendsInTheClear(PublicMethod::officeBaseURL()));
     root->addSubview(plainConnectionWarning_);
 
@@ -196,7 +197,7 @@ void LoginViewController::loginAction() {
             if (!accepted) {
                 // No record at all: the answer was not one the screen can explain, so it is
                 // reported like any other unusable answer rather than as an empty box.
-                screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string("网络异常！"),
+                screen::setAlertInfo(answer ? displayText(answer->FailReason) : std::string(tr("网络异常！")),
                                      *self.view());
                 return;
             }
@@ -212,7 +213,7 @@ void LoginViewController::loginAction() {
         }),
         whileAlive<LoginViewController>([user](LoginViewController& self, const OfficeFailure& failure) {
             screen::showActivityOrNo(false, *self.view());
-            screen::setAlertInfo("网络异常！", *self.view());
+            screen::setAlertInfo(tr("网络异常！"), *self.view());
             // Only when the office could not be asked at all: a refusal it answered stands.
             if (!failure.officeUnreachable()) return;
             // The card's file is read off the main thread.
@@ -236,24 +237,24 @@ void LoginViewController::offlineLoginAction() {
     screen::showActivityOrNo(true, *view());
     offline_sign_in::signInOffline(
         user, SecretBytes(std::string_view(pass)),
-        whileAlive<LoginViewController>(
-            [user, pass](LoginViewController& self, const offline_sign_in::OfflineOutcome& outcome) {
-                screen::showActivityOrNo(false, *self.view());
-                using Kind = offline_sign_in::OfflineOutcome::Kind;
-                if (outcome.kind == Kind::Opened) return self.enter(user, pass, outcome.record);
-                if (outcome.kind != Kind::WrongPassword) {
-                    // The card's file is gone (or never read): nothing to offer any more.
-                    self.offlineLoginButton_->setHidden(true);
-                    self.layout();
-                }
-                screen::setAlertInfo(outcome.kind == Kind::NoCard ? "网络异常！" : "离线登录失败：密码错误",
-                                     *self.view());
-            }));
+        whileAlive<LoginViewController>([user, pass](LoginViewController& self,
+                                                     const offline_sign_in::OfflineOutcome& outcome) {
+            screen::showActivityOrNo(false, *self.view());
+            using Kind = offline_sign_in::OfflineOutcome::Kind;
+            if (outcome.kind == Kind::Opened) return self.enter(user, pass, outcome.record);
+            if (outcome.kind != Kind::WrongPassword) {
+                // The card's file is gone (or never read): nothing to offer any more.
+                self.offlineLoginButton_->setHidden(true);
+                self.layout();
+            }
+            screen::setAlertInfo(
+                outcome.kind == Kind::NoCard ? tr("网络异常！") : tr("离线登录失败：密码错误"), *self.view());
+        }));
 }
 
 void LoginViewController::enter(const std::string& user, const std::string& pass,
                                 const std::shared_ptr<LoginResult>& answer) {
-    screen::setAlertInfo("登录成功", *view());
+    screen::setAlertInfo(tr("登录成功"), *view());
     PublicMethod::setObject(answer ? answer->EmpID : std::nullopt, kEmpId);
     RememberedCredentials::shared().acceptLogin(user, answer ? answer->IDcard : std::nullopt);
     Session::shared().setTypedCardID(user);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
@@ -28,8 +29,8 @@ class LoginViewController : public ViewController, public TextFieldDelegate {
     using Accepted = std::function<void(Window&)>;
     static void setAcceptedHandler(Accepted handler);
 
-    static constexpr const char* kNoKeyringMessage = "无法安全保存密码：系统钥匙串不可用";
-    static constexpr const char* kPlainConnectionMessage = "连接未加密，密码可能被他人截获";
+    static constexpr const char* kNoKeyringMessage = N_("无法安全保存密码：系统钥匙串不可用");
+    static constexpr const char* kPlainConnectionMessage = N_("连接未加密，密码可能被他人截获");
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;

@@ -8,6 +8,7 @@
 #include "model/NormalList.h"
 #include "platform/Date.h"
 #include "platform/RunLoop.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
 #include "screens/core/NewsViewController.h"
@@ -31,11 +32,11 @@ constexpr double kTopHeight = 52;
 
 std::vector<ScreenEntry> MainViewController::shortcutEntries() {
     return {
-        {"配车排班", "showcheci", "checi", "QArrangeViewController", plain<QArrangeViewController>()},
-        {"我的排班", "showMyWeek", "myweek", "MyWeekViewController", plain<MyWeekViewController>()},
-        {"运营情况", "showPlan", "plan", "PlanViewController", plain<PlanViewController>()},
+        {tr("配车排班"), "showcheci", "checi", "QArrangeViewController", plain<QArrangeViewController>()},
+        {tr("我的排班"), "showMyWeek", "myweek", "MyWeekViewController", plain<MyWeekViewController>()},
+        {tr("运营情况"), "showPlan", "plan", "PlanViewController", plain<PlanViewController>()},
         // Today's violations of every vehicle; today is taken when the button is pressed.
-        {"车辆违规", "showRule", "rule", "illListViewController",
+        {tr("车辆违规"), "showRule", "rule", "illListViewController",
          [] {
              auto list = std::make_shared<illListViewController>();
              list->titleStr = "车辆违规";
@@ -43,13 +44,13 @@ std::vector<ScreenEntry> MainViewController::shortcutEntries() {
              list->selectDate = query_dates::today();
              return std::static_pointer_cast<ViewController>(list);
          }},
-        {"车辆反馈", "showWeiGui", "weigui", "BusFeedBackViewController",
+        {tr("车辆反馈"), "showWeiGui", "weigui", "BusFeedBackViewController",
          [] {
              auto form = std::make_shared<BusFeedBackViewController>();
              form->openedFromMenu = false;
              return std::static_pointer_cast<ViewController>(form);
          }},
-        {"公告通知", "showRules", "rules", "NewsViewController",
+        {tr("公告通知"), "showRules", "rules", "NewsViewController",
          [] {
              auto list = std::make_shared<NewsViewController>();
              list->tag = 2;
@@ -60,7 +61,7 @@ std::vector<ScreenEntry> MainViewController::shortcutEntries() {
 
 void MainViewController::viewDidLoad() {
     defineScreenIcons();
-    screen::setNavTitleBar(*this, "首页");
+    screen::setNavTitleBar(*this, tr("首页"));
     auto root = view();
 
     time = std::make_shared<Label>(Rect{}, PublicMethod::getStringForKey(kTime).value_or(std::string()));
@@ -74,7 +75,7 @@ void MainViewController::viewDidLoad() {
     lblFirstNewsDetail->setMarqueeType(MarqueeType::Continuous);
     lblFirstNewsDetail->setTextColor(Color::of(ColorRole::SecondaryText));
     lblFirstNewsDetail->setFontSize(14);
-    lblFirstNewsDetail->setText(kWelcomeText);
+    lblFirstNewsDetail->setText(tr(kWelcomeText));
     root->addSubview(lblFirstNewsDetail);
 
     aTableView = std::make_shared<TableView>();
@@ -127,7 +128,8 @@ void MainViewController::layout() {
 void MainViewController::refreshData(int page) {
     BulletinListViewController::refreshData(page);
     // The moment of asking, whatever the answer turns out to be.
-    std::string stamp = "上次刷新时间：" + PublicMethod::getDateString(Date::now(), "yyyy-MM-dd HH:mm:ss");
+    std::string stamp =
+        trFormat("上次刷新时间：%1", {PublicMethod::getDateString(Date::now(), "yyyy-MM-dd HH:mm:ss")});
     PublicMethod::setObject(stamp, kTime);
     time->setText(stamp);
 }
@@ -143,7 +145,7 @@ std::shared_ptr<NormalInfo> MainViewController::rowAt(std::size_t row) const {
 
 void MainViewController::received(const std::shared_ptr<NormalList>& answer, int) {
     if (auto first = answer ? answer->List.firstObject() : nullptr; first && first->Title)
-        lblFirstNewsDetail->setText("最新公告：" + *first->Title);
+        lblFirstNewsDetail->setText(trFormat("最新公告：%1", {*first->Title}));
 }
 
 void MainViewController::openShortcut(const ScreenEntry& entry) {

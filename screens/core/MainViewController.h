@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "screens/core/BulletinListViewController.h"
@@ -18,7 +19,7 @@ class MainViewController : public BulletinListViewController {
     static constexpr int kMaxRows = 5;
     static constexpr double kPullDelaySeconds = 2.0;
     // The scrolling line until the first answer names the newest announcement.
-    static constexpr const char* kWelcomeText = "欢迎使用公交移动办公系统，安全行车，文明服务。";
+    static constexpr const char* kWelcomeText = N_("欢迎使用公交移动办公系统，安全行车，文明服务。");
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;

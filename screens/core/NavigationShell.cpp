@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
@@ -38,7 +39,7 @@ std::vector<std::weak_ptr<Label>>& offlineBadges() {
 
 void addOfflineBadge(NavigationController& nav, double width) {
     if (!offline_sign_in::isOffline()) return;
-    auto badge = std::make_shared<Label>(Rect{std::max(0.0, width - 100), 12, 44, 20}, "离线");
+    auto badge = std::make_shared<Label>(Rect{std::max(0.0, width - 100), 12, 44, 20}, tr("离线"));
     badge->setIdentifier("offlineBadge");
     badge->setFontSize(13);
     badge->setTextAlignment(TextAlignment::Center);
@@ -67,8 +68,8 @@ void watchForTheOffice(Window& window) {
             if (accepted) return hideOfflineBadges();
             auto window = std::dynamic_pointer_cast<Window>(weak.lock());
             if (!window) return;
-            SignOut::signOut(
-                *window, "密码已失效，请重新登录" + (reason.empty() ? std::string() : "（" + reason + "）"));
+            SignOut::signOut(*window, reason.empty() ? std::string(tr("密码已失效，请重新登录"))
+                                                     : trFormat("密码已失效，请重新登录（%1）", {reason}));
         });
 }
 }  // namespace

@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/NormalInfo.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 
 namespace busdesk {
@@ -11,12 +12,12 @@ namespace {
 // The unread mark speaks in the row's text too, so a headless reader sees which rows are new.
 class UnreadMark : public ImageView {
   public:
-    std::vector<std::string> selectableTexts() const override { return {NewsCellView::kUnreadText}; }
+    std::vector<std::string> selectableTexts() const override { return {tr(NewsCellView::kUnreadText)}; }
 };
 }  // namespace
 
 std::string publisherText(const NormalInfo& info, int tag) {
-    return "发布人：" + displayText(tag == 2 ? info.Publishby : info.PublishBy);
+    return trFormat("发布人：%1", {displayText(tag == 2 ? info.Publishby : info.PublishBy)});
 }
 
 NewsCellView::NewsCellView() : TableViewCell(CellStyle::Default, kReuseIdentifier) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/ImageView.h"
 #include "platform/views/Label.h"
@@ -18,7 +19,7 @@ class NewsCellView : public TableViewCell {
     static constexpr double kHeight = 67;
     static constexpr int kButtonTagBase = 100;
     static constexpr const char* kReuseIdentifier = "NewsCellView";
-    static constexpr const char* kUnreadText = "未读";
+    static constexpr const char* kUnreadText = N_("未读");
 
     NewsCellView();
 

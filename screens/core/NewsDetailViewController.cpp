@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/PublicMethod.h"
+#include "platform/Translation.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
@@ -15,10 +16,10 @@ void NewsDetailViewController::viewDidLoad() {
     lblTitle->setBoldFont(true);
     lblTitle->setNumberOfLines(0);
     lblTitle->setTextAlignment(TextAlignment::Center);
-    people = std::make_shared<Label>(Rect{}, "发布人：" + peopleStr);
+    people = std::make_shared<Label>(Rect{}, trFormat("发布人：%1", {peopleStr}));
     people->setIdentifier("people");
     people->setFontSize(13);
-    time = std::make_shared<Label>(Rect{}, "发布时间：" + timeStr);
+    time = std::make_shared<Label>(Rect{}, trFormat("发布时间：%1", {timeStr}));
     time->setIdentifier("time");
     time->setFontSize(13);
     webV = std::make_shared<WebView>();

@@ -4,13 +4,14 @@
 
 #include "model/NormalList.h"
 #include "platform/RunLoop.h"
+#include "platform/Translation.h"
 #include "ui/PullToRefresh.h"
 #include "ui/ScreenHelpers.h"
 
 namespace busdesk {
 
 void NewsViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, tag == 3 ? "规章制度" : "公告通知");
+    screen::setNavTitleBar(*this, tag == 3 ? tr("规章制度") : tr("公告通知"));
     pages.clear();
     tbList = std::make_shared<TableView>(view()->bounds());
     tbList->setIdentifier("tbList");

@@ -6,6 +6,7 @@
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "services/LoginResultService.h"
 #include "ui/ScreenHelpers.h"
@@ -13,13 +14,13 @@
 namespace busdesk {
 
 std::string ProfileViewController::sexText(const std::optional<std::string>& sex) {
-    return LoginResultService::integerValue(sex) == 1 ? "男" : "女";
+    return LoginResultService::integerValue(sex) == 1 ? tr("男") : tr("女");
 }
 
 std::vector<std::vector<std::string>> ProfileViewController::labels() {
-    return {{"工号", "姓名", "岗位", "性别", "出生日期", "身份证号", "电话"},
-            {"文化程度", "政治面貌", "住址", "加入公司时间"},
-            {"组织", "工龄"}};
+    return {{tr("工号"), tr("姓名"), tr("岗位"), tr("性别"), tr("出生日期"), tr("身份证号"), tr("电话")},
+            {tr("文化程度"), tr("政治面貌"), tr("住址"), tr("加入公司时间")},
+            {tr("组织"), tr("工龄")}};
 }
 
 std::vector<std::vector<std::string>> ProfileViewController::values(
@@ -36,7 +37,7 @@ std::vector<std::vector<std::string>> ProfileViewController::values(
 }
 
 void ProfileViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "个人信息");
+    screen::setNavTitleBar(*this, tr("个人信息"));
     auto record = Session::shared().loginResult();
     dataArr = labels();
     infoArr = values(record.get(), Session::shared().cardID());

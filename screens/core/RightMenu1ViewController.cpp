@@ -2,6 +2,7 @@
 
 #include "core/Session.h"
 #include "model/LoginResult.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "platform/views/Window.h"
 #include "screens/core/ProfileViewController.h"
@@ -22,15 +23,16 @@ constexpr double kButtonHeight = 44;
 
 std::vector<ScreenEntry> RightMenu1ViewController::entries() {
     return {
-        {"个人信息", "userInfo", "IconProfile", "ProfileViewController", plain<ProfileViewController>()},
-        {"工资查询", "ShowSalary", "IconSalary", "SalaryQueryViewController",
+        {tr("个人信息"), "userInfo", "IconProfile", "ProfileViewController", plain<ProfileViewController>()},
+        {tr("工资查询"), "ShowSalary", "IconSalary", "SalaryQueryViewController",
          plain<SalaryQueryViewController>()},
-        {"餐补查询", "ShowLunch", "IconLunch", "SubsidyViewController", plain<SubsidyViewController>()},
-        {"乘车记录", "ShowBusRecord", "IconBusRecord", "RidingRecordViewController",
+        {tr("餐补查询"), "ShowLunch", "IconLunch", "SubsidyViewController", plain<SubsidyViewController>()},
+        {tr("乘车记录"), "ShowBusRecord", "IconBusRecord", "RidingRecordViewController",
          plain<RidingRecordViewController>()},
-        {"车辆反馈", "ShowFeedBack", "IconFeedBack", "BusFeedBackViewController",
+        {tr("车辆反馈"), "ShowFeedBack", "IconFeedBack", "BusFeedBackViewController",
          plain<BusFeedBackViewController>()},
-        {"系统设置", "ShowSetting", "IconSetting", "SettingViewController", plain<SettingViewController>()},
+        {tr("系统设置"), "ShowSetting", "IconSetting", "SettingViewController",
+         plain<SettingViewController>()},
     };
 }
 
@@ -57,7 +59,7 @@ void RightMenu1ViewController::viewDidLoad() {
         buttons_.push_back(button);
         view()->addSubview(button);
     }
-    auto out = std::make_shared<Button>(Rect{}, "退出登录");
+    auto out = std::make_shared<Button>(Rect{}, tr("退出登录"));
     out->setIdentifier("signOut");
     out->setImageName("IconSignOut");
     out->setTitleColor(Color::of(ColorRole::OnMenu));

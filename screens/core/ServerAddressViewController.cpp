@@ -1,6 +1,7 @@
 #include "screens/core/ServerAddressViewController.h"
 
 #include "core/OfficeAddress.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "services/ConnectionTestService.h"
 #include "ui/ScreenHelpers.h"
@@ -8,7 +9,7 @@
 namespace busdesk {
 
 void ServerAddressViewController::viewDidLoad() {
-    screen::setNavTitleBarWithLeftBTAndTitle(*this, kTitle);
+    screen::setNavTitleBarWithLeftBTAndTitle(*this, tr(kTitle));
     auto label = [this](const char* id, double size) {
         auto l = std::make_shared<Label>();
         l->setIdentifier(id);
@@ -20,14 +21,14 @@ void ServerAddressViewController::viewDidLoad() {
     addressInUse = label("addressInUse", 15);
     addressSource = label("addressSource", 13);
     hint_ = label("addressHint", 13);
-    hint_->setText("留空并保存：删除个人设置的地址，改用系统设置或内置地址");
+    hint_->setText(tr("留空并保存：删除个人设置的地址，改用系统设置或内置地址"));
     hint_->setTextColor(Color::of(ColorRole::SecondaryText));
     addressProblems = label("addressProblems", 13);
     addressProblems->setTextColor(Color::of(ColorRole::Warning));
 
     tf_server = std::make_shared<TextField>();
     tf_server->setIdentifier("tf_server");
-    tf_server->setPlaceholder("http://服务器:端口/");
+    tf_server->setPlaceholder(tr("http://服务器:端口/"));
     tf_server->setKeyboardType(KeyboardType::ASCIICapable);
     tf_server->setReturnKeyType(ReturnKeyType::Done);
     tf_server->setDelegate(self<ServerAddressViewController>());
@@ -42,8 +43,8 @@ void ServerAddressViewController::viewDidLoad() {
         view()->addSubview(b);
         return b;
     };
-    test_ = button("testConnection", "测试连接", &ServerAddressViewController::testConnection);
-    save_ = button("saveAddress", "保存", &ServerAddressViewController::saveAddress);
+    test_ = button("testConnection", tr("测试连接"), &ServerAddressViewController::testConnection);
+    save_ = button("saveAddress", tr("保存"), &ServerAddressViewController::saveAddress);
     setMainAction(save_);
     showCurrent();
     tf_server->setText(OfficeAddress::current().office);
@@ -77,10 +78,10 @@ void ServerAddressViewController::layout() {
 
 void ServerAddressViewController::showCurrent() {
     const auto current = OfficeAddress::current();
-    addressInUse->setText("当前地址：" + current.office);
-    addressSource->setText("来源：" + OfficeAddress::sourceText(current));
+    addressInUse->setText(trFormat("当前地址：%1", {current.office}));
+    addressSource->setText(trFormat("来源：%1", {OfficeAddress::sourceText(current)}));
     std::string problems;
-    for (const auto& p : current.problems) problems += (problems.empty() ? "配置文件有误：\n" : "\n") + p;
+    for (const auto& p : current.problems) problems += (problems.empty() ? tr("配置文件有误：\n") : "\n") + p;
     addressProblems->setText(problems);
     layout();
 }
@@ -95,18 +96,18 @@ void ServerAddressViewController::testConnection() {
     const bool blank = typed.find_first_not_of(" \t") == std::string::npos;
     auto checked = OfficeAddress::check(blank ? OfficeAddress::current().office : typed);
     if (!checked.url)
-        return screen::setAlertInfo("服务器地址无效：" + OfficeAddress::describeChinese(checked.problem),
-                                    *view());
+        return screen::setAlertInfo(
+            trFormat("服务器地址无效：%1", {OfficeAddress::describeChinese(checked.problem)}), *view());
     screen::showActivityOrNo(true, *view());
     ConnectionTestService::testConnectionWithBaseURL(
         *checked.url, whileAlive<ServerAddressViewController>([](ServerAddressViewController& self) {
             screen::showActivityOrNo(false, *self.view());
-            screen::setAlertInfo(kConnected, *self.view());
+            screen::setAlertInfo(tr(kConnected), *self.view());
         }),
         whileAlive<ServerAddressViewController>(
             [](ServerAddressViewController& self, const std::string& reason) {
                 screen::showActivityOrNo(false, *self.view());
-                screen::setAlertInfo("连接失败：" + reason, *self.view());
+                screen::setAlertInfo(trFormat("连接失败：%1", {reason}), *self.view());
             }));
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
@@ -14,8 +15,8 @@ namespace busdesk {
 // busdesk.conf files, and a field for the user's own address with "测试连接" and "保存".
 class ServerAddressViewController : public ViewController, public TextFieldDelegate {
   public:
-    static constexpr const char* kTitle = "服务器地址";
-    static constexpr const char* kConnected = "连接成功";
+    static constexpr const char* kTitle = N_("服务器地址");
+    static constexpr const char* kConnected = N_("连接成功");
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;

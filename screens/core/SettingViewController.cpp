@@ -2,10 +2,12 @@
 
 #include "core/AppInfo.h"
 #include "core/OfficeAddress.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/core/ChangePasswordViewController.h"
 #include "screens/core/DisplaySettings.h"
 #include "screens/core/IdleLock.h"
+#include "screens/core/LanguageSettings.h"
 #include "screens/core/ServerAddressViewController.h"
 #include "ui/ScreenHelpers.h"
 #include "ui/StringPickerSheet.h"
@@ -15,13 +17,13 @@ namespace busdesk {
 namespace {
 // The lock's choices: every minute from 1 to 60, then never (0).
 std::string lockChoice(int minutes) {
-    return minutes == 0 ? std::string("从不") : std::to_string(minutes) + "分钟";
+    return minutes == 0 ? std::string(tr("从不")) : trFormat("%1分钟", {std::to_string(minutes)});
 }
 }  // namespace
 
 void SettingViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "系统设置");
-    changePassword_ = std::make_shared<Button>(Rect{}, "修改密码");
+    screen::setNavTitleBar(*this, tr("系统设置"));
+    changePassword_ = std::make_shared<Button>(Rect{}, tr("修改密码"));
     changePassword_->setIdentifier("changePassword");
     changePassword_->addAction(action(&SettingViewController::changePassword));
     view()->addSubview(changePassword_);
@@ -35,7 +37,12 @@ void SettingViewController::viewDidLoad() {
     appearance_->addAction(action(&SettingViewController::chooseAppearance));
     view()->addSubview(appearance_);
     showAppearance();
-    serverAddress_ = std::make_shared<Button>(Rect{}, ServerAddressViewController::kTitle);
+    language_ = std::make_shared<Button>(Rect{}, "");
+    language_->setIdentifier("language");
+    language_->addAction(action(&SettingViewController::chooseLanguage));
+    view()->addSubview(language_);
+    showLanguage();
+    serverAddress_ = std::make_shared<Button>(Rect{}, tr(ServerAddressViewController::kTitle));
     serverAddress_->setIdentifier("serverAddress");
     serverAddress_->addAction(action(&SettingViewController::serverAddress));
     view()->addSubview(serverAddress_);
@@ -44,7 +51,7 @@ void SettingViewController::viewDidLoad() {
     serverAddressValue->setFontSize(13);
     serverAddressValue->setNumberOfLines(0);
     view()->addSubview(serverAddressValue);
-    versionLine = std::make_shared<Label>(Rect{}, "版本 " + AppInfo::version());
+    versionLine = std::make_shared<Label>(Rect{}, trFormat("版本 %1", {AppInfo::version()}));
     versionLine->setIdentifier("versionLine");
     versionLine->setFontSize(13);
     versionLine->setTextAlignment(TextAlignment::Center);
@@ -71,15 +78,16 @@ void SettingViewController::viewDidLayoutSubviews() {
     changePassword_->setFrame({20, 30, w, 44});
     autoLock_->setFrame({20, 86, w, 44});
     appearance_->setFrame({20, 142, w, 44});
-    serverAddress_->setFrame({20, 198, w, 44});
+    language_->setFrame({20, 198, w, 44});
+    serverAddress_->setFrame({20, 254, w, 44});
     const double h = serverAddressValue->sizeThatFits({w, 1e6}).height;
-    serverAddressValue->setFrame({20, 248, w, h});
-    versionLine->setFrame({20, 258 + h, w, 24});
+    serverAddressValue->setFrame({20, 304, w, h});
+    versionLine->setFrame({20, 314 + h, w, 24});
 }
 
 void SettingViewController::changePassword() {
     auto screen = std::make_shared<ChangePasswordViewController>();
-    screen->setTitle("修改密码");
+    screen->setTitle(tr("修改密码"));
     if (auto nav = navigationController()) nav->pushViewController(screen, true);
 }
 
@@ -89,7 +97,7 @@ void SettingViewController::serverAddress() {
 }
 
 void SettingViewController::showAutoLock() {
-    autoLock_->setTitle("自动锁定：" + lockChoice(IdleLock::idleMinutes()));
+    autoLock_->setTitle(trFormat("自动锁定：%1", {lockChoice(IdleLock::idleMinutes())}));
 }
 
 void SettingViewController::chooseAutoLock() {
@@ -99,7 +107,7 @@ void SettingViewController::chooseAutoLock() {
     int current = IdleLock::idleMinutes();
     int selected = current == 0 ? IdleLock::kMaxMinutes : current - 1;
     StringPickerSheet::showPickerWithTitle(
-        "自动锁定", rows, selected,
+        tr("自动锁定"), rows, selected,
         whileAlive<SettingViewController>(
             [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
                 IdleLock::shared().setIdleMinutes(index >= IdleLock::kMaxMinutes ? 0 : index + 1);
@@ -109,7 +117,8 @@ void SettingViewController::chooseAutoLock() {
 }
 
 void SettingViewController::showAppearance() {
-    appearance_->setTitle("外观：" + DisplaySettings::appearanceText(DisplaySettings::appearance()));
+    appearance_->setTitle(
+        trFormat("外观：%1", {DisplaySettings::appearanceText(DisplaySettings::appearance())}));
 }
 
 void SettingViewController::chooseAppearance() {
@@ -120,7 +129,7 @@ void SettingViewController::chooseAppearance() {
         rows.push_back(DisplaySettings::appearanceText(choice));
     }
     StringPickerSheet::showPickerWithTitle(
-        "外观", rows, selected,
+        tr("外观"), rows, selected,
         whileAlive<SettingViewController>(
             [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
                 auto choices = DisplaySettings::appearances();
@@ -129,6 +138,30 @@ void SettingViewController::chooseAppearance() {
                 self.showAppearance();
             }),
         {}, appearance_);
+}
+
+void SettingViewController::showLanguage() {
+    language_->setTitle(trFormat("语言：%1", {LanguageSettings::choiceText(LanguageSettings::choice())}));
+}
+
+void SettingViewController::chooseLanguage() {
+    std::vector<std::string> rows;
+    int selected = 0;
+    for (auto choice : LanguageSettings::choices()) {
+        if (choice == LanguageSettings::choice()) selected = static_cast<int>(rows.size());
+        rows.push_back(LanguageSettings::choiceText(choice));
+    }
+    StringPickerSheet::showPickerWithTitle(
+        tr("语言"), rows, selected,
+        whileAlive<SettingViewController>(
+            [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
+                auto choices = LanguageSettings::choices();
+                if (index < 0 || static_cast<std::size_t>(index) >= choices.size()) return;
+                const bool changes = LanguageSettings::setChoice(choices[static_cast<std::size_t>(index)]);
+                self.showLanguage();
+                if (changes) screen::setAlertInfo(tr("新的语言将在下次启动时生效"), *self.view());
+            }),
+        {}, language_);
 }
 
 }  // namespace busdesk

@@ -23,6 +23,9 @@ class SettingViewController : public ViewController {
     // The palette: a picker of "跟随系统" (the desktop's), "浅色" and "深色"; the open screens are
     // drawn again in the one chosen.
     void chooseAppearance();
+    // The language: a picker of "跟随系统", "中文" and "English", taken at the next start (the
+    // screen says so when the choice changes the language).
+    void chooseLanguage();
 
     // The address in use and where it came from, under the row.
     std::shared_ptr<Label> serverAddressValue;
@@ -33,10 +36,12 @@ class SettingViewController : public ViewController {
     void showServerAddress();
     void showAutoLock();
     void showAppearance();
+    void showLanguage();
     std::shared_ptr<Button> changePassword_;
     std::shared_ptr<Button> serverAddress_;
     std::shared_ptr<Button> autoLock_;
     std::shared_ptr<Button> appearance_;
+    std::shared_ptr<Button> language_;
 };
 
 }  // namespace busdesk

@@ -9,6 +9,7 @@
 #include "core/SessionEnd.h"
 #include "core/SettingsKeys.h"
 #include "model/LoginResult.h"
+#include "platform/Translation.h"
 #include "platform/views/ActionSheet.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/Window.h"
@@ -75,8 +76,8 @@ void SignOut::signOut(Window& window, const std::string& reason) {
     window.setRootViewController(std::make_shared<LoginViewController>());
     if (auto text = joined(ended.notices); !text.empty()) {
         std::vector<std::string> choices;
-        if (feedbackPending) choices.emplace_back(kDeletePendingFeedback);
-        std::make_shared<AlertView>("温馨提示", text, std::string("确定"), choices,
+        if (feedbackPending) choices.emplace_back(tr(kDeletePendingFeedback));
+        std::make_shared<AlertView>(tr("温馨提示"), text, std::string(tr("确定")), choices,
                                     [feedbackOwner](AlertView&, int button) {
                                         if (button == 1)
                                             FeedbackOutbox::shared().removeAllOf(feedbackOwner, nullptr);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 class Window;
@@ -23,7 +25,7 @@ class Window;
 // that alert also offers "删除待发送的反馈" (they are kept otherwise, for the next sign-in).
 class SignOut {
   public:
-    static constexpr const char* kDeletePendingFeedback = "删除待发送的反馈";
+    static constexpr const char* kDeletePendingFeedback = N_("删除待发送的反馈");
     static void signOut(Window& window, const std::string& reason = {});
 };
 

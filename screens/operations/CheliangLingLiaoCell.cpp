@@ -1,11 +1,13 @@
 #include "screens/operations/CheliangLingLiaoCell.h"
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 const CheliangLingLiaoCell::Table& CheliangLingLiaoCell::lines() {
     static const Table table = {
-        {"车辆：%@", &NormalInfo::Busname},
-        {"费用：%0.2f", &NormalInfo::Totalsum},
+        {N_("车辆：%@"), &NormalInfo::Busname},
+        {N_("费用：%0.2f"), &NormalInfo::Totalsum},
     };
     return table;
 }

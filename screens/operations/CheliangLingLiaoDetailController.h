@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "screens/operations/CheliangLingLiaoDetailCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -19,7 +20,7 @@ class CheliangLingLiaoDetailController
     std::shared_ptr<NormalList> normalList() const { return received; }
 
   protected:
-    std::string screenTitle() const override { return "领料详情（" + selectDate + "）"; }
+    std::string screenTitle() const override { return trFormat("领料详情（%1）", {selectDate}); }
     Query query() const override { return OfficeQueries::materialRecords(busNo, selectDate); }
 };
 

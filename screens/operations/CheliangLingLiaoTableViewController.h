@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "screens/operations/CheliangLingLiaoCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -22,7 +23,7 @@ class CheliangLingLiaoTableViewController
     void didSelectRow(TableView& tv, IndexPath ip) override;
 
   protected:
-    std::string screenTitle() const override { return "领料列表（" + selectDate + "）"; }
+    std::string screenTitle() const override { return trFormat("领料列表（%1）", {selectDate}); }
     Query query() const override { return OfficeQueries::materialSummary(busNo, selectDate); }
 };
 

@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
 #include "platform/RunLoop.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/CheliangLingLiaoTableViewController.h"
 #include "screens/query/DateRangeInput.h"
@@ -18,10 +19,10 @@ std::string& CheliangLingLiaoViewController::selectedMonth() {
 }
 
 void CheliangLingLiaoViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "车辆领料");
-    lblBus_ = form::caption(*view(), "车号：");
-    lblMonth_ = form::caption(*view(), "月份：");
-    tf_busNo = form::textField(*view(), "tf_busNo", "请输入车号");
+    screen::setNavTitleBar(*this, tr("车辆领料"));
+    lblBus_ = form::caption(*view(), tr("车号："));
+    lblMonth_ = form::caption(*view(), tr("月份："));
+    tf_busNo = form::textField(*view(), "tf_busNo", tr("请输入车号"));
     monthPicker = period_wheels::addMonthWheel(*view(), self<CheliangLingLiaoViewController>());
     selectedMonth() = PublicMethod::getDateString(monthPicker->date(), query_dates::kMonth);
     if (auto stored = PublicMethod::getStringForKey(kBuselfid); !PublicMethod::isBlankString(stored))

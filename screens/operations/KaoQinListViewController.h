@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "screens/operations/KaoQinCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -17,7 +18,7 @@ class KaoQinListViewController : public ResultListViewController<&NormalList::Li
     std::shared_ptr<NormalList> normalList() const { return received; }
 
   protected:
-    std::string screenTitle() const override { return "考勤信息详情"; }
+    std::string screenTitle() const override { return tr("考勤信息详情"); }
     Query query() const override { return OfficeQueries::attendance(bDate, eDate); }
     void configureList(TableView& list) override { list.setTableHeaderView(std::make_shared<View>()); }
 };

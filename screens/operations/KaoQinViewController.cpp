@@ -1,5 +1,6 @@
 #include "screens/operations/KaoQinViewController.h"
 
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/KaoQinListViewController.h"
 #include "screens/query/QueryForm.h"
@@ -8,9 +9,9 @@
 namespace busdesk {
 
 void KaoQinViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "考勤信息");
-    lblStart_ = form::caption(*view(), "起始日期：");
-    lblEnd_ = form::caption(*view(), "结束日期：");
+    screen::setNavTitleBar(*this, tr("考勤信息"));
+    lblStart_ = form::caption(*view(), tr("起始日期："));
+    lblEnd_ = form::caption(*view(), tr("结束日期："));
     range = DateRangeInput::addTo(*view());
     btnSearch = form::queryButton(*view(), "Search", action(&KaoQinViewController::Search));
     layout();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/MileDriverList.h"
+#include "platform/Translation.h"
 #include "screens/operations/LichDetTableViewCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -25,7 +26,7 @@ class LiChengDetTableViewController
     std::shared_ptr<MileDriverList> mileDriverList() const { return received; }
 
   protected:
-    std::string screenTitle() const override { return "里程详情"; }
+    std::string screenTitle() const override { return tr("里程详情"); }
     Query query() const override;
 };
 

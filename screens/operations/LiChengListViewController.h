@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/MileDriverList.h"
+#include "platform/Translation.h"
 #include "screens/operations/LichListTableViewCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -22,7 +23,7 @@ class LiChengListViewController
     void didSelectRow(TableView& tv, IndexPath ip) override;
 
   protected:
-    std::string screenTitle() const override { return "里程汇总"; }
+    std::string screenTitle() const override { return tr("里程汇总"); }
     Query query() const override { return OfficeQueries::mileageSummary(scopeOf(all), startTime); }
 };
 

@@ -1,14 +1,16 @@
 #include "screens/operations/LichDetTableViewCell.h"
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 const LichDetTableViewCell::Table& LichDetTableViewCell::lines() {
     static const Table table = {
-        {"司机:%@", &MileDriverInfo::drivername},
-        {"里程（公里）:%.2f", &MileDriverInfo::Milenum},
-        {"日期:%@", &MileDriverInfo::Rundate},
-        {"线路:%@", &MileDriverInfo::routeid},
-        {"非营运里程:%.2f", &MileDriverInfo::unRunMilenum},
+        {N_("司机:%@"), &MileDriverInfo::drivername},
+        {N_("里程（公里）:%.2f"), &MileDriverInfo::Milenum},
+        {N_("日期:%@"), &MileDriverInfo::Rundate},
+        {N_("线路:%@"), &MileDriverInfo::routeid},
+        {N_("非营运里程:%.2f"), &MileDriverInfo::unRunMilenum},
     };
     return table;
 }

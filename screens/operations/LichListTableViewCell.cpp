@@ -1,11 +1,13 @@
 #include "screens/operations/LichListTableViewCell.h"
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 const LichListTableViewCell::Table& LichListTableViewCell::lines() {
     static const Table table = {
         {"%@", &MileDriverInfo::drivername},
-        {"里程（公里）:%.2f", &MileDriverInfo::Milenum},
+        {N_("里程（公里）:%.2f"), &MileDriverInfo::Milenum},
     };
     return table;
 }

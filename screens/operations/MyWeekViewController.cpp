@@ -6,6 +6,7 @@
 #include "model/LoginResult.h"
 #include "platform/DispatchQueue.h"
 #include "platform/RunLoop.h"
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
@@ -20,7 +21,8 @@ namespace busdesk {
 namespace {
 constexpr double kHeaderHeight = 32;
 constexpr const char* kNoteReuseIdentifier = "MyWeekNoteCell";
-constexpr const char* kWeekdays[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
+constexpr const char* kWeekdays[] = {N_("星期日"), N_("星期一"), N_("星期二"), N_("星期三"),
+                                     N_("星期四"), N_("星期五"), N_("星期六")};
 
 std::string isoDay(const LocalDate& d) {
     char buf[16];
@@ -35,13 +37,11 @@ std::string signedInEmployee() {
 }  // namespace
 
 std::string MyWeekViewController::heading(const LocalDate& day, const LocalDate& today) {
-    std::string prefix;
-    if (day == today)
-        prefix = "今天 ";
-    else if (day == today.addingDays(1))
-        prefix = "明天 ";
-    return prefix + std::to_string(day.month) + "月" + std::to_string(day.day) + "日 " +
-           kWeekdays[weekdayOf(day.year, day.month, day.day)];
+    const std::string month = std::to_string(day.month), dayOfMonth = std::to_string(day.day);
+    const std::string weekday = tr(kWeekdays[weekdayOf(day.year, day.month, day.day)]);
+    if (day == today) return trFormat("今天 %1月%2日 %3", {month, dayOfMonth, weekday});
+    if (day == today.addingDays(1)) return trFormat("明天 %1月%2日 %3", {month, dayOfMonth, weekday});
+    return trFormat("%1月%2日 %3", {month, dayOfMonth, weekday});
 }
 
 std::vector<std::shared_ptr<ArrangeInfo>> MyWeekViewController::ownDuties(const ArrangeInfoList* list,
@@ -56,19 +56,19 @@ std::vector<std::shared_ptr<ArrangeInfo>> MyWeekViewController::ownDuties(const 
 }
 
 std::string MyWeekViewController::skippedText(int skipped) {
-    return std::to_string(skipped) + " 条排班时间无法识别，未导出";
+    return trFormat("%1 条排班时间无法识别，未导出", {std::to_string(skipped)});
 }
 
 void MyWeekViewController::viewDidLoad() {
     // The menu makes the week the root of a new stack; the home page's shortcut pushes it.
     auto nav = navigationController();
     if (!nav || nav->rootViewController().get() == this)
-        screen::setNavTitleBar(*this, kTitle);
+        screen::setNavTitleBar(*this, tr(kTitle));
     else
-        screen::setNavTitleBarWithLeftBTAndTitle(*this, kTitle);
+        screen::setNavTitleBarWithLeftBTAndTitle(*this, tr(kTitle));
     view()->setIdentifier("myWeek");
 
-    exportButton = std::make_shared<Button>(Rect{}, kExportTitle);
+    exportButton = std::make_shared<Button>(Rect{}, tr(kExportTitle));
     exportButton->setIdentifier("exportCalendar");
     exportButton->setImageName("IconExportCalendar");
     exportButton->setFontSize(16);
@@ -155,8 +155,8 @@ void MyWeekViewController::answered(int round, std::size_t index,
 }
 
 std::string MyWeekViewController::noteFor(const Day& day) const {
-    if (day.failed) return kFailedText;
-    if (day.answered && day.duties.empty()) return kRestText;
+    if (day.failed) return tr(kFailedText);
+    if (day.answered && day.duties.empty()) return tr(kRestText);
     return {};
 }
 
@@ -218,9 +218,9 @@ std::vector<RosterDay> MyWeekViewController::rosterWeek() const {
 
 void MyWeekViewController::exportCalendar() {
     if (days_.empty()) return;
-    std::string name = std::string("我的排班-") + isoDay(days_.front().day) + ".ics";
+    std::string name = std::string(tr("我的排班-")) + isoDay(days_.front().day) + ".ics";
     SaveFileSheet::ask(
-        kExportTitle, name, view(),
+        tr(kExportTitle), name, view(),
         whileAlive<MyWeekViewController>([](MyWeekViewController& self, std::optional<std::string> path) {
             if (path) self.exportTo(*path);
         }));
@@ -241,10 +241,12 @@ void MyWeekViewController::exportTo(const std::string& path) {
                 if (self.inFlight_ == 0) screen::showActivityOrNo(false, *self.view());
                 std::string text;
                 if (!outcome.written)
-                    text = "日历导出失败：" + outcome.error;
+                    text = trFormat("日历导出失败：%1", {outcome.error});
+                else if (outcome.skipped > 0)
+                    text = trFormat("日历已导出（%1 个排班）；%2",
+                                    {std::to_string(outcome.events), skippedText(outcome.skipped)});
                 else
-                    text = "日历已导出（" + std::to_string(outcome.events) + " 个排班）";
-                if (outcome.written && outcome.skipped > 0) text += "；" + skippedText(outcome.skipped);
+                    text = trFormat("日历已导出（%1 个排班）", {std::to_string(outcome.events)});
                 screen::setAlertInfo(text, *self.view());
             }));
 }

@@ -7,6 +7,7 @@
 
 #include "model/ArrangeInfoList.h"
 #include "platform/LocalDate.h"
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
@@ -33,10 +34,10 @@ class MyWeekViewController : public ViewController, public TableViewDataSource, 
     static constexpr int kMaxInFlight = 3;
     static constexpr double kBarHeight = 44;
     static constexpr double kPullDelaySeconds = 2.0;
-    static constexpr const char* kTitle = "我的排班";
-    static constexpr const char* kRestText = "休息";
-    static constexpr const char* kFailedText = "网络异常，下拉重试";
-    static constexpr const char* kExportTitle = "导出日历";
+    static constexpr const char* kTitle = N_("我的排班");
+    static constexpr const char* kRestText = N_("休息");
+    static constexpr const char* kFailedText = N_("网络异常，下拉重试");
+    static constexpr const char* kExportTitle = N_("导出日历");
 
     struct Day {
         LocalDate day;

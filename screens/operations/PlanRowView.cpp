@@ -1,16 +1,17 @@
 #include "screens/operations/PlanRowView.h"
 
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 
 namespace busdesk {
 
 const std::vector<RowLine<DisplanDetailInfoArray>>& PlanRowView::lines() {
     static const std::vector<RowLine<DisplanDetailInfoArray>> table = {
-        {"计划车次：%@", &DisplanDetailInfoArray::SeqPlanSum},
-        {"计划总里程（公里）：%@", &DisplanDetailInfoArray::MilePlanSum},
-        {"已完成里程（公里）：%@", &DisplanDetailInfoArray::MileFinishSum},
-        {"完成车次：%@", &DisplanDetailInfoArray::SeqFinishSum},
-        {"已完成的非营运里程（公里）：%@", &DisplanDetailInfoArray::NonSeqMileFinishSum},
+        {N_("计划车次：%@"), &DisplanDetailInfoArray::SeqPlanSum},
+        {N_("计划总里程（公里）：%@"), &DisplanDetailInfoArray::MilePlanSum},
+        {N_("已完成里程（公里）：%@"), &DisplanDetailInfoArray::MileFinishSum},
+        {N_("完成车次：%@"), &DisplanDetailInfoArray::SeqFinishSum},
+        {N_("已完成的非营运里程（公里）：%@"), &DisplanDetailInfoArray::NonSeqMileFinishSum},
     };
     return table;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
 #include "screens/operations/NosendTableViewCell.h"
@@ -30,8 +31,8 @@ void PlanViewController::configureList(TableView& list) {
         view()->addSubview(button);
         return button;
     };
-    tplan = makeTab("tplan", "今日计划", &PlanViewController::tplanPressed);
-    tmplan = makeTab("tmplan", "明日未发车", &PlanViewController::tmplanPressed);
+    tplan = makeTab("tplan", tr("今日计划"), &PlanViewController::tplanPressed);
+    tmplan = makeTab("tmplan", tr("明日未发车"), &PlanViewController::tmplanPressed);
     selectimg = std::make_shared<ImageView>();
     selectimg->setIdentifier("selectimg");
     selectimg->setBackgroundColor(Color::of(ColorRole::Accent));
@@ -110,8 +111,8 @@ void PlanViewController::didReceive(std::shared_ptr<WireModel> model, int tag) {
     if (!model) {
         // The server's way of saying there is no plan at all.
         tbPlan->reloadData();
-        showToast(kNoPlanText);
-        showEmptyState(kNoPlanText);
+        showToast(tr(kNoPlanText));
+        showEmptyState(tr(kNoPlanText));
         return;
     }
     keep(std::move(model), tag);

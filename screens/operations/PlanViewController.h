@@ -5,6 +5,7 @@
 
 #include "model/DisplanDetailInfoArray.h"
 #include "model/NosendDisplanList.h"
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/ImageView.h"
 #include "screens/query/QueryListViewController.h"
@@ -20,7 +21,7 @@ class PlanViewController : public QueryListViewController {
     static constexpr int kTomorrowTab = 1;
     static constexpr double kTabHeight = 40;
     static constexpr double kPullDelaySeconds = 2.0;
-    static constexpr const char* kNoPlanText = "暂无数据！";
+    static constexpr const char* kNoPlanText = N_("暂无数据！");
 
     void viewDidLayoutSubviews() override;
 
@@ -47,7 +48,7 @@ class PlanViewController : public QueryListViewController {
     std::shared_ptr<View> viewForHeader(TableView&, int section) override;
 
   protected:
-    std::string screenTitle() const override { return "运营情况"; }
+    std::string screenTitle() const override { return tr("运营情况"); }
     bool openedFromMenu() const override;
     std::string listIdentifier() const override { return "tbPlan"; }
     int requestTag() const override { return btnTag; }

@@ -1,19 +1,21 @@
 #include "screens/operations/QArrangeTableViewCell.h"
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 const std::vector<RowLine<ArrangeInfo>>& QArrangeTableViewCell::dutyLines() {
     static const std::vector<RowLine<ArrangeInfo>> table = {
-        {"上班时间：%@", &ArrangeInfo::OnWorktime}, {"下班时间：%@", &ArrangeInfo::OffWorktime},
-        {"线路：%@", &ArrangeInfo::Routename},      {"班次：%@", &ArrangeInfo::Shiftnum},
-        {"车辆：%@", &ArrangeInfo::Busname},        {"首发时间：%@", &ArrangeInfo::Firstleavetime},
+        {N_("上班时间：%@"), &ArrangeInfo::OnWorktime}, {N_("下班时间：%@"), &ArrangeInfo::OffWorktime},
+        {N_("线路：%@"), &ArrangeInfo::Routename},      {N_("班次：%@"), &ArrangeInfo::Shiftnum},
+        {N_("车辆：%@"), &ArrangeInfo::Busname},        {N_("首发时间：%@"), &ArrangeInfo::Firstleavetime},
     };
     return table;
 }
 
 const std::vector<RowLine<ArrangeInfo>>& QArrangeTableViewCell::lines() {
     static const std::vector<RowLine<ArrangeInfo>> table = [] {
-        std::vector<RowLine<ArrangeInfo>> all{{"员工姓名：%@", &ArrangeInfo::Empname}};
+        std::vector<RowLine<ArrangeInfo>> all{{N_("员工姓名：%@"), &ArrangeInfo::Empname}};
         for (const auto& line : dutyLines()) all.push_back(line);
         return all;
     }();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/ArrangeInfoList.h"
+#include "platform/Translation.h"
 #include "screens/operations/QArrangeTableViewCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -22,7 +23,7 @@ class QArrangeViewController
     std::shared_ptr<TableViewCell> cellForRow(TableView& tv, IndexPath ip) override;
 
   protected:
-    std::string screenTitle() const override { return "配车排班"; }
+    std::string screenTitle() const override { return tr("配车排班"); }
     bool openedFromMenu() const override;
     std::string listIdentifier() const override { return "aTableView"; }
     Query query() const override { return OfficeQueries::roster(dateStr); }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "screens/operations/RanYouDetailCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -18,7 +19,7 @@ class RanYouDetailViewController : public ResultListViewController<&NormalList::
     std::shared_ptr<NormalList> normalList() const { return received; }
 
   protected:
-    std::string screenTitle() const override { return isday ? "详情" : busNo; }
+    std::string screenTitle() const override { return isday ? tr("详情") : busNo; }
     Query query() const override { return OfficeQueries::fuelRecords(busNo, selectDate); }
 };
 

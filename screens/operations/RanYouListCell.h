@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/NormalInfo.h"
+#include "platform/Translation.h"
 #include "screens/query/LinesCell.h"
 
 namespace busdesk {
@@ -12,7 +13,7 @@ class RanYouListCell : public RowLinesCell<NormalInfo> {
     static const Table& lines();
 
     RanYouListCell() : RowLinesCell(kReuseIdentifier, lines(), true) {
-        addTrailingButton("showDetail", "详情");
+        addTrailingButton("showDetail", tr("详情"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/PublicMethod.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/RanYouDetailViewController.h"
 #include "screens/operations/RanYouXiaoHaoListViewController.h"
@@ -11,12 +12,12 @@
 namespace busdesk {
 
 void RanYouXiaoHaoDateViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "燃料消耗");
-    lblBus_ = form::caption(*view(), "车号：");
-    tf_BusNo = form::textField(*view(), "tf_BusNo", "请输入车号");
+    screen::setNavTitleBar(*this, tr("燃料消耗"));
+    lblBus_ = form::caption(*view(), tr("车号："));
+    tf_BusNo = form::textField(*view(), "tf_BusNo", tr("请输入车号"));
     tf_BusNo->setDelegate(self<RanYouXiaoHaoDateViewController>());
-    period.emplace(*view(), ChoicePair::Side{"datBtn", "按日查询", "leftBtnImg"},
-                   ChoicePair::Side{"monthBtn", "按月查询", "rigthBtnImg"},
+    period.emplace(*view(), ChoicePair::Side{"datBtn", tr("按日查询"), "leftBtnImg"},
+                   ChoicePair::Side{"monthBtn", tr("按月查询"), "rigthBtnImg"},
                    action(&RanYouXiaoHaoDateViewController::datBtn),
                    action(&RanYouXiaoHaoDateViewController::monthBtn));
     period->addWheels(*view(), "datePicker");

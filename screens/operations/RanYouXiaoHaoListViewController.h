@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "screens/operations/RanYouListCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -21,7 +22,7 @@ class RanYouXiaoHaoListViewController : public ResultListViewController<&NormalL
     void showDetail(int tag);
 
   protected:
-    std::string screenTitle() const override { return "统计（" + selectDate + "）"; }
+    std::string screenTitle() const override { return trFormat("统计（%1）", {selectDate}); }
     Query query() const override { return OfficeQueries::fuelSummary(busNo, selectDate); }
     void prepareCell(RanYouListCell& cell, int row) override;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/DssticketcostSum.h"
+#include "platform/Translation.h"
 #include "screens/query/LinesCell.h"
 
 namespace busdesk {
@@ -11,7 +12,9 @@ class ShouRuCell : public RowLinesCell<DssticketcostSum> {
     static constexpr const char* kReuseIdentifier = "ShouRuCell";
     static const Table& lines();
 
-    ShouRuCell() : RowLinesCell(kReuseIdentifier, lines(), true) { addTrailingButton("showDetail", "详情"); }
+    ShouRuCell() : RowLinesCell(kReuseIdentifier, lines(), true) {
+        addTrailingButton("showDetail", tr("详情"));
+    }
     void layView(const DssticketcostSum& info, int position) { fill(&info, position - 1); }
 };
 

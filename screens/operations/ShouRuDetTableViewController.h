@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/DssticketcostSumList.h"
+#include "platform/Translation.h"
 #include "screens/operations/ShouruDetTableViewCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -21,7 +22,7 @@ class ShouRuDetTableViewController
     void viewDidLoad() override;
 
   protected:
-    std::string screenTitle() const override { return "营收详情"; }
+    std::string screenTitle() const override { return tr("营收详情"); }
     Query query() const override { return OfficeQueries::revenueOfDriver(userId, startTime); }
 };
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/DssticketcostSumList.h"
+#include "platform/Translation.h"
 #include "screens/operations/ShouRuCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -22,7 +23,7 @@ class ShouRuListViewController
     void showDetail(int tag);
 
   protected:
-    std::string screenTitle() const override { return "营收汇总"; }
+    std::string screenTitle() const override { return tr("营收汇总"); }
     Query query() const override { return OfficeQueries::revenueSummary(scopeOf(all), startTime); }
     void prepareCell(ShouRuCell& cell, int row) override;
 };

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/DssticketcostSumList.h"
+#include "platform/Translation.h"
 #include "screens/operations/ShouruDayTableViewCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -18,7 +19,7 @@ class ShouruDayTableViewController
     std::shared_ptr<DssticketcostSumList> revenueList() const { return received; }
 
   protected:
-    std::string screenTitle() const override { return "营收详情"; }
+    std::string screenTitle() const override { return tr("营收详情"); }
     Query query() const override { return OfficeQueries::revenueOfDay(scopeOf(all), startTime); }
 };
 

@@ -1,5 +1,6 @@
 #include "screens/operations/ShowRuViewController.h"
 
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/LiChengDetTableViewController.h"
 #include "screens/operations/LiChengListViewController.h"
@@ -11,12 +12,12 @@
 namespace busdesk {
 
 void ShowRuViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, islicheng ? "里程情况" : "营收情况");
-    period.emplace(*view(), ChoicePair::Side{"dayAction", "按日查询", "dayImg"},
-                   ChoicePair::Side{"monthAction", "按月查询", "monthImg"},
+    screen::setNavTitleBar(*this, islicheng ? tr("里程情况") : tr("营收情况"));
+    period.emplace(*view(), ChoicePair::Side{"dayAction", tr("按日查询"), "dayImg"},
+                   ChoicePair::Side{"monthAction", tr("按月查询"), "monthImg"},
                    action(&ShowRuViewController::dayAction), action(&ShowRuViewController::monthAction));
-    scope.emplace(*view(), ChoicePair::Side{"onePerBtn", "本人", "onePerImg"},
-                  ChoicePair::Side{"sumPerBtn", "全部人员", "sumPerImg"},
+    scope.emplace(*view(), ChoicePair::Side{"onePerBtn", tr("本人"), "onePerImg"},
+                  ChoicePair::Side{"sumPerBtn", tr("全部人员"), "sumPerImg"},
                   action(&ShowRuViewController::onePerBtn), action(&ShowRuViewController::sumPerBtn));
     period->addWheels(*view(), "dayPicker", self<ShowRuViewController>());
     dayPicker = period->dayWheel;

@@ -2,6 +2,7 @@
 
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/WeiXiuDetailViewController.h"
 #include "screens/query/QueryForm.h"
@@ -10,11 +11,11 @@
 namespace busdesk {
 
 void WeiXiuDateViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, titleStr);
-    lblBus_ = form::caption(*view(), "车号：");
-    lblStart_ = form::caption(*view(), "起始日期：");
-    lblEnd_ = form::caption(*view(), "结束日期：");
-    tf_busNo = form::textField(*view(), "tf_busNo", "请输入车号");
+    screen::setNavTitleBar(*this, tr(titleStr));
+    lblBus_ = form::caption(*view(), tr("车号："));
+    lblStart_ = form::caption(*view(), tr("起始日期："));
+    lblEnd_ = form::caption(*view(), tr("结束日期："));
+    tf_busNo = form::textField(*view(), "tf_busNo", tr("请输入车号"));
     if (auto stored = PublicMethod::getStringForKey(kBuselfid); !PublicMethod::isBlankString(stored))
         tf_busNo->setText(*stored);
     range = DateRangeInput::addTo(*view());
@@ -47,7 +48,7 @@ void WeiXiuDateViewController::ShowDetail() {
     // The empty-field messages come before the range rule, which never sees a missing date.
     if (!range->check(*view())) return;
     if (!canRe()) {
-        screen::setAlertInfo(kTooLongText, *view());
+        screen::setAlertInfo(tr(kTooLongText), *view());
         return;
     }
     auto detail = std::make_shared<WeiXiuDetailViewController>();

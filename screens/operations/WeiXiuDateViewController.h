@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
@@ -15,7 +16,7 @@ namespace busdesk {
 // query; `titleStr` is the menu row's title, which is also the query's tag.
 class WeiXiuDateViewController : public ViewController {
   public:
-    static constexpr const char* kTooLongText = "查询的天数不能超过31天！";
+    static constexpr const char* kTooLongText = N_("查询的天数不能超过31天！");
 
     std::string titleStr;
 

@@ -1,5 +1,7 @@
 #include "screens/operations/WeiXiuDetailViewController.h"
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 void WeiXiuDetailViewController::viewDidLoad() {
@@ -8,7 +10,7 @@ void WeiXiuDetailViewController::viewDidLoad() {
 }
 
 std::string WeiXiuDetailViewController::screenTitle() const {
-    return titleStr == "维修查询" ? "维修详情" : titleStr;
+    return titleStr == "维修查询" ? tr("维修详情") : tr(titleStr);
 }
 
 WeiXiuDetailViewController::Query WeiXiuDetailViewController::query() const {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "screens/operations/illDetTableViewCell.h"
 #include "screens/query/QueryListViewController.h"
 
@@ -18,7 +19,7 @@ class illDeatilTableViewController : public ResultListViewController<&NormalList
     std::shared_ptr<NormalList> normalList() const { return received; }
 
   protected:
-    std::string screenTitle() const override { return "违规详情"; }
+    std::string screenTitle() const override { return tr("违规详情"); }
     Query query() const override { return OfficeQueries::violationDetails(buselfid, alertType, selectdate); }
 };
 

@@ -1,5 +1,6 @@
 #include "screens/operations/illListViewController.h"
 
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
@@ -15,7 +16,7 @@ void illListViewController::viewDidLoad() {
 }
 
 std::string illListViewController::screenTitle() const {
-    return istag ? "违规详情" : titleStr;
+    return istag ? tr("违规详情") : tr(titleStr);
 }
 
 void illListViewController::send(Delivered ok, Failed fail, Stored stored) {
@@ -78,8 +79,8 @@ std::shared_ptr<View> illListViewController::viewForHeader(TableView&, int secti
         l->setFontSize(14);
         header->addSubview(l);
     };
-    label("lblMileSum", "总里程：%.2f", finishArrModel->MileSum, 10);
-    label("lblSeqSum", "总车次数：%.2f", finishArrModel->SeqSum, width / 2 + 10);
+    label("lblMileSum", N_("总里程：%.2f"), finishArrModel->MileSum, 10);
+    label("lblSeqSum", N_("总车次数：%.2f"), finishArrModel->SeqSum, width / 2 + 10);
     return header;
 }
 

@@ -4,6 +4,7 @@
 
 #include "model/FinishDisplanInfoArray.h"
 #include "model/NormalList.h"
+#include "platform/Translation.h"
 #include "screens/query/QueryListViewController.h"
 
 namespace busdesk {
@@ -16,8 +17,8 @@ class illListViewController : public QueryListViewController {
   public:
     static constexpr double kTotalsHeight = 44;
     // The two menu titles the list serves; the title decides the layout and the call.
-    static constexpr const char* kTripsTitle = "完成车次";
-    static constexpr const char* kViolationsTitle = "车辆违规";
+    static constexpr const char* kTripsTitle = N_("完成车次");
+    static constexpr const char* kViolationsTitle = N_("车辆违规");
 
     void viewDidLoad() override;
 

@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/operations/illListViewController.h"
 #include "screens/query/DateRangeInput.h"
@@ -27,19 +28,19 @@ void illegalViewController::setRememberedDay(std::optional<std::string> day) {
 }
 
 void illegalViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, titleStr);
+    screen::setNavTitleBar(*this, tr(titleStr));
     calendar = std::make_shared<CalendarView>(Rect{0, 0, view()->bounds().width, 0});
     calendar->setIdentifier("calendar");
     view()->addSubview(calendar);
     queryDay = form::caption(*view(), "");
     queryDay->setIdentifier("queryDay");
 
-    alert = form::caption(*view(), "请在日历上点选要查询的日期。");
+    alert = form::caption(*view(), tr("请在日历上点选要查询的日期。"));
     alert->setIdentifier("alert");
-    alertdet = form::caption(*view(), "未点选日期时查询今天的完成车次。");
+    alertdet = form::caption(*view(), tr("未点选日期时查询今天的完成车次。"));
     alertdet->setIdentifier("alertdet");
     alertdet->setFontSize(13);
-    txt = form::textField(*view(), "txt", "请输入车号");
+    txt = form::textField(*view(), "txt", tr("请输入车号"));
 
     bool violations = isViolations();
     alert->setHidden(violations);
@@ -68,7 +69,7 @@ void illegalViewController::viewWillAppear(bool animated) {
 void illegalViewController::showQueryDay() {
     if (!queryDay) return;
     auto day = rememberedDay();
-    queryDay->setText("将查询 " + (day && !day->empty() ? *day : query_dates::today()));
+    queryDay->setText(trFormat("将查询 %1", {day && !day->empty() ? *day : query_dates::today()}));
 }
 
 void illegalViewController::viewDidLayoutSubviews() {
@@ -106,7 +107,7 @@ void illegalViewController::calendarViewDateSelected(CalendarView&, Date date) {
 void illegalViewController::search() {
     bool violations = isViolations();
     if (violations && txt->text().empty()) {
-        screen::setAlertInfo(kNoVehicleText, *view());
+        screen::setAlertInfo(tr(kNoVehicleText), *view());
         return;
     }
     if (violations) PublicMethod::setObject(txt->text(), kBuselfid);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
@@ -19,7 +20,7 @@ class illegalViewController : public ViewController, public CalendarViewDelegate
   public:
     static constexpr const char* kTripsTitle = illListViewController::kTripsTitle;
     static constexpr const char* kViolationsTitle = illListViewController::kViolationsTitle;
-    static constexpr const char* kNoVehicleText = "请输入车号";
+    static constexpr const char* kNoVehicleText = N_("请输入车号");
 
     // The day last tapped in a calendar screen, "yyyy-MM-dd"; empty until a day is tapped. It
     // outlives the screens; a query made before any tap asks for today without remembering it.

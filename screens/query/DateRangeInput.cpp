@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 #include "platform/views/WeakCallback.h"
 #include "ui/DatePickerSheet.h"
 #include "ui/ScreenHelpers.h"
@@ -70,22 +71,22 @@ void DateRangeInput::layout(Rect start, Rect end) {
 
 bool DateRangeInput::check(View& view) const {
     if (tf_Btime->text().empty()) {
-        screen::setAlertInfo(kNoStartText, view);
+        screen::setAlertInfo(tr(kNoStartText), view);
         return false;
     }
     if (tf_Etime->text().empty()) {
-        screen::setAlertInfo(kNoEndText, view);
+        screen::setAlertInfo(tr(kNoEndText), view);
         return false;
     }
     return true;
 }
 
 void DateRangeInput::ShowBtime() {
-    showPicker(tf_Btime, kStartTitle);
+    showPicker(tf_Btime, tr(kStartTitle));
 }
 
 void DateRangeInput::ShowEtime() {
-    showPicker(tf_Etime, kEndTitle);
+    showPicker(tf_Etime, tr(kEndTitle));
 }
 
 bool DateRangeInput::textFieldShouldBeginEditing(TextField& field) {

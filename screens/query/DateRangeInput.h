@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/Date.h"
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/TextField.h"
 #include "platform/views/View.h"
@@ -35,10 +36,10 @@ bool queryRangeAllowed(std::string_view start, std::string_view end);
 // a date); Done writes "yyyy-MM-dd".
 class DateRangeInput : public TextFieldDelegate, public std::enable_shared_from_this<DateRangeInput> {
   public:
-    static constexpr const char* kStartTitle = "起始日期";
-    static constexpr const char* kEndTitle = "结束日期";
-    static constexpr const char* kNoStartText = "请输入起始日期！";
-    static constexpr const char* kNoEndText = "请输入结束日期！";
+    static constexpr const char* kStartTitle = N_("起始日期");
+    static constexpr const char* kEndTitle = N_("结束日期");
+    static constexpr const char* kNoStartText = N_("请输入起始日期！");
+    static constexpr const char* kNoEndText = N_("请输入结束日期！");
 
     // Creates the fields and their buttons inside `parent`.
     static std::shared_ptr<DateRangeInput> addTo(View& parent);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
@@ -16,7 +17,7 @@ std::shared_ptr<TextField> textField(View& parent, const std::string& identifier
                                      const std::string& placeholder);
 // "查询", identified by its action's name.
 std::shared_ptr<Button> queryButton(View& parent, const std::string& action, View::Action onTap,
-                                    const std::string& title = "查询");
+                                    const std::string& title = tr("查询"));
 
 // Lays the screen out top to bottom: each field() places a caption on the left and returns the
 // frame of its field on the right; full() returns a whole-width frame; button() the query

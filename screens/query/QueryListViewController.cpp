@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Translation.h"
 #include "ui/ListEmptyState.h"
 #include "ui/OfflineDataLine.h"
 #include "ui/ScreenHelpers.h"
@@ -90,15 +91,15 @@ void QueryListViewController::didReceive(std::shared_ptr<WireModel> model, int t
         showEmptyState({});
     } else {
         tbList->reloadData();
-        showToast(kNoDataText);
-        showEmptyState(kNoDataText);
+        showToast(tr(kNoDataText));
+        showEmptyState(tr(kNoDataText));
     }
 }
 
 void QueryListViewController::didFail() {
-    showToast(kNetworkErrorText);
+    showToast(tr(kNetworkErrorText));
     // Rows shown before stay, and then nothing needs saying in their place.
-    showEmptyState(kNetworkErrorText);
+    showEmptyState(tr(kNetworkErrorText));
 }
 
 void QueryListViewController::showToast(const std::string& text) {

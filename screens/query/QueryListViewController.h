@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/WireModel.h"
+#include "platform/Translation.h"
 #include "platform/views/Label.h"
 #include "platform/views/TableView.h"
 #include "platform/views/ViewController.h"
@@ -22,8 +23,8 @@ class QueryListViewController : public ViewController, public TableViewDataSourc
     using Delivered = std::function<void(std::shared_ptr<WireModel>)>;
     using Failed = std::function<void()>;
 
-    static constexpr const char* kNoDataText = "暂无数据";
-    static constexpr const char* kNetworkErrorText = "网络异常！";
+    static constexpr const char* kNoDataText = N_("暂无数据");
+    static constexpr const char* kNetworkErrorText = N_("网络异常！");
 
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;

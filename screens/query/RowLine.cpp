@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/Translation.h"
+
 namespace busdesk {
 
 namespace {
@@ -70,7 +72,10 @@ std::string asWhole(const LineValue& value) {
 
 }  // namespace
 
-std::string formatLine(std::string_view format, const LineValue& value) {
+std::string formatLine(std::string_view source, const LineValue& value) {
+    // The caption is translated here, where it is shown: the tables only mark it (N_).
+    const std::string translated = tr(std::string(source));
+    const std::string_view format = translated;
     std::string out;
     out.reserve(format.size() + 16);
     bool filled = false;

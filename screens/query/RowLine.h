@@ -17,6 +17,7 @@ using LineValue = std::variant<std::optional<std::string>, int, double>;
 //   "%d"            a whole number (decimals cut; text that reads as a number is read first);
 //   "%.2f", "%0.2f" two decimals (text that reads as a number is read first, other text as is).
 // "%%" prints a percent sign. A format without a conversion prints the caption and then the value.
+// The format is translated first (tr), so a table marks its captions with N_ only.
 std::string formatLine(std::string_view format, const LineValue& value);
 
 // One line of a row: a caption format and the field of the record it prints, written as a table

@@ -6,6 +6,7 @@
 #include "core/Session.h"
 #include "model/LoginResult.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 #include "platform/views/AlertView.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
@@ -35,15 +36,15 @@ constexpr double kPendingRowHeight = 64;
 
 // The overlay's words while a submission uploads: photos stored of all, "正在上传 k/n".
 std::string progressWords(const FeedbackOutbox::Item& item) {
-    return "正在上传 " + std::to_string(item.photosStored) + "/" + std::to_string(item.photos);
+    return trFormat("正在上传 %1/%2", {std::to_string(item.photosStored), std::to_string(item.photos)});
 }
 
 // The set-aside folders by their own names ("damaged-<id>"), without the user's folder before them.
 std::string damagedWords(const std::vector<std::string>& damaged) {
-    std::string words = BusFeedBackViewController::kDamagedText;
+    std::string words = tr(BusFeedBackViewController::kDamagedText);
     for (std::size_t i = 0; i < damaged.size(); ++i) {
         const auto slash = damaged[i].rfind('/');
-        words += (i ? "、" : "") + damaged[i].substr(slash == std::string::npos ? 0 : slash + 1);
+        words += (i ? tr("、") : "") + damaged[i].substr(slash == std::string::npos ? 0 : slash + 1);
     }
     return words;
 }
@@ -51,15 +52,15 @@ std::string damagedWords(const std::vector<std::string>& damaged) {
 }  // namespace
 
 const std::vector<std::string>& BusFeedBackViewController::kinds() {
-    static const std::vector<std::string> list = {"建议", "表扬", "投诉", "咨询", "其他"};
+    static const std::vector<std::string> list = {N_("建议"), N_("表扬"), N_("投诉"), N_("咨询"), N_("其他")};
     return list;
 }
 
 void BusFeedBackViewController::viewDidLoad() {
     if (openedFromMenu)
-        screen::setNavTitleBar(*this, "车况信息反馈");
+        screen::setNavTitleBar(*this, tr("车况信息反馈"));
     else
-        screen::setNavTitleBarWithLeftBTAndTitle(*this, "车况信息反馈");
+        screen::setNavTitleBarWithLeftBTAndTitle(*this, tr("车况信息反馈"));
     auto root = view();
     auto caption = [&](const char* text) {
         auto l = std::make_shared<Label>(Rect{}, text);
@@ -68,33 +69,33 @@ void BusFeedBackViewController::viewDidLoad() {
         root->addSubview(l);
         captions_.push_back(l);
     };
-    caption("反馈类型：");
-    lblType = std::make_shared<Label>(Rect{}, kinds().front());
+    caption(tr("反馈类型："));
+    lblType = std::make_shared<Label>(Rect{}, tr(kinds().front()));
     lblType->setIdentifier("lblType");
     lblType->setFontSize(16);
     lblType->setTextColor(Color::of(ColorRole::Accent));
     lblType->addTapHandler(action(&BusFeedBackViewController::chooseType));
     root->addSubview(lblType);
-    caption("反馈内容：");
+    caption(tr("反馈内容："));
     txtDesc = std::make_shared<TextView>();
     txtDesc->setIdentifier("txtDesc");
     txtDesc->setFontSize(15);
     txtDesc->setBackgroundColor(Color::of(ColorRole::SecondaryBackground));
     txtDesc->setDelegate(self<BusFeedBackViewController>());
     root->addSubview(txtDesc);
-    lblDesc = std::make_shared<Label>(Rect{}, kPlaceholder);
+    lblDesc = std::make_shared<Label>(Rect{}, tr(kPlaceholder));
     lblDesc->setIdentifier("lblDesc");
     lblDesc->setFontSize(13);
     lblDesc->setNumberOfLines(2);
     lblDesc->setTextColor(Color::of(ColorRole::SecondaryText));
     lblDesc->setUserInteractionEnabled(false);
     root->addSubview(lblDesc);
-    caption("照片：");
+    caption(tr("照片："));
     photoView = std::make_shared<PhotoStripView>(Rect{});
     photoView->setIdentifier("photoView");
     photoView->setDelegate(self<BusFeedBackViewController>());
     root->addSubview(photoView);
-    btnSubmit = std::make_shared<Button>(Rect{}, "提交");
+    btnSubmit = std::make_shared<Button>(Rect{}, tr("提交"));
     btnSubmit->setIdentifier("submit");
     btnSubmit->setTitleColor(Color::of(ColorRole::OnAccent));
     btnSubmit->setBackgroundColor(Color::of(ColorRole::Accent));
@@ -102,7 +103,7 @@ void BusFeedBackViewController::viewDidLoad() {
     btnSubmit->addAction(action(&BusFeedBackViewController::submit));
     root->addSubview(btnSubmit);
     setMainAction(btnSubmit);
-    btnShowList = std::make_shared<Button>(Rect{}, "查看反馈意见");
+    btnShowList = std::make_shared<Button>(Rect{}, tr("查看反馈意见"));
     btnShowList->setIdentifier("showList");
     btnShowList->setTitleColor(Color::of(ColorRole::Accent));
     btnShowList->addAction(action(&BusFeedBackViewController::showList));
@@ -167,16 +168,16 @@ std::string BusFeedBackViewController::stateWords(const FeedbackOutbox::Item& it
         case FeedbackOutbox::Phase::Sending:
             return progressWords(item);
         case FeedbackOutbox::Phase::Failed:
-            return "发送失败：" + item.reason;
+            return trFormat("发送失败：%1", {item.reason});
         case FeedbackOutbox::Phase::Waiting:
             break;
     }
-    return "等待网络";
+    return tr("等待网络");
 }
 
 void BusFeedBackViewController::outboxChanged() {
     auto items = FeedbackOutbox::shared().items();
-    lblPending->setText("待发送：" + std::to_string(items.size()));
+    lblPending->setText(trFormat("待发送：%1", {std::to_string(items.size())}));
     lblPending->setHidden(items.empty());
     for (const auto& row : std::vector<std::shared_ptr<View>>(pendingList->subviews()))
         row->removeFromSuperview();
@@ -191,19 +192,19 @@ void BusFeedBackViewController::outboxChanged() {
                                 : Color::of(ColorRole::SecondaryText));
         row->addSubview(state);
         auto line = std::make_shared<Label>(
-            Rect{}, item.firstLine + "（" + std::to_string(item.photos) + " 张照片）");
+            Rect{}, trFormat("%1（%2 张照片）", {item.firstLine, std::to_string(item.photos)}));
         line->setIdentifier("pendingText");
         line->setFontSize(14);
         line->setTextColor(Color::of(ColorRole::Text));
         row->addSubview(line);
-        auto again = std::make_shared<Button>(Rect{}, "重新发送");
+        auto again = std::make_shared<Button>(Rect{}, tr("重新发送"));
         again->setIdentifier("sendAgain");
         again->setTitleColor(Color::of(ColorRole::Accent));
         again->setEnabled(item.phase == FeedbackOutbox::Phase::Failed);
         again->addAction(whileAlive<BusFeedBackViewController>(
             [id = item.id](BusFeedBackViewController& self, View&) { self.sendAgain(id); }));
         row->addSubview(again);
-        auto remove = std::make_shared<Button>(Rect{}, "删除");
+        auto remove = std::make_shared<Button>(Rect{}, tr("删除"));
         remove->setIdentifier("deletePending");
         remove->setTitleColor(Color::of(ColorRole::Accent));
         remove->setEnabled(item.phase != FeedbackOutbox::Phase::Sending);
@@ -225,8 +226,8 @@ void BusFeedBackViewController::sendAgain(const std::string& id) {
 }
 
 void BusFeedBackViewController::deletePending(const std::string& id) {
-    std::make_shared<AlertView>("温馨提示", kDeleteQuestion, std::string("取消"),
-                                std::vector<std::string>{"删除"},
+    std::make_shared<AlertView>(tr("温馨提示"), tr(kDeleteQuestion), std::string(tr("取消")),
+                                std::vector<std::string>{tr("删除")},
                                 [id](AlertView&, int button) {
                                     if (button == 1) FeedbackOutbox::shared().remove(id, nullptr);
                                 })
@@ -238,16 +239,20 @@ void BusFeedBackViewController::textViewDidChange(TextView&) {
 }
 
 void BusFeedBackViewController::updatePlaceholder() {
-    lblDesc->setText(txtDesc->text().empty() ? kPlaceholder : "");
+    lblDesc->setText(txtDesc->text().empty() ? tr(kPlaceholder) : "");
 }
 
 void BusFeedBackViewController::chooseType() {
-    std::weak_ptr<Label> target = lblType;
+    std::vector<std::string> shown;
+    for (const auto& k : kinds()) shown.push_back(tr(k));
     StringPickerSheet::showPickerWithTitle(
-        kPickerTitle, kinds(), 0,
-        [target](StringPickerSheet&, int, const std::string& value) {
-            if (auto l = target.lock()) l->setText(value);
-        },
+        kPickerTitle, shown, 0,
+        whileAlive<BusFeedBackViewController>(
+            [](BusFeedBackViewController& self, StringPickerSheet&, int index, const std::string& value) {
+                if (index < 0 || static_cast<std::size_t>(index) >= kinds().size()) return;
+                self.kind = static_cast<std::size_t>(index);
+                self.lblType->setText(value);
+            }),
         [](StringPickerSheet&) { Log::line("Block Picker Canceled"); }, lblType);
 }
 
@@ -264,7 +269,7 @@ void BusFeedBackViewController::showList() {
 void BusFeedBackViewController::submit() {
     if (sending_) return;
     if (PublicMethod::isBlankString(txtDesc->text())) {
-        screen::setAlertInfo(kBlankText, *view());
+        screen::setAlertInfo(tr(kBlankText), *view());
         return;
     }
     sending_ = true;
@@ -275,7 +280,7 @@ void BusFeedBackViewController::submit() {
         outbox.signedIn(*session->EmpID);
     std::vector<FeedbackPhoto> photos;
     for (const auto& item : photoView->photoMenuItems()) photos.push_back(photoToSend(item));
-    outbox.submit(FeedbackSubmission::compose(txtDesc->text(), lblType->text(), std::move(photos)),
+    outbox.submit(FeedbackSubmission::compose(txtDesc->text(), kinds().at(kind), std::move(photos)),
                   whileAlive<BusFeedBackViewController>(
                       [](BusFeedBackViewController& self, const FeedbackOutbox::Submitted& outcome) {
                           self.submitted(outcome);
@@ -288,14 +293,14 @@ void BusFeedBackViewController::submitted(const FeedbackOutbox::Submitted& outco
     screen::showActivityOrNo(false, *view());
     switch (outcome.result) {
         case Result::Sent:
-            screen::setAlertInfo(kSucceededText, *view());
+            screen::setAlertInfo(tr(kSucceededText), *view());
             return clearForm();
         case Result::Kept:
-            screen::setAlertInfo(kKeptText, *view());
+            screen::setAlertInfo(tr(kKeptText), *view());
             return clearForm();
         case Result::Refused:
             // Kept in the outbox as failed, with its reason in the list below.
-            screen::setAlertInfo(std::string(kFailedText) + outcome.reason, *view());
+            screen::setAlertInfo(std::string(tr(kFailedText)) + outcome.reason, *view());
             return clearForm();
         case Result::NotSaved:
             // Nothing was kept: the form stays as it is.

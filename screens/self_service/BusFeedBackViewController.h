@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "platform/views/TextField.h"
@@ -24,15 +25,16 @@ class BusFeedBackViewController : public ViewController,
                                   public TextViewDelegate,
                                   public PhotoStripViewDelegate {
   public:
-    static constexpr const char* kPlaceholder = "请输入您的反馈意见，以提高车辆服务的质量，安全。";
-    static constexpr const char* kBlankText = "请填写反馈意见！";
-    static constexpr const char* kSucceededText = "提交成功";
-    static constexpr const char* kFailedText = "提交失败！";
-    static constexpr const char* kKeptText = "提交失败！已保存，稍后自动发送";
-    static constexpr const char* kDeleteQuestion = "删除这条待发送的反馈？";
+    static constexpr const char* kPlaceholder = N_("请输入您的反馈意见，以提高车辆服务的质量，安全。");
+    static constexpr const char* kBlankText = N_("请填写反馈意见！");
+    static constexpr const char* kSucceededText = N_("提交成功");
+    static constexpr const char* kFailedText = N_("提交失败！");
+    static constexpr const char* kKeptText = N_("提交失败！已保存，稍后自动发送");
+    static constexpr const char* kDeleteQuestion = N_("删除这条待发送的反馈？");
     // Before the names of kept submissions that no longer read back and were set aside.
-    static constexpr const char* kDamagedText = "待发送的反馈已损坏，已另存为：";
+    static constexpr const char* kDamagedText = N_("待发送的反馈已损坏，已另存为：");
     static constexpr const char* kPickerTitle = "Select a Block";
+    // The kinds as the office knows them (sent in Chinese whatever the language shown).
     static const std::vector<std::string>& kinds();
 
     // False when pushed from the home page (back and home buttons instead of the menu buttons).
@@ -59,6 +61,8 @@ class BusFeedBackViewController : public ViewController,
 
     std::shared_ptr<TextView> txtDesc;
     std::shared_ptr<Label> lblType;
+    // The kind chosen, an index into kinds(); lblType shows it translated.
+    std::size_t kind = 0;
     std::shared_ptr<Label> lblDesc;
     std::shared_ptr<PhotoStripView> photoView;
     std::shared_ptr<Button> btnSubmit;

@@ -1,5 +1,6 @@
 #include "screens/self_service/DetListViewController.h"
 
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "ui/ImageBrowser.h"
 
@@ -22,7 +23,7 @@ void DetListViewController::showPictures(int row, int index) {
     for (auto& address : DetListTableViewCell::pictureAddresses(*item)) sources.emplace_back(address);
     if (sources.empty()) return;
     auto browser = std::make_shared<ImageBrowser>(std::move(sources), index);
-    browser->setTitle(kBrowserTitle);
+    browser->setTitle(tr(kBrowserTitle));
     if (auto nav = navigationController()) nav->pushViewController(browser, true);
 }
 

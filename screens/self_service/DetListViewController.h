@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/SuggestList.h"
+#include "platform/Translation.h"
 #include "screens/query/QueryListViewController.h"
 #include "screens/self_service/DetListTableViewCell.h"
 
@@ -12,14 +13,14 @@ namespace busdesk {
 // image browser "图片预览" on the row's pictures.
 class DetListViewController : public ResultListViewController<&SuggestList::List, DetListTableViewCell> {
   public:
-    static constexpr const char* kBrowserTitle = "图片预览";
+    static constexpr const char* kBrowserTitle = N_("图片预览");
 
     double heightForRow(TableView&, IndexPath ip) override;
     // Pushes the browser over the row's pictures, starting at `index`.
     void showPictures(int row, int index);
 
   protected:
-    std::string screenTitle() const override { return "意见列表"; }
+    std::string screenTitle() const override { return tr("意见列表"); }
     bool hidesListUntilRows() const override { return true; }
     Query query() const override { return OfficeQueries::suggestions(); }
     void prepareCell(DetListTableViewCell& cell, int row) override;

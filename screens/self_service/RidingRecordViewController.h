@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/RidingRecordList.h"
+#include "platform/Translation.h"
 #include "screens/query/QueryListViewController.h"
 #include "screens/self_service/RidingRecordCell.h"
 
@@ -15,7 +16,7 @@ class RidingRecordViewController
     std::shared_ptr<RidingRecordList> data() const { return received; }
 
   protected:
-    std::string screenTitle() const override { return "乘车记录"; }
+    std::string screenTitle() const override { return tr("乘车记录"); }
     bool openedFromMenu() const override { return true; }
     Query query() const override { return OfficeQueries::rides(); }
 };

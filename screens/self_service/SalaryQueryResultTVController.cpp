@@ -1,21 +1,22 @@
 #include "screens/self_service/SalaryQueryResultTVController.h"
 
 #include "core/Session.h"
+#include "platform/Translation.h"
 
 namespace busdesk {
 
 std::string SalaryQueryResultTVController::monthCaption(const std::string& month) {
-    if (month.empty()) return "查询月份：";
+    if (month.empty()) return tr("查询月份：");
     std::string year = month.substr(0, std::min<std::size_t>(4, month.size()));
     std::string rest = month.size() > 4 ? month.substr(4) : std::string();
-    return "查询月份：" + year + "年" + rest + "月";
+    return trFormat("查询月份：%1年%2月", {year, rest});
 }
 
 void SalaryQueryResultTVController::configureList(TableView& list) {
     header = std::make_shared<SalaryQueryResultTableHeaderView>(
         Rect{0, 0, view()->bounds().width, SalaryQueryResultTableHeaderView::kHeight});
     header->titleLabel->setText(monthCaption(month));
-    header->titleDetLable->setText("实发工资：");
+    header->titleDetLable->setText(tr("实发工资："));
     list.setTableHeaderView(header);
 }
 
@@ -27,7 +28,7 @@ std::size_t SalaryQueryResultTVController::keep(std::shared_ptr<WireModel> model
         auto item = itemAt(static_cast<int>(i));
         if (item && item->ItemName == kNetPayItem) {
             moneySum = displayText(item->ItemNum);
-            header->titleDetLable->setText("实发工资：" + moneySum);
+            header->titleDetLable->setText(trFormat("实发工资：%1", {moneySum}));
         }
     }
     return rows;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/EmployeMonthSalary.h"
+#include "platform/Translation.h"
 #include "screens/query/QueryListViewController.h"
 #include "screens/self_service/SalaryQueryResultTVCell.h"
 #include "screens/self_service/SalaryQueryResultTableHeaderView.h"
@@ -15,7 +16,7 @@ namespace busdesk {
 class SalaryQueryResultTVController
     : public ResultListViewController<&EmployeMonthSalary::salaryItems, SalaryQueryResultTVCell> {
   public:
-    static constexpr const char* kNetPayItem = "实发金额";
+    static constexpr const char* kNetPayItem = "实发金额";  // the office's item name, not translated
 
     std::string month;
     std::string moneySum;
@@ -26,7 +27,7 @@ class SalaryQueryResultTVController
     static std::string monthCaption(const std::string& month);
 
   protected:
-    std::string screenTitle() const override { return "薪资详情"; }
+    std::string screenTitle() const override { return tr("薪资详情"); }
     void configureList(TableView& list) override;
     Query query() const override { return OfficeQueries::salaryStatement(month); }
     std::size_t keep(std::shared_ptr<WireModel> model, int tag) override;

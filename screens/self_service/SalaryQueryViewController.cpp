@@ -5,6 +5,7 @@
 
 #include "core/PublicMethod.h"
 #include "platform/Date.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "screens/query/QueryForm.h"
 #include "screens/self_service/SalaryQueryResultTVController.h"
@@ -46,10 +47,10 @@ void SalaryQueryViewController::prepare() {
 }
 
 void SalaryQueryViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "薪资查看");
+    screen::setNavTitleBar(*this, tr("薪资查看"));
     prepare();
-    lblYear_ = form::caption(*view(), "年份");
-    lblMonth_ = form::caption(*view(), "月份");
+    lblYear_ = form::caption(*view(), tr("年份"));
+    lblMonth_ = form::caption(*view(), tr("月份"));
     yearPicker = std::make_shared<PickerView>();
     yearPicker->setIdentifier("yearPicker");
     yearPicker->setColumns({texts(years)});

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/Log.h"
+#include "platform/Translation.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
 #include "ui/ScreenHelpers.h"
@@ -19,7 +20,7 @@ ShowBigViewController::~ShowBigViewController() {
 void ShowBigViewController::viewDidLoad() {
     screen::setNavTitleBarWithLeftBTAndTitle(*this, "");
     auto confirmItem = std::make_shared<BarButtonItem>();
-    confirmItem->title = "确定";
+    confirmItem->title = tr("确定");
     confirmItem->identifier = "confirm";
     confirmItem->size = {50, 30};
     confirmItem->action = action(&ShowBigViewController::confirm);
@@ -45,7 +46,7 @@ void ShowBigViewController::viewDidLoad() {
     scrollView->addListener(this);
     v->addSubview(scrollView);
     btnFinish = std::make_shared<Button>(Rect{b.width - 130, b.height - footer + 10, 110, 40},
-                                         "完成(" + std::to_string(arrayOK.size()) + ")");
+                                         trFormat("完成(%1)", {std::to_string(arrayOK.size())}));
     btnFinish->setIdentifier("finish");
     btnFinish->setTitleColor(Color::of(ColorRole::OnAccent));
     btnFinish->setBackgroundColor(Color::of(ColorRole::Confirm));

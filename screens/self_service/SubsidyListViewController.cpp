@@ -2,6 +2,7 @@
 
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "screens/query/DateRangeInput.h"
 #include "ui/DatePickerSheet.h"
@@ -14,11 +15,11 @@ constexpr double kHeaderHeight = 150;
 std::vector<const char*> headings(int kind) {
     switch (kind) {
         case 0:
-            return {"充值时间/地点", "充值(元)", "余额(元)"};
+            return {tr("充值时间/地点"), tr("充值(元)"), tr("余额(元)")};
         case 1:
-            return {"消费时间/地点", "充值(元)", "余额(元)"};
+            return {tr("消费时间/地点"), tr("充值(元)"), tr("余额(元)")};
         default:
-            return {"时间/地点", "补贴余额(元)"};
+            return {tr("时间/地点"), tr("补贴余额(元)")};
     }
 }
 
@@ -49,8 +50,8 @@ void SubsidyListViewController::viewDidCurrentView() {
 void SubsidyListViewController::configureList(TableView& list) {
     double w = view()->bounds().width;
     auto header = std::make_shared<View>(Rect{0, 0, w, kHeaderHeight});
-    headerLabel(*header, "起始时间：", {12, 8, 90, 34});
-    headerLabel(*header, "结束时间：", {12, 46, 90, 34});
+    headerLabel(*header, tr("起始时间："), {12, 8, 90, 34});
+    headerLabel(*header, tr("结束时间："), {12, 46, 90, 34});
     auto dateButton = [&](const char* id, const std::string& text, double y,
                           void (SubsidyListViewController::*m)()) {
         auto b = std::make_shared<Button>(Rect{104, y, w - 124, 34}, text);
@@ -64,7 +65,7 @@ void SubsidyListViewController::configureList(TableView& list) {
                               &SubsidyListViewController::chooseStartTime);
     btnEndTime =
         dateButton("btnEndTime", query_dates::today(), 46, &SubsidyListViewController::chooseEndTime);
-    auto hint = headerLabel(*header, kHint, {12, 84, w - 24, 24}, 12);
+    auto hint = headerLabel(*header, tr(kHint), {12, 84, w - 24, 24}, 12);
     hint->setTextColor(Color::of(ColorRole::Warning));
     auto cols = headings(tag);
     double x = 0;
@@ -98,7 +99,7 @@ void SubsidyListViewController::chooseStartTime() {
     Date at = PublicMethod::getDateFromString(btnStartTime->currentTitle(), query_dates::kDay)
                   .value_or(Date::now());
     DatePickerSheet::showPickerWithTitle(
-        DateRangeInput::kStartTitle, DatePickerMode::Date, at, weak_from_this(),
+        tr(DateRangeInput::kStartTitle), DatePickerMode::Date, at, weak_from_this(),
         whileAlive<SubsidyListViewController>([](SubsidyListViewController& self, Date picked, View*) {
             self.btnStartTime->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
             self.rangeChanged();
@@ -110,7 +111,7 @@ void SubsidyListViewController::chooseEndTime() {
     Date at =
         PublicMethod::getDateFromString(btnEndTime->currentTitle(), query_dates::kDay).value_or(Date::now());
     DatePickerSheet::showPickerWithTitle(
-        DateRangeInput::kEndTitle, DatePickerMode::Date, at, weak_from_this(),
+        tr(DateRangeInput::kEndTitle), DatePickerMode::Date, at, weak_from_this(),
         whileAlive<SubsidyListViewController>([](SubsidyListViewController& self, Date picked, View*) {
             self.btnEndTime->setTitle(PublicMethod::getDateString(picked, query_dates::kDay));
             self.rangeChanged();
@@ -121,7 +122,7 @@ void SubsidyListViewController::chooseEndTime() {
 void SubsidyListViewController::rangeChanged() {
     // Either end of the range is checked the same way and the rows follow the dates shown.
     if (!queryRangeAllowed(btnStartTime->currentTitle(), btnEndTime->currentTitle())) {
-        showToast(kTooLongText);
+        showToast(tr(kTooLongText));
         return;
     }
     request();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/SubsidyRechargeList.h"
+#include "platform/Translation.h"
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
 #include "screens/query/QueryListViewController.h"
@@ -18,8 +19,8 @@ namespace busdesk {
 class SubsidyListViewController
     : public ResultListViewController<&SubsidyRechargeList::listArr, SubdityDetTableViewCell> {
   public:
-    static constexpr const char* kHint = "提示：查询的时间段不能超过31天";
-    static constexpr const char* kTooLongText = "查询的天数不能超过31天！";
+    static constexpr const char* kHint = N_("提示：查询的时间段不能超过31天");
+    static constexpr const char* kTooLongText = N_("查询的天数不能超过31天！");
 
     SubsidyListViewController(std::string title, int tag);
 

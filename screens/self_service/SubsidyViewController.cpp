@@ -3,6 +3,7 @@
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
+#include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "ui/ScreenHelpers.h"
 
@@ -13,7 +14,7 @@ constexpr double kParticularsHeight = 96;
 }
 
 void SubsidyViewController::viewDidLoad() {
-    screen::setNavTitleBar(*this, "个人就餐");
+    screen::setNavTitleBar(*this, tr("个人就餐"));
     auto session = Session::shared().loginResult();
     auto field = [&](const char* caption, const char* id, const std::string& text) {
         auto c = std::make_shared<Label>(Rect{}, caption);
@@ -27,14 +28,14 @@ void SubsidyViewController::viewDidLoad() {
         view()->addSubview(l);
         return l;
     };
-    userid = field("卡号：", "userid", displayText(Session::shared().userName()));
-    name = field("姓名：", "name", session ? displayText(session->Name) : std::string());
-    job = field("岗位：", "job", session ? displayText(session->EmpRoleName) : std::string());
-    org = field("单位：", "org", session ? displayText(session->OrgName) : std::string());
+    userid = field(tr("卡号："), "userid", displayText(Session::shared().userName()));
+    name = field(tr("姓名："), "name", session ? displayText(session->Name) : std::string());
+    job = field(tr("岗位："), "job", session ? displayText(session->EmpRoleName) : std::string());
+    org = field(tr("单位："), "org", session ? displayText(session->OrgName) : std::string());
 
-    vc1 = std::make_shared<SubsidyListViewController>("充值记录", 0);
-    vc2 = std::make_shared<SubsidyListViewController>("消费记录", 1);
-    vc3 = std::make_shared<SubsidyListViewController>("补贴记录", 2);
+    vc1 = std::make_shared<SubsidyListViewController>(tr("充值记录"), 0);
+    vc2 = std::make_shared<SubsidyListViewController>(tr("消费记录"), 1);
+    vc3 = std::make_shared<SubsidyListViewController>(tr("补贴记录"), 2);
     Rect b = view()->bounds();
     slideSwitchView = std::make_shared<SlideSwitchView>(
         Rect{0, kParticularsHeight, b.width, std::max(0.0, b.height - kParticularsHeight)});

@@ -23,6 +23,15 @@ TEST(LaunchOptions, ReadsEveryOptionWithSeparateOrInlineValues) {
     EXPECT_TRUE(LaunchOptions::parse({"--headless", "--console"}).console);
 }
 
+TEST(LaunchOptions, LangNamesALanguageItSpeaks) {
+    EXPECT_EQ(LaunchOptions::parse({"--lang", "en"}).lang, "en");
+    EXPECT_EQ(LaunchOptions::parse({"--lang=en_GB.UTF-8"}).lang, "en");
+    EXPECT_EQ(LaunchOptions::parse({"--lang", "zh_CN"}).lang, "zh_CN");
+    EXPECT_EQ(LaunchOptions::parse({}).lang, std::nullopt);
+    for (const char* bad : {"fr", "", "english"})
+        EXPECT_EQ(LaunchOptions::parse({"--lang", bad}).error.rfind("bad value for --lang", 0), 0U) << bad;
+}
+
 TEST(LaunchOptions, RefusesWhatItCannotUse) {
     struct Case {
         std::vector<std::string> args;

@@ -55,8 +55,9 @@ class TerminalSession : public ::testing::Test {
         if (child_ == 0) {
             ::unsetenv("COLUMNS");
             ::setenv("TERM", "xterm", 1);
-            ::execl(app.c_str(), app.c_str(), "--headless", "--server", server.c_str(), "--profile",
-                    profile.c_str(), "--now", "2014-05-20 09:00:00", static_cast<char*>(nullptr));
+            ::execl(app.c_str(), app.c_str(), "--lang", "zh_CN", "--headless", "--server", server.c_str(),
+                    "--profile", profile.c_str(), "--now", "2014-05-20 09:00:00",
+                    static_cast<char*>(nullptr));
             ::_exit(127);
         }
     }

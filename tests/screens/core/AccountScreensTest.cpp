@@ -1,6 +1,8 @@
 #include "CoreScreensFixture.h"
 #include "core/SettingsKeys.h"
+#include "platform/Translation.h"
 #include "screens/core/ChangePasswordViewController.h"
+#include "screens/core/LanguageSettings.h"
 #include "screens/core/NavigationShell.h"
 #include "screens/core/ProfileViewController.h"
 #include "screens/core/SettingViewController.h"
@@ -130,6 +132,36 @@ TEST_F(ChangePasswordTest, ANetworkFailureSaysSo) {
         run("type #tf_oldPassword 1\ntype #tf_newPassword 2\ntype #tf_confirmPassword 2\n"
             "tap #changePassword\nexpect toast: \"网络异常！\"\n"));
     EXPECT_FALSE(contains(screen(), "overlay:"));
+}
+
+class LanguageRowTest : public CoreScreensTest {
+  protected:
+    void TearDown() override {
+        translation::useLanguage(translation::kSourceLanguage);
+        CoreScreensTest::TearDown();
+    }
+};
+
+TEST_F(LanguageRowTest, TheChoiceIsStoredSaidToComeAtTheNextStartAndTakenThen) {
+    window->setRootViewController(NavigationShell::build());
+    NavigationShell::showContent(*shell()->contentViewController(),
+                                 std::make_shared<SettingViewController>());
+    ASSERT_TRUE(
+        run("expect \"语言：跟随系统\"\ntap #language\npick English\n"
+            "expect \"语言：English\"\nexpect toast: \"新的语言将在下次启动时生效\"\n"));
+    EXPECT_EQ(settingsOnDisk()["Language"], "en");
+    // This run keeps its language; the next start reads the choice.
+    EXPECT_STREQ(tr("登录"), "登录");
+    LanguageSettings::apply(std::nullopt);
+    EXPECT_EQ(translation::currentLanguage(), "en");
+    EXPECT_STRNE(tr("登录"), "登录");
+    // The command line goes over the setting.
+    LanguageSettings::apply(std::string("zh_CN"));
+    EXPECT_STREQ(tr("登录"), "登录");
+
+    ASSERT_TRUE(run("tap #language\npick 跟随系统\n"));
+    EXPECT_FALSE(settingsOnDisk().contains("Language"));
+    EXPECT_EQ(LanguageSettings::choice(), LanguageSettings::Choice::FollowSystem);
 }
 
 }  // namespace
