@@ -32,6 +32,7 @@
 #include "platform/RunLoop.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Window.h"
+#include "screens/core/DisplaySettings.h"
 #include "screens/core/LeftMenuViewController.h"
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
@@ -161,6 +162,7 @@ void prepareEnvironment(const LaunchOptions& options) {
     if (options.profile) Paths::setProfileDir(*options.profile);
     OfficeAddress::apply(OfficeAddress::sourcesFor(options.server, options.culture));
     if (options.now) Date::setNow(options.now);
+    DisplaySettings::setTextSizeForThisRun(options.textSize);
     installNetworkLoaders();
 }
 

@@ -23,6 +23,9 @@ class SettingViewController : public ViewController {
     // The palette: a picker of "跟随系统" (the desktop's), "浅色" and "深色"; the open screens are
     // drawn again in the one chosen.
     void chooseAppearance();
+    // The text size: a picker of "跟随系统" (the desktop's) and 100 % to 200 %; the open screens
+    // are laid out again at the size chosen.
+    void chooseTextSize();
 
     // The address in use and where it came from, under the row.
     std::shared_ptr<Label> serverAddressValue;
@@ -33,10 +36,12 @@ class SettingViewController : public ViewController {
     void showServerAddress();
     void showAutoLock();
     void showAppearance();
+    void showTextSize();
     std::shared_ptr<Button> changePassword_;
     std::shared_ptr<Button> serverAddress_;
     std::shared_ptr<Button> autoLock_;
     std::shared_ptr<Button> appearance_;
+    std::shared_ptr<Button> textSize_;
 };
 
 }  // namespace busdesk
