@@ -45,8 +45,10 @@ double flowChildren(View& parent) {
     }
     if (kids.empty()) return 0;
     // Lists and scrolling views never grow (their content scrolls); other views fit inside first.
-    for (auto& k : kids) k.height = dynamic_cast<ScrollView*>(k.view) ? k.design.height : fitView(*k.view, k.design);
-    std::stable_sort(kids.begin(), kids.end(), [](const Kid& a, const Kid& b) { return a.design.y < b.design.y; });
+    for (auto& k : kids)
+        k.height = dynamic_cast<ScrollView*>(k.view) ? k.design.height : fitView(*k.view, k.design);
+    std::stable_sort(kids.begin(), kids.end(),
+                     [](const Kid& a, const Kid& b) { return a.design.y < b.design.y; });
     double designBottom = 0, bottom = 0;
     for (std::size_t i = 0; i < kids.size(); ++i) {
         auto& k = kids[i];

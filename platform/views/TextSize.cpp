@@ -37,7 +37,8 @@ std::optional<int> TextSize::preference() {
 }
 
 void TextSize::setPreference(std::optional<int> percent) {
-    changing([&](State& s) { s.preference = percent ? std::optional<int>(nearestStep(*percent)) : std::nullopt; });
+    changing(
+        [&](State& s) { s.preference = percent ? std::optional<int>(nearestStep(*percent)) : std::nullopt; });
 }
 
 void TextSize::setDesktopPercent(double percent) {

@@ -23,8 +23,8 @@ namespace {
 struct ShownText {
     View* view;
     std::string text;
-    Rect frame;          // in the window
-    double needWidth;    // 0 when it wraps or shrinks to its width
+    Rect frame;        // in the window
+    double needWidth;  // 0 when it wraps or shrinks to its width
     double needHeight;
     double lineWidth = 0;  // of the text on one line, unwrapped
     TextAlignment align = TextAlignment::Left;
@@ -60,13 +60,18 @@ std::optional<ShownText> measure(View& v) {
         double advance = QFontMetricsF(font).horizontalAdvance(text);
         if (l->wraps()) {
             int lines = qt::wrappedLineCount(text, font, frame.width);
-            return ShownText{&v, l->text(), frame, 0, lines * linePitch(font), lines > 1 ? 0 : advance,
+            return ShownText{&v,
+                             l->text(),
+                             frame,
+                             0,
+                             lines * linePitch(font),
+                             lines > 1 ? 0 : advance,
                              l->textAlignment()};
         }
         // Text moving sideways, or shrunk to the width, is never cut at the sides.
         bool fitsSideways = l->adjustsFontSizeToFitWidth() || l->marqueeFrame();
-        return ShownText{&v, l->text(), frame, fitsSideways ? 0 : advance, linePitch(font), advance,
-                         l->textAlignment()};
+        return ShownText{&v,      l->text(),         frame, fitsSideways ? 0 : advance, linePitch(font),
+                         advance, l->textAlignment()};
     }
     if (auto* b = dynamic_cast<Button*>(&v)) {
         std::string title = b->currentTitle();
@@ -150,7 +155,8 @@ class LargeText : public window_tests::WindowWalk {
             for (std::size_t j = i + 1; j < texts.size(); ++j) {
                 const auto &a = texts[i], &b = texts[j];
                 if (layerOf(*a.view) != layerOf(*b.view)) continue;
-                if (window_tests::within(*a.view, *b.view) || window_tests::within(*b.view, *a.view)) continue;
+                if (window_tests::within(*a.view, *b.view) || window_tests::within(*b.view, *a.view))
+                    continue;
                 Rect da = a.drawn(), db = b.drawn();
                 Rect overlap{std::max(da.x, db.x), std::max(da.y, db.y), 0, 0};
                 overlap.width = std::min(da.maxX(), db.maxX()) - overlap.x;

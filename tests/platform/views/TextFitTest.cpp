@@ -31,8 +31,8 @@ TEST_F(TextFitTest, StepsFollowTheChoiceElseTheDesktopAndEveryTextViewScales) {
         double percent;
         int step;
     };
-    for (auto c : {Case{40, 100}, Case{112.4, 100}, Case{112.5, 125}, Case{160, 150}, Case{190, 200},
-                   Case{400, 200}})
+    for (auto c :
+         {Case{40, 100}, Case{112.4, 100}, Case{112.5, 125}, Case{160, 150}, Case{190, 200}, Case{400, 200}})
         EXPECT_EQ(TextSize::nearestStep(c.percent), c.step) << c.percent;
     auto before = TextSize::revision();
     TextSize::setDesktopPercent(130);
