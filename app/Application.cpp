@@ -33,6 +33,7 @@
 #include "platform/views/NavigationController.h"
 #include "platform/views/Window.h"
 #include "screens/core/LanguageSettings.h"
+#include "screens/core/DisplaySettings.h"
 #include "screens/core/LeftMenuViewController.h"
 #include "screens/core/MainViewController.h"
 #include "screens/core/NavigationShell.h"
@@ -162,6 +163,7 @@ void prepareEnvironment(const LaunchOptions& options) {
     if (options.profile) Paths::setProfileDir(*options.profile);
     OfficeAddress::apply(OfficeAddress::sourcesFor(options.server, options.culture));
     if (options.now) Date::setNow(options.now);
+    DisplaySettings::setTextSizeForThisRun(options.textSize);
     installNetworkLoaders();
 }
 

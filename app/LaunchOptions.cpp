@@ -6,6 +6,7 @@
 #include "core/OfficeAddress.h"
 #include "platform/DateFormat.h"
 #include "platform/Translation.h"
+#include "platform/views/TextSize.h"
 
 namespace busdesk {
 
@@ -23,7 +24,8 @@ bool takeAddress(std::optional<std::string>& into, const std::string& text) {
 
 const char* LaunchOptions::usage() {
     return "usage: busdesk [--server URL] [--culture URL] [--profile DIR] [--now \"yyyy-MM-dd HH:mm:ss\"]\n"
-           "               [--lang en|zh_CN] [--headless] [--console] [--script FILE] [--shots DIR]\n"
+           "               [--lang en|zh_CN] [--text-size PERCENT] [--headless] [--console]\n"
+           "               [--script FILE] [--shots DIR]\n"
            "               [--version] [--help]\n"
            "  --server URL    office server base address (default: busdesk.conf, else the built-in one)\n"
            "  --culture URL   culture page base address (default: the office server's)\n"
@@ -31,6 +33,7 @@ const char* LaunchOptions::usage() {
            "  --now TIME      start the clock there, for reproducible runs\n"
            "  --lang LANG     the language of the texts: en (English) or zh_CN (Chinese); default: the\n"
            "                  settings screen's choice, else LANGUAGE, LC_ALL, LC_MESSAGES, LANG\n"
+           "  --text-size PERCENT  text at 100, 125, 150, 175 or 200 % for this run (not stored)\n"
            "  --headless      no window: the screen is printed as text on the terminal\n"
            "  --console       print console lines on standard output, not in the log file\n"
            "  --script FILE   run the commands in FILE (see docs/headless.md), then quit\n"
@@ -78,6 +81,13 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& args) {
          [](LaunchOptions& o, const std::string& v) {
              o.now = parseDate(v, "yyyy-MM-dd HH:mm:ss");
              return o.now.has_value();
+         }},
+        {"--text-size",
+         [](LaunchOptions& o, const std::string& v) {
+             std::string digits = v.ends_with('%') ? v.substr(0, v.size() - 1) : v;
+             for (int step : TextSize::kSteps)
+                 if (digits == std::to_string(step)) o.textSize = step;
+             return o.textSize.has_value();
          }},
     };
     const std::map<std::string, bool LaunchOptions::*> flags{

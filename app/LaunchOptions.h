@@ -20,6 +20,7 @@ struct LaunchOptions {
     std::optional<std::string> shots;   // folder the window's "shot NAME" command writes into
     std::optional<Date> now;            // where the clock starts
     std::optional<std::string> lang;    // "zh_CN" or "en": over the setting and the environment
+    std::optional<int> textSize;        // percent, one of TextSize::kSteps, for this run only
     bool version = false;
     bool help = false;
     std::string error;  // non-empty when the line could not be understood

@@ -17,5 +17,6 @@ inline constexpr const char* kBuselfid = "Buselfid";        // last vehicle numb
 inline constexpr const char* kLockMinutes = "lockMinutes";  // idle minutes before the lock, 0 never
 inline constexpr const char* kAppearance = "Appearance";    // "light" or "dark"; absent: the desktop's
 inline constexpr const char* kLanguage = "Language";        // "zh_CN" or "en"; absent: the system's
+inline constexpr const char* kTextSize = "TextSize";  // "125" … "200" (percent); absent: the desktop's
 
 }  // namespace busdesk

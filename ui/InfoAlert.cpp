@@ -5,12 +5,16 @@
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
 #include "platform/views/Palette.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/Window.h"
 
 namespace busdesk {
 
 InfoAlert::InfoAlert(const std::string& text, Color bgColor) {
-    Size textSize = measureText(text, kFontSize, kMaxTextSize);
+    // Larger text takes a wider and taller toast, up to most of the window's width.
+    const double scale = TextSize::scale();
+    Size textSize = measureText(text, TextSize::scaled(kFontSize),
+                                {kMaxTextSize.width * std::min(scale, 1.6), kMaxTextSize.height * scale});
     setFrame({0, 0, textSize.width + 2 * kPadding, textSize.height + 2 * kPadding});
     setBackgroundColor(bgColor);
     setCornerRadius(8);

@@ -6,6 +6,7 @@
 #include "platform/views/Label.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/Palette.h"
+#include "platform/views/TextSize.h"
 #include "ui/InfoAlert.h"
 #include "ui/ProgressHUD.h"
 #include "ui/SideMenu.h"
@@ -69,7 +70,7 @@ void setNavTitleBar(ViewController& vc, const std::string& title) {
                                           &SideMenu::presentRightMenuViewController));
     // The title view: its label (tag 1) takes the title and shrinks to fit; sized to the title
     // at 17 points (at most 280) plus 48.
-    double width = std::min(textWidth(title, 17), 280.0) + 48;
+    double width = std::min(textWidth(title, TextSize::scaled(17)), 280.0) + 48;
     auto logo = std::make_shared<View>(Rect{0, 0, width, 44});
     logo->setIdentifier("LogoView");
     auto label = std::make_shared<Label>(Rect{24, 0, width - 48, 44}, title);

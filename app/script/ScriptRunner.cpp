@@ -94,6 +94,7 @@ ScriptRunner::ScriptRunner(std::shared_ptr<Window> window, std::ostream& out)
 
 void ScriptRunner::settle() {
     RunLoop::main().runUntilIdle(idleBound_);
+    window_->fitTexts();
 }
 
 View* ScriptRunner::resolve(const std::string& selector, std::string& error) {

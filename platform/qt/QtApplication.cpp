@@ -19,6 +19,7 @@
 #include "platform/qt/RunLoopDriver.h"
 #include "platform/qt/WindowPresenter.h"
 #include "platform/views/Palette.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/Window.h"
 
 namespace busdesk::qt {
@@ -122,7 +123,7 @@ class Activity : public QObject {
 };
 
 // Tells the toolkit whether the desktop's palette is dark (its window colour darker than its
-// text), at start and whenever the desktop changes it.
+// text), at start and whenever the desktop changes it, and the desktop's font size.
 class DesktopPalette : public QObject {
   public:
     DesktopPalette() { report(); }
@@ -138,6 +139,8 @@ class DesktopPalette : public QObject {
         QPalette desktop = QGuiApplication::palette();
         Palette::setDesktopIsDark(desktop.color(QPalette::Window).lightness() <
                                   desktop.color(QPalette::WindowText).lightness());
+        // The desktop's font size is what the text size follows while the user chose none.
+        TextSize::setDesktopPercent(desktopTextPercent());
     }
 };
 

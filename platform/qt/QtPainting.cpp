@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QPainterPath>
+#include <QTextLayout>
 #include <cmath>
 #include <map>
 
 #include "platform/views/IconGlyphs.h"
+#include "platform/views/TextSize.h"
 
 namespace busdesk::qt {
 
@@ -55,6 +58,50 @@ QFont uiFont(double pixelSize, bool bold, const std::string& family) {
     f.setBold(bold);
     f.setStyleStrategy(QFont::PreferAntialias);
     return f;
+}
+
+double pickerRowHeight() {
+    return kPickerRowHeight * TextSize::scale();
+}
+
+namespace {
+// Lays `layout` out in lines at `width`, one every 1.2 ems; returns how many.
+int layOutLines(QTextLayout& layout, double width, Qt::Alignment horizontal) {
+    const double pitch = 1.2 * layout.font().pixelSize();
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setAlignment(horizontal);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int count = 0;
+    for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+        l.setLineWidth(std::max(1.0, width));
+        l.setPosition(QPointF(0, count * pitch + (pitch - l.height()) / 2));
+        ++count;
+    }
+    layout.endLayout();
+    return count;
+}
+}  // namespace
+
+void drawWrappedText(QPainter& p, const QRectF& area, const QString& text, const QFont& font,
+                     Qt::Alignment horizontal) {
+    QTextLayout layout(text, font);
+    int count = layOutLines(layout, area.width(), horizontal);
+    double top = area.top() + (area.height() - count * 1.2 * font.pixelSize()) / 2;
+    layout.draw(&p, QPointF(area.left(), top));
+}
+
+int wrappedLineCount(const QString& text, const QFont& font, double width) {
+    QTextLayout layout(text, font);
+    return layOutLines(layout, width, Qt::AlignLeft);
+}
+
+double desktopTextPercent() {
+    // The body text of the screens is 17 points, one pixel each; the desktop's general font as
+    // the person set it (not the one installApplicationFont gives the app).
+    QFontInfo desktop(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    return desktop.pixelSize() * 100.0 / 17.0;
 }
 
 void installApplicationFont() {

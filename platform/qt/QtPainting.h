@@ -25,8 +25,10 @@ std::string fromQString(const QString& text);
 
 // The smallest text the window shows, in pixels: smaller sizes asked for are drawn at this one.
 constexpr int kSmallestTextPixels = 13;
-// One row of a wheel picker: drawn at this height, and a click or drag counted in it.
+// One row of a wheel picker at 100 % text: drawn at this height times the text size in force
+// (pickerRowHeight), and a click or drag counted in it.
 constexpr double kPickerRowHeight = 36;
+double pickerRowHeight();
 // The title bar's picture is a gradient from the palette's bar to its bar shade, the side menus'
 // from the menu shade through the menu; buttons without a title colour of their own are drawn in
 // the accent.
@@ -36,6 +38,15 @@ constexpr double kPickerRowHeight = 36;
 // to boxes.
 QFont uiFont(double pixelSize, bool bold = false, const std::string& family = {});
 void installApplicationFont();
+// `text` wrapped at `area`'s width (between words, or anywhere in Chinese), one line every 1.2 ems
+// of `font` as the toolkit measures text (measureText), the block centred in `area` vertically.
+void drawWrappedText(QPainter& p, const QRectF& area, const QString& text, const QFont& font,
+                     Qt::Alignment horizontal);
+// The number of lines drawWrappedText makes of `text` at `width`.
+int wrappedLineCount(const QString& text, const QFont& font, double width);
+// The desktop's own default font size, in percent of the body text the screens were designed
+// with; what TextSize follows while the user has chosen no size.
+double desktopTextPercent();
 
 // Decoded pictures are converted once and kept while the Image lives (images are immutable and
 // shared, so the address is a stable key).

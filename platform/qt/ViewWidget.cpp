@@ -21,6 +21,7 @@
 #include "platform/views/PickerView.h"
 #include "platform/views/TableView.h"
 #include "platform/views/TextField.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/WebView.h"
 #include "platform/views/Window.h"
 
@@ -273,12 +274,12 @@ void ViewWidget::paintLabel(QPainter& p) {
                        Qt::AlignLeft | Qt::AlignVCenter, text);
         return;
     }
-    if (lines == 1) {
+    if (!l->wraps()) {
         QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, area.width());
         p.drawText(area, align | Qt::TextSingleLine, shown);
     } else {
         p.setClipRect(rect());
-        p.drawText(area, align | Qt::TextWordWrap, text);
+        drawWrappedText(p, area, text, font, toQtAlignment(l->textAlignment()));
     }
 }
 
@@ -322,8 +323,12 @@ void ViewWidget::paintButton(QPainter& p) {
         QFont font = uiFont(b->fontSize());
         p.setFont(font);
         p.setPen(tint);
-        QString text = QFontMetricsF(font).elidedText(toQString(title), Qt::ElideRight, area.width());
-        p.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, text);
+        if (b->titleWrapsToFit()) {
+            drawWrappedText(p, area.adjusted(4, 0, -4, 0), toQString(title), font, Qt::AlignHCenter);
+        } else {
+            QString text = QFontMetricsF(font).elidedText(toQString(title), Qt::ElideRight, area.width());
+            p.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, text);
+        }
     }
     if (b->highlighted()) p.fillRect(rect(), QColor(0, 0, 0, 40));
 }
@@ -414,22 +419,22 @@ void paintWheelColumn(QPainter& p, const QRectF& column, int selected, int rows,
     double mid = column.center().y();
     // Only whole rows: a row cut by the wheel's edge reads as a sheet cut off by the window.
     int reach =
-        std::max(0, static_cast<int>((column.height() / 2 - kPickerRowHeight / 2) / kPickerRowHeight));
+        std::max(0, static_cast<int>((column.height() / 2 - pickerRowHeight() / 2) / pickerRowHeight()));
     for (int d = -reach; d <= reach; ++d) {
         int row = selected + d;
         if (row < 0 || row >= rows) continue;
-        QRectF r(column.left(), mid - kPickerRowHeight / 2 + d * kPickerRowHeight, column.width(),
-                 kPickerRowHeight);
+        QRectF r(column.left(), mid - pickerRowHeight() / 2 + d * pickerRowHeight(), column.width(),
+                 pickerRowHeight());
         // The chosen row in the text colour, the others in the secondary one (4.5:1 or more).
         p.setPen(roleColor(d == 0 ? ColorRole::Text : ColorRole::SecondaryText));
-        p.setFont(uiFont(d == 0 ? 20 : 17));
+        p.setFont(uiFont(TextSize::scaled(d == 0 ? 20 : 17)));
         p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, title(row));
     }
 }
 
 void paintSelectionBand(QPainter& p, const QRectF& area) {
     double mid = area.center().y();
-    QRectF band(area.left() + 6, mid - kPickerRowHeight / 2, area.width() - 12, kPickerRowHeight);
+    QRectF band(area.left() + 6, mid - pickerRowHeight() / 2, area.width() - 12, pickerRowHeight());
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(118, 118, 128, 30));
     p.drawRoundedRect(band, 7, 7);

@@ -171,6 +171,7 @@ void WindowPresenter::sync() {
     ++generation_;
     finiteAnimating_ = false;
     perpetualAnimating_ = false;
+    window_->fitTexts();
     if (paletteRevision_ != Palette::revision()) {
         // Another palette: every widget is drawn again, text editors take its colours.
         paletteRevision_ = Palette::revision();
@@ -408,7 +409,7 @@ bool WindowPresenter::turnWheelAt(QPointF point) {
     ViewWidget* w = wheelView ? widgetFor(*wheelView) : nullptr;
     if (!w) return false;
     QPointF local = w->mapFrom(surface_, point);
-    int steps = static_cast<int>(std::lround((local.y() - w->height() / 2.0) / kPickerRowHeight));
+    int steps = static_cast<int>(std::lround((local.y() - w->height() / 2.0) / pickerRowHeight()));
     if (auto* picker = dynamic_cast<PickerView*>(wheelView)) {
         int columns = picker->numberOfComponents();
         if (columns <= 0 || steps == 0) return true;

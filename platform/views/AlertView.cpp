@@ -6,6 +6,7 @@
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
 #include "platform/views/Palette.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
@@ -28,7 +29,7 @@ void AlertView::build() {
     removeAllSubviews();
     Rect b = bounds();
     double boxW = 270, x = (b.width - boxW) / 2;
-    Size msg = measureText(message_, 13, {boxW - 32, 0});
+    Size msg = measureText(message_, TextSize::scaled(13), {boxW - 32, 0});
     double boxH = 20 + 22 + msg.height + 20 + 44;
     double y = (b.height - boxH) / 2;
     auto box = std::make_shared<View>(Rect{x, y, boxW, boxH});

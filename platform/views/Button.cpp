@@ -43,6 +43,24 @@ void Button::setFontSize(double s) {
     notifyChanged(ViewChange::Text);
 }
 
+void Button::setTitleWrapsToFit(bool wraps) {
+    if (wraps == titleWraps_) return;
+    titleWraps_ = wraps;
+    notifyChanged(ViewChange::Text);
+}
+
+std::optional<double> Button::fitTextHeight(Rect frame) {
+    std::string title = currentTitle();
+    // Icon buttons and buttons drawn as pictures keep their frames.
+    if (title.empty() || !imageNameForState(state()).empty()) return std::nullopt;
+    // A wrapped title keeps 4 points clear at either side and above and below.
+    constexpr double kPadding = 8;
+    const double size = fontSize();
+    setTitleWrapsToFit(textWidth(title, size) > frame.width + Label::kWidthSlack);
+    if (!titleWraps_) return measureText(title, size, {}).height;
+    return measureText(title, size, {std::max(1.0, frame.width - kPadding), 0}).height + kPadding;
+}
+
 void Button::setImageName(std::string name, ControlState state) {
     imageNames_[state] = std::move(name);
     notifyChanged(ViewChange::Image);

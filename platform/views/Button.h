@@ -6,6 +6,7 @@
 
 #include "platform/Image.h"
 #include "platform/views/Control.h"
+#include "platform/views/TextSize.h"
 
 namespace busdesk {
 
@@ -24,7 +25,13 @@ class Button : public Control {
     std::optional<Color> titleColorForState(ControlState state) const;
     // Whether a title colour was set for exactly this state (not taken over from Normal).
     bool hasOwnTitleColor(ControlState state) const { return titleColors_.count(state) > 0; }
-    double fontSize() const { return fontSize_; }
+    // The size drawn and measured (the design size at the text size in force), and the design size.
+    double fontSize() const { return TextSize::scaled(fontSize_); }
+    double designFontSize() const { return fontSize_; }
+    // Set by the text fit (TextFit.h): a title wider than the button is drawn wrapped over the
+    // lines its grown frame holds instead of cut.
+    bool titleWrapsToFit() const { return titleWraps_; }
+    void setTitleWrapsToFit(bool wraps);
     void setFontSize(double s);
 
     // Named picture from the application's resources ("menu", "back", "home"...).
@@ -35,6 +42,7 @@ class Button : public Control {
     void setBackgroundImageName(std::string name, ControlState state = ControlState::Normal);
     std::string backgroundImageNameForState(ControlState state) const;
 
+    std::optional<double> fitTextHeight(Rect frame) override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
     // The label set (an icon-only button must have one), else the title shown.
@@ -50,6 +58,7 @@ class Button : public Control {
     std::map<ControlState, std::shared_ptr<const Image>> backgroundImages_;
     std::map<ControlState, std::string> backgroundImageNames_;
     double fontSize_ = 17;
+    bool titleWraps_ = false;
 };
 
 }  // namespace busdesk

@@ -53,10 +53,29 @@ void Label::setAdjustsFontSizeToFitWidth(bool a) {
     notifyChanged(ViewChange::Text);
 }
 
+void Label::setWrapsToFit(bool wraps) {
+    if (wraps == wrapsToFit_) return;
+    wrapsToFit_ = wraps;
+    notifyChanged(ViewChange::Text);
+}
+
+std::optional<double> Label::fitTextHeight(Rect frame) {
+    if (text_.empty()) {
+        setWrapsToFit(false);
+        return frame.height;
+    }
+    const double size = fontSize();
+    if (lines_ != 1) return measureText(text_, size, {frame.width, 0}).height;
+    // A label that shrinks its text to its width, or moves it sideways, keeps one line.
+    bool tooWide = textWidth(text_, size) > frame.width + kWidthSlack;
+    setWrapsToFit(tooWide && !adjustsFont_ && !marqueeFrame());
+    return measureText(text_, size, {wrapsToFit_ ? frame.width : 0, 0}).height;
+}
+
 Size Label::sizeThatFits(Size constraint) const {
     if (lines_ == 1) constraint.width = 0;
-    Size s = measureText(text_, fontSize_, constraint);
-    if (lines_ > 0) s.height = std::min(s.height, lines_ * 1.2 * fontSize_);
+    Size s = measureText(text_, fontSize(), constraint);
+    if (lines_ > 0) s.height = std::min(s.height, lines_ * 1.2 * fontSize());
     return s;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/views/Palette.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/View.h"
 
 namespace busdesk {
@@ -9,12 +10,17 @@ enum class TextAlignment { Left, Center, Right };
 
 class Label : public View {
   public:
+    // How much wider than its frame a text may measure and still be drawn whole (rounding).
+    static constexpr double kWidthSlack = 0.5;
+
     Label() = default;
     explicit Label(Rect frame, std::string text = {});
 
     const std::string& text() const { return text_; }
     void setText(std::string text);
-    double fontSize() const { return fontSize_; }
+    // The size drawn and measured (the design size at the text size in force), and the design size.
+    double fontSize() const { return TextSize::scaled(fontSize_); }
+    double designFontSize() const { return fontSize_; }
     void setFontSize(double size);
     // Family name only a presenter interprets ("HelveticaNeue"); empty is the system font.
     const std::string& fontName() const { return fontName_; }
@@ -30,12 +36,19 @@ class Label : public View {
     void setNumberOfLines(int n);
     bool adjustsFontSizeToFitWidth() const { return adjustsFont_; }
     void setAdjustsFontSizeToFitWidth(bool a);
+    // Set by the text fit (TextFit.h): a one-line label whose text is wider than the label is drawn
+    // wrapped over the lines its grown frame holds instead of cut.
+    bool wrapsToFit() const { return wrapsToFit_; }
+    void setWrapsToFit(bool wraps);
+    // Whether the text is drawn over several lines.
+    bool wraps() const { return lines_ != 1 || wrapsToFit_; }
 
     // Size of the text with this label's font within `constraint`.
     Size sizeThatFits(Size constraint) const;
     // Where a text moving sideways is drawn now; none while the text stands still (the default).
     virtual std::optional<MarqueeFrame> marqueeFrame() const { return std::nullopt; }
 
+    std::optional<double> fitTextHeight(Rect frame) override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
     std::string accessibleName() const override;
@@ -53,6 +66,7 @@ class Label : public View {
     TextAlignment alignment_ = TextAlignment::Left;
     int lines_ = 1;
     bool adjustsFont_ = false;
+    bool wrapsToFit_ = false;
 };
 
 }  // namespace busdesk

@@ -64,6 +64,11 @@ void NavigationBar::showItem(NavigationItem* item, const std::string& fallbackTi
             if (!v) v = b;
             Rect f = v->frame();
             if (f.width <= 0 || f.height <= 0) f = {0, 0, bi->size.width, bi->size.height};
+            // A titled button is as wide as its title at the text size in force, within the bar.
+            if (b && !bi->customView && !bi->title.empty()) {
+                f.width = std::max(f.width, textWidth(bi->title, b->fontSize()) + 12);
+                f.height = std::min(kHeight, std::max(f.height, 1.2 * b->fontSize()));
+            }
             f.x = leftSide ? 8 : w - 8 - f.width;
             f.y = top + (kHeight - f.height) / 2;
             v->setFrame(f);

@@ -21,6 +21,7 @@ std::vector<std::string> ScreenDump::lines(const View& root) {
 }
 
 std::string ScreenDump::dump(Window& window, bool consumeToasts) {
+    window.fitTexts();
     DumpWriter out;
     walk(window, out);
     // Where the keys act, while someone works from the keyboard.

@@ -62,6 +62,9 @@ class ScrollView : public View {
     void userScrollToEnd();
 
     bool dump(DumpWriter& out) const override;
+    // True for a view that places its content itself (a list and its rows): the text fit
+    // (TextFit.h) fits what is inside each row but moves nothing.
+    virtual bool placesOwnContent() const { return false; }
 
   protected:
     // Called whenever the offset changed, before listeners hear of it.

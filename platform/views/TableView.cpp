@@ -3,12 +3,15 @@
 #include <algorithm>
 
 #include "platform/views/ScreenDump.h"
+#include "platform/views/TextFit.h"
+#include "platform/views/TextSize.h"
 
 namespace busdesk {
 
 namespace {
 constexpr std::size_t kPoolLimitPerIdentifier = 32;
-}
+constexpr int kMeasuredRows = 1000;
+}  // namespace
 
 TableView::TableView(Rect frame, TableViewStyle style) : ScrollView(frame), style_(style) {}
 
@@ -261,6 +264,10 @@ std::size_t TableView::reusePoolSize() const {
     return n;
 }
 
+void TableView::layoutSubviews() {
+    if (loaded_ && textSizeRevision_ != TextSize::revision()) reloadData();
+}
+
 void TableView::setFrame(Rect frame) {
     ScrollView::setFrame(frame);
     if (backgroundView_)
@@ -290,10 +297,24 @@ void TableView::rebuildGeometry() {
     sections_.clear();
     auto ds = dataSource();
     auto d = delegate();
-    double y = tableHeader_ ? tableHeader_->frame().height : 0;
-    if (tableHeader_) tableHeader_->setFrame({0, 0, frame().width, y});
+    // Above 100 % text each row, header and footer takes the height of its content, measured
+    // through a cell (at most kMeasuredRows of them: further rows take the tallest measured for
+    // their laid-out height).
+    const bool fitRows = TextSize::percent() != 100;
+    textSizeRevision_ = TextSize::revision();
+    // A header or footer at the width of the list, as tall as its content needs.
+    auto place = [&](View& v, double top, double height) {
+        v.setFrame({0, top, frame().width, height});
+        if (!fitRows) return height;
+        double fitted = textfit::fittedHeight(v);
+        v.setFittedFrame({0, top, frame().width, fitted}, false);
+        return fitted;
+    };
+    double y = tableHeader_ ? place(*tableHeader_, 0, tableHeader_->layoutFrame().height) : 0;
     int count = ds ? std::max(0, ds->numberOfSections(*this)) : 0;
     sections_.resize(static_cast<std::size_t>(count));
+    std::map<double, double> tallestFitted;
+    int measured = 0;
     for (int si = 0; si < count; ++si) {
         auto& s = sections_[static_cast<std::size_t>(si)];
         s.header = d ? d->viewForHeader(*this, si) : nullptr;
@@ -301,7 +322,7 @@ void TableView::rebuildGeometry() {
         s.headerHeight = hh >= 0 ? hh : headerHeight_;
         s.headerTop = y;
         if (s.header) {
-            s.header->setFrame({0, y, frame().width, s.headerHeight});
+            s.headerHeight = place(*s.header, y, s.headerHeight);
             addSubview(s.header);
         }
         y += s.headerHeight;
@@ -312,6 +333,17 @@ void TableView::rebuildGeometry() {
         for (int r = 0; r < rows; ++r) {
             double h = d ? d->heightForRow(*this, {si, r}) : -1;
             if (h < 0) h = rowHeight_;
+            if (fitRows) {
+                auto known = tallestFitted.find(h);
+                if (measured < kMeasuredRows || known == tallestFitted.end()) {
+                    ++measured;
+                    double fitted = fittedHeight({si, r}, h);
+                    tallestFitted[h] = std::max(fitted, known == tallestFitted.end() ? 0.0 : known->second);
+                    h = fitted;
+                } else {
+                    h = known->second;
+                }
+            }
             s.rowTops[static_cast<std::size_t>(r)] = y;
             s.rowHeights[static_cast<std::size_t>(r)] = h;
             y += h;
@@ -321,16 +353,12 @@ void TableView::rebuildGeometry() {
         s.footerHeight = fh >= 0 ? fh : footerHeight_;
         s.footerTop = y;
         if (s.footer) {
-            s.footer->setFrame({0, y, frame().width, s.footerHeight});
+            s.footerHeight = place(*s.footer, y, s.footerHeight);
             addSubview(s.footer);
         }
         y += s.footerHeight;
     }
-    if (tableFooter_) {
-        double fh = tableFooter_->frame().height;
-        tableFooter_->setFrame({0, y, frame().width, fh});
-        y += fh;
-    }
+    if (tableFooter_) y += place(*tableFooter_, y, tableFooter_->layoutFrame().height);
     setContentSize({frame().width, y});
 }
 
@@ -380,6 +408,22 @@ void TableView::recycle(IndexPath ip) {
         auto& bucket = pool_[cell->reuseIdentifier()];
         if (bucket.size() < kPoolLimitPerIdentifier) bucket.push_back(std::move(cell));
     }
+}
+
+double TableView::fittedHeight(IndexPath ip, double height) {
+    // Built through the data source as a row scrolled into view would be, then put in the pool.
+    if (laying_ || !dataSource()) return height;
+    laying_ = true;
+    auto cell = obtainCell(ip);
+    laying_ = false;
+    if (!cell) return height;
+    cell->setFrame({0, 0, frame().width, height});
+    double fitted = textfit::fittedRowHeight(*cell);
+    if (!cell->reuseIdentifier().empty()) {
+        auto& bucket = pool_[cell->reuseIdentifier()];
+        if (bucket.size() < kPoolLimitPerIdentifier) bucket.push_back(cell);
+    }
+    return fitted;
 }
 
 std::shared_ptr<TableViewCell> TableView::obtainCell(IndexPath ip) {

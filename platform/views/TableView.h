@@ -1,6 +1,7 @@
 #pragma once
 
 #include <compare>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -138,8 +139,11 @@ class TableView : public ScrollView, public CellHost {
     std::size_t reusePoolSize() const;
 
     void setFrame(Rect frame) override;
+    // Measures the rows again when the text size changed since they were measured.
+    void layoutSubviews() override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override { return {}; }
+    bool placesOwnContent() const override { return true; }
 
   protected:
     AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::List; }
@@ -159,6 +163,8 @@ class TableView : public ScrollView, public CellHost {
     void layoutVisibleRows();
     void recycle(IndexPath ip);
     std::shared_ptr<TableViewCell> obtainCell(IndexPath ip);
+    // The height row `ip` needs at the text size in force, `height` as laid out at 100 %.
+    double fittedHeight(IndexPath ip, double height);
 
     TableViewStyle style_;
     std::weak_ptr<TableViewDataSource> dataSource_;
@@ -179,6 +185,7 @@ class TableView : public ScrollView, public CellHost {
     bool loaded_ = false;
     bool laying_ = false;
     std::size_t cellsCreated_ = 0;
+    std::uint64_t textSizeRevision_ = 0;  // of the text size the rows were measured at
 };
 
 }  // namespace busdesk

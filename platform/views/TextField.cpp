@@ -151,6 +151,11 @@ bool TextField::userKey(const KeyEvent& key) {
     return false;
 }
 
+std::optional<double> TextField::fitTextHeight(Rect frame) {
+    (void)frame;
+    return measureText("M", fontSize(), {}).height + 8;
+}
+
 bool TextField::dump(DumpWriter& out) const {
     std::string line =
         DumpWriter::head("field", *this) + ": " + DumpWriter::quote(secure_ ? bullets(text_) : text_);

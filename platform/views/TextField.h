@@ -5,6 +5,7 @@
 
 #include "platform/views/Control.h"
 #include "platform/views/Label.h"
+#include "platform/views/TextSize.h"
 
 namespace busdesk {
 
@@ -42,7 +43,9 @@ class TextField : public Control {
     void setReturnKeyType(ReturnKeyType t) { returnKey_ = t; }
     KeyboardType keyboardType() const { return keyboard_; }
     void setKeyboardType(KeyboardType k) { keyboard_ = k; }
-    double fontSize() const { return fontSize_; }
+    // The size drawn and measured (the design size at the text size in force), and the design size.
+    double fontSize() const { return TextSize::scaled(fontSize_); }
+    double designFontSize() const { return fontSize_; }
     void setFontSize(double s);
     TextAlignment textAlignment() const { return alignment_; }
     void setTextAlignment(TextAlignment a);
@@ -71,6 +74,8 @@ class TextField : public Control {
     bool acceptsKeyboardFocus() const override;
     bool userKey(const KeyEvent& key) override;
 
+    // One line of text and a little room around it.
+    std::optional<double> fitTextHeight(Rect frame) override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
     // The label set, else the caption beside the field, else the placeholder.
@@ -109,7 +114,9 @@ class TextView : public View {
 
     const std::string& text() const { return text_; }
     void setText(std::string text);
-    double fontSize() const { return fontSize_; }
+    // The size drawn and measured (the design size at the text size in force), and the design size.
+    double fontSize() const { return TextSize::scaled(fontSize_); }
+    double designFontSize() const { return fontSize_; }
     void setFontSize(double s);
     bool editable() const { return editable_; }
     void setEditable(bool e) { editable_ = e; }

@@ -68,6 +68,21 @@ void View::setFrame(Rect frame) {
     if (owner_) owner_->viewDidLayoutSubviews();
 }
 
+void View::setFittedFrame(Rect frame, bool relayout) {
+    Rect design = layoutFrame();
+    if (frame == design)
+        fitted_.reset();
+    else
+        fitted_ = Fitted{design, frame};
+    if (frame == frame_) return;
+    if (relayout) {
+        setFrame(frame);
+        return;
+    }
+    frame_ = frame;
+    notifyChanged(ViewChange::Frame);
+}
+
 Rect View::bounds() const {
     return {0, 0, frame_.width, frame_.height};
 }

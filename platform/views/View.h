@@ -235,6 +235,19 @@ class View : public std::enable_shared_from_this<View> {
     // Called after setFrame; containers lay out their children here.
     virtual void layoutSubviews() {}
 
+    // ---- the text fit (TextFit.h) grows and moves views after their screen laid them out
+    // The frame the layout gave: the frame itself, unless the fit changed it since.
+    Rect layoutFrame() const { return fitted_ && frame_ == fitted_->fitted ? fitted_->design : frame_; }
+    // Puts the frame the fit computed in force, remembering the layout's. With `relayout` the view
+    // lays its children out again (a list, a scrolling screen); otherwise only the frame changes.
+    void setFittedFrame(Rect frame, bool relayout);
+    // The height the view's own text needs at the text size in force, laid out at `frame`; none
+    // for a view without text of its own. A label or title too wide for `frame` wraps from then on.
+    virtual std::optional<double> fitTextHeight(Rect frame) {
+        (void)frame;
+        return std::nullopt;
+    }
+
     // Marks the view changed and tells the observers; for subclasses and containers.
     void notifyChanged(ViewChange what);
 
@@ -249,7 +262,11 @@ class View : public std::enable_shared_from_this<View> {
     friend class ViewController;
     void propagateWindowChange();
 
+    struct Fitted {
+        Rect design, fitted;
+    };
     Rect frame_{};
+    std::optional<Fitted> fitted_;
     View* superview_ = nullptr;
     std::vector<std::shared_ptr<View>> subviews_;
     bool hidden_ = false;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/views/Palette.h"
+#include "platform/views/ScrollView.h"
 
 namespace busdesk {
 
@@ -63,7 +64,11 @@ void ViewController::setView(std::shared_ptr<View> v) {
 }
 
 void ViewController::loadView() {
-    auto v = std::make_shared<View>(screenBounds());
+    // A screen scrolls once large text makes its content taller than the screen (TextFit.h);
+    // until then it stands still.
+    auto v = std::make_shared<ScrollView>(screenBounds());
+    v->setScrollEnabled(false);
+    v->setBounces(false);
     v->setBackgroundColor(Color::of(ColorRole::Background));
     setView(v);
 }

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/views/TextFit.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/ViewController.h"
 
 namespace busdesk {
@@ -164,6 +166,25 @@ void Window::layoutSubviews() {
     // Alerts and sheets span the window and follow its size; toasts keep their place.
     for (auto& c : overlay_->subviews())
         if (c->frame() == old) c->setFrame(b);
+}
+
+namespace {
+// Every view lays its children out again, top down (a list measures its rows again).
+void layOutAgain(View& v) {
+    v.layoutSubviews();
+    if (auto* screen = v.owningViewController(); screen && screen->isViewLoaded())
+        screen->viewDidLayoutSubviews();
+    auto children = v.subviews();  // a layout may replace them
+    for (auto& c : children) layOutAgain(*c);
+}
+}  // namespace
+
+void Window::fitTexts() {
+    if (textSizeRevision_ != TextSize::revision()) {
+        textSizeRevision_ = TextSize::revision();
+        layOutAgain(*this);
+    }
+    textfit::fitTree(*this);
 }
 
 void Window::didAddSubview(View& child) {

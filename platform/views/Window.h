@@ -75,6 +75,10 @@ class Window : public View, public ViewHost {
 
     void setFrame(Rect frame) override;
     void layoutSubviews() override;
+    // Makes room for the texts at the text size in force (TextFit.h); after the size changed, every
+    // screen, list and view is laid out anew first. The presenter calls it before it draws, the
+    // screen dump before it prints.
+    void fitTexts();
 
   protected:
     // Whatever is added, the overlay layer stays on top.
@@ -94,6 +98,7 @@ class Window : public View, public ViewHost {
     std::weak_ptr<View> focused_;
     bool keyboardInUse_ = false;
     std::vector<std::string> toasts_;
+    std::uint64_t textSizeRevision_ = 0;
     std::shared_ptr<ViewController> cover_;
     // Focus before the cover came, and toasts not yet read then or raised since.
     std::weak_ptr<View> focusUnderCover_;

@@ -5,6 +5,7 @@
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
 #include "platform/Translation.h"
+#include "platform/views/TextSize.h"
 
 namespace busdesk {
 
@@ -31,10 +32,25 @@ AppearancePreference storedAppearance() {
     return AppearancePreference::FollowDesktop;
 }
 
+std::optional<int>& sizeForThisRun() {
+    static std::optional<int> size;
+    return size;
+}
+
+// One of the steps, or none (the desktop's) for anything else the settings file may hold.
+std::optional<int> storedTextSize() {
+    auto text = PublicMethod::getStringForKey(kTextSize);
+    if (text)
+        for (int step : TextSize::kSteps)
+            if (*text == std::to_string(step)) return step;
+    return std::nullopt;
+}
+
 }  // namespace
 
 void DisplaySettings::apply() {
     Palette::setPreference(storedAppearance());
+    TextSize::setPreference(sizeForThisRun() ? sizeForThisRun() : storedTextSize());
 }
 
 AppearancePreference DisplaySettings::appearance() {
@@ -65,6 +81,34 @@ std::string DisplaySettings::appearanceText(AppearancePreference preference) {
     for (const auto& row : kAppearances)
         if (row.preference == preference) return tr(row.shown);
     return {};
+}
+
+std::optional<int> DisplaySettings::textSize() {
+    return TextSize::preference();
+}
+
+void DisplaySettings::setTextSize(std::optional<int> percent) {
+    if (percent)
+        PublicMethod::setObject(std::to_string(TextSize::nearestStep(*percent)), kTextSize);
+    else
+        PublicMethod::removeObjectForKey(kTextSize);
+    sizeForThisRun().reset();
+    TextSize::setPreference(percent);
+}
+
+void DisplaySettings::setTextSizeForThisRun(std::optional<int> percent) {
+    sizeForThisRun() = percent;
+}
+
+std::vector<std::optional<int>> DisplaySettings::textSizes() {
+    std::vector<std::optional<int>> out{std::nullopt};
+    out.insert(out.end(), TextSize::kSteps.begin(), TextSize::kSteps.end());
+    return out;
+}
+
+std::string DisplaySettings::textSizeText(std::optional<int> percent) {
+    if (percent) return std::to_string(*percent) + "%";
+    return trFormat("跟随系统（%1%）", {std::to_string(TextSize::percent())});
 }
 
 }  // namespace busdesk

@@ -42,6 +42,11 @@ void SettingViewController::viewDidLoad() {
     language_->addAction(action(&SettingViewController::chooseLanguage));
     view()->addSubview(language_);
     showLanguage();
+    textSize_ = std::make_shared<Button>(Rect{}, "");
+    textSize_->setIdentifier("textSize");
+    textSize_->addAction(action(&SettingViewController::chooseTextSize));
+    view()->addSubview(textSize_);
+    showTextSize();
     serverAddress_ = std::make_shared<Button>(Rect{}, tr(ServerAddressViewController::kTitle));
     serverAddress_->setIdentifier("serverAddress");
     serverAddress_->addAction(action(&SettingViewController::serverAddress));
@@ -79,10 +84,11 @@ void SettingViewController::viewDidLayoutSubviews() {
     autoLock_->setFrame({20, 86, w, 44});
     appearance_->setFrame({20, 142, w, 44});
     language_->setFrame({20, 198, w, 44});
-    serverAddress_->setFrame({20, 254, w, 44});
+    textSize_->setFrame({20, 254, w, 44});
+    serverAddress_->setFrame({20, 310, w, 44});
     const double h = serverAddressValue->sizeThatFits({w, 1e6}).height;
-    serverAddressValue->setFrame({20, 304, w, h});
-    versionLine->setFrame({20, 314 + h, w, 24});
+    serverAddressValue->setFrame({20, 360, w, h});
+    versionLine->setFrame({20, 370 + h, w, 24});
 }
 
 void SettingViewController::changePassword() {
@@ -162,6 +168,30 @@ void SettingViewController::chooseLanguage() {
                 if (changes) screen::setAlertInfo(tr("新的语言将在下次启动时生效"), *self.view());
             }),
         {}, language_);
+}
+
+void SettingViewController::showTextSize() {
+    textSize_->setTitle(trFormat("字体大小：%1", {DisplaySettings::textSizeText(DisplaySettings::textSize())}));
+}
+
+void SettingViewController::chooseTextSize() {
+    const auto choices = DisplaySettings::textSizes();
+    std::vector<std::string> rows;
+    int selected = 0;
+    for (const auto& choice : choices) {
+        if (choice == DisplaySettings::textSize()) selected = static_cast<int>(rows.size());
+        rows.push_back(DisplaySettings::textSizeText(choice));
+    }
+    StringPickerSheet::showPickerWithTitle(
+        tr("字体大小"), rows, selected,
+        whileAlive<SettingViewController>(
+            [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
+                auto sizes = DisplaySettings::textSizes();
+                if (index < 0 || static_cast<std::size_t>(index) >= sizes.size()) return;
+                DisplaySettings::setTextSize(sizes[static_cast<std::size_t>(index)]);
+                self.showTextSize();
+            }),
+        {}, textSize_);
 }
 
 }  // namespace busdesk

@@ -26,6 +26,9 @@ class SettingViewController : public ViewController {
     // The language: a picker of "跟随系统", "中文" and "English", taken at the next start (the
     // screen says so when the choice changes the language).
     void chooseLanguage();
+    // The text size: a picker of "跟随系统" (the desktop's) and 100 % to 200 %; the open screens
+    // are laid out again at the size chosen.
+    void chooseTextSize();
 
     // The address in use and where it came from, under the row.
     std::shared_ptr<Label> serverAddressValue;
@@ -37,11 +40,13 @@ class SettingViewController : public ViewController {
     void showAutoLock();
     void showAppearance();
     void showLanguage();
+    void showTextSize();
     std::shared_ptr<Button> changePassword_;
     std::shared_ptr<Button> serverAddress_;
     std::shared_ptr<Button> autoLock_;
     std::shared_ptr<Button> appearance_;
     std::shared_ptr<Button> language_;
+    std::shared_ptr<Button> textSize_;
 };
 
 }  // namespace busdesk

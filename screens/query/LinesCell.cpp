@@ -59,8 +59,12 @@ void LinesCell::layoutSubviews() {
     }
     double right = 10;
     if (trailingButton) {
-        trailingButton->setFrame({b.width - 10 - kButtonWidth, (b.height - 30) / 2, kButtonWidth, 30});
-        right += kButtonWidth + 8;
+        // Wide and tall enough for its title at the text size in force.
+        const double size = trailingButton->fontSize();
+        const double width = std::max(kButtonWidth, textWidth(trailingButton->currentTitle(), size) + 16);
+        const double height = std::max(30.0, 1.2 * size + 8);
+        trailingButton->setFrame({b.width - 10 - width, (b.height - height) / 2, width, height});
+        right += width + 8;
     }
     double width = std::max(0.0, b.width - left - right);
     for (std::size_t i = 0; i < lines.size(); ++i)

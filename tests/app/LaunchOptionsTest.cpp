@@ -21,6 +21,9 @@ TEST(LaunchOptions, ReadsEveryOptionWithSeparateOrInlineValues) {
     EXPECT_FALSE(o.version);
     EXPECT_FALSE(o.console);
     EXPECT_TRUE(LaunchOptions::parse({"--headless", "--console"}).console);
+    EXPECT_FALSE(o.textSize);
+    EXPECT_EQ(LaunchOptions::parse({"--text-size", "150"}).textSize, 150);
+    EXPECT_EQ(LaunchOptions::parse({"--text-size=200%"}).textSize, 200);
 }
 
 TEST(LaunchOptions, LangNamesALanguageItSpeaks) {
@@ -46,6 +49,8 @@ TEST(LaunchOptions, RefusesWhatItCannotUse) {
         {{"--now", "2014-05-20"}, "bad value for --now"},
         {{"--now", "yesterday 09:00:00"}, "bad value for --now"},
         {{"--profile="}, "bad value for --profile"},
+        {{"--text-size", "130"}, "bad value for --text-size"},
+        {{"--text-size", "2x"}, "bad value for --text-size"},
         {{"--headless", "--shots", "out"}, "--shots needs the window"},
         {{"--headless=1"}, "unknown option"},
     };
