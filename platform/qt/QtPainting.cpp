@@ -84,16 +84,24 @@ int layOutLines(QTextLayout& layout, double width, Qt::Alignment horizontal) {
 }
 }  // namespace
 
+namespace {
+// QTextLayout breaks lines only where it wraps; a newline in the text must become a line separator.
+QString withLineBreaks(QString text) {
+    text.replace(QChar('\n'), QChar::LineSeparator);
+    return text;
+}
+}  // namespace
+
 void drawWrappedText(QPainter& p, const QRectF& area, const QString& text, const QFont& font,
                      Qt::Alignment horizontal) {
-    QTextLayout layout(text, font);
+    QTextLayout layout(withLineBreaks(text), font);
     int count = layOutLines(layout, area.width(), horizontal);
     double top = area.top() + (area.height() - count * 1.2 * font.pixelSize()) / 2;
     layout.draw(&p, QPointF(area.left(), top));
 }
 
 int wrappedLineCount(const QString& text, const QFont& font, double width) {
-    QTextLayout layout(text, font);
+    QTextLayout layout(withLineBreaks(text), font);
     return layOutLines(layout, width, Qt::AlignLeft);
 }
 

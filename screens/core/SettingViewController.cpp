@@ -171,7 +171,8 @@ void SettingViewController::chooseLanguage() {
 }
 
 void SettingViewController::showTextSize() {
-    textSize_->setTitle(trFormat("字体大小：%1", {DisplaySettings::textSizeText(DisplaySettings::textSize())}));
+    textSize_->setTitle(
+        trFormat("字体大小：%1", {DisplaySettings::textSizeText(DisplaySettings::textSize())}));
 }
 
 void SettingViewController::chooseTextSize() {

@@ -180,6 +180,14 @@ TEST_F(LargeText, NoTextOnAnyScreenIsCutOrOverlapsAt200Percent) {
     std::cout << "faults at 200 %: " << all.size() << " over " << stops << " stops\n";
 }
 
+// A line break in a text starts a line where it is drawn and where it is measured (the settings
+// screen's office address, then where it came from, on the next line).
+TEST_F(LargeText, ANewlineStartsALineWhenDrawnAndMeasured) {
+    const QFont font = drawnFont(17);
+    EXPECT_EQ(qt::wrappedLineCount(qt::toQString("http://127.0.0.1:8088/\n命令行 --server"), font, 1000), 2);
+    EXPECT_EQ(qt::wrappedLineCount(qt::toQString("一行"), font, 1000), 1);
+}
+
 // The settings row stores the size and the open screen is laid out again at once; --text-size
 // puts a size in force for one run without storing it; the desktop's size is followed otherwise.
 TEST_F(LargeText, TheSettingsRowChangesTheSizeAtOnce) {
