@@ -110,7 +110,7 @@ TEST_F(TextFitTest, GrownTextsPushWhatIsBelowDownOnceAndTheScreenScrolls) {
     EXPECT_FALSE(scroll.scrollEnabled());
 }
 
-class Rows : public TableViewDataSource, public TableViewDelegate {
+class GrowingRows : public TableViewDataSource, public TableViewDelegate {
   public:
     int numberOfRows(TableView&, int) override { return 30; }
     std::shared_ptr<TableViewCell> cellForRow(TableView& tv, IndexPath ip) override {
@@ -133,7 +133,7 @@ TEST_F(TextFitTest, ListRowsTakeTheHeightOfTheirContentAndNeverOverlap) {
     auto window = std::make_shared<Window>();
     auto table = std::make_shared<TableView>(Rect{0, 0, 320, 600});
     window->addSubview(table);
-    auto rows = std::make_shared<Rows>();
+    auto rows = std::make_shared<GrowingRows>();
     table->setDataSource(rows);
     table->setDelegate(rows);
     table->reloadData();
