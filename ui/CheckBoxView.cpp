@@ -13,6 +13,11 @@ CheckBoxView::CheckBoxView(Rect frame, CheckBoxStyle style, bool checked)
     addSubview(label_);
 }
 
+void CheckBoxView::layoutSubviews() {
+    Rect b = bounds();
+    label_->setFrame({b.height + 4, 0, std::max(0.0, b.width - b.height - 4), b.height});
+}
+
 void CheckBoxView::setChecked(bool c) {
     if (c == checked_) return;
     checked_ = c;

@@ -29,6 +29,8 @@ class CheckBoxView : public Control {
 
     std::optional<CheckBoxLook> checkBoxLook() const override;
     bool userTap() override;
+    // The caption takes what the box leaves of the width.
+    void layoutSubviews() override;
     // A stop of its own for the keyboard: Space (or Enter) toggles it as a tap does.
     bool acceptsKeyboardFocus() const override { return enabled() && !accessibilityHidden(); }
     bool dump(DumpWriter& out) const override;

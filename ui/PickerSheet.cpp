@@ -86,17 +86,29 @@ void PickerSheet::placeParts() {
     double pickerHeight = std::clamp(b.height - kToolbarHeight, 0.0, kPickerHeight);
     double top = std::max(0.0, b.height - kToolbarHeight - pickerHeight);
     toolbar_->setFrame({0, top, b.width, kToolbarHeight});
-    double x = 8;
+    // A button is as wide as its title at the text size in force (at least 60, at most a quarter
+    // of the width), and keeps its words whole.
+    auto widthOf = [&](View& v) {
+        auto* button = dynamic_cast<Button*>(&v);
+        if (!button) return 60.0;
+        button->setKeepsWordsWhole(true);
+        return std::clamp(textWidth(button->currentTitle(), button->fontSize()) + 16, 60.0,
+                          std::max(60.0, b.width / 4));
+    };
+    double x = 8, right = b.width - 8;
     for (auto& button : toolbar_->subviews()) {
         const auto& id = button->identifier();
         if (id == "pickerCancel" || id == "pickerCustom") {
-            button->setFrame({x, 0, 60, kToolbarHeight});
-            x += 64;
+            double w = widthOf(*button);
+            button->setFrame({x, 0, w, kToolbarHeight});
+            x += w + 4;
         } else if (id == "pickerDone") {
-            button->setFrame({b.width - 68, 0, 60, kToolbarHeight});
+            double w = widthOf(*button);
+            right -= w;
+            button->setFrame({right, 0, w, kToolbarHeight});
         }
     }
-    titleLabel_->setFrame({x, 0, std::max(0.0, b.width - x - 72), kToolbarHeight});
+    titleLabel_->setFrame({x, 0, std::max(0.0, right - 4 - x), kToolbarHeight});
     if (auto picker = pickerView()) picker->setFrame({0, top + kToolbarHeight, b.width, pickerHeight});
     followRise();
 }

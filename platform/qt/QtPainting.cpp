@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QPainterPath>
 #include <QTextLayout>
 #include <cmath>
@@ -114,6 +115,20 @@ double desktopTextPercent() {
 
 void installApplicationFont() {
     QApplication::setFont(uiFont(15));
+    // The views are laid out with the metrics of the fonts they are drawn with.
+    setTextMetrics({
+        .width =
+            [](const std::string& text, double size) {
+                QFontMetricsF metrics(uiFont(size));
+                double widest = 0;
+                for (const auto& line : toQString(text).split(QChar('\n')))
+                    widest = std::max(widest, metrics.horizontalAdvance(line));
+                return widest;
+            },
+        .lines = [](const std::string& text, double size,
+                    double width) { return wrappedLineCount(toQString(text), uiFont(size), width); },
+        .lineHeight = [](double size) { return 1.2 * uiFont(size).pixelSize(); },
+    });
 }
 
 QImage toQImage(const std::shared_ptr<const Image>& image) {

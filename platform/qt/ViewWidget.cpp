@@ -275,7 +275,9 @@ void ViewWidget::paintLabel(QPainter& p) {
         return;
     }
     if (!l->wraps()) {
-        QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, area.width());
+        // Within the slack the layout allows, the text is whole (its last pixel may overhang).
+        QString shown =
+            QFontMetricsF(font).elidedText(text, Qt::ElideRight, area.width() + Label::kWidthSlack);
         p.drawText(area, align | Qt::TextSingleLine, shown);
     } else {
         p.setClipRect(rect());
@@ -307,12 +309,12 @@ void ViewWidget::paintButton(QPainter& p) {
         if (title.empty()) {
             paintIcon(p, icon, QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side),
                       iconTint);
-        } else if (area.height() >= 50) {
+        } else if (b->drawsIconOverTitle(b->bounds())) {
             // A tall button (a toolbar of shortcuts) puts its icon over the title, like a tab.
             side = std::min(26.0, area.height() - 26);
             QRectF iconRect(area.center().x() - side / 2, area.top() + 6, side, side);
             paintIcon(p, icon, iconRect, iconTint);
-            area.setTop(iconRect.bottom() + 2);
+            area.setTop(area.top() + Button::kIconOverTitleTop);
         } else {
             QRectF iconRect(area.left() + 4, area.center().y() - side / 2, side, side);
             paintIcon(p, icon, iconRect, iconTint);
@@ -320,13 +322,15 @@ void ViewWidget::paintButton(QPainter& p) {
         }
     }
     if (!title.empty()) {
-        QFont font = uiFont(b->fontSize());
+        QFont font = uiFont(b->titleFontSize(b->bounds()));
         p.setFont(font);
         p.setPen(tint);
         if (b->titleWrapsToFit()) {
-            drawWrappedText(p, area.adjusted(4, 0, -4, 0), toQString(title), font, Qt::AlignHCenter);
+            const double inset = b->titleInset(b->bounds());
+            drawWrappedText(p, area.adjusted(inset, 0, -inset, 0), toQString(title), font, Qt::AlignHCenter);
         } else {
-            QString text = QFontMetricsF(font).elidedText(toQString(title), Qt::ElideRight, area.width());
+            QString text = QFontMetricsF(font).elidedText(toQString(title), Qt::ElideRight,
+                                                          area.width() + Label::kWidthSlack);
             p.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, text);
         }
     }

@@ -1,5 +1,8 @@
 #include "platform/views/Button.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/views/DumpWriter.h"
 #include "platform/views/Label.h"
 
@@ -49,16 +52,51 @@ void Button::setTitleWrapsToFit(bool wraps) {
     notifyChanged(ViewChange::Text);
 }
 
+bool Button::drawsIconOverTitle(Rect frame) const {
+    return frame.height >= kIconOverTitleHeight && !currentTitle().empty() &&
+           !imageNameForState(state()).empty();
+}
+
+double Button::titleFontSize(Rect frame) const {
+    const double size = fontSize();
+    if (!drawsIconOverTitle(frame) && !keepsWordsWhole_) return size;
+    // Words of Latin letters only: text in Chinese breaks between any two characters anyway.
+    double widest = 0;
+    std::string title = currentTitle();
+    for (std::size_t at = 0; at < title.size();) {
+        std::size_t end = std::min(title.find(' ', at), title.size());
+        std::string word = title.substr(at, end - at);
+        if (std::all_of(word.begin(), word.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            widest = std::max(widest, textWidth(word, size));
+        at = end + 1;
+    }
+    const double room = frame.width - 2 * titleInset(frame);
+    if (widest <= room) return size;
+    // In whole points, rounded down, and with 2 points to spare: a word measured whole may still be
+    // laid out a fraction wider, and a size rounded up would not fit again.
+    return std::max(fontSize_, std::floor(size * (room - 2) / widest));
+}
+
 std::optional<double> Button::fitTextHeight(Rect frame) {
     std::string title = currentTitle();
-    // Icon buttons and buttons drawn as pictures keep their frames.
-    if (title.empty() || !imageNameForState(state()).empty()) return std::nullopt;
-    // A wrapped title keeps 4 points clear at either side and above and below.
+    const bool iconOverTitle = drawsIconOverTitle(frame);
+    // Icon buttons, titled icons in a row and buttons drawn as pictures keep their frames.
+    if (title.empty() || (!imageNameForState(state()).empty() && !iconOverTitle)) return std::nullopt;
+    // A wrapped title keeps 4 points clear above and below, and its inset at either side.
     constexpr double kPadding = 8;
-    const double size = fontSize();
-    setTitleWrapsToFit(textWidth(title, size) > frame.width + Label::kWidthSlack);
-    if (!titleWraps_) return measureText(title, size, {}).height;
-    return measureText(title, size, {std::max(1.0, frame.width - kPadding), 0}).height + kPadding;
+    const double size = titleFontSize(frame);
+    const double top = iconOverTitle ? kIconOverTitleTop : 0;
+    const double sides = 2 * titleInset(frame);
+    setTitleWrapsToFit(textWidth(title, size) >
+                       frame.width - (iconOverTitle ? sides : 0) + Label::kWidthSlack);
+    if (!titleWraps_) return top + measureText(title, size, {}).height;
+    return top + measureText(title, size, {std::max(1.0, frame.width - sides), 0}).height + kPadding;
+}
+
+void Button::setKeepsWordsWhole(bool keep) {
+    keepsWordsWhole_ = keep;
+    notifyChanged(ViewChange::Text);
 }
 
 void Button::setImageName(std::string name, ControlState state) {

@@ -42,6 +42,22 @@ class Button : public Control {
     void setBackgroundImageName(std::string name, ControlState state = ControlState::Normal);
     std::string backgroundImageNameForState(ControlState state) const;
 
+    // A button at least this tall with both an icon and a title (a bar of shortcuts) draws the icon
+    // over the title, like a tab; the title's lines start this far below its top edge.
+    static constexpr double kIconOverTitleHeight = 50;
+    static constexpr double kIconOverTitleTop = 34;
+    static constexpr double kIconOverTitleInset = 1;  // at either side of such a title
+    bool drawsIconOverTitle(Rect frame) const;
+    // The size a title is drawn and measured at in `frame`: the font size, except that under an
+    // icon, or where words are kept whole, a larger text size is given up as far as the title's
+    // longest word needs to fit the button's width (never below the design size), so that the
+    // titles of a narrow bar break between words rather than inside them.
+    double titleFontSize(Rect frame) const;
+    // The room kept clear at either side of a wrapped title.
+    double titleInset(Rect frame) const { return drawsIconOverTitle(frame) ? kIconOverTitleInset : 4; }
+    // For the buttons of a bar with little room (a sheet's toolbar).
+    void setKeepsWordsWhole(bool keep);
+
     std::optional<double> fitTextHeight(Rect frame) override;
     bool dump(DumpWriter& out) const override;
     std::vector<std::string> selectableTexts() const override;
@@ -59,6 +75,7 @@ class Button : public Control {
     std::map<ControlState, std::string> backgroundImageNames_;
     double fontSize_ = 17;
     bool titleWraps_ = false;
+    bool keepsWordsWhole_ = false;
 };
 
 }  // namespace busdesk

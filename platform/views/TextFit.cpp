@@ -29,6 +29,10 @@ double contentBottom(const std::vector<std::pair<View*, Rect>>& kids) {
     return bottom;
 }
 
+bool besideEachOther(Rect a, Rect b) {
+    return a.x < b.maxX() - kSlack && b.x < a.maxX() - kSlack;
+}
+
 // Fits the children of `parent`, moving each below a grown one down, and returns how far the
 // lowest content moved.
 double flowChildren(View& parent) {
@@ -37,6 +41,9 @@ double flowChildren(View& parent) {
         Rect design;
         double height;  // what it needs
         double shift = 0;
+        bool scrolls = false;
+        bool pinned = false;  // to the bottom of its screen: grows upward
+        double bottom = 0;    // where it ends once placed
     };
     std::vector<Kid> kids;
     for (const auto& c : parent.subviews()) {
@@ -44,38 +51,69 @@ double flowChildren(View& parent) {
         kids.push_back({c.get(), c->layoutFrame(), 0});
     }
     if (kids.empty()) return 0;
+    // A screen's own view never grows: what it holds against its bottom edge (a bar of shortcuts)
+    // stays there and grows upward, taking the room from the list above it.
+    const bool screenRoot = dynamic_cast<ScrollView*>(&parent) && parent.owningViewController();
+    const double screenHeight = parent.layoutFrame().height;
     // Lists and scrolling views never grow (their content scrolls); other views fit inside first.
+    for (auto& k : kids) {
+        k.scrolls = dynamic_cast<ScrollView*>(k.view) != nullptr;
+        k.height = k.scrolls ? k.design.height : fitView(*k.view, k.design);
+        k.pinned =
+            screenRoot && !k.scrolls && k.design.y > kSlack && k.design.maxY() >= screenHeight - kSlack;
+    }
+    // The buttons of one bar stay as tall as each other.
     for (auto& k : kids)
-        k.height = dynamic_cast<ScrollView*>(k.view) ? k.design.height : fitView(*k.view, k.design);
+        for (const auto& other : kids)
+            if (k.pinned && other.pinned && other.design.y == k.design.y &&
+                other.design.height == k.design.height)
+                k.height = std::max(k.height, other.height);
     std::stable_sort(kids.begin(), kids.end(),
                      [](const Kid& a, const Kid& b) { return a.design.y < b.design.y; });
+    // Whether `above` ended where `below` starts, or within its last quarter (at most 4 points:
+    // lines laid out a little over each other, which the grown text now fills: they part).
+    auto endsAtOrAbove = [](const Kid& above, const Kid& below) {
+        return above.design.maxY() - below.design.y <= std::min(4.0, above.design.height / 4) + kSlack;
+    };
     double designBottom = 0, bottom = 0;
     for (std::size_t i = 0; i < kids.size(); ++i) {
         auto& k = kids[i];
-        for (std::size_t j = 0; j < i; ++j) {
-            const auto& above = kids[j];
-            double grown = above.shift + above.height - above.design.height;
-            // Below: starting where `above` ends, or within its last quarter (at most 4 points:
-            // lines laid out a little over each other, which the grown text now fills: they part).
-            double overlap = above.design.maxY() - k.design.y;
-            if (grown > 0 && overlap <= std::min(4.0, above.design.height / 4) + kSlack)
-                k.shift = std::max(k.shift, grown + std::max(0.0, overlap));
+        Rect frame{k.design.x, k.design.y, k.design.width, k.height};
+        if (k.pinned) {
+            // Upward from its bottom edge, and down only as far as something above now reaches.
+            frame.y = k.design.maxY() - k.height;
+            double reach = frame.y;
+            for (std::size_t j = 0; j < i; ++j)
+                if (!kids[j].pinned && endsAtOrAbove(kids[j], k)) reach = std::max(reach, kids[j].bottom);
+            frame.y = reach;
+        } else {
+            for (std::size_t j = 0; j < i; ++j) {
+                const auto& above = kids[j];
+                double grown = above.bottom - above.design.maxY();
+                if (grown > 0 && endsAtOrAbove(above, k))
+                    k.shift = std::max(k.shift, grown + std::max(0.0, above.design.maxY() - k.design.y));
+            }
+            frame.y += k.shift;
         }
-        Rect frame{k.design.x, k.design.y + k.shift, k.design.width, k.height};
-        bool scrolls = dynamic_cast<ScrollView*>(k.view) != nullptr;
-        // A list pushed down keeps its bottom edge while it stays tall enough to use.
-        if (scrolls && k.shift > 0 && k.design.height - k.shift >= kShortestList) {
-            frame.height = k.design.height - k.shift;
-            k.height = frame.height;
-            k.shift = 0;  // what is below it stays where it was
+        if (k.scrolls) {
+            // A list keeps its bottom edge while it stays tall enough to use, or gives it up to a
+            // view pinned under it that grew upward.
+            double rise = 0;
+            for (const auto& p : kids)
+                if (p.pinned && besideEachOther(p.design, k.design) &&
+                    std::abs(p.design.y - k.design.maxY()) <= 4 + kSlack)
+                    rise = std::max(rise, p.height - p.design.height);
+            if ((k.shift > 0 || rise > 0) && k.design.height - k.shift - rise >= kShortestList)
+                frame.height = k.design.height - k.shift - rise;
         }
-        k.view->setFittedFrame(frame, scrolls);
+        k.view->setFittedFrame(frame, k.scrolls);
+        k.bottom = frame.maxY();
         designBottom = std::max(designBottom, k.design.maxY());
         bottom = std::max(bottom, frame.maxY());
     }
     // Inside the lists and scrolling views, once their own layout ran at their new frames.
     for (auto& k : kids)
-        if (dynamic_cast<ScrollView*>(k.view)) fitView(*k.view, k.view->frame());
+        if (k.scrolls) fitView(*k.view, k.view->frame());
     return std::max(0.0, bottom - designBottom);
 }
 

@@ -384,7 +384,17 @@ double charWidth(char32_t cp, double fontSize) {
 }
 }  // namespace
 
+TextMetrics& installedMetrics() {
+    static TextMetrics metrics;
+    return metrics;
+}
+
+void setTextMetrics(TextMetrics metrics) {
+    installedMetrics() = std::move(metrics);
+}
+
 double textWidth(const std::string& utf8, double fontSize) {
+    if (const auto& m = installedMetrics(); m.width) return m.width(utf8, fontSize);
     double w = 0, best = 0;
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t cp = Charset::nextCodePoint(utf8, i);
@@ -399,6 +409,18 @@ double textWidth(const std::string& utf8, double fontSize) {
 }
 
 Size measureText(const std::string& utf8, double fontSize, Size constraint) {
+    if (const auto& m = installedMetrics(); m.width && m.lines && m.lineHeight && !utf8.empty()) {
+        const double pitch = m.lineHeight(fontSize);
+        double width = m.width(utf8, fontSize);
+        int lines = constraint.width > 0 ? m.lines(utf8, fontSize, constraint.width)
+                                         : 1 + static_cast<int>(std::count(utf8.begin(), utf8.end(), '\n'));
+        if (constraint.width > 0) width = std::min(width, constraint.width);
+        double height = lines * pitch;
+        if (constraint.height > 0 && height > constraint.height)
+            height = std::max(1, static_cast<int>(constraint.height / pitch)) * pitch;
+        if (constraint.height > 0) height = std::min(height, constraint.height);
+        return {width, height};
+    }
     const double lineHeight = 1.2 * fontSize;
     double width = 0, lineWidth = 0;
     int lines = utf8.empty() ? 0 : 1;

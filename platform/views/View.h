@@ -296,10 +296,21 @@ class View : public std::enable_shared_from_this<View> {
     std::uint64_t revision_ = 0;
 };
 
-// Deterministic text metric used wherever a size must be measured without fonts: every character
-// of the ASCII range is 0.55 em wide, every other code point (CJK, full-width punctuation) 1 em,
-// lines are 1.2 em high; text wraps at character boundaries.
+// How texts are measured. Without fonts (headless) a deterministic metric: every character of the
+// ASCII range is 0.55 em wide, every other code point (CJK, full-width punctuation) 1 em, lines are
+// 1.2 em high, text wraps at character boundaries. A presentation with fonts installs its own
+// (setTextMetrics), so that what is laid out is what it draws.
 Size measureText(const std::string& utf8, double fontSize, Size constraint);
 double textWidth(const std::string& utf8, double fontSize);
+
+struct TextMetrics {
+    // The widest line of the text, its lines broken only at newlines.
+    std::function<double(const std::string& utf8, double fontSize)> width;
+    // The number of lines the text takes wrapped at `wrapWidth`, and the height of one line.
+    std::function<int(const std::string& utf8, double fontSize, double wrapWidth)> lines;
+    std::function<double(double fontSize)> lineHeight;
+};
+// Installs the metrics of the fonts drawn with; an empty one returns to the deterministic metric.
+void setTextMetrics(TextMetrics metrics);
 
 }  // namespace busdesk

@@ -17,6 +17,7 @@
 #include "screens/operations/ShowRuViewController.h"
 #include "screens/operations/WeiXiuDateViewController.h"
 #include "screens/operations/illegalViewController.h"
+#include "ui/SideMenu.h"
 
 namespace busdesk {
 
@@ -112,8 +113,10 @@ void LeftMenuViewController::layout() {
     double tableHeight =
         std::min(b.height - kBottomBarHeight - 20, kRowHeight * static_cast<double>(entries_.size()));
     double top = std::max(20.0, (b.height - tableHeight - kBottomBarHeight) / 2);
-    tableView->setFrame({0, top, b.width, tableHeight});
-    lmbt->view()->setFrame({0, top + tableHeight, std::max(0.0, b.width - 100), kBottomBarHeight});
+    // Only the part the sliding screen leaves uncovered is seen: its texts wrap within it.
+    const double seen = SideMenu::kMenuSlide * b.width;
+    tableView->setFrame({0, top, seen, tableHeight});
+    lmbt->view()->setFrame({0, top + tableHeight, seen, kBottomBarHeight});
 }
 
 int LeftMenuViewController::numberOfRows(TableView&, int) {

@@ -164,6 +164,7 @@ void LoginViewController::layout() {
     username->setFrame({left, 200, fieldWidth, 40});
     password->setFrame({left, 256, fieldWidth, 40});
     viewChk->setFrame({left, 310, fieldWidth, 30});
+    cb->setFrame({0, 0, fieldWidth, 30});  // its caption takes the row and wraps no sooner
     keyringWarning_->setFrame({left, 342, fieldWidth, 20});
     loginButton_->setFrame({left, 370, fieldWidth, 44});
     offlineLoginButton_->setFrame({left, 422, fieldWidth, 44});

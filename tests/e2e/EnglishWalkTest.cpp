@@ -179,7 +179,7 @@ dump
 tap #userInfo
 dump
 menu left
-tap Operations
+tap Service
 expect "Planned trips:"
 dump
 menu left

@@ -75,12 +75,20 @@ std::optional<ShownText> measure(View& v) {
     }
     if (auto* b = dynamic_cast<Button*>(&v)) {
         std::string title = b->currentTitle();
-        if (title.empty() || !b->imageNameForState(b->state()).empty()) return std::nullopt;
-        QFont font = drawnFont(b->fontSize());
+        if (title.empty()) return std::nullopt;
+        if (b->drawsIconOverTitle(b->frame())) {
+            // The title's lines take what the icon over them leaves.
+            frame.y += Button::kIconOverTitleTop;
+            frame.height -= Button::kIconOverTitleTop;
+        } else if (!b->imageNameForState(b->state()).empty()) {
+            return std::nullopt;
+        }
+        QFont font = drawnFont(b->titleFontSize(b->frame()));
         QString text = qt::toQString(title);
         double advance = QFontMetricsF(font).horizontalAdvance(text);
         if (b->titleWrapsToFit()) {
-            int lines = qt::wrappedLineCount(text, font, frame.width - 8);
+            const double inset = b->titleInset(b->frame());
+            int lines = qt::wrappedLineCount(text, font, frame.width - 2 * inset);
             return ShownText{&v, title, frame, 0, lines * linePitch(font), 0, TextAlignment::Center};
         }
         return ShownText{&v, title, frame, advance, linePitch(font), advance, TextAlignment::Center};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -179,6 +180,25 @@ TEST_F(UsabilityPresentationTest, TextIsNeverSmallerThanThirteenPixels) {
     EXPECT_EQ(uiFont(9).pixelSize(), kSmallestTextPixels);
     EXPECT_EQ(uiFont(12.4).pixelSize(), 13);
     EXPECT_EQ(uiFont(17).pixelSize(), 17);
+}
+
+// In the window, views are laid out with the metrics of the fonts drawn: a Latin caption measured
+// by a guess of half an em per letter would be elided where it is drawn ("Remember passw…").
+TEST_F(UsabilityPresentationTest, TextsAreMeasuredWithTheFontTheyAreDrawnWith) {
+    installApplicationFont();
+    const std::string caption = "Remember password";
+    const double drawn = QFontMetricsF(uiFont(28)).horizontalAdvance(toQString(caption));
+    EXPECT_DOUBLE_EQ(textWidth(caption, 28), drawn);
+    // Narrower than the text: the lines are the ones drawn (broken between the words), as high as
+    // the painter places them; the smallest size is the one drawn, too.
+    const double narrow = drawn * 0.75;
+    Size wrapped = measureText(caption, 28, {narrow, 0});
+    EXPECT_EQ(wrapped.height, wrappedLineCount(toQString(caption), uiFont(28), narrow) * 1.2 * 28);
+    EXPECT_EQ(wrapped.height, 2 * 1.2 * 28);
+    EXPECT_EQ(measureText("调度\n发车", 9, {}).height, 2 * 1.2 * kSmallestTextPixels);
+    setTextMetrics({});
+    EXPECT_DOUBLE_EQ(textWidth(caption, 28), 17 * 0.55 * 28);
+    installApplicationFont();
 }
 
 }  // namespace

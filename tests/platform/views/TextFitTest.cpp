@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/views/Button.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/TableView.h"
@@ -108,6 +110,62 @@ TEST_F(TextFitTest, GrownTextsPushWhatIsBelowDownOnceAndTheScreenScrolls) {
     EXPECT_EQ(button->frame(), (Rect{20, 100, 200, 44}));
     EXPECT_FALSE(longLine->wrapsToFit());
     EXPECT_FALSE(scroll.scrollEnabled());
+}
+
+// The home page's shape: a line at the top, a list, and a bar of icon-over-title shortcuts held
+// against the screen's bottom edge. Grown, the bar rises into the list instead of leaving the
+// screen, and its titles wrap rather than being cut.
+TEST_F(TextFitTest, ABarAtTheScreensBottomGrowsUpwardIntoTheListAboveIt) {
+    auto screen = std::make_shared<ViewController>();
+    auto& root = *screen->view();
+    const double height = root.frame().height;
+    auto top = label(root, {10, 4, 370, 20}, "上次刷新时间：2026-12-09 10:00:00");
+    top->setFontSize(13);
+    auto list = std::make_shared<TableView>(Rect{0, 56, 390, height - 60 - 56});
+    root.addSubview(list);
+    std::vector<std::shared_ptr<Button>> bar;
+    for (int i = 0; i < 5; ++i) {
+        auto b = std::make_shared<Button>(Rect{78.0 * i, height - 60, 78, 60}, i ? "排班" : "Duty Roster");
+        b->setImageName("roster");
+        b->setFontSize(13);
+        root.addSubview(b);
+        bar.push_back(b);
+    }
+
+    // Every button ends at the bottom edge, all as tall as the tallest icon and title need; the
+    // list ends where the bar begins; nothing scrolls.
+    auto fitted = [&](const char* size) {
+        textfit::fitTree(root);
+        double tallest = 60;
+        for (auto& b : bar) tallest = std::max(tallest, *b->fitTextHeight(b->frame()));
+        for (auto& b : bar) {
+            EXPECT_DOUBLE_EQ(b->frame().maxY(), height) << size;
+            EXPECT_TRUE(b->drawsIconOverTitle(b->frame())) << size;
+            EXPECT_DOUBLE_EQ(b->frame().height, tallest) << size;
+        }
+        EXPECT_DOUBLE_EQ(list->frame().maxY(), bar[0]->frame().y) << size;
+        EXPECT_FALSE(dynamic_cast<ScrollView&>(root).scrollEnabled()) << size;
+    };
+    // At 100 % only the English title needs a second line, and the bar grows for it.
+    fitted("100 %");
+    EXPECT_TRUE(bar[0]->titleWrapsToFit());
+    EXPECT_FALSE(bar[1]->titleWrapsToFit());
+    EXPECT_GT(bar[0]->frame().height, 60);
+    EXPECT_EQ(list->frame().y, 56);
+
+    TextSize::setPreference(200);
+    fitted("200 %");
+    EXPECT_GT(top->frame().height, 20);
+    EXPECT_DOUBLE_EQ(list->frame().y, top->frame().maxY() + 56 - 24);
+    // The English title is drawn smaller, in whole points, so that "Roster" fits the width whole
+    // (78 less an inset of 1 at either side, and 2 to spare), though never below its design size.
+    const double size = bar[0]->titleFontSize(bar[0]->frame());
+    EXPECT_LT(size, bar[0]->fontSize());
+    EXPECT_GT(size, 13);
+    EXPECT_EQ(size, std::floor(size));
+    EXPECT_LE(textWidth("Roster", size), 74);
+    EXPECT_GT(textWidth("Roster", size + 1), 74);
+    EXPECT_DOUBLE_EQ(bar[1]->titleFontSize(bar[1]->frame()), bar[1]->fontSize());
 }
 
 class GrowingRows : public TableViewDataSource, public TableViewDelegate {
