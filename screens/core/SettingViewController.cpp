@@ -163,9 +163,10 @@ void SettingViewController::chooseLanguage() {
             [](SettingViewController& self, StringPickerSheet&, int index, const std::string&) {
                 auto choices = LanguageSettings::choices();
                 if (index < 0 || static_cast<std::size_t>(index) >= choices.size()) return;
-                const bool changes = LanguageSettings::setChoice(choices[static_cast<std::size_t>(index)]);
+                LanguageSettings::setChoice(choices[static_cast<std::size_t>(index)]);
                 self.showLanguage();
-                if (changes) screen::setAlertInfo(tr("新的语言将在下次启动时生效"), *self.view());
+                if (LanguageSettings::nextStartChangesLanguage())
+                    screen::setAlertInfo(tr("新的语言将在下次启动时生效"), *self.view());
             }),
         {}, language_);
 }
