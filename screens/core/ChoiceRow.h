@@ -25,6 +25,8 @@ struct ChoiceRow {
     std::function<Choice()> current;
     std::function<std::string(const Choice&)> text;
     std::function<void(const Choice&)> store;
+    // What %1 says, where the row says more than the current choice's text.
+    std::function<std::string()> shown = {};
     // After a pick is stored, with the screen (to tell the user something).
     std::function<void(ViewController& screen)> afterStoring = {};
 };
@@ -33,7 +35,7 @@ namespace choice_row {
 
 template <class Choice>
 void showChoice(Button& button, const ChoiceRow<Choice>& row) {
-    button.setTitle(trFormat(row.title, {row.text(row.current())}));
+    button.setTitle(trFormat(row.title, {row.shown ? row.shown() : row.text(row.current())}));
 }
 
 template <class Choice>

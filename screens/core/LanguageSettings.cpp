@@ -23,6 +23,12 @@ const StoredChoice<LanguageSettings::Choice>& languageChoice() {
     return choice;
 }
 
+// The language the command line chose for this run (--lang), if it did.
+std::optional<std::string>& commandLineLanguage() {
+    static std::optional<std::string> language;
+    return language;
+}
+
 // The stored string as it is: the language of a run follows any name it spells ("en_GB" too).
 std::string storedLanguage() {
     return languageChoice().storedString().value_or("");
@@ -36,6 +42,7 @@ std::string languageFor(const std::optional<std::string>& commandLine, const std
 }  // namespace
 
 void LanguageSettings::apply(const std::optional<std::string>& commandLine) {
+    commandLineLanguage() = commandLine ? translation::spokenLanguage(*commandLine) : std::nullopt;
     const std::string language = languageFor(commandLine, storedLanguage());
     if (!translation::useLanguage(language))
         Log::line("Translation: no usable catalogue for " + language + "; the texts stay Chinese");
@@ -59,6 +66,12 @@ const std::vector<LanguageSettings::Choice>& LanguageSettings::choices() {
 
 std::string LanguageSettings::choiceText(Choice choice) {
     return languageChoice().text(choice);
+}
+
+std::string LanguageSettings::rowText() {
+    const std::string current = translation::currentLanguage();
+    if (commandLineLanguage() != current) return choiceText(choice());
+    return trFormat("%1（命令行 --lang）", {choiceText(languageChoice().valueFor(current))});
 }
 
 }  // namespace busdesk

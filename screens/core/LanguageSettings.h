@@ -27,6 +27,9 @@ class LanguageSettings {
     static const std::vector<Choice>& choices();
     // "跟随系统" (translated), "中文", "English": each language named in itself.
     static std::string choiceText(Choice choice);
+    // What the settings row says: the stored choice's text, or, when the command line chose the
+    // language in force ("--lang en"), that language and why: "English（命令行 --lang）".
+    static std::string rowText();
 };
 
 }  // namespace busdesk

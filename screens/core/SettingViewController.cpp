@@ -61,6 +61,7 @@ void SettingViewController::viewDidLoad() {
                                        .current = &LanguageSettings::choice,
                                        .text = &LanguageSettings::choiceText,
                                        .store = &LanguageSettings::setChoice,
+                                       .shown = &LanguageSettings::rowText,
                                        .afterStoring = noteNextStartLanguage}),
         addChoiceRow<std::optional<int>>(*this, {.identifier = "textSize",
                                                  .title = N_("字体大小：%1"),
