@@ -1,35 +1,38 @@
 #include "screens/core/DisplaySettings.h"
 
-#include <array>
+#include <string>
 
-#include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
 #include "platform/Translation.h"
 #include "platform/views/TextSize.h"
+#include "screens/core/StoredChoice.h"
 
 namespace busdesk {
 
 namespace {
 
-struct AppearanceRow {
-    AppearancePreference preference;
-    const char* stored;  // nothing is stored for the desktop's
-    const char* shown;
-};
+const StoredChoice<AppearancePreference>& appearanceChoice() {
+    static const StoredChoice<AppearancePreference> choice{
+        kAppearance,
+        {
+            {AppearancePreference::FollowDesktop, "", N_("跟随系统")},
+            {AppearancePreference::Light, "light", N_("浅色")},
+            {AppearancePreference::Dark, "dark", N_("深色")},
+        }};
+    return choice;
+}
 
-constexpr std::array<AppearanceRow, 3> kAppearances{{
-    {AppearancePreference::FollowDesktop, nullptr, N_("跟随系统")},
-    {AppearancePreference::Light, "light", N_("浅色")},
-    {AppearancePreference::Dark, "dark", N_("深色")},
-}};
-
-// What the settings file holds; anything else there (an edited file) means the desktop's.
-AppearancePreference storedAppearance() {
-    auto text = PublicMethod::getStringForKey(kAppearance);
-    if (text)
-        for (const auto& row : kAppearances)
-            if (row.stored && *text == row.stored) return row.preference;
-    return AppearancePreference::FollowDesktop;
+// The desktop's size (said with the size it gives now, filled in by textSizeText), then every step.
+const StoredChoice<std::optional<int>>& textSizeChoice() {
+    static const StoredChoice<std::optional<int>> choice{
+        kTextSize, [] {
+            std::vector<StoredChoice<std::optional<int>>::Choice> out{
+                {std::nullopt, "", N_("跟随系统（%1%）")}};
+            for (int step : TextSize::kSteps)
+                out.push_back({step, std::to_string(step), std::to_string(step) + "%", false});
+            return out;
+        }()};
+    return choice;
 }
 
 std::optional<int>& sizeForThisRun() {
@@ -37,20 +40,11 @@ std::optional<int>& sizeForThisRun() {
     return size;
 }
 
-// One of the steps, or none (the desktop's) for anything else the settings file may hold.
-std::optional<int> storedTextSize() {
-    auto text = PublicMethod::getStringForKey(kTextSize);
-    if (text)
-        for (int step : TextSize::kSteps)
-            if (*text == std::to_string(step)) return step;
-    return std::nullopt;
-}
-
 }  // namespace
 
 void DisplaySettings::apply() {
-    Palette::setPreference(storedAppearance());
-    TextSize::setPreference(sizeForThisRun() ? sizeForThisRun() : storedTextSize());
+    Palette::setPreference(appearanceChoice().stored());
+    TextSize::setPreference(sizeForThisRun() ? sizeForThisRun() : textSizeChoice().stored());
 }
 
 AppearancePreference DisplaySettings::appearance() {
@@ -58,29 +52,16 @@ AppearancePreference DisplaySettings::appearance() {
 }
 
 void DisplaySettings::setAppearance(AppearancePreference preference) {
-    for (const auto& row : kAppearances) {
-        if (row.preference != preference) continue;
-        if (row.stored)
-            PublicMethod::setObject(row.stored, kAppearance);
-        else
-            PublicMethod::removeObjectForKey(kAppearance);
-    }
+    appearanceChoice().store(preference);
     Palette::setPreference(preference);
 }
 
-std::span<const AppearancePreference> DisplaySettings::appearances() {
-    static const auto list = [] {
-        std::array<AppearancePreference, kAppearances.size()> out{};
-        for (std::size_t i = 0; i < kAppearances.size(); ++i) out[i] = kAppearances[i].preference;
-        return out;
-    }();
-    return list;
+const std::vector<AppearancePreference>& DisplaySettings::appearances() {
+    return appearanceChoice().values();
 }
 
 std::string DisplaySettings::appearanceText(AppearancePreference preference) {
-    for (const auto& row : kAppearances)
-        if (row.preference == preference) return tr(row.shown);
-    return {};
+    return appearanceChoice().text(preference);
 }
 
 std::optional<int> DisplaySettings::textSize() {
@@ -88,10 +69,8 @@ std::optional<int> DisplaySettings::textSize() {
 }
 
 void DisplaySettings::setTextSize(std::optional<int> percent) {
-    if (percent)
-        PublicMethod::setObject(std::to_string(TextSize::nearestStep(*percent)), kTextSize);
-    else
-        PublicMethod::removeObjectForKey(kTextSize);
+    if (percent) percent = TextSize::nearestStep(*percent);
+    textSizeChoice().store(percent);
     sizeForThisRun().reset();
     TextSize::setPreference(percent);
 }
@@ -100,15 +79,12 @@ void DisplaySettings::setTextSizeForThisRun(std::optional<int> percent) {
     sizeForThisRun() = percent;
 }
 
-std::vector<std::optional<int>> DisplaySettings::textSizes() {
-    std::vector<std::optional<int>> out{std::nullopt};
-    out.insert(out.end(), TextSize::kSteps.begin(), TextSize::kSteps.end());
-    return out;
+const std::vector<std::optional<int>>& DisplaySettings::textSizes() {
+    return textSizeChoice().values();
 }
 
 std::string DisplaySettings::textSizeText(std::optional<int> percent) {
-    if (percent) return std::to_string(*percent) + "%";
-    return trFormat("跟随系统（%1%）", {std::to_string(TextSize::percent())});
+    return textSizeChoice().text(percent, {std::to_string(TextSize::percent())});
 }
 
 }  // namespace busdesk

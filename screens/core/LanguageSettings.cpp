@@ -1,32 +1,37 @@
 #include "screens/core/LanguageSettings.h"
 
-#include <array>
 #include <cstdlib>
 
-#include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
 #include "platform/Log.h"
 #include "platform/Translation.h"
+#include "screens/core/StoredChoice.h"
 
 namespace busdesk {
 
 namespace {
 
-struct LanguageRow {
-    LanguageSettings::Choice choice;
-    const char* stored;  // nothing is stored for the system's
-    const char* shown;
-    bool translated;  // a language's own name is never translated
-};
+// Each language is named in itself: its name is never translated.
+const StoredChoice<LanguageSettings::Choice>& languageChoice() {
+    using Choice = LanguageSettings::Choice;
+    static const StoredChoice<Choice> choice{kLanguage,
+                                             {
+                                                 {Choice::FollowSystem, "", N_("跟随系统")},
+                                                 {Choice::Chinese, "zh_CN", "中文", false},
+                                                 {Choice::English, "en", "English", false},
+                                             }};
+    return choice;
+}
 
-constexpr std::array<LanguageRow, 3> kLanguages{{
-    {LanguageSettings::Choice::FollowSystem, nullptr, N_("跟随系统"), true},
-    {LanguageSettings::Choice::Chinese, "zh_CN", "中文", false},
-    {LanguageSettings::Choice::English, "en", "English", false},
-}};
+// The language the command line chose for this run (--lang), if it did.
+std::optional<std::string>& commandLineLanguage() {
+    static std::optional<std::string> language;
+    return language;
+}
 
+// The stored string as it is: the language of a run follows any name it spells ("en_GB" too).
 std::string storedLanguage() {
-    return PublicMethod::getStringForKey(kLanguage).value_or("");
+    return languageChoice().storedString().value_or("");
 }
 
 std::string languageFor(const std::optional<std::string>& commandLine, const std::string& setting) {
@@ -37,42 +42,36 @@ std::string languageFor(const std::optional<std::string>& commandLine, const std
 }  // namespace
 
 void LanguageSettings::apply(const std::optional<std::string>& commandLine) {
+    commandLineLanguage() = commandLine ? translation::spokenLanguage(*commandLine) : std::nullopt;
     const std::string language = languageFor(commandLine, storedLanguage());
     if (!translation::useLanguage(language))
         Log::line("Translation: no usable catalogue for " + language + "; the texts stay Chinese");
 }
 
 LanguageSettings::Choice LanguageSettings::choice() {
-    const std::string text = storedLanguage();
-    for (const auto& row : kLanguages)
-        if (row.stored && text == row.stored) return row.choice;
-    return Choice::FollowSystem;
+    return languageChoice().stored();
 }
 
-bool LanguageSettings::setChoice(Choice choice) {
-    for (const auto& row : kLanguages) {
-        if (row.choice != choice) continue;
-        if (row.stored)
-            PublicMethod::setObject(row.stored, kLanguage);
-        else
-            PublicMethod::removeObjectForKey(kLanguage);
-    }
+void LanguageSettings::setChoice(Choice choice) {
+    languageChoice().store(choice);
+}
+
+bool LanguageSettings::nextStartChangesLanguage() {
     return languageFor(std::nullopt, storedLanguage()) != translation::currentLanguage();
 }
 
-std::span<const LanguageSettings::Choice> LanguageSettings::choices() {
-    static const auto list = [] {
-        std::array<Choice, kLanguages.size()> out{};
-        for (std::size_t i = 0; i < kLanguages.size(); ++i) out[i] = kLanguages[i].choice;
-        return out;
-    }();
-    return list;
+const std::vector<LanguageSettings::Choice>& LanguageSettings::choices() {
+    return languageChoice().values();
 }
 
 std::string LanguageSettings::choiceText(Choice choice) {
-    for (const auto& row : kLanguages)
-        if (row.choice == choice) return row.translated ? tr(row.shown) : row.shown;
-    return {};
+    return languageChoice().text(choice);
+}
+
+std::string LanguageSettings::rowText() {
+    const std::string current = translation::currentLanguage();
+    if (commandLineLanguage() != current) return choiceText(choice());
+    return trFormat("%1（命令行 --lang）", {choiceText(languageChoice().valueFor(current))});
 }
 
 }  // namespace busdesk

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/views/Button.h"
 #include "platform/views/Label.h"
@@ -18,17 +20,6 @@ class SettingViewController : public ViewController {
     void changePassword();
     // Pushes the office address screen (the row "服务器地址").
     void serverAddress();
-    // The lock's idle time: a picker of 1–60 minutes or never.
-    void chooseAutoLock();
-    // The palette: a picker of "跟随系统" (the desktop's), "浅色" and "深色"; the open screens are
-    // drawn again in the one chosen.
-    void chooseAppearance();
-    // The language: a picker of "跟随系统", "中文" and "English", taken at the next start (the
-    // screen says so when the choice changes the language).
-    void chooseLanguage();
-    // The text size: a picker of "跟随系统" (the desktop's) and 100 % to 200 %; the open screens
-    // are laid out again at the size chosen.
-    void chooseTextSize();
 
     // The address in use and where it came from, under the row.
     std::shared_ptr<Label> serverAddressValue;
@@ -37,16 +28,15 @@ class SettingViewController : public ViewController {
 
   private:
     void showServerAddress();
-    void showAutoLock();
-    void showAppearance();
-    void showLanguage();
-    void showTextSize();
-    std::shared_ptr<Button> changePassword_;
-    std::shared_ptr<Button> serverAddress_;
-    std::shared_ptr<Button> autoLock_;
-    std::shared_ptr<Button> appearance_;
-    std::shared_ptr<Button> language_;
-    std::shared_ptr<Button> textSize_;
+    // A row that calls `method` when tapped.
+    std::shared_ptr<Button> actionRow(const char* identifier, const std::string& title,
+                                      void (SettingViewController::*method)());
+    // From the top: changePassword; the choice rows autoLock (the lock's idle time: 1–60 minutes
+    // or never), appearance ("跟随系统", "浅色", "深色": the open screens are drawn again), language
+    // ("跟随系统", "中文", "English": taken at the next start, and the screen says so when the
+    // choice changes the language) and textSize (the desktop's or 100 % to 200 %: the open screens
+    // are laid out again); serverAddress.
+    std::vector<std::shared_ptr<Button>> rows_;
 };
 
 }  // namespace busdesk

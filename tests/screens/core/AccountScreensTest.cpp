@@ -137,15 +137,21 @@ TEST_F(ChangePasswordTest, ANetworkFailureSaysSo) {
 class LanguageRowTest : public CoreScreensTest {
   protected:
     void TearDown() override {
+        LanguageSettings::apply(std::nullopt);  // forgets a --lang of the test
         translation::useLanguage(translation::kSourceLanguage);
         CoreScreensTest::TearDown();
+    }
+
+    // A settings screen built now, in the language in force.
+    void openSettings() {
+        window->setRootViewController(NavigationShell::build());
+        NavigationShell::showContent(*shell()->contentViewController(),
+                                     std::make_shared<SettingViewController>());
     }
 };
 
 TEST_F(LanguageRowTest, TheChoiceIsStoredSaidToComeAtTheNextStartAndTakenThen) {
-    window->setRootViewController(NavigationShell::build());
-    NavigationShell::showContent(*shell()->contentViewController(),
-                                 std::make_shared<SettingViewController>());
+    openSettings();
     ASSERT_TRUE(
         run("expect \"语言：跟随系统\"\ntap #language\npick English\n"
             "expect \"语言：English\"\nexpect toast: \"新的语言将在下次启动时生效\"\n"));
@@ -162,6 +168,31 @@ TEST_F(LanguageRowTest, TheChoiceIsStoredSaidToComeAtTheNextStartAndTakenThen) {
     ASSERT_TRUE(run("tap #language\npick 跟随系统\n"));
     EXPECT_FALSE(settingsOnDisk().contains("Language"));
     EXPECT_EQ(LanguageSettings::choice(), LanguageSettings::Choice::FollowSystem);
+}
+
+// With --lang the row says the language in force and that the command line chose it; a pick is
+// still stored for the next start, and the row goes on saying what this run speaks.
+TEST_F(LanguageRowTest, TheRowSaysWhichLanguageTheCommandLineChose) {
+    LanguageSettings::apply(std::string("en"));
+    openSettings();
+    ASSERT_TRUE(
+        run("expect \"Language: English (command line --lang)\"\ntap #language\npick 中文\n"
+            "expect \"Language: English (command line --lang)\"\n"
+            "expect toast: \"The new language takes effect the next time BusDesk starts\"\n"));
+    EXPECT_EQ(settingsOnDisk()["Language"], "zh_CN");
+
+    // The stored choice says English; the command line says Chinese for this run.
+    PublicMethod::setObject("en", kLanguage);
+    LanguageSettings::apply(std::string("zh_CN"));
+    openSettings();
+    ASSERT_TRUE(run("expect \"语言：中文（命令行 --lang）\"\n"));
+
+    // Without --lang the row shows the stored choice again.
+    LanguageSettings::apply(std::nullopt);
+    translation::useLanguage(translation::kSourceLanguage);
+    openSettings();
+    ASSERT_TRUE(run("expect \"语言：English\"\n"));
+    EXPECT_FALSE(contains(screen(), "命令行")) << screen();
 }
 
 }  // namespace
