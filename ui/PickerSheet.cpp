@@ -5,6 +5,7 @@
 #include "platform/Translation.h"
 #include "platform/views/Palette.h"
 #include "platform/views/ScreenDump.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/WeakCallback.h"
 #include "platform/views/Window.h"
 
@@ -83,7 +84,9 @@ void PickerSheet::layoutSubviews() {
 // short for the whole wheel gets a shorter one, never one cut off at either edge.
 void PickerSheet::placeParts() {
     Rect b = bounds();
-    double pickerHeight = std::clamp(b.height - kToolbarHeight, 0.0, kPickerHeight);
+    // Its rows grow with the text: so does the wheel, to show as many, up to half the window.
+    const double wanted = std::max(kPickerHeight, std::min(kPickerHeight * TextSize::scale(), b.height / 2));
+    double pickerHeight = std::clamp(b.height - kToolbarHeight, 0.0, wanted);
     double top = std::max(0.0, b.height - kToolbarHeight - pickerHeight);
     toolbar_->setFrame({0, top, b.width, kToolbarHeight});
     // A button is as wide as its title at the text size in force (at least 60, at most a quarter

@@ -164,9 +164,11 @@ void ViewWidget::refreshTextEdit() {
 void ViewWidget::refreshBrowser() {
     auto* w = static_cast<WebView*>(view_);
     web_->setGeometry(rect());
-    if (w->html() != shownHTML_ || w->baseURL() != shownBase_) {
+    // A new text size shows the page again at it.
+    if (w->html() != shownHTML_ || w->baseURL() != shownBase_ || TextSize::revision() != shownTextSize_) {
         shownHTML_ = w->html();
         shownBase_ = w->baseURL();
+        shownTextSize_ = TextSize::revision();
         web_->showPage(shownHTML_, shownBase_);
     }
 }

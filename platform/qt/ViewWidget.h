@@ -112,6 +112,7 @@ class ViewWidget : public QWidget {
     QGraphicsOpacityEffect* opacity_ = nullptr;
     std::string shownHTML_;
     std::string shownBase_;
+    std::uint64_t shownTextSize_ = 0;  // TextSize::revision() of the page shown
 };
 
 // Classifies a view for painting (most derived kind first).

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/qt/QtPainting.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/WebView.h"
 
 namespace busdesk::qt {
@@ -31,6 +33,7 @@ void WebPageBrowser::showPage(const std::string& html, const std::string& baseUR
     clear();
     base_ = baseURL;
     document()->setBaseUrl(QUrl(QString::fromStdString(baseURL)));
+    document()->setDefaultFont(uiFont(TextSize::scaled(kPageTextSize)));
     setHtml(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
     fitPictures();
 }

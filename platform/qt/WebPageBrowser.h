@@ -18,6 +18,8 @@ class WebPageBrowser : public QTextBrowser {
     explicit WebPageBrowser(QWidget* parent);
     ~WebPageBrowser() override;
 
+    // The page's text (what its HTML leaves unstyled) at the text size in force.
+    static constexpr double kPageTextSize = 15;
     void showPage(const std::string& html, const std::string& baseURL);
     // Addresses asked for so far, and how many arrived (for tests).
     const std::set<std::string>& requested() const { return requested_; }

@@ -6,6 +6,7 @@
 
 #include "platform/Charset.h"
 #include "platform/views/DumpWriter.h"
+#include "platform/views/TextSize.h"
 
 namespace busdesk {
 
@@ -230,6 +231,12 @@ void WebView::setLoader(Loader loader) {
 
 const WebView::Loader& WebView::loader() {
     return loaderSlot();
+}
+
+void WebView::layoutSubviews() {
+    if (textSize_ == TextSize::revision()) return;
+    textSize_ = TextSize::revision();
+    notifyChanged(ViewChange::Text);
 }
 
 bool WebView::dump(DumpWriter& out) const {

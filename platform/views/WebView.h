@@ -42,6 +42,8 @@ class WebView : public View {
     static const Loader& loader();
 
     bool dump(DumpWriter& out) const override;
+    // Laid out again after the text size changed, the page's text is shown again at the new size.
+    void layoutSubviews() override;
 
   protected:
     AccessibilityRole defaultAccessibilityRole() const override { return AccessibilityRole::Document; }
@@ -53,6 +55,7 @@ class WebView : public View {
     LoadState state_ = LoadState::Empty;
     bool scalesToFit_ = false;
     std::uint64_t loadGeneration_ = 0;
+    std::uint64_t textSize_ = 0;  // TextSize::revision() when last laid out
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -7,6 +7,7 @@
 #include "platform/views/ActionSheet.h"
 #include "platform/views/NavigationController.h"
 #include "platform/views/ScreenDump.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/Window.h"
 #include "ui/CalendarView.h"
 #include "ui/CheckBoxView.h"
@@ -342,6 +343,22 @@ TEST_F(ComponentsTest, PickerSheetsFitTheWindowAtAnyHeightAndFollowItsSize) {
     window->setFrame({0, 0, 390, 640});
     expectInside(*kinds, *window);
     kinds->userPressCancel();
+
+    // At a larger text size the wheel grows with its rows, up to half the window.
+    window->setFrame({0, 0, 390, 844});
+    auto wheelHeight = [&](int percent) {
+        TextSize::setPreference(percent);
+        auto open = StringPickerSheet::showPickerWithTitle("字体大小", {"100%", "150%", "200%"}, 0, {}, {},
+                                                           screen->view()->weak_from_this());
+        expectInside(*open, *window);
+        double h = open->subviews().back()->frame().height;  // the wheel, under the toolbar
+        open->userPressCancel();
+        return h;
+    };
+    const double normal = wheelHeight(100);
+    EXPECT_DOUBLE_EQ(wheelHeight(150), 1.5 * normal);
+    EXPECT_DOUBLE_EQ(wheelHeight(200), 844.0 / 2);
+    TextSize::setPreference(std::nullopt);
 }
 
 TEST_F(ComponentsTest, ThePhotoStripsAddControlIsAPhotoSizedTileWithACamera) {

@@ -12,6 +12,7 @@
 #include "platform/views/IconGlyphs.h"
 #include "platform/views/ImageView.h"
 #include "platform/views/TableView.h"
+#include "platform/views/TextSize.h"
 #include "platform/views/WebView.h"
 #include "ui/SideMenu.h"
 
@@ -180,6 +181,24 @@ TEST_F(UsabilityPresentationTest, TextIsNeverSmallerThanThirteenPixels) {
     EXPECT_EQ(uiFont(9).pixelSize(), kSmallestTextPixels);
     EXPECT_EQ(uiFont(12.4).pixelSize(), 13);
     EXPECT_EQ(uiFont(17).pixelSize(), 17);
+}
+
+// A page's own text follows the text size, on a page opened before the size changed too.
+TEST_F(UsabilityPresentationTest, APagesTextFollowsTheTextSize) {
+    auto page = std::make_shared<WebView>(Rect{0, 64, 390, 700});
+    page->loadHTMLString("<p>冬季安全行车须知</p>", "http://127.0.0.1:8088/");
+    root().addSubview(page);
+    presenter->sync();
+    WebPageBrowser* browser = presenter->widgetFor(*page)->browser();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->document()->defaultFont().pixelSize(), 15);
+    TextSize::setPreference(200);
+    presenter->sync();
+    EXPECT_EQ(browser->document()->defaultFont().pixelSize(), 30);
+    EXPECT_TRUE(browser->toPlainText().contains(QString::fromUtf8("冬季安全行车须知")));
+    TextSize::setPreference(std::nullopt);
+    presenter->sync();
+    EXPECT_EQ(browser->document()->defaultFont().pixelSize(), 15);
 }
 
 // In the window, views are laid out with the metrics of the fonts drawn: a Latin caption measured
