@@ -408,20 +408,25 @@ double textWidth(const std::string& utf8, double fontSize) {
     return std::max(best, w);
 }
 
+namespace {
+// The size of `lines` lines of text `width` wide, `pitch` apart, within `constraint` (a height that
+// cuts the text keeps whole lines, at least one).
+Size withinConstraint(double width, int lines, double pitch, Size constraint) {
+    if (constraint.width > 0) width = std::min(width, constraint.width);
+    double height = lines * pitch;
+    if (constraint.height > 0 && height > constraint.height)
+        height = std::max(1, static_cast<int>(constraint.height / pitch)) * pitch;
+    if (constraint.height > 0) height = std::min(height, constraint.height);
+    return {width, height};
+}
+}  // namespace
+
 Size measureText(const std::string& utf8, double fontSize, Size constraint) {
     if (const auto& m = installedMetrics(); m.width && m.lines && m.lineHeight && !utf8.empty()) {
-        const double pitch = m.lineHeight(fontSize);
-        double width = m.width(utf8, fontSize);
         int lines = constraint.width > 0 ? m.lines(utf8, fontSize, constraint.width)
                                          : 1 + static_cast<int>(std::count(utf8.begin(), utf8.end(), '\n'));
-        if (constraint.width > 0) width = std::min(width, constraint.width);
-        double height = lines * pitch;
-        if (constraint.height > 0 && height > constraint.height)
-            height = std::max(1, static_cast<int>(constraint.height / pitch)) * pitch;
-        if (constraint.height > 0) height = std::min(height, constraint.height);
-        return {width, height};
+        return withinConstraint(m.width(utf8, fontSize), lines, m.lineHeight(fontSize), constraint);
     }
-    const double lineHeight = 1.2 * fontSize;
     double width = 0, lineWidth = 0;
     int lines = utf8.empty() ? 0 : 1;
     for (std::size_t i = 0; i < utf8.size();) {
@@ -440,13 +445,7 @@ Size measureText(const std::string& utf8, double fontSize, Size constraint) {
         }
         lineWidth += cw;
     }
-    width = std::max(width, lineWidth);
-    if (constraint.width > 0) width = std::min(width, constraint.width);
-    double height = lines * lineHeight;
-    if (constraint.height > 0 && height > constraint.height)
-        height = std::max(1, static_cast<int>(constraint.height / lineHeight)) * lineHeight;
-    if (constraint.height > 0) height = std::min(height, constraint.height);
-    return {width, height};
+    return withinConstraint(std::max(width, lineWidth), lines, 1.2 * fontSize, constraint);
 }
 
 }  // namespace busdesk
