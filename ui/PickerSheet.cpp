@@ -54,12 +54,14 @@ void PickerSheet::build() {
     if (!hideCancel_) {
         auto cancel = std::make_shared<Button>(Rect{}, tr("取消"));
         cancel->setIdentifier("pickerCancel");
+        cancel->setKeepsWordsWhole(true);
         cancel->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressCancel(); }));
         toolbar_->addSubview(cancel);
     }
     for (std::size_t i = 0; i < customButtons_.size(); ++i) {
         auto button = std::make_shared<Button>(Rect{}, customButtons_[i].title);
         button->setIdentifier("pickerCustom");
+        button->setKeepsWordsWhole(true);
         button->setTag(static_cast<int>(i));
         button->addAction(whileAlive(this, [i](PickerSheet& s, View&) { s.userPressCustomButton(i); }));
         toolbar_->addSubview(button);
@@ -69,6 +71,7 @@ void PickerSheet::build() {
     toolbar_->addSubview(titleLabel_);
     auto done = std::make_shared<Button>(Rect{}, tr("完成"));
     done->setIdentifier("pickerDone");
+    done->setKeepsWordsWhole(true);
     done->addAction(whileAlive(this, [](PickerSheet& s, View&) { s.userPressDone(); }));
     toolbar_->addSubview(done);
     if (auto picker = pickerView()) addSubview(picker);
@@ -90,11 +93,10 @@ void PickerSheet::placeParts() {
     double top = std::max(0.0, b.height - kToolbarHeight - pickerHeight);
     toolbar_->setFrame({0, top, b.width, kToolbarHeight});
     // A button is as wide as its title at the text size in force (at least 60, at most a quarter
-    // of the width), and keeps its words whole.
+    // of the width); its words are kept whole (set where it is made).
     auto widthOf = [&](View& v) {
         auto* button = dynamic_cast<Button*>(&v);
         if (!button) return 60.0;
-        button->setKeepsWordsWhole(true);
         return std::clamp(textWidth(button->currentTitle(), button->fontSize()) + 16, 60.0,
                           std::max(60.0, b.width / 4));
     };

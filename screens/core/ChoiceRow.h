@@ -66,10 +66,10 @@ void offerChoices(ViewController& screen, const std::shared_ptr<const ChoiceRow<
 // Adds the row to `screen`'s view, titled with the current choice. What is picked after the screen
 // is gone is not stored.
 template <class Choice>
-std::shared_ptr<Button> addChoiceRow(ViewController& screen, ChoiceRow<Choice> spec) {
+std::shared_ptr<Button> addChoiceRow(ViewController& screen, ChoiceRow<Choice> description) {
     auto button = std::make_shared<Button>(Rect{}, "");
-    button->setIdentifier(spec.identifier);
-    auto row = std::make_shared<const ChoiceRow<Choice>>(std::move(spec));
+    button->setIdentifier(description.identifier);
+    auto row = std::make_shared<const ChoiceRow<Choice>>(std::move(description));
     choice_row::showChoice(*button, *row);
     button->addAction(whileAlive<ViewController>(
         screen.weak_from_this(), [row, weak = std::weak_ptr<Button>(button)](ViewController& screen, View&) {
