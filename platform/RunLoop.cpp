@@ -48,7 +48,8 @@ RunLoop::TimerId RunLoop::addTimer(Duration interval, bool repeats, Job job) {
         std::lock_guard lock(mutex_);
         id = nextId_++;
         if (interval < Duration::zero()) interval = Duration::zero();
-        timers_[id] = Timer{clock_->now() + interval, interval, repeats, std::move(job)};
+        auto& timer = timers_[id] = Timer{clock_->now() + interval, interval, repeats, std::move(job)};
+        dueOrder_.emplace(timer.due, id);
     }
     wake();
     return id;
@@ -56,7 +57,16 @@ RunLoop::TimerId RunLoop::addTimer(Duration interval, bool repeats, Job job) {
 
 void RunLoop::cancelTimer(TimerId id) {
     std::lock_guard lock(mutex_);
-    timers_.erase(id);
+    auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    dueOrder_.erase({it->second.due, id});
+    timers_.erase(it);
+}
+
+void RunLoop::setDue(TimerId id, Timer& timer, Clock::TimePoint due) {
+    dueOrder_.erase({timer.due, id});
+    timer.due = due;
+    dueOrder_.emplace(due, id);
 }
 
 void RunLoop::setClock(std::shared_ptr<Clock> clock) {
@@ -64,7 +74,11 @@ void RunLoop::setClock(std::shared_ptr<Clock> clock) {
     // Keep pending timers at the same distance from "now" on the new clock.
     auto oldNow = clock_->now();
     auto newNow = clock->now();
-    for (auto& [id, t] : timers_) t.due = newNow + (t.due - oldNow);
+    dueOrder_.clear();
+    for (auto& [id, t] : timers_) {
+        t.due = newNow + (t.due - oldNow);
+        dueOrder_.emplace(t.due, id);
+    }
     if (calendarPin_) calendarPin_->second = newNow + (calendarPin_->second - oldNow);
     clock_ = std::move(clock);
 }
@@ -101,20 +115,17 @@ bool RunLoop::fireOneDueTimer() {
     Job job;
     {
         std::lock_guard lock(mutex_);
-        auto now = clock_->now();
-        auto best = timers_.end();
-        for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-            // Earliest due first; equal due times fire in creation order (map is id-ordered).
-            if (it->second.due <= now && (best == timers_.end() || it->second.due < best->second.due))
-                best = it;
-        }
-        if (best == timers_.end()) return false;
+        // Earliest due first; equal due times fire in creation order.
+        if (dueOrder_.empty() || dueOrder_.begin()->first > clock_->now()) return false;
+        const TimerId id = dueOrder_.begin()->second;
+        auto best = timers_.find(id);
         if (best->second.repeats) {
             job = best->second.job;
             auto step = best->second.interval > Duration::zero() ? best->second.interval : Duration(1);
-            best->second.due += step;
+            setDue(id, best->second, best->second.due + step);
         } else {
             job = std::move(best->second.job);
+            dueOrder_.erase(dueOrder_.begin());
             timers_.erase(best);
         }
     }
@@ -171,8 +182,7 @@ bool RunLoop::runUntil(const std::function<bool()>& done, std::chrono::milliseco
         auto wait = deadline - now;
         if (!clock_->isManual() && !timers_.empty()) {
             auto cnow = clock_->now();
-            Clock::TimePoint earliest = timers_.begin()->second.due;
-            for (auto& [id, t] : timers_) earliest = std::min(earliest, t.due);
+            Clock::TimePoint earliest = dueOrder_.begin()->first;
             auto untilTimer = earliest - cnow;
             if (untilTimer < wait) wait = std::max<Clock::Duration>(untilTimer, Clock::Duration::zero());
         }
@@ -216,8 +226,7 @@ void RunLoop::run() {
         if (!jobs_.empty()) continue;
         auto wait = std::chrono::milliseconds(100);
         if (!timers_.empty() && !clock_->isManual()) {
-            Clock::TimePoint earliest = timers_.begin()->second.due;
-            for (auto& [id, t] : timers_) earliest = std::min(earliest, t.due);
+            Clock::TimePoint earliest = dueOrder_.begin()->first;
             auto d = std::chrono::duration_cast<std::chrono::milliseconds>(earliest - clock_->now());
             wait = std::clamp(d, std::chrono::milliseconds(0), wait);
         }
@@ -258,10 +267,8 @@ std::size_t RunLoop::queuedJobs() const {
 
 std::optional<Clock::TimePoint> RunLoop::nextTimerDue() const {
     std::lock_guard lock(mutex_);
-    if (timers_.empty()) return std::nullopt;
-    Clock::TimePoint earliest = timers_.begin()->second.due;
-    for (auto& [id, t] : timers_) earliest = std::min(earliest, t.due);
-    return earliest;
+    if (dueOrder_.empty()) return std::nullopt;
+    return dueOrder_.begin()->first;
 }
 
 bool RunLoop::isOwnerThread() const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -98,6 +99,9 @@ class RunLoop {
     std::condition_variable cv_;
     std::deque<Job> jobs_;
     std::map<TimerId, Timer> timers_;
+    // The timers by due time, equal times in creation order: the next one to fire is the first.
+    std::set<std::pair<Clock::TimePoint, TimerId>> dueOrder_;
+    void setDue(TimerId id, Timer& timer, Clock::TimePoint due);
     TimerId nextId_ = 1;
     std::shared_ptr<Clock> clock_;
     // The pinned calendar time and the clock's reading when it was pinned.

@@ -44,6 +44,36 @@ TEST(RunLoop, RepeatingTimerAndCancel) {
     EXPECT_EQ(ticks, 3);
 }
 
+TEST(RunLoop, TimersDueTogetherFireInCreationOrderAndACancelledOneNeverFires) {
+    RunLoop loop;
+    loop.adoptCurrentThread();
+    loop.useManualClock();
+    std::vector<int> fired;
+    RunLoop::TimerId third = 0;
+    RunLoop::TimerId ticking = 0;
+    // Many timers far ahead, as screens left open keep them: they must not change what fires.
+    for (int i = 0; i < 500; ++i)
+        loop.postDelayed(1h + std::chrono::seconds(i), [&] { fired.push_back(-1); });
+    loop.postDelayed(1s, [&] { fired.push_back(1); });
+    loop.postDelayed(1s, [&] {
+        fired.push_back(2);
+        loop.cancelTimer(third);
+    });
+    third = loop.postDelayed(1s, [&] { fired.push_back(3); });
+    ticking = loop.addTimer(400ms, true, [&] {
+        fired.push_back(4);
+        if (fired.size() >= 4) loop.cancelTimer(ticking);  // from inside its own job
+    });
+    loop.advance(2s);
+    EXPECT_EQ(fired, (std::vector<int>{4, 4, 1, 2, 4}));
+    loop.advance(30min);
+    EXPECT_EQ(fired.size(), 5u);
+    ASSERT_TRUE(loop.nextTimerDue().has_value());
+    loop.advance(1h);
+    EXPECT_EQ(fired.size(), 505u);
+    EXPECT_FALSE(loop.nextTimerDue().has_value());
+}
+
 TEST(RunLoop, JobsFromOtherThreadsRunOnTheOwnerInOrder) {
     RunLoop loop;
     loop.adoptCurrentThread();
