@@ -287,17 +287,24 @@ void AnswerStore::signOut(bool deleteRows) {
     key_.clear();
 }
 
-void AnswerStore::lookUp(const QueryKey& key, const Reader& read) {
-    if (!signedIn() || key.user != user_) return;
-    post([owner = Owner{user_, key_}, key, read, now = Date::now().secondsSince1970](Worker& worker) {
-        auto found = worker.find(owner, key, now);
-        if (!found) return;
-        auto unpacked = unpackAnswer(found->first);
-        if (!unpacked) return;
-        auto job = read(RawAnswer{unpacked->second, unpacked->first}, Date{found->second});
-        if (job) dispatchMain(std::move(job));
-        worker.noteUse(owner, key);
+bool AnswerStore::lookUp(const QueryKey& key, const Reader& read, const std::function<void()>& finished) {
+    if (!signedIn() || key.user != user_) return false;
+    post([owner = Owner{user_, key_}, key, read, finished,
+          now = Date::now().secondsSince1970](Worker& worker) {
+        std::function<void()> job;
+        if (auto found = worker.find(owner, key, now)) {
+            if (auto unpacked = unpackAnswer(found->first)) {
+                job = read(RawAnswer{unpacked->second, unpacked->first}, Date{found->second});
+                worker.noteUse(owner, key);
+            }
+        }
+        if (job || finished)
+            dispatchMain([job = std::move(job), finished] {
+                if (job) job();
+                if (finished) finished();
+            });
     });
+    return true;
 }
 
 void AnswerStore::queryDidDecode(const QueryKey& key, const RawAnswer& answer) {

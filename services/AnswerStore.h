@@ -58,8 +58,9 @@ class AnswerStore : public QueryObserver {
     bool signedIn() const { return !user_.empty(); }
 
     // Looks `key` up; when a row is found (and opens), `read` runs with it on the store's queue
-    // and the job it returns (when not empty) on the main loop.
-    void lookUp(const QueryKey& key, const Reader& read) override;
+    // and the job it returns (when not empty) on the main loop, then `finished` (when not empty),
+    // found or not. False, and nothing runs, when nobody or another user is signed in.
+    bool lookUp(const QueryKey& key, const Reader& read, const std::function<void()>& finished) override;
 
     void queryWillSend(const QueryKey&) override {}
     void queryDidDecode(const QueryKey& key, const RawAnswer& answer) override;
@@ -94,7 +95,8 @@ void lookUpStored(const OfficeQuery<Model>& query, std::function<void(Model, Dat
             auto* model = std::get_if<Model>(&decoded);
             if (!model) return {};
             return [show, model = std::move(*model), fetched]() mutable { show(std::move(model), fetched); };
-        });
+        },
+        {});
 }
 
 }  // namespace busdesk

@@ -1,5 +1,7 @@
 #include "services/OfficeQuery.h"
 
+#include <utility>
+
 #include "core/PublicMethod.h"
 #include "core/Session.h"
 #include "model/LoginResult.h"
@@ -85,19 +87,36 @@ void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::fun
     QueryKey key = request.key();
     // Set on the main thread once the fresh answer is handed over: a kept one found later is old news.
     auto freshIn = std::make_shared<bool>(false);
+    // Main thread: the kept answer's look-up under way, and a failure that came before it was over.
+    struct LookUp {
+        bool underWay = false;
+        std::function<void()> heldFailure;
+    };
+    auto lookUp = std::make_shared<LookUp>();
     if (auto observer = installedObserver()) {
         observer->queryWillSend(key);
         if (stored)
-            observer->lookUp(key,
-                             [freshIn, stored = std::move(stored)](const RawAnswer& raw,
-                                                                   Date fetched) -> std::function<void()> {
-                                 auto show = stored(raw, fetched);
-                                 if (!show) return {};
-                                 return [freshIn, show = std::move(show)] {
-                                     if (!*freshIn) show();
-                                 };
-                             });
+            lookUp->underWay = observer->lookUp(
+                key,
+                [freshIn, stored = std::move(stored)](const RawAnswer& raw,
+                                                      Date fetched) -> std::function<void()> {
+                    auto show = stored(raw, fetched);
+                    if (!show) return {};
+                    return [freshIn, show = std::move(show)] {
+                        if (!*freshIn) show();
+                    };
+                },
+                [lookUp] {
+                    lookUp->underWay = false;
+                    if (auto failure = std::exchange(lookUp->heldFailure, {})) failure();
+                });
     }
+    fail = [lookUp, fail = std::move(fail)] {
+        if (lookUp->underWay)
+            lookUp->heldFailure = fail;
+        else if (fail)
+            fail();
+    };
     const bool text = request.answerKind == AnswerKind::Text;
     std::optional<boost::json::value> parameters;
     if (request.parameters) parameters = boost::json::value(*request.parameters);

@@ -99,8 +99,12 @@ class QueryObserver {
     // main loop.
     using Reader = std::function<std::function<void()>(const RawAnswer&, Date fetched)>;
     // Looks `key` up; when an answer is kept under it, `read` runs with it (on any thread but the
-    // main one). Nothing happens when none is.
-    virtual void lookUp(const QueryKey& /*key*/, const Reader& /*read*/) {}
+    // main one). Returns whether a look-up is under way: then `finished` runs on the main loop once
+    // it is over, found or not, after the job `read` returned.
+    virtual bool lookUp(const QueryKey& /*key*/, const Reader& /*read*/,
+                        const std::function<void()>& /*finished*/) {
+        return false;
+    }
 };
 void setQueryObserver(std::shared_ptr<QueryObserver> observer);
 
@@ -117,7 +121,9 @@ using StoredHandler = std::function<std::function<void()>(const RawAnswer&, Date
 //
 // With `stored`, the observer is also asked for the answer it kept under the query's key; when one
 // is found and decodes, its call runs on the main loop unless the fresh answer came first. It is
-// no outcome: `success` or `fail` still follows (or came before it).
+// no outcome: `success` or `fail` still follows (or came before it). A failure waits for that
+// look-up to be over, so a screen shows the kept rows first and then says the office failed,
+// rather than saying so in an empty list that the kept rows then replace.
 void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::function<void()> fail,
                      StoredHandler stored = {});
 

@@ -162,12 +162,14 @@ TEST(AnswerStoreBoundsTest, TheLeastRecentlyUsedGoFirstAndAHugeAnswerIsNotKept) 
         const std::string body(1000, 'x');
         auto has = [&](int i) {
             bool found = false;
-            store.lookUp(keyOf(i), [&](const RawAnswer& raw, Date) -> std::function<void()> {
-                const bool same = raw.body == body && raw.contentType == "text/plain";
-                return [&found, same] { found = same; };
-            });
             bool done = false;
-            store.whenIdle([&] { done = true; });
+            EXPECT_TRUE(store.lookUp(
+                keyOf(i),
+                [&](const RawAnswer& raw, Date) -> std::function<void()> {
+                    const bool same = raw.body == body && raw.contentType == "text/plain";
+                    return [&found, same] { found = same; };
+                },
+                [&] { done = true; }));
             RunLoop::main().runUntil([&] { return done; }, std::chrono::milliseconds(10000));
             return found;
         };

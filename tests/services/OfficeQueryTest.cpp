@@ -229,6 +229,74 @@ TEST_F(TypedQueryTest, AFailedOrUnusableAnswerIsNeverHandedToTheObserver) {
     EXPECT_TRUE(log_.has("Error: Error Domain=com.busdesk.error.office-service Code=1"));
 }
 
+// A store whose look-ups the test finishes by hand, as a slow disk would.
+struct HeldLookUps : QueryObserver {
+    std::vector<std::pair<Reader, std::function<void()>>> held;
+    void queryWillSend(const QueryKey&) override {}
+    void queryDidDecode(const QueryKey&, const RawAnswer&) override {}
+    bool lookUp(const QueryKey&, const Reader& read, const std::function<void()>& finished) override {
+        held.emplace_back(read, finished);
+        return true;
+    }
+    // Ends the oldest look-up, with `body` found under its key or nothing found.
+    void finish(std::optional<std::string> body) {
+        const auto lookUp = held.front();
+        held.erase(held.begin());
+        std::function<void()> job;
+        if (body) job = lookUp.first(RawAnswer{*body, "application/json"}, Date{1.8e9});
+        dispatchMain([job, finished = lookUp.second] {
+            if (job) job();
+            finished();
+        });
+    }
+};
+
+TEST_F(TypedQueryTest, AFailureWaitsForTheStoredAnswersLookUpAndComesAfterItsRows) {
+    auto store = std::make_shared<HeldLookUps>();
+    setQueryObserver(store);
+    sim::Fault down;
+    down.status = 503;
+    sim().faults().set("Query_FdisempdutyInfo", down);
+    std::vector<std::string> order;
+    auto run = [&] {
+        runQuery<std::shared_ptr<NormalList>>(
+            OfficeQueries::attendance("2026-12-01", "2026-12-07"),
+            [&](const std::shared_ptr<NormalList>&) { order.push_back("fresh"); },
+            [&] { order.push_back("failed"); },
+            [&](const std::shared_ptr<NormalList>& rows, Date) {
+                order.push_back("stored " + std::to_string(rows->List.count()));
+            });
+    };
+
+    // The office fails at once; the failure is held while the look-up is under way.
+    run();
+    ASSERT_TRUE(RunLoop::main().runUntilIdle(std::chrono::milliseconds(10000)));
+    ASSERT_EQ(store->held.size(), 1u);
+    EXPECT_TRUE(order.empty());
+    store->finish(R"([{"Execdate":"2026-12-01"},{"Execdate":"2026-12-02"}])");
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(order, (std::vector<std::string>{"stored 2", "failed"}));
+
+    // Nothing found: the failure follows the look-up's end, once.
+    order.clear();
+    run();
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(10000));
+    EXPECT_TRUE(order.empty());
+    store->finish(std::nullopt);
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(order, std::vector<std::string>{"failed"});
+
+    // A fresh answer is not held, and the look-up ending after it shows nothing.
+    sim().faults().clear("Query_FdisempdutyInfo");
+    order.clear();
+    run();
+    RunLoop::main().runUntil([&] { return !order.empty(); }, std::chrono::milliseconds(10000));
+    EXPECT_EQ(order, std::vector<std::string>{"fresh"});
+    store->finish(R"([{"Execdate":"2026-12-01"}])");
+    RunLoop::main().runUntilIdle(std::chrono::milliseconds(5000));
+    EXPECT_EQ(order, std::vector<std::string>{"fresh"});
+}
+
 TEST_F(TypedQueryTest, StoredAnswersDecodeAsFreshOnesWhateverTheirShapeOrCharset) {
     auto recorder = std::make_shared<Recorder>();
     setQueryObserver(recorder);
