@@ -71,6 +71,12 @@ class TypedQueryTest : public ServiceTest {
     static void signIn(const char* json) {
         Session::shared().setLoginResult(LoginResult::initWithString(json));
     }
+    // The office out of service for `method`.
+    void down(const std::string& method) {
+        sim::Fault fault;
+        fault.status = 503;
+        sim().faults().set(method, fault);
+    }
 };
 
 TEST_F(TypedQueryTest, EachQueryNamesItsMethodAndTheSignedInEmployee) {
@@ -212,9 +218,7 @@ TEST_F(TypedQueryTest, TheObserverSeesTheKeyFirstAndTheBytesOfAnAcceptedAnswer) 
 TEST_F(TypedQueryTest, AFailedOrUnusableAnswerIsNeverHandedToTheObserver) {
     auto recorder = std::make_shared<Recorder>();
     setQueryObserver(recorder);
-    sim::Fault down;
-    down.status = 503;
-    sim().faults().set("Query_Arrange", down);
+    down("Query_Arrange");
     sim().faults().set("Query_FdisempdutyInfo", fault(sim::Fault::Body::WrongKind));
     Calls<std::shared_ptr<ArrangeInfoList>> roster;
     runQuery(OfficeQueries::roster("2026-12-08"), roster.success(), roster.fail());
@@ -254,9 +258,7 @@ struct HeldLookUps : QueryObserver {
 TEST_F(TypedQueryTest, AFailureWaitsForTheStoredAnswersLookUpAndComesAfterItsRows) {
     auto store = std::make_shared<HeldLookUps>();
     setQueryObserver(store);
-    sim::Fault down;
-    down.status = 503;
-    sim().faults().set("Query_FdisempdutyInfo", down);
+    down("Query_FdisempdutyInfo");
     std::vector<std::string> order;
     auto run = [&] {
         runQuery<std::shared_ptr<NormalList>>(
