@@ -60,22 +60,7 @@ bool Button::drawsIconOverTitle(Rect frame) const {
 double Button::titleFontSize(Rect frame) const {
     const double size = fontSize();
     if (!drawsIconOverTitle(frame) && !keepsWordsWhole_) return size;
-    // Words of Latin letters only: text in Chinese breaks between any two characters anyway.
-    double widest = 0;
-    std::string title = currentTitle();
-    for (std::size_t at = 0; at < title.size();) {
-        std::size_t end = std::min(title.find(' ', at), title.size());
-        std::string word = title.substr(at, end - at);
-        if (std::all_of(word.begin(), word.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-            widest = std::max(widest, textWidth(word, size));
-        at = end + 1;
-    }
-    const double room = frame.width - 2 * titleInset(frame);
-    if (widest <= room) return size;
-    // In whole points, rounded down, and with 2 points to spare: a word measured whole may still be
-    // laid out a fraction wider, and a size rounded up would not fit again.
-    return std::max(fontSize_, std::floor(size * (room - 2) / widest));
+    return Label::wholeWordsSize(currentTitle(), size, fontSize_, frame.width - 2 * titleInset(frame));
 }
 
 std::optional<double> Button::fitTextHeight(Rect frame) {

@@ -1,5 +1,9 @@
 #include "platform/views/Label.h"
 
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
 #include "platform/views/DumpWriter.h"
 
 namespace busdesk {
@@ -53,6 +57,33 @@ void Label::setAdjustsFontSizeToFitWidth(bool a) {
     notifyChanged(ViewChange::Text);
 }
 
+void Label::setKeepsWordsWhole(bool keep) {
+    if (keep == keepsWordsWhole_) return;
+    keepsWordsWhole_ = keep;
+    notifyChanged(ViewChange::Text);
+}
+
+double Label::fontSizeFor(double width) const {
+    const double size = TextSize::scaled(fontSize_);
+    return keepsWordsWhole_ ? wholeWordsSize(text_, size, fontSize_, width) : size;
+}
+
+double Label::wholeWordsSize(const std::string& text, double size, double floor, double room) {
+    double widest = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = std::min(text.find(' ', at), text.size());
+        std::string_view word(text.data() + at, end - at);
+        if (std::all_of(word.begin(), word.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            widest = std::max(widest, textWidth(std::string(word), size));
+        at = end + 1;
+    }
+    if (widest <= room) return size;
+    // In whole points, rounded down, and with 2 points to spare: a word measured whole may still be
+    // laid out a fraction wider, and a size rounded up would not fit again.
+    return std::max(floor, std::floor(size * (room - 2) / widest));
+}
+
 void Label::setWrapsToFit(bool wraps) {
     if (wraps == wrapsToFit_) return;
     wrapsToFit_ = wraps;
@@ -64,7 +95,7 @@ std::optional<double> Label::fitTextHeight(Rect frame) {
         setWrapsToFit(false);
         return frame.height;
     }
-    const double size = fontSize();
+    const double size = fontSizeFor(frame.width);
     if (lines_ != 1) return measureText(text_, size, {frame.width, 0}).height;
     // A label that shrinks its text to its width, or moves it sideways, keeps one line.
     bool tooWide = textWidth(text_, size) > frame.width + kWidthSlack;

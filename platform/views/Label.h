@@ -18,8 +18,9 @@ class Label : public View {
 
     const std::string& text() const { return text_; }
     void setText(std::string text);
-    // The size drawn and measured (the design size at the text size in force), and the design size.
-    double fontSize() const { return TextSize::scaled(fontSize_); }
+    // The size drawn and measured (the design size at the text size in force, less what keeping
+    // words whole gives up), and the design size.
+    double fontSize() const { return fontSizeFor(frame().width); }
     double designFontSize() const { return fontSize_; }
     void setFontSize(double size);
     // Family name only a presenter interprets ("HelveticaNeue"); empty is the system font.
@@ -42,6 +43,14 @@ class Label : public View {
     void setWrapsToFit(bool wraps);
     // Whether the text is drawn over several lines.
     bool wraps() const { return lines_ != 1 || wrapsToFit_; }
+    // For a narrow column (a menu's titles): a larger text size is given up as far as the text's
+    // longest word needs to fit the label's width, never below the design size, so that the text
+    // breaks between words rather than inside them.
+    void setKeepsWordsWhole(bool keep);
+
+    // `size`, or less so that the longest word of Latin letters in `text` fits `room` (in whole
+    // points, never below `floor`); text in Chinese breaks between any two characters anyway.
+    static double wholeWordsSize(const std::string& text, double size, double floor, double room);
 
     // Size of the text with this label's font within `constraint`.
     Size sizeThatFits(Size constraint) const;
@@ -58,6 +67,7 @@ class Label : public View {
     AccessibilityRole defaultAccessibilityRole() const override;
 
   private:
+    double fontSizeFor(double width) const;
     std::string text_;
     double fontSize_ = 17;
     std::string fontName_;
@@ -67,6 +77,7 @@ class Label : public View {
     int lines_ = 1;
     bool adjustsFont_ = false;
     bool wrapsToFit_ = false;
+    bool keepsWordsWhole_ = false;
 };
 
 }  // namespace busdesk

@@ -130,6 +130,8 @@ std::shared_ptr<TableViewCell> LeftMenuViewController::cellForRow(TableView& tv,
         cell->setBackgroundColor(Color::clear());
         cell->textLabel().setFontName("HelveticaNeue");
         cell->textLabel().setFontSize(21);
+        // The column is narrow: at a large text size a title breaks between its words.
+        cell->textLabel().setKeepsWordsWhole(true);
         cell->textLabel().setTextColor(Color::of(ColorRole::OnMenu));
     }
     const auto& entry = entries_.at(static_cast<std::size_t>(ip.row));

@@ -10,9 +10,11 @@
 
 #include "core/PublicMethod.h"
 #include "core/SettingsKeys.h"
+#include "platform/Translation.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/TextSize.h"
 #include "screens/core/DisplaySettings.h"
+#include "screens/core/LeftMenuViewController.h"
 #include "tests/app/qt/TextContrast.h"
 #include "tests/app/qt/WindowWalk.h"
 
@@ -186,6 +188,48 @@ TEST_F(LargeText, NoTextOnAnyScreenIsCutOrOverlapsAt200Percent) {
     EXPECT_GT(stops, 35);
     for (const auto& f : all) ADD_FAILURE() << f;
     std::cout << "faults at 200 %: " << all.size() << " over " << stops << " stops\n";
+}
+
+// The left menu in English at 200 %: its column is narrow and its words long ("Regulations"), and
+// a title breaks between its words, never inside one.
+class EnglishLargeText : public LargeText {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(translation::useLanguage("en"));
+        LargeText::SetUp();
+    }
+    void TearDown() override {
+        LargeText::TearDown();
+        translation::useLanguage(translation::kSourceLanguage);
+    }
+};
+
+TEST_F(EnglishLargeText, TheMenusTitlesBreakBetweenTheirWords) {
+    TextSize::setPreference(200);
+    step("type #username 10086");
+    step("type #password 123456");
+    step("tap #loginAction");
+    step("wait 3");
+    step("menu left");
+    RunLoop::main().advance(std::chrono::milliseconds(600));
+    presenter_->sync();
+    int titles = 0;
+    for (View* v : shownViews()) {
+        auto* label = dynamic_cast<Label*>(v);
+        if (!label || label->text().empty()) continue;
+        const View* up = label;
+        while (up && !dynamic_cast<LeftMenuViewController*>(up->owningViewController())) up = up->superview();
+        if (!up) continue;
+        ++titles;
+        EXPECT_GE(label->fontSize(), label->designFontSize()) << label->text();
+        const QFontMetricsF metrics(drawnFont(label->fontSize(), label->boldFont(), label->fontName()));
+        std::istringstream words(label->text());
+        for (std::string word; words >> word;)
+            EXPECT_LE(metrics.horizontalAdvance(qt::toQString(word)), label->frame().width + kTolerance)
+                << "\"" << word << "\" of \"" << label->text() << "\" at " << label->fontSize();
+    }
+    EXPECT_GE(titles, 10);
+    EXPECT_TRUE(faults("left menu in English at 200 %").empty());
 }
 
 // A line break in a text starts a line where it is drawn and where it is measured (the settings
