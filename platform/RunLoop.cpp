@@ -180,7 +180,7 @@ bool RunLoop::runUntil(const std::function<bool()>& done, std::chrono::milliseco
         auto now = std::chrono::steady_clock::now();
         if (now >= deadline) return done();
         auto wait = deadline - now;
-        if (!clock_->isManual() && !timers_.empty()) {
+        if (!clock_->isManual() && !dueOrder_.empty()) {
             auto cnow = clock_->now();
             Clock::TimePoint earliest = dueOrder_.begin()->first;
             auto untilTimer = earliest - cnow;
@@ -225,7 +225,7 @@ void RunLoop::run() {
         if (quit_) return;
         if (!jobs_.empty()) continue;
         auto wait = std::chrono::milliseconds(100);
-        if (!timers_.empty() && !clock_->isManual()) {
+        if (!dueOrder_.empty() && !clock_->isManual()) {
             Clock::TimePoint earliest = dueOrder_.begin()->first;
             auto d = std::chrono::duration_cast<std::chrono::milliseconds>(earliest - clock_->now());
             wait = std::clamp(d, std::chrono::milliseconds(0), wait);

@@ -121,8 +121,8 @@ using StoredHandler = std::function<std::function<void()>(const RawAnswer&, Date
 //
 // With `stored`, the observer is also asked for the answer it kept under the query's key; when one
 // is found and decodes, its call runs on the main loop unless the fresh answer came first. It is
-// no outcome: `success` or `fail` still follows (or came before it). A failure waits for that
-// look-up to be over, so a screen shows the kept rows first and then says the office failed,
+// no outcome: `success` (which may come before it) or `fail` still follows. A failure waits for
+// that look-up to be over, so a screen shows the kept rows first and then says the office failed,
 // rather than saying so in an empty list that the kept rows then replace.
 void runQueryRequest(const QueryRequest& request, AnswerHandler handle, std::function<void()> fail,
                      StoredHandler stored = {});
